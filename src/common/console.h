@@ -1,0 +1,27 @@
+#pragma once
+// The console: progress and error lines out, the one prompt's answers in.
+// Tests hand it string streams; the program hands it std::cout and std::cin.
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+namespace korvo {
+
+class Console {
+ public:
+  Console(std::ostream& out, std::istream& in) : out_(&out), in_(&in) {}
+
+  // Writes one line.
+  void line(std::string_view text);
+  // Writes a prompt without ending the line.
+  void prompt(std::string_view text);
+  // Reads one line (without its line end); false when the input has ended.
+  bool read_line(std::string& text);
+
+ private:
+  std::ostream* out_;
+  std::istream* in_;
+};
+
+}  // namespace korvo

@@ -1,0 +1,232 @@
+#include "common/fixed_read.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+#include "common/errors.h"
+
+namespace korvo {
+namespace {
+
+constexpr std::size_t kMaxNumberText = 320;
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Builds "digits.digitsEexp" from a Fortran real field into buf; the value
+// then goes through from_chars for a correctly rounded result.
+ParseStatus normalise_real(std::string_view field, int decimals, std::array<char, kMaxNumberText + 16>& buf,
+                           std::size_t& length, bool& zero_field) {
+  std::size_t n = 0;
+  auto put = [&](char c) {
+    if (n >= kMaxNumberText) return false;
+    buf[n++] = c;
+    return true;
+  };
+  std::size_t i = 0;
+  auto skip_blanks = [&] {
+    while (i < field.size() && field[i] == ' ') ++i;
+  };
+  skip_blanks();
+  if (i == field.size()) {
+    zero_field = true;
+    return ParseStatus::kOk;
+  }
+  zero_field = false;
+  if (field[i] == '+' || field[i] == '-') {
+    if (field[i] == '-') put('-');
+    ++i;
+  }
+  std::size_t mantissa_digits = 0;
+  std::size_t digits_after_point = 0;
+  bool point = false;
+  for (; i < field.size(); ++i) {
+    char c = field[i];
+    if (c == ' ') continue;
+    if (is_digit(c)) {
+      if (!put(c)) return ParseStatus::kOutOfRange;
+      ++mantissa_digits;
+      if (point) ++digits_after_point;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  long exponent = 0;
+  if (i < field.size()) {
+    char c = field[i];
+    bool has_letter = c == 'E' || c == 'e' || c == 'D' || c == 'd' || c == 'Q' || c == 'q';
+    if (!has_letter && c != '+' && c != '-') return ParseStatus::kNotANumber;
+    if (has_letter) ++i;
+    while (i < field.size() && field[i] == ' ') ++i;
+    bool negative_exponent = false;
+    if (i < field.size() && (field[i] == '+' || field[i] == '-')) {
+      negative_exponent = field[i] == '-';
+      ++i;
+    }
+    std::size_t exponent_digits = 0;
+    for (; i < field.size(); ++i) {
+      if (field[i] == ' ') continue;
+      if (!is_digit(field[i])) return ParseStatus::kNotANumber;
+      if (exponent < 100000) exponent = exponent * 10 + (field[i] - '0');
+      ++exponent_digits;
+    }
+    if (exponent_digits == 0) return ParseStatus::kNotANumber;
+    if (negative_exponent) exponent = -exponent;
+  }
+  if (mantissa_digits == 0) {
+    // A lone sign or point reads as zero, as Fortran input does.
+    if (point || n > 0 || exponent != 0) {
+      zero_field = true;
+      return ParseStatus::kOk;
+    }
+    return ParseStatus::kNotANumber;
+  }
+  const long scale = exponent - static_cast<long>(point ? digits_after_point : static_cast<std::size_t>(decimals));
+  if (!put('e')) return ParseStatus::kOutOfRange;
+  auto [end, ec] = std::to_chars(buf.data() + n, buf.data() + buf.size(), scale);
+  if (ec != std::errc()) return ParseStatus::kOutOfRange;
+  length = static_cast<std::size_t>(end - buf.data());
+  return ParseStatus::kOk;
+}
+
+template <typename Real>
+ParseStatus parse_real_impl(std::string_view field, int decimals, Real& out) {
+  std::array<char, kMaxNumberText + 16> buf;
+  std::size_t length = 0;
+  bool zero = false;
+  ParseStatus status = normalise_real(field, decimals, buf, length, zero);
+  if (status != ParseStatus::kOk) return status;
+  if (zero) {
+    out = 0;
+    return ParseStatus::kOk;
+  }
+  Real value{};
+  auto [ptr, ec] = std::from_chars(buf.data(), buf.data() + length, value, std::chars_format::scientific);
+  if (ec == std::errc::result_out_of_range) {
+    // Underflow reads as zero; overflow cannot be held.
+    if (std::fabs(value) < Real(1)) {
+      out = 0;
+      return ParseStatus::kOk;
+    }
+    return ParseStatus::kOutOfRange;
+  }
+  if (ec != std::errc() || ptr != buf.data() + length) return ParseStatus::kNotANumber;
+  out = value;
+  return ParseStatus::kOk;
+}
+
+std::string quoted(std::string_view text) {
+  std::string out = "\"";
+  for (char c : text) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (u < 32 || u >= 127) {
+      static const char* hex = "0123456789ABCDEF";
+      out += "\\x";
+      out += hex[u >> 4];
+      out += hex[u & 15];
+    } else {
+      out += c;
+    }
+  }
+  out += '"';
+  return out;
+}
+
+}  // namespace
+
+ParseStatus parse_integer_field(std::string_view field, std::int64_t& out) {
+  std::size_t i = 0;
+  while (i < field.size() && field[i] == ' ') ++i;
+  bool negative = false;
+  if (i < field.size() && (field[i] == '+' || field[i] == '-')) {
+    negative = field[i] == '-';
+    ++i;
+  }
+  std::int64_t value = 0;
+  int significant = 0;
+  for (; i < field.size(); ++i) {
+    char c = field[i];
+    if (c == ' ') continue;
+    if (!is_digit(c)) return ParseStatus::kNotANumber;
+    if (value != 0 || c != '0') ++significant;
+    if (significant > 18) return ParseStatus::kOutOfRange;
+    value = value * 10 + (c - '0');
+  }
+  out = negative ? -value : value;
+  return ParseStatus::kOk;
+}
+
+ParseStatus parse_real_field(std::string_view field, int decimals, double& out) {
+  return parse_real_impl(field, decimals, out);
+}
+
+ParseStatus parse_real_field(std::string_view field, int decimals, float& out) {
+  return parse_real_impl(field, decimals, out);
+}
+
+ParseStatus parse_free_integer(std::string_view record, std::int64_t& out, bool& found) {
+  std::size_t i = 0;
+  while (i < record.size() && (record[i] == ' ' || record[i] == '\t')) ++i;
+  found = false;
+  if (i == record.size()) return ParseStatus::kOk;
+  std::size_t end = i;
+  while (end < record.size() && record[end] != ' ' && record[end] != ',' && record[end] != '\t') ++end;
+  std::string_view token = record.substr(i, end - i);
+  if (token.empty()) return ParseStatus::kNotANumber;  // a comma first: a null value is not an integer
+  std::size_t digits_from = (token[0] == '+' || token[0] == '-') ? 1 : 0;
+  if (digits_from == token.size()) return ParseStatus::kNotANumber;
+  for (std::size_t k = digits_from; k < token.size(); ++k) {
+    if (!is_digit(token[k])) return ParseStatus::kNotANumber;
+  }
+  ParseStatus status = parse_integer_field(token, out);
+  if (status == ParseStatus::kOk) found = true;
+  return status;
+}
+
+std::string_view columns(std::string_view record, int first, int last) {
+  const std::size_t from = static_cast<std::size_t>(first - 1);
+  if (from >= record.size() || last < first) return {};
+  return record.substr(from, static_cast<std::size_t>(last - first + 1));
+}
+
+std::string conversion_error_line(std::string_view text, const FieldPlace& place, std::string_view expected) {
+  std::string where = place.where;
+  if (place.first_column > 0) {
+    where += ", columns " + std::to_string(place.first_column) + "-" + std::to_string(place.last_column);
+  }
+  return input_error_line(std::string(place.file), where, std::string(place.field),
+                          "expected " + std::string(expected) + ", found " + quoted(text));
+}
+
+std::int64_t read_integer(std::string_view text, const FieldPlace& place) {
+  std::int64_t value = 0;
+  ParseStatus status = parse_integer_field(text, value);
+  if (status == ParseStatus::kOutOfRange) throw InputError(conversion_error_line(text, place, "an integer of at most 18 digits"));
+  if (status != ParseStatus::kOk) throw InputError(conversion_error_line(text, place, "an integer"));
+  return value;
+}
+
+double read_real(std::string_view text, int decimals, const FieldPlace& place) {
+  double value = 0;
+  if (parse_real_field(text, decimals, value) != ParseStatus::kOk) throw InputError(conversion_error_line(text, place, "a number"));
+  return value;
+}
+
+float read_real_single(std::string_view text, int decimals, const FieldPlace& place) {
+  float value = 0;
+  if (parse_real_field(text, decimals, value) != ParseStatus::kOk) throw InputError(conversion_error_line(text, place, "a number"));
+  return value;
+}
+
+std::string input_error_line(const std::string& file, const std::string& where, const std::string& field,
+                             const std::string& problem) {
+  std::string line = " " + file;
+  if (!where.empty()) line += ", " + where;
+  if (!field.empty()) line += " (" + field + ")";
+  line += ": " + problem;
+  return line;
+}
+
+}  // namespace korvo

@@ -1,0 +1,160 @@
+#pragma once
+// The accumulators that the link loop fills and the reports complete and
+// print: EVALSUMS, the level-of-service miles, the cost totals, the
+// screenline totals and link lists, and the no-volume list.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace korvo {
+
+// Measure slots of EVALSUMS (1..43). "REF" is the count in a validation run
+// and the capacity in an analysis run.
+enum Slot : int {
+  VMT_REFVOL = 1,
+  VMT_REF = 2,
+  VHT_REF = 3,
+  VMT_ALL = 4,
+  VHT_REFVOL = 5,
+  TIME_SUM = 6,
+  DELAY_VHT = 7,
+  VMT_RATIO = 8,
+  VHT_RATIO = 9,
+  CONG_SPEED = 10,
+  SYS_MILES = 11,
+  DIR_MILES = 12,
+  VOL_RATIO = 13,
+  LINKS = 14,
+  LINKS_REF = 15,
+  VOL_REF = 16,
+  REF_SUM = 17,
+  AVG_VOL = 18,
+  LINK_PCT = 19,
+  AVG_LINK_LEN = 20,
+  VOL_PCT = 21,
+  VOL_ALL = 22,
+  VHT_ALL = 23,
+  LANE_MILES = 24,
+  ACCIDENTS = 25,
+  INJURIES = 26,
+  FATALITIES = 27,
+  CO_GRAMS = 28,
+  HC_GRAMS = 29,
+  NOX_GRAMS = 30,
+  NEW_LANE_MILES = 31,
+  CONSTR_COST = 32,
+  FUEL_GAL = 33,
+  ORIG_TIME_SUM = 34,
+  ORIG_MILES = 35,
+  ORIG_SPEED = 36,
+  SPEED_CHANGE_PCT = 37,
+  ORIG_VMT = 38,
+  ORIG_VHT = 39,
+  CONG_VHT = 40,
+  LV_CONG_SPEED = 41,
+  LV_FREE_SPEED = 42,
+  LV_SPEED_CHANGE_PCT = 43,
+};
+
+inline constexpr int kSlotCount = 43;
+inline constexpr int kLaneClassCount = 10;  // lane classes 1..9 and the all-lanes class 10
+inline constexpr std::size_t kWorkAreaCells = 1'000'000;
+// The largest class count a run can reach: validation classes have three
+// digits, so NFT is at most 1000 (999 and the Total class).
+inline constexpr int kMaxClasses = 1000;
+
+// EVALSUMS laid out in the work area: facility-type class fastest, then
+// area-type class, lane class, measure slot; all 1-based.
+class EvalSums {
+ public:
+  EvalSums() = default;
+  EvalSums(float* cells, int nft, int nat) : cells_(cells), nft_(nft), nat_(nat) {}
+
+  int nft() const { return nft_; }
+  int nat() const { return nat_; }
+  float& at(int ftc, int atc, int lc, int slot) { return cells_[index(ftc, atc, lc, slot)]; }
+  float at(int ftc, int atc, int lc, int slot) const { return cells_[index(ftc, atc, lc, slot)]; }
+  // The first cell of a slot's three-dimensional plane.
+  float* slot_plane(int slot) { return cells_ + index(1, 1, 1, slot); }
+  std::size_t cells_used() const {
+    return static_cast<std::size_t>(nft_) * static_cast<std::size_t>(nat_) * kLaneClassCount * kSlotCount;
+  }
+
+ private:
+  std::size_t index(int ftc, int atc, int lc, int slot) const {
+    return static_cast<std::size_t>(ftc - 1) +
+           static_cast<std::size_t>(nft_) *
+               (static_cast<std::size_t>(atc - 1) +
+                static_cast<std::size_t>(nat_) *
+                    (static_cast<std::size_t>(lc - 1) + kLaneClassCount * static_cast<std::size_t>(slot - 1)));
+  }
+  float* cells_ = nullptr;
+  int nft_ = 0;
+  int nat_ = 0;
+};
+
+inline constexpr int kLosLevels = 7;  // A..F and the total
+
+// LOSMILES and LOSPCT: [facility-type class][level], both 1-based.
+using LosTable = std::array<std::array<float, kLosLevels + 1>, kMaxClasses + 1>;
+
+inline constexpr int kListedScreenlines = 98;  // screenlines with a link list
+inline constexpr int kScreenlineListLimit = 200;
+inline constexpr int kScreenline99Limit = 3000;
+inline constexpr int kNoVolumeLimit = 5000;
+
+struct ScreenlineEntry {
+  std::int32_t anode = 0;
+  std::int32_t bnode = 0;
+  float volume = 0;     // SLLVOL
+  float reference = 0;  // SLLREF
+  float ratio = 0;      // SLLRATIO
+  bool no_reference = false;  // SLLNOREF
+  std::int16_t ft = 0;  // FT code as coded
+  std::int16_t at = 0;  // area-type code as coded
+};
+
+struct Screenline99Entry {
+  std::int32_t anode = 0;
+  std::int32_t bnode = 0;
+  float volume = 0;
+  float count = 0;
+  float ratio = 0;
+  std::int16_t ft = 0;
+  std::int16_t at = 0;
+};
+
+struct ScreenlineTables {
+  // Totals of screenlines 1..99 (index 0 unused).
+  std::array<float, 100> volume{};     // SLVOL
+  std::array<float, 100> reference{};  // SLREF
+  std::array<float, 100> ratio{};      // SLRATIO
+  // Link lists of screenlines 1..98 (index 0 unused), entries 1..200.
+  std::array<std::int16_t, kListedScreenlines + 1> nlinks{};  // SLNLINKS
+  std::array<std::array<ScreenlineEntry, kScreenlineListLimit + 1>, kListedScreenlines + 1> links{};
+  // The individual count links (screenline 99), entries 1..3000.
+  std::int16_t sl99_count = 0;  // SL99N
+  std::array<Screenline99Entry, kScreenline99Limit + 1> sl99{};
+};
+
+struct NoVolumeList {
+  std::int16_t count = 0;  // NOVOLN
+  std::array<std::int32_t, kNoVolumeLimit + 1> anode{};
+  std::array<std::int32_t, kNoVolumeLimit + 1> bnode{};
+  bool limit_reported = false;
+};
+
+struct Accumulators {
+  std::array<float, kWorkAreaCells> work_area{};
+  EvalSums sums;
+  float accident_cost = 0;  // ACCIDENT_COST
+  float user_cost = 0;      // USER_COST
+  float maint_cost = 0;     // MAINT_COST
+  LosTable los_miles{};     // LOSMILES
+  LosTable los_pct{};       // LOSPCT
+  ScreenlineTables screenlines;
+  NoVolumeList no_volume;
+};
+
+}  // namespace korvo

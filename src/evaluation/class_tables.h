@@ -1,0 +1,62 @@
+#pragma once
+// Facility-type and area-type classes: the code-to-class maps, the class
+// counts NFT and NAT (each including its final Total class), the class
+// labels and the screenline names.
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "common/fixed_text.h"
+
+namespace korvo {
+
+inline constexpr int kMaxCode = 99;        // codes 1..99
+inline constexpr int kMaxScreenline = 99;  // screenlines 1..99
+
+struct ClassTables {
+  // Index 1..99 is the code; index 0 is unused. 0 means "not selected".
+  std::array<std::int16_t, kMaxCode + 1> ft_class_map{};
+  std::array<std::int16_t, kMaxCode + 1> at_class_map{};
+  std::array<std::int16_t, kMaxCode + 1> ft_analysis_map{};
+  std::array<std::int16_t, kMaxCode + 1> at_analysis_map{};
+  std::int32_t nft = 0;  // NFT
+  std::int32_t nat = 0;  // NAT
+  // Labels of classes 1..99 (index 0 unused).
+  std::array<FixedText<16>, kMaxCode + 1> ft_class_label{};
+  std::array<FixedText<40>, kMaxCode + 1> at_class_label{};
+  std::array<FixedText<8>, kMaxCode + 1> at_short_label{};
+  std::array<FixedText<40>, kMaxScreenline + 1> screenline_name{};
+
+  // Labels by class. Classes 1..99 have stored labels, the Total class reads
+  // "Total" ("   Total" for the short label, when set), any other class
+  // reads blank.
+  std::string_view ft_label(int cls) const {
+    if (cls == nft) return kTotal16;
+    if (cls >= 1 && cls <= kMaxCode) return ft_class_label[static_cast<std::size_t>(cls)].view();
+    return kBlank40.substr(0, 16);
+  }
+  std::string_view at_label(int cls) const {
+    if (cls == nat) return kTotal40;
+    if (cls >= 1 && cls <= kMaxCode) return at_class_label[static_cast<std::size_t>(cls)].view();
+    return kBlank40;
+  }
+  std::string_view at_short(int cls) const {
+    if (cls >= 1 && cls <= kMaxCode) return at_short_label[static_cast<std::size_t>(cls)].view();
+    return kBlank40.substr(0, 8);
+  }
+  // The class of a facility-type or area-type code in the active maps; 0 for
+  // codes outside 1..99, which have no entry.
+  int ft_class(int code) const {
+    return (code >= 1 && code <= kMaxCode) ? ft_class_map[static_cast<std::size_t>(code)] : 0;
+  }
+  int at_class(int code) const {
+    return (code >= 1 && code <= kMaxCode) ? at_class_map[static_cast<std::size_t>(code)] : 0;
+  }
+
+  static constexpr std::string_view kTotal16 = "Total           ";
+  static constexpr std::string_view kTotal40 = "Total                                   ";
+  static constexpr std::string_view kBlank40 = "                                        ";
+};
+
+}  // namespace korvo
