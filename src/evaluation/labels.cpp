@@ -180,15 +180,19 @@ void write_selection_lists(RunContext& ctx) {
   write_code_list(report, at_map, false);
 }
 
+// A record that begins with end-of-file marks loses them; false when nothing
+// but blanks is left after the marks (the mark that closes a DOS file).
+bool drop_end_of_file_marks(std::string_view& text) {
+  if (text.empty() || text.front() != kEndOfFileMark) return true;
+  while (!text.empty() && text.front() == kEndOfFileMark) text.remove_prefix(1);
+  return text.find_first_not_of(' ') != std::string_view::npos;
+}
+
 // The record as the labels step sees it: the first 80 characters, leading
-// end-of-file marks dropped. False when nothing but blanks is left after
-// the marks.
+// end-of-file marks dropped. False for a record to pass over.
 bool labels_record(std::string_view line, FixedText<kLabelsRecordLength>& record) {
   std::string_view text = line.substr(0, std::min(line.size(), kLabelsRecordLength));
-  if (!text.empty() && text.front() == kEndOfFileMark) {
-    while (!text.empty() && text.front() == kEndOfFileMark) text.remove_prefix(1);
-    if (text.find_first_not_of(' ') == std::string_view::npos) return false;
-  }
+  if (!drop_end_of_file_marks(text)) return false;
   record.assign(text);
   return true;
 }
@@ -243,6 +247,8 @@ void read_labels_file(RunContext& ctx) {
 void read_screenline_names(TextReader& names, ClassTables& classes) {
   std::string_view line;
   while (names.next(line)) {
+    // The labels file's rule for end-of-file marks holds here too.
+    if (!drop_end_of_file_marks(line)) continue;
     const FieldPlace place{names.name(), "line " + std::to_string(names.line_number()), kScreenNumberFirst,
                            kScreenNumberLast, "screenline number"};
     const std::int64_t number = read_integer(columns(line, kScreenNumberFirst, kScreenNumberLast), place);
