@@ -62,6 +62,8 @@ LabelsRecord decode_labels_record(const FixedText<kLabelsRecordLength>& record, 
   return r;
 }
 
+// A record for a code outside 1..99 has no map entry: it is listed and
+// otherwise passed over (no class count, no label).
 bool is_code(int code) { return code >= 1 && code <= kMaxCode; }
 bool has_label_slot(int cls) { return cls >= 1 && cls <= kMaxCode; }
 std::size_t at(int index) { return static_cast<std::size_t>(index); }
