@@ -19,7 +19,7 @@ constexpr int kAreaColumns = 12;
 constexpr std::string_view kGroupNames[] = {"Freeway   ", "Div Art   ", "Undiv Art ", "Collector ", "Centroid  ",
                                             "Oneway    ", "Ramps     ", "HOV Fac   ", "Toll Fac  "};
 
-struct LaneTableSpec {
+struct LaneTableCall {
   std::string_view caption;
   Slot slot;
   bool whole;
@@ -29,7 +29,7 @@ struct LaneTableSpec {
 
 // Sums get subtotals; ratios, averages and speeds do not, except the two
 // percentage tables, whose rows add up.
-constexpr LaneTableSpec kValidationTables[] = {
+constexpr LaneTableCall kValidationTables[] = {
     {"TOTAL NUMBER OF LINKS", LINKS, true, 0, true},
     {"LINK PERCENTAGES", LINK_PCT, false, 2, true},
     {"PERCENTAGE OF LINKS WITH COUNTS", LINKS_REF, false, 2, false},
@@ -224,7 +224,7 @@ void write_area_table(RunContext& ctx, std::string_view caption, int slot, bool 
 }
 
 void write_validation_tables(RunContext& ctx) {
-  for (const LaneTableSpec& table : kValidationTables) {
+  for (const LaneTableCall& table : kValidationTables) {
     write_lane_table(ctx, table.caption, table.slot, table.whole, table.decimals, table.subtotals);
   }
 }

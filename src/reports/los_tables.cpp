@@ -1,6 +1,7 @@
 #include "reports/los_tables.h"
 
 #include <algorithm>
+#include <span>
 #include <string_view>
 
 #include "common/layout.h"
@@ -10,7 +11,7 @@
 namespace korvo {
 namespace {
 
-struct AreaTableSpec {
+struct AreaTableCall {
   std::string_view caption;
   Slot slot;
   bool whole;
@@ -19,7 +20,7 @@ struct AreaTableSpec {
 constexpr int kDecimals = 2;
 
 // Tables 1 to 28, before the emissions are converted to kilograms.
-constexpr AreaTableSpec kTablesBeforeConversion[] = {
+constexpr AreaTableCall kTablesBeforeConversion[] = {
     {"TOTAL SYSTEM MILES", SYS_MILES, false},
     {"TOTAL LANE MILES", LANE_MILES, false},
     {"TOTAL DIRECTIONAL SYSTEM MILES", DIR_MILES, false},
@@ -51,7 +52,7 @@ constexpr AreaTableSpec kTablesBeforeConversion[] = {
 };
 
 // Tables 29 to 35; the emission slots hold kilograms by then.
-constexpr AreaTableSpec kTablesAfterConversion[] = {
+constexpr AreaTableCall kTablesAfterConversion[] = {
     {"TOTAL EMISSIONS OF CARBON MONOXIDE (KILOGRAMS)", CO_GRAMS, true},
     {"TOTAL EMISSIONS OF HYDROCARBONS (KILOGRAMS)", HC_GRAMS, true},
     {"TOTAL EMISSIONS OF OXIDES OF NITROGEN (KILOGRAMS)", NOX_GRAMS, true},
@@ -61,8 +62,8 @@ constexpr AreaTableSpec kTablesAfterConversion[] = {
     {"TOTAL DELAY DUE TO CONGESTION (VEH-HRS)", DELAY_VHT, false},
 };
 
-void write_area_tables(RunContext& ctx, std::span<const AreaTableSpec> tables) {
-  for (const AreaTableSpec& table : tables) {
+void write_area_tables(RunContext& ctx, std::span<const AreaTableCall> tables) {
+  for (const AreaTableCall& table : tables) {
     write_area_table(ctx, table.caption, table.slot, table.whole, kDecimals);
   }
 }
