@@ -1,5 +1,6 @@
 #include "input/dbf_reader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -251,6 +252,7 @@ void build_field_format(DbfField& field) {
   field.format.assign(text);
 
   field.conversion = DbfConversion::kInvalid;
+  field.format_width = 0;
   field.format_decimals = 0;
   try {
     const Layout layout = Layout::parse(text);
@@ -265,6 +267,7 @@ void build_field_format(DbfField& field) {
       } else {
         continue;
       }
+      field.format_width = item.width;
       break;
     }
   } catch (const LayoutError&) {
@@ -301,7 +304,7 @@ void prepare_link_fields(DbfLinkSource& source, RecordSink& report) {
     DbfSlotPlan& plan = source.plan[s];
     plan.field = k;
     plan.offset = field.start - 1;
-    plan.width = field.length;
+    plan.width = field.format_width > 0 ? field.format_width : field.length;
     plan.conversion = field.conversion;
     plan.logical = field.conversion == DbfConversion::kText && field.type == 'L';
     plan.decimals = field.format_decimals;

@@ -58,7 +58,10 @@ struct DbfField {
   int start = 0;     // first byte within the record (the deletion flag is byte 1)
   int end = 0;       // last byte within the record
   FixedText<10> format;  // "(I5)", "(F10.2)", "(A)"
+  // The layout's data descriptor: its kind, width (0 for "(A)": the whole
+  // field) and decimals.
   DbfConversion conversion = DbfConversion::kInvalid;
+  int format_width = 0;
   int format_decimals = 0;
 
   std::string_view stored_name() const { return {name.data(), name.size()}; }

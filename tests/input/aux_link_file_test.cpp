@@ -20,7 +20,7 @@ using Names = std::array<FixedText<11>, 8>;
 
 // From-node, to-node, sequence, construction, screenline, location, zone,
 // one-way.
-const std::vector<fixtures::DbfFieldSpec> kFields = {{"A", 'N', 7},  {"B", 'N', 7},  {"SEQ", 'N', 5},
+const std::vector<fixtures::DbfFieldDef> kFields = {{"A", 'N', 7},  {"B", 'N', 7},  {"SEQ", 'N', 5},
                                                       {"CC", 'N', 2}, {"SL", 'N', 3}, {"GL", 'N', 4},
                                                       {"ZON", 'N', 5}, {"OW", 'C', 1}};
 const Names kAllNames = {FixedText<11>("A"),  FixedText<11>("B"),  FixedText<11>("SEQ"), FixedText<11>("CC"),
@@ -146,7 +146,7 @@ TEST(AuxLinks, LimitsStopWithTheirConsoleLine) {
     }
     return std::string("no error");
   };
-  std::vector<fixtures::DbfFieldSpec> wide = kFields;
+  std::vector<fixtures::DbfFieldDef> wide = kFields;
   wide[0].length = 100;
   fixtures::DbfOptions zero_length;
   zero_length.record_length = 0;
@@ -173,7 +173,7 @@ TEST(AuxLinks, LimitsStopWithTheirConsoleLine) {
 }
 
 TEST(AuxLinks, TheTableHoldsTwoHundredThousandEntries) {
-  const std::vector<fixtures::DbfFieldSpec> fields = {{"A", 'N', 7}, {"B", 'N', 7}, {"SEQ", 'N', 1}};
+  const std::vector<fixtures::DbfFieldDef> fields = {{"A", 'N', 7}, {"B", 'N', 7}, {"SEQ", 'N', 1}};
   Names names = kAllNames;
   for (std::size_t i = 3; i < 8; ++i) names[i].assign("NONE");
   DbfTable table(fields);

@@ -12,7 +12,7 @@ namespace korvo {
 namespace {
 
 using namespace std::string_literals;
-using fixtures::DbfFieldSpec;
+using fixtures::DbfFieldDef;
 using fixtures::DbfOptions;
 using fixtures::DbfTable;
 using fixtures::DbfValue;
@@ -108,7 +108,7 @@ TEST(DbfHeader, FieldCountFollowsTheHeaderLength) {
   // (header length - 2) / 32: 129 bytes hold 3 fields; one byte more reads
   // the terminator as a fourth field, and a header padded to the 4085-byte
   // limit reads its padding as fields up to 127.
-  const std::vector<DbfFieldSpec> three = {{"A", 'N', 1}, {"B", 'N', 1}, {"C", 'N', 1}};
+  const std::vector<DbfFieldDef> three = {{"A", 'N', 1}, {"B", 'N', 1}, {"C", 'N', 1}};
   for (auto [length, fields] : {std::pair{129, 3}, {130, 4}, {161, 4}, {32, 0}, {33, 0}, {34, 1}, {4085, 127}}) {
     DbfOptions options;
     options.header_length = static_cast<std::uint16_t>(length);
@@ -120,7 +120,7 @@ TEST(DbfHeader, FieldCountFollowsTheHeaderLength) {
 }
 
 TEST(DbfHeader, LimitsStopWithTheirConsoleLine) {
-  const std::vector<DbfFieldSpec> two = {{"ANODE", 'N', 7}, {"DISTANCE", 'N', 7}};
+  const std::vector<DbfFieldDef> two = {{"ANODE", 'N', 7}, {"DISTANCE", 'N', 7}};
   auto with = [&](auto change) {
     DbfOptions options;
     change(options);
@@ -157,7 +157,7 @@ TEST(DbfHeader, LimitsStopWithTheirConsoleLine) {
 
 TEST(DbfFields, ConversionLayoutsAndPositions) {
   struct Case {
-    DbfFieldSpec spec;
+    DbfFieldDef def;
     std::string format;
     DbfConversion conversion;
     int decimals;
@@ -171,9 +171,9 @@ TEST(DbfFields, ConversionLayoutsAndPositions) {
       {{"F", 'L', 1, 0}, "(A)", DbfConversion::kText, 0},
       {{"G", 'N', 0, 0}, "(I0)", DbfConversion::kInvalid, 0},
   };
-  std::vector<DbfFieldSpec> specs;
-  for (const Case& c : cases) specs.push_back(c.spec);
-  LinkFile f(DbfTable(specs).bytes());
+  std::vector<DbfFieldDef> defs;
+  for (const Case& c : cases) defs.push_back(c.def);
+  LinkFile f(DbfTable(defs).bytes());
   read_link_file_header(*f.source, nullptr);
   prepare_link_fields(*f.source, f.report);
   int start = 2;
@@ -184,13 +184,13 @@ TEST(DbfFields, ConversionLayoutsAndPositions) {
     EXPECT_EQ(field.conversion, c.conversion) << k;
     EXPECT_EQ(field.format_decimals, c.decimals) << k;
     EXPECT_EQ(field.start, start) << k;
-    EXPECT_EQ(field.end, start + c.spec.length - 1) << k;
-    start += c.spec.length;
+    EXPECT_EQ(field.end, start + c.def.length - 1) << k;
+    start += c.def.length;
   }
   // A numeric field of length 0 is refused once a keyword needs it.
   LinkFieldMap map;
   map.name[kKwAnode].assign("G");
-  LinkFile g(DbfTable(specs).bytes(), map);
+  LinkFile g(DbfTable(defs).bytes(), map);
   EXPECT_EQ(error_of(g), " NET05A.DBF, byte offset 224 (field G, layout (I0)): a numeric field of length 0 cannot hold a value");
 }
 
@@ -244,7 +244,7 @@ TEST(DbfRecords, EveryKeywordReachesItsField) {
 
 TEST(DbfRecords, ValueRules) {
   struct Case {
-    DbfFieldSpec distance;  // the DISTANCE field
+    DbfFieldDef distance;  // the DISTANCE field
     double scale;
     std::string text;
     std::int16_t expected;
@@ -286,7 +286,7 @@ TEST(DbfRecords, ValueRules) {
 
 TEST(DbfRecords, TwoWayOnlyForOne) {
   struct Case {
-    DbfFieldSpec flag;
+    DbfFieldDef flag;
     std::string text;
     bool two_way;
   };
@@ -352,7 +352,7 @@ TEST(DbfRecords, ReadingAfterTheEndChangesOnlyTheEndFlag) {
 
 TEST(DbfRecords, TextThatIsNoNumberStopsTheRun) {
   struct Case {
-    DbfFieldSpec spec;  // replaces the DISTANCE field
+    DbfFieldDef def;  // replaces the DISTANCE field
     double scale;
     std::string text, message;
   };
@@ -374,7 +374,7 @@ TEST(DbfRecords, TextThatIsNoNumberStopsTheRun) {
   };
   for (const Case& c : cases) {
     auto fields = fixtures::link_table_fields();
-    fields[2] = c.spec;
+    fields[2] = c.def;
     std::vector<std::string> good(20, "5");
     std::vector<std::string> bad = good;
     bad[0] = "9";

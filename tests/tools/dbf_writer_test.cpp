@@ -25,7 +25,7 @@ TEST(DbfWriter, BytesOfASmallTable) {
 
 TEST(DbfWriter, FormatsValuesAsStored) {
   struct Case {
-    DbfFieldSpec field;
+    DbfFieldDef field;
     DbfValue value;
     std::string stored;
   };

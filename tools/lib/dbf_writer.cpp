@@ -22,13 +22,13 @@ void put_le32(std::string& out, std::size_t at, std::uint32_t v) {
 
 bool is_numeric(char type) { return type == 'N' || type == 'F'; }
 
-std::size_t standard_record_length(const std::vector<DbfFieldSpec>& fields) {
+std::size_t standard_record_length(const std::vector<DbfFieldDef>& fields) {
   std::size_t n = 1;
   for (const auto& f : fields) n += static_cast<std::size_t>(f.length);
   return n;
 }
 
-std::string fit(const DbfFieldSpec& field, const std::string& text, bool right) {
+std::string fit(const DbfFieldDef& field, const std::string& text, bool right) {
   const std::size_t w = static_cast<std::size_t>(field.length);
   if (text.size() > w) {
     throw std::invalid_argument("dBASE fixture: \"" + text + "\" does not fit field " + field.name + " of length " +
@@ -52,7 +52,7 @@ std::string sized_record(const DbfOptions& options, std::string record) {
 
 }  // namespace
 
-std::vector<DbfFieldSpec> link_table_fields() {
+std::vector<DbfFieldDef> link_table_fields() {
   return {{"ANODE", 'N', 7},     {"BNODE", 'N', 7},    {"DISTANCE", 'N', 6},  {"DIR", 'N', 2},
           {"ATYPE", 'N', 3},     {"FTYPE", 'N', 3},    {"LANES", 'N', 3},     {"TIME", 'N', 6},
           {"CAPACITY", 'N', 7},  {"COUNT", 'N', 7},    {"SCREENLINE", 'N', 3}, {"ZONE", 'N', 5},
@@ -60,7 +60,7 @@ std::vector<DbfFieldSpec> link_table_fields() {
           {"CONG_TIME", 'N', 6}, {"MODELVOL", 'N', 8}, {"COST", 'N', 5},      {"TWFLAG", 'N', 1}};
 }
 
-std::string format_dbf_value(const DbfFieldSpec& field, const DbfValue& value) {
+std::string format_dbf_value(const DbfFieldDef& field, const DbfValue& value) {
   const bool numeric = is_numeric(field.type);
   switch (value.kind()) {
     case DbfValue::Kind::kBlank:
@@ -81,7 +81,7 @@ std::string format_dbf_value(const DbfFieldSpec& field, const DbfValue& value) {
   return {};
 }
 
-std::string dbf_header(const std::vector<DbfFieldSpec>& fields, const DbfOptions& options,
+std::string dbf_header(const std::vector<DbfFieldDef>& fields, const DbfOptions& options,
                        std::uint32_t record_count) {
   const std::size_t standard_length = kHeaderSize + kDescriptorSize * fields.size() + 1;
   std::string out(standard_length, '\0');
@@ -95,7 +95,7 @@ std::string dbf_header(const std::vector<DbfFieldSpec>& fields, const DbfOptions
   put_le16(out, 10, static_cast<std::uint32_t>(options.record_length.value_or(
                         static_cast<std::uint16_t>(standard_record_length(fields)))));
   for (std::size_t k = 0; k < fields.size(); ++k) {
-    const DbfFieldSpec& f = fields[k];
+    const DbfFieldDef& f = fields[k];
     if (f.name.size() > 11) throw std::invalid_argument("dBASE fixture: field name longer than 11: " + f.name);
     if (f.length < 0 || f.length > 255 || f.decimals < 0 || f.decimals > 255) {
       throw std::invalid_argument("dBASE fixture: field length or decimals outside 0-255: " + f.name);
@@ -111,7 +111,7 @@ std::string dbf_header(const std::vector<DbfFieldSpec>& fields, const DbfOptions
   return out;
 }
 
-std::string dbf_record(const std::vector<DbfFieldSpec>& fields, const DbfOptions& options,
+std::string dbf_record(const std::vector<DbfFieldDef>& fields, const DbfOptions& options,
                        const std::vector<DbfValue>& values, bool deleted) {
   if (values.size() != fields.size()) throw std::invalid_argument("dBASE fixture: one value per field expected");
   std::string record(1, deleted ? '*' : ' ');
@@ -119,7 +119,7 @@ std::string dbf_record(const std::vector<DbfFieldSpec>& fields, const DbfOptions
   return sized_record(options, std::move(record));
 }
 
-std::string dbf_raw_record(const std::vector<DbfFieldSpec>& fields, const DbfOptions& options,
+std::string dbf_raw_record(const std::vector<DbfFieldDef>& fields, const DbfOptions& options,
                            const std::vector<std::string>& texts, bool deleted) {
   if (texts.size() != fields.size()) throw std::invalid_argument("dBASE fixture: one text per field expected");
   std::string record(1, deleted ? '*' : ' ');
@@ -131,7 +131,7 @@ std::string dbf_raw_record(const std::vector<DbfFieldSpec>& fields, const DbfOpt
   return sized_record(options, std::move(record));
 }
 
-DbfTable::DbfTable(std::vector<DbfFieldSpec> fields, DbfOptions options)
+DbfTable::DbfTable(std::vector<DbfFieldDef> fields, DbfOptions options)
     : fields_(std::move(fields)), options_(options) {}
 
 DbfTable& DbfTable::add(const std::vector<DbfValue>& values, bool deleted) {
@@ -167,7 +167,7 @@ void DbfTable::write_file(const std::filesystem::path& path) const {
   if (std::fclose(f) != 0 || !ok) throw std::runtime_error("dBASE fixture: cannot write " + path.string());
 }
 
-DbfFileWriter::DbfFileWriter(const std::filesystem::path& path, std::vector<DbfFieldSpec> fields, DbfOptions options)
+DbfFileWriter::DbfFileWriter(const std::filesystem::path& path, std::vector<DbfFieldDef> fields, DbfOptions options)
     : path_(path), fields_(std::move(fields)), options_(options) {
   file_ = std::fopen(path.c_str(), "wb");
   if (file_ == nullptr) throw std::runtime_error("dBASE fixture: cannot create " + path.string());

@@ -22,7 +22,7 @@
 
 namespace korvo::fixtures {
 
-struct DbfFieldSpec {
+struct DbfFieldDef {
   std::string name;  // up to 11 bytes; stored NUL-padded
   char type = 'N';   // N, F, C, L or any other byte
   int length = 10;   // 0..255
@@ -82,29 +82,29 @@ struct DbfOptions {
 // CONSTRUCT N(3), CONG_TIME N(6), MODELVOL N(8), COST N(5), TWFLAG N(1).
 // DISTANCE is in hundredths of a mile and the times in hundredths of a
 // minute, so no scale factor is needed.
-std::vector<DbfFieldSpec> link_table_fields();
+std::vector<DbfFieldDef> link_table_fields();
 
 // The bytes of one field value as it is stored; throws std::invalid_argument
 // when the value does not fit the field (ask for raw texts to store
 // asterisks or other broken values).
-std::string format_dbf_value(const DbfFieldSpec& field, const DbfValue& value);
+std::string format_dbf_value(const DbfFieldDef& field, const DbfValue& value);
 
 // The header (with its descriptors and terminator) of a table.
-std::string dbf_header(const std::vector<DbfFieldSpec>& fields, const DbfOptions& options,
+std::string dbf_header(const std::vector<DbfFieldDef>& fields, const DbfOptions& options,
                        std::uint32_t record_count);
 
 // One record: the deletion flag (blank, or "*" when deleted) and the fields.
 // A record length option pads the record with blanks or cuts it.
-std::string dbf_record(const std::vector<DbfFieldSpec>& fields, const DbfOptions& options,
+std::string dbf_record(const std::vector<DbfFieldDef>& fields, const DbfOptions& options,
                        const std::vector<DbfValue>& values, bool deleted = false);
 // Field texts as stored, each padded with blanks or cut to its field.
-std::string dbf_raw_record(const std::vector<DbfFieldSpec>& fields, const DbfOptions& options,
+std::string dbf_raw_record(const std::vector<DbfFieldDef>& fields, const DbfOptions& options,
                            const std::vector<std::string>& texts, bool deleted = false);
 
 // A whole table in memory.
 class DbfTable {
  public:
-  explicit DbfTable(std::vector<DbfFieldSpec> fields, DbfOptions options = {});
+  explicit DbfTable(std::vector<DbfFieldDef> fields, DbfOptions options = {});
 
   DbfTable& add(const std::vector<DbfValue>& values, bool deleted = false);
   DbfTable& add_raw(const std::vector<std::string>& texts, bool deleted = false);
@@ -113,14 +113,14 @@ class DbfTable {
   DbfTable& append_bytes(std::string_view bytes);
 
   DbfOptions& options() { return options_; }
-  const std::vector<DbfFieldSpec>& fields() const { return fields_; }
+  const std::vector<DbfFieldDef>& fields() const { return fields_; }
   std::uint32_t record_count() const { return count_; }
 
   std::string bytes() const;
   void write_file(const std::filesystem::path& path) const;
 
  private:
-  std::vector<DbfFieldSpec> fields_;
+  std::vector<DbfFieldDef> fields_;
   DbfOptions options_;
   std::string records_;
   std::string trailer_;
@@ -132,7 +132,7 @@ class DbfTable {
 // options announce a count, puts the real record count into the header.
 class DbfFileWriter {
  public:
-  DbfFileWriter(const std::filesystem::path& path, std::vector<DbfFieldSpec> fields, DbfOptions options = {});
+  DbfFileWriter(const std::filesystem::path& path, std::vector<DbfFieldDef> fields, DbfOptions options = {});
   ~DbfFileWriter();
   DbfFileWriter(const DbfFileWriter&) = delete;
   DbfFileWriter& operator=(const DbfFileWriter&) = delete;
@@ -146,7 +146,7 @@ class DbfFileWriter {
   void put(const std::string& bytes);
 
   std::filesystem::path path_;
-  std::vector<DbfFieldSpec> fields_;
+  std::vector<DbfFieldDef> fields_;
   DbfOptions options_;
   std::FILE* file_ = nullptr;
   std::uint32_t count_ = 0;
