@@ -16,12 +16,17 @@ namespace {
 // buffer limit, checked first, keeps the field table from overflowing.
 static_assert((kDbfBufferSize - 2) / kDbfDescriptorSize <= kDbfFieldLimit);
 
-// Descriptor bytes that are read: name 0-10, type 11, length 16, decimals 17.
+// Header bytes of the two lengths, and the descriptor bytes that are read:
+// name 0-10, type 11, length 16, decimals 17.
+constexpr int kHeaderLengthOffset = 8;
+constexpr int kRecordLengthOffset = 10;
 constexpr int kDescriptorTypeByte = 11;
 constexpr int kDescriptorLengthByte = 16;
 constexpr int kDescriptorDecimalsByte = 17;
 
-std::uint32_t le16(const unsigned char* p) { return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8); }
+std::uint32_t le16(const unsigned char* p) {
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8);
+}
 std::uint32_t le32(const unsigned char* p) { return le16(p) | (le16(p + 2) << 16); }
 
 std::string offset_text(std::uint64_t offset) { return "byte offset " + std::to_string(offset); }
@@ -51,21 +56,22 @@ void write_field_listing(RecordSink& listing, int k, const DbfField& field) {
 
 void check_header_limits(const std::string& file, const DbfHeader& header) {
   if (header.header_length < kDbfHeaderSize) {
-    throw InputError(input_error_line(file, offset_text(8), "header length",
+    throw InputError(input_error_line(file, offset_text(kHeaderLengthOffset), "header length",
                                       std::to_string(header.header_length) + " bytes is less than the " +
                                           std::to_string(kDbfHeaderSize) + " bytes of the header's fixed part"));
   }
   if (header.header_length > kDbfBufferSize) {
-    throw InputError(input_error_line(file, offset_text(8), "header length",
+    throw InputError(input_error_line(file, offset_text(kHeaderLengthOffset), "header length",
                                       std::to_string(header.header_length) + " bytes is more than the limit of " +
                                           std::to_string(kDbfBufferSize) + " bytes"));
   }
   if (header.record_length == 0) {
     throw InputError(
-        input_error_line(file, offset_text(10), "record length", "0 bytes; a record holds at least its deletion flag"));
+        input_error_line(file, offset_text(kRecordLengthOffset), "record length",
+                         "0 bytes; a record holds at least its deletion flag"));
   }
   if (header.record_length > kDbfBufferSize) {
-    throw InputError(input_error_line(file, offset_text(10), "record length",
+    throw InputError(input_error_line(file, offset_text(kRecordLengthOffset), "record length",
                                       std::to_string(header.record_length) + " bytes is more than the limit of " +
                                           std::to_string(kDbfBufferSize) + " bytes"));
   }
@@ -180,8 +186,8 @@ void read_dbf_header(ByteStream& stream, DbfHeader& header, DbfFieldTable& table
   header.month = bytes[2];
   header.day = bytes[3];
   header.record_count = le32(&bytes[4]);
-  header.header_length = static_cast<std::int32_t>(le16(&bytes[8]));
-  header.record_length = static_cast<std::int32_t>(le16(&bytes[10]));
+  header.header_length = static_cast<std::int32_t>(le16(&bytes[kHeaderLengthOffset]));
+  header.record_length = static_cast<std::int32_t>(le16(&bytes[kRecordLengthOffset]));
   table.count = 0;
   if (listing != nullptr) write_header_listing(*listing, header);
   check_header_limits(file, header);
@@ -329,7 +335,8 @@ void read_next_dbf_link(DbfLinkSource& source, LinkRecord& link) {
     if (plan.field != 0) values[static_cast<std::size_t>(slot)] = convert_slot(source, plan, record);
   }
   for (int slot = 1; slot <= kLinkKeywordCount; ++slot) {
-    if (source.plan[static_cast<std::size_t>(slot)].field != 0) store_slot(link, slot, values[static_cast<std::size_t>(slot)]);
+    const auto s = static_cast<std::size_t>(slot);
+    if (source.plan[s].field != 0) store_slot(link, slot, values[s]);
   }
 }
 

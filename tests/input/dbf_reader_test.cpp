@@ -217,26 +217,13 @@ TEST(DbfRecords, EveryKeywordReachesItsField) {
   f.prepare();
   ASSERT_TRUE(f.next());
   const LinkRecord& l = f.link;
-  EXPECT_EQ(l.anode, 11);
-  EXPECT_EQ(l.bnode, 22);
-  EXPECT_EQ(l.distance, 33);
-  EXPECT_EQ(l.direction, 44);
-  EXPECT_EQ(l.area_type, 55);
-  EXPECT_EQ(l.facility_type, 66);
-  EXPECT_EQ(l.lanes, 77);
-  EXPECT_EQ(l.time, 88);
-  EXPECT_EQ(l.time2, 88);
-  EXPECT_EQ(l.capacity, 99);
-  EXPECT_EQ(l.count, 110);
-  EXPECT_EQ(l.screenline, 121);
-  EXPECT_EQ(l.zone, 132);
-  EXPECT_EQ(l.use, 143);
-  EXPECT_EQ(l.location, 154);
-  EXPECT_EQ(l.landuse, 165);
-  EXPECT_EQ(l.construct, 176);
-  EXPECT_EQ(l.period_times[1], 187);
-  EXPECT_EQ(l.volume(1, 1), 198);
-  EXPECT_EQ(l.cost, 209);
+  const std::vector<std::int64_t> got = {l.anode,     l.bnode,      l.distance, l.direction,      l.area_type,
+                                         l.facility_type, l.lanes, l.time,     l.capacity,       l.count,
+                                         l.screenline, l.zone,      l.use,      l.location,       l.landuse,
+                                         l.construct, l.period_times[1], l.volume(1, 1), l.cost, l.time2};
+  const std::vector<std::int64_t> expected = {11,  22,  33,  44,  55,  66,  77,  88,  99,  110,
+                                              121, 132, 143, 154, 165, 176, 187, 198, 209, 88};
+  EXPECT_EQ(got, expected);
   EXPECT_TRUE(l.two_way);
   EXPECT_EQ(l.volume(2, 1), 77);
   EXPECT_EQ(l.link_group, 5);
@@ -282,6 +269,31 @@ TEST(DbfRecords, ValueRules) {
     ASSERT_TRUE(f.next());
     EXPECT_EQ(f.link.distance, c.expected) << c.distance.type << " \"" << c.text << "\" scale " << c.scale;
   }
+}
+
+TEST(DbfRecords, ControlFileAliasesReachTheReader) {
+  // LENGTH holds miles with decimals; the control file points DISTANCE at it
+  // with a scale of 100. An alias in lower case finds no field.
+  const std::string control =
+      "HEADING\nHEADING\nHEADING\n"
+      "LINK ALIAS  1 DISTANCE    LENGTH       100.\n"
+      "LINK ALIAS  1 BNODE       bnode\n";
+  TextReader reader = TextReader::from_memory(control, "DATABASE.CTL");
+  LinkFieldMap map;
+  read_database_control(reader, map);
+  auto fields = fixtures::link_table_fields();
+  fields[2] = {"LENGTH", 'N', 7, 2};
+  auto values = numbered_record();
+  values[2] = 12.34;
+  const std::string bytes = DbfTable(fields).add(values).bytes();
+  LinkFile f(bytes, map);
+  f.prepare();
+  EXPECT_EQ(f.report.joined(), " ***CRITICAL*** FIELD NAME > bnode       NOT FOUND ON THE DBF FILE\n");
+  map.name[kKwBnode].assign("BNODE");
+  LinkFile g(bytes, map);
+  g.prepare();
+  ASSERT_TRUE(g.next());
+  EXPECT_EQ(g.link.distance, 1234);
 }
 
 TEST(DbfRecords, TwoWayOnlyForOne) {
