@@ -1,0 +1,73 @@
+#pragma once
+// Shared pieces of the fuzz targets.
+//
+// A target hands its input to one reader (or to the whole program) and lets
+// the two ways a run may end on bad input pass: InputError (the file layer
+// stops with one console line) and RunStop (the run ends with a completion
+// line). Everything else is a finding: any other exception escapes to
+// libFuzzer (or to the replay program) and aborts, and so do the checks a
+// target makes on what the reader left behind.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/layout.h"
+
+namespace korvo::fuzz {
+
+// A report sink that forgets what it is given.
+class NullSink final : public RecordSink {
+ public:
+  void write_record(std::string_view) override {}
+};
+
+// Stops the process with a message on stderr; a finding.
+[[noreturn]] void fail(std::string_view what);
+inline void check(bool condition, std::string_view what) {
+  if (!condition) fail(what);
+}
+
+// A working directory of this process for targets that need files, under
+// /dev/shm when it exists (fast), else the temporary directory. Removed at
+// exit. clear() empties it before each input.
+class ScratchDir {
+ public:
+  static ScratchDir& instance();
+  const std::filesystem::path& path() const { return path_; }
+  void clear() const;
+  void write(std::string_view name, std::string_view bytes) const;
+
+ private:
+  ScratchDir();
+  std::filesystem::path path_;
+};
+
+// The whole-program target reads a scenario: a working directory's files
+// and the console input, framed as a series of chunks
+//   selector (1 byte), length (2 bytes, little-endian), that many bytes
+// (fewer at the end of the input). The selector picks one of kScenarioNames
+// (modulo their number); chunks of the same name are joined in order, so a
+// file can be longer than one chunk. The last name is the console input.
+inline constexpr std::string_view kScenarioNames[] = {
+    "PROFILE.MAS", "VELMAR.CTL",  "TITLE",       "DATABASE.CTL", "LINKS05A.DBF", "AUXLINKS.DBF",
+    "KVLABELS.SYN", "KVSCREEN.SYN", "KVRATES.SYN", "HRLDXY.XXX",   "HRLDXY.05A",   "VOLNAUX.XXX",
+    "VOLNAUX.05A", "HRLDXY.ASC",  "<console>",
+};
+inline constexpr std::size_t kScenarioNameCount = std::size(kScenarioNames);
+inline constexpr std::string_view kConsoleName = "<console>";
+
+struct ScenarioFile {
+  std::string name;
+  std::string bytes;
+};
+
+std::vector<ScenarioFile> decode_scenario(const std::uint8_t* data, std::size_t size);
+// The framing of files, in chunks of at most 65535 bytes. Throws
+// std::invalid_argument for a name that is not one of kScenarioNames.
+std::string encode_scenario(const std::vector<ScenarioFile>& files);
+
+}  // namespace korvo::fuzz

@@ -1,0 +1,39 @@
+// The whole program over a working directory made from the input (the
+// framing is in fuzz_support.h). A run may end any way the program knows
+// (exit status 0 with a completion line, 2 after an input or output error);
+// status 3, an internal error, is a finding.
+
+#include <cstdint>
+#include <new>
+#include <sstream>
+#include <string>
+
+#include "fuzz_support.h"
+#include "run/driver.h"
+#include "run/run_context.h"
+
+using namespace korvo;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const fuzz::ScratchDir& dir = fuzz::ScratchDir::instance();
+  dir.clear();
+  std::string console_input;
+  for (const auto& file : fuzz::decode_scenario(data, size)) {
+    if (file.name == fuzz::kConsoleName) {
+      console_input = file.bytes;
+    } else {
+      dir.write(file.name, file.bytes);
+    }
+  }
+  std::ostringstream out;
+  std::istringstream in(console_input);
+  // The context (megabytes of tables) is built afresh for every run in the
+  // same storage: a new allocation per run would cost more than the run.
+  alignas(RunContext) static unsigned char storage[sizeof(RunContext)];
+  auto* ctx = new (storage) RunContext(WorkDir(dir.path()), Console(out, in), [] { return LocalTime{2026, 7, 4, 9, 5, 7}; });
+  const int status = run_program(*ctx);
+  ctx->~RunContext();
+  if (status == 3) fuzz::fail(out.str());
+  fuzz::check(status == 0 || status == 2, "an exit status other than 0, 2 or 3");
+  return 0;
+}
