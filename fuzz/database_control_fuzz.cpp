@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   LinkFieldMap map;
   try {
     read_database_control(control, map);
-  } catch (const InputError&) {
+  } catch (const InputError& error) {
+    fuzz::check_console_line(error.what());
     return 0;
   }
   for (int slot = 1; slot <= kLinkKeywordCount; ++slot) {

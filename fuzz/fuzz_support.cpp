@@ -14,6 +14,13 @@ void fail(std::string_view what) {
   std::abort();
 }
 
+void check_console_line(std::string_view line) {
+  for (const char c : line) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 32 || u == 127) fail(std::string("a control character in the console line: ") + std::string(line));
+  }
+}
+
 namespace {
 
 std::filesystem::path scratch_base() {

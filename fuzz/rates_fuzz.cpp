@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TextReader rates = TextReader::from_memory({reinterpret_cast<const char*>(data), size}, "KVRATES.SYN");
   try {
     read_rate_tables(rates, *tables);
-  } catch (const InputError&) {
+  } catch (const InputError& error) {
+    fuzz::check_console_line(error.what());
     return 0;
   }
   fuzz::NullSink pages;

@@ -33,7 +33,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto* ctx = new (storage) RunContext(WorkDir(dir.path()), Console(out, in), [] { return LocalTime{2026, 7, 4, 9, 5, 7}; });
   const int status = run_program(*ctx);
   ctx->~RunContext();
-  if (status == 3) fuzz::fail(out.str());
+  const std::string console = out.str();
+  if (status == 3) fuzz::fail(console);
   fuzz::check(status == 0 || status == 2, "an exit status other than 0, 2 or 3");
+  if (status == 2) {
+    // The stop's one line is the console's last.
+    fuzz::check(!console.empty() && console.back() == '\n', "an input error without its console line");
+    const std::size_t start = console.find_last_of('\n', console.size() - 2);
+    fuzz::check_console_line(std::string_view(console).substr(start == std::string::npos ? 0 : start + 1,
+                                                              console.size() - 1 - (start == std::string::npos ? 0 : start + 1)));
+  }
   return 0;
 }
