@@ -13,8 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   LinkFieldMap map;
   try {
     read_database_control(control, map);
-  } catch (const InputError& error) {
-    fuzz::check_console_line(error.what());
+  } catch (const InputError&) {
     return 0;
   }
   for (int slot = 1; slot <= kLinkKeywordCount; ++slot) {

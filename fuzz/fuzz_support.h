@@ -31,9 +31,9 @@ inline void check(bool condition, std::string_view what) {
   if (!condition) fail(what);
 }
 
-// The console line of an InputError must be one line that a terminal shows
-// as it is: no line end and no other control character (bytes from the file
-// are written escaped, "\x0A").
+// The console line of a stop must be one line that a terminal shows as it
+// is: no line end and no other control character (bytes from the input are
+// written escaped, "\x0A").
 void check_console_line(std::string_view line);
 
 // A working directory of this process for targets that need files, under

@@ -17,8 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TextReader rates = TextReader::from_memory({reinterpret_cast<const char*>(data), size}, "KVRATES.SYN");
   try {
     read_rate_tables(rates, *tables);
-  } catch (const InputError& error) {
-    fuzz::check_console_line(error.what());
+  } catch (const InputError&) {
     return 0;
   }
   fuzz::NullSink pages;

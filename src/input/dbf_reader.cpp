@@ -153,24 +153,10 @@ void store_slot(LinkRecord& link, int slot, std::int32_t v) {
 }  // namespace
 
 std::string DbfField::display_name() const {
-  std::string name(stored_name());
-  const std::size_t nul = name.find('\0');
-  if (nul != std::string::npos) name.resize(nul);
-  // The name goes into a console line: a control byte of a damaged header
-  // is shown as \xNN, never written as it is ("A\x0DB", not a line break).
-  static constexpr std::string_view kHex = "0123456789ABCDEF";
-  std::string out;
-  for (const char c : trim_right(name)) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 32 || u == 127) {
-      out += "\\x";
-      out += kHex[u >> 4];
-      out += kHex[u & 15];
-    } else {
-      out += c;
-    }
-  }
-  return out;
+  std::string out(stored_name());
+  const std::size_t nul = out.find('\0');
+  if (nul != std::string::npos) out.resize(nul);
+  return std::string(trim_right(out));
 }
 
 std::string_view dbf_version_label(std::uint8_t version) {

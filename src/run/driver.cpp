@@ -153,6 +153,27 @@ void close_outputs_quietly(RunContext& ctx) {
   }
 }
 
+// An error line names files, fields and keywords as the input spelled them,
+// and damaged input can hold any byte there. The console gets one line that
+// a terminal shows as it is: a control character is written as \xNN
+// ("HRLDXY.\x11", never a line break or an escape sequence).
+std::string console_safe(std::string_view text) {
+  static constexpr std::string_view kHex = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 32 || u == 127) {
+      out += "\\x";
+      out += kHex[u >> 4];
+      out += kHex[u & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 std::int64_t accumulator_cells(std::int32_t nft, std::int32_t nat) {
@@ -167,17 +188,17 @@ int run_program(RunContext& ctx) {
     completion = stop.completion_line();
   } catch (const InputError& error) {
     close_outputs_quietly(ctx);
-    ctx.console.line(error.what());
+    ctx.console.line(console_safe(error.what()));
     return 2;
   } catch (const std::exception& error) {
     close_outputs_quietly(ctx);
-    ctx.console.line(std::string(" KORVO internal error: ") + error.what());
+    ctx.console.line(console_safe(std::string(" KORVO internal error: ") + error.what()));
     return 3;
   }
   try {
     close_outputs(ctx);
   } catch (const InputError& error) {
-    ctx.console.line(error.what());
+    ctx.console.line(console_safe(error.what()));
     return 2;
   }
   ctx.console.line(completion);

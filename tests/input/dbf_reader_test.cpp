@@ -155,15 +155,6 @@ TEST(DbfHeader, LimitsStopWithTheirConsoleLine) {
   EXPECT_NO_THROW(at_limit.prepare());
 }
 
-TEST(DbfHeader, ControlBytesOfAFieldNameAreEscapedInTheConsoleLine) {
-  // A damaged descriptor whose name holds a carriage return and an escape
-  // must not break or colour the console line that names it.
-  DbfOptions options;
-  options.record_length = 5;
-  LinkFile f(DbfTable({{"A\rB\x1b", 'N', 7}}, options).bytes());
-  EXPECT_EQ(error_of(f), " NET05A.DBF, byte offset 32 (field A\\x0DB\\x1B): bytes 2-8 run past the record length of 5");
-}
-
 TEST(DbfFields, ConversionLayoutsAndPositions) {
   struct Case {
     DbfFieldDef def;

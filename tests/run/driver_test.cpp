@@ -80,6 +80,27 @@ TEST(DriverTest, TheBinaryNetworkNameTakesTheOutputCode) {
   }
 }
 
+TEST(DriverTest, ControlBytesFromTheInputAreEscapedInTheErrorLine) {
+  // Names that the input spells go into the error line; a control byte there
+  // must neither end the line nor reach the terminal raw.
+  struct Case {
+    std::string profile, control, console;
+  };
+  const std::vector<Case> cases = {
+      {" KORVOL\x10\nX\n", "", " PROFILE.MAS, line 2 (value of KORVOL\\x10): expected an integer, found \"X\"\n"},
+      {"", " FILEO\n\r\x1b[\n",
+       " HRLDXY.\\x0D\\x1B[: cannot be opened for reading: No such file or directory\n"},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    dir.write("PROFILE.MAS", c.profile);
+    if (!c.control.empty()) dir.write("VELMAR.CTL", c.control);
+    const auto result = run_korvo(dir);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.console, c.console);
+  }
+}
+
 TEST(DriverTest, AnUnreadableControlFileStopsWithStatusTwo) {
   TempDir dir;
   dir.write("PROFILE.MAS", "");
