@@ -75,8 +75,11 @@ void merge_from_file(RunContext& ctx) {
   LinkRecord& link = ctx.link;
   std::string_view record;
   const auto status = merge.aux_records.next(record, ByteStream::kBufferSize);
-  const std::string place = "record " + std::to_string(merge.aux_records.record_number()) + " at byte offset " +
-                            std::to_string(merge.aux_records.record_offset());
+  // At the end of the file the record wanted is the one after the last.
+  const std::int64_t number =
+      merge.aux_records.record_number() + (status == FortranRecordReader::Status::kEndOfFile ? 1 : 0);
+  const std::string place =
+      "record " + std::to_string(number) + " at byte offset " + std::to_string(merge.aux_records.record_offset());
   if (status == FortranRecordReader::Status::kEndOfFile) {
     throw InputError(input_error_line(merge.aux_stream.name(), place, "",
                                       "expected the record of link " + std::to_string(link.anode) + "-" +
