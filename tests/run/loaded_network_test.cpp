@@ -453,40 +453,6 @@ TEST_F(BinaryLinkReaderTest, HeaderGivesTextWordsAndTheHighestNode) {
   }
 }
 
-TEST_F(BinaryLinkReaderTest, ReadsWhatTheWriterWrote) {
-  NetworkHeader h = header_with(2, 2, 0);
-  h.set_word(kWeightingWord, 1);
-  LinkEntry e;
-  e.anode = 16383;
-  e.bnode = 12;
-  e.direction = 16;
-  e.capacity = 1048575;
-  e.time = 4095;
-  e.two_way = true;
-  e.count = 524287;
-  e.time2 = 17;
-  e.facility_type = 255;
-  e.screenline = 99;
-  e.lanes = 15;
-  e.distance = 4095;
-  e.area_type = 200;
-  e.link_group = 4095;
-  e.cost = 1;
-  e.period_times = {300, -2};
-  e.volumes = {1, -2, 3, 2147483647};
-  open(network_bytes(h, [&](LoadedNetworkWriter& w) { w.add_link(e); }));
-  read_binary_link(*ctx_);
-  const LinkRecord& l = ctx_->link;
-  EXPECT_EQ(std::tie(l.anode, l.bnode, l.direction, l.capacity, l.time, l.two_way, l.count, l.time2),
-            std::make_tuple(16383, 12, std::int16_t{16}, 1048575, std::int16_t{4095}, true, 524287, std::int16_t{17}));
-  EXPECT_EQ(std::tie(l.facility_type, l.screenline, l.lanes, l.distance, l.area_type, l.link_group, l.cost),
-            std::make_tuple(std::int16_t{255}, std::int16_t{99}, std::int16_t{15}, std::int16_t{4095}, std::int16_t{200},
-                            std::int16_t{4095}, std::int16_t{1}));
-  EXPECT_EQ(std::make_tuple(l.period_times[1], l.period_times[2]), std::make_tuple(std::int16_t{300}, std::int16_t{-2}));
-  EXPECT_EQ(std::make_tuple(l.volume(1, 1), l.volume(1, 2), l.volume(2, 1), l.volume(2, 2)),
-            std::make_tuple(1, -2, 3, 2147483647));
-}
-
 // A loaded network written by a Fortran model (sequential unformatted WRITE
 // of INTEGER*2 header words, CHARACTER*880 text and INTEGER*4 words) is the
 // same file, byte for byte, as the writer's, and reads as the same links.
