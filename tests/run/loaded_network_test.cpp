@@ -434,6 +434,43 @@ TEST_F(BinaryLinkReaderTest, BadFilesStopWithALineNamingThePlaceAndTheLimit) {
   }
 }
 
+// Damaged files end in links or in an InputError, never in anything else:
+// bytes of a valid network are overwritten at random, the header's P and S
+// and the record markers included.
+TEST_F(BinaryLinkReaderTest, DamagedFilesNeverReadOutsideTheRecord) {
+  const std::string valid = network_bytes(header_with(2, 3), [](LoadedNetworkWriter& w) {
+    for (std::uint32_t i = 1; i <= 60; ++i) {
+      LinkEntry e;
+      e.anode = i;
+      e.bnode = i + 1;
+      e.volumes = {1, 2, 3, 4, 5, 6};
+      w.add_link(e);
+      if (i % 25 == 0) w.write_record("NODE", std::vector<std::int32_t>(30, 7));
+    }
+  });
+  std::mt19937 random(1207);
+  int errors = 0;
+  for (int round = 0; round < 3000; ++round) {
+    std::string damaged = valid;
+    const int changes = 1 + static_cast<int>(random() % 4);
+    for (int k = 0; k < changes; ++k) {
+      // Half the changes hit the header words and the first records.
+      const std::size_t span = random() % 2 == 0 ? 1400 : damaged.size();
+      damaged[940 + random() % (span - 940)] = static_cast<char>(random());
+    }
+    try {
+      open(damaged);
+      int links = 0;
+      for (read_binary_link(*ctx_); !ctx_->link.end_of_links; read_binary_link(*ctx_)) {
+        ASSERT_LE(++links, 1000) << "round " << round << " does not end";
+      }
+    } catch (const InputError&) {
+      ++errors;
+    }
+  }
+  EXPECT_GT(errors, 0);
+}
+
 TEST_F(BinaryLinkReaderTest, HeaderGivesTextWordsAndTheHighestNode) {
   struct Case {
     std::int16_t word3, word4;
