@@ -33,8 +33,8 @@ void check_header_shape(const BinaryNetwork& binary) {
     const char* field;
     int limit;
   };
-  static constexpr Limit kLimits[] = {{kPeriodsWord, "header word 33, periods per link entry", kMaxPeriods},
-                                      {kSlotsWord, "header word 34, volume slots per period", kMaxVolumeSlots}};
+  static constexpr Limit kLimits[] = {{header_word::kPeriods, "header word 33, periods per link entry", kMaxPeriods},
+                                      {header_word::kSlots, "header word 34, volume slots per period", kMaxVolumeSlots}};
   for (const Limit& limit : kLimits) {
     const int value = binary.header.word(limit.word);
     if (value >= 0 && value <= limit.limit) continue;
@@ -110,12 +110,12 @@ void start_link_stream(RunContext& ctx) {
   ctx.link.end_of_links = false;
   binary.word_count = 0;
   binary.position = 0;
-  binary.periods = binary.header.word(kPeriodsWord);
-  binary.slots = binary.header.word(kSlotsWord);
+  binary.periods = binary.header.word(header_word::kPeriods);
+  binary.slots = binary.header.word(header_word::kSlots);
   binary.link_stride = (binary.slots + 1) * binary.periods + kLinkEntryFixedWords;
-  binary.sixteen_bit_nodes = (binary.header.word(kNodeLayoutWord) & 1) != 0;
-  binary.cumulative = binary.periods >= 2 && binary.periods <= 10 && (binary.header.word(kWeightingWord) & 1) == 0 &&
-                      binary.header.word(kCumulativeLimitWord) < 100;
+  binary.sixteen_bit_nodes = (binary.header.word(header_word::kNodeLayout) & 1) != 0;
+  binary.cumulative = binary.periods >= 2 && binary.periods <= 10 && (binary.header.word(header_word::kWeighting) & 1) == 0 &&
+                      binary.header.word(header_word::kCumulativeLimit) < 100;
   set_binary_slot_counts(binary.header, ctx.link);
 }
 
@@ -233,8 +233,8 @@ void read_binary_header(BinaryNetwork& binary) {
 }
 
 void set_binary_slot_counts(const BinaryHeader& header, LinkRecord& link) {
-  link.time_slot_count = header.word(kPeriodsWord);
-  link.volume_slot_count = header.word(kSlotsWord);
+  link.time_slot_count = header.word(header_word::kPeriods);
+  link.volume_slot_count = header.word(header_word::kSlots);
 }
 
 void read_binary_link(RunContext& ctx) {

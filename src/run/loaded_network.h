@@ -26,13 +26,15 @@ inline constexpr int kMaxBinaryRecordWords = 490;  // the words after N in one d
 inline constexpr int kLinkEntryFixedWords = 5;     // node, capacity, count, type and area words
 
 // Header words this reader uses (numbered from 1).
-inline constexpr int kHighestNodeLowWord = 3;  // with word 4 the highest node number
-inline constexpr int kHighestNodeHighWord = 4;
-inline constexpr int kCumulativeLimitWord = 23;  // cumulative volumes only while below 100
-inline constexpr int kPeriodsWord = 33;          // P
-inline constexpr int kSlotsWord = 34;            // S
-inline constexpr int kWeightingWord = 54;        // odd: volume weighting on
-inline constexpr int kNodeLayoutWord = 59;       // odd: 16-bit nodes; even: 14-bit nodes and a direction
+namespace header_word {
+inline constexpr int kHighestNodeLow = 3;  // with word 4 the highest node number
+inline constexpr int kHighestNodeHigh = 4;
+inline constexpr int kCumulativeLimit = 23;  // cumulative volumes only while below 100
+inline constexpr int kPeriods = 33;          // P
+inline constexpr int kSlots = 34;            // S
+inline constexpr int kWeighting = 54;        // odd: volume weighting on
+inline constexpr int kNodeLayout = 59;       // odd: 16-bit nodes; even: 14-bit nodes and a direction
+}  // namespace header_word
 
 // A record tag as the file holds it: the word whose bytes, from the most
 // significant down, spell the tag, so "LINK" is stored as the bytes "KNIL".
@@ -58,8 +60,8 @@ struct BinaryHeader {
   // Header words 3 (low half) and 4 (high half) as one 32-bit value: the
   // network's highest node number.
   std::int32_t highest_node() const {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint16_t>(word(kHighestNodeLowWord))) |
-                                     (static_cast<std::uint32_t>(static_cast<std::uint16_t>(word(kHighestNodeHighWord)))
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint16_t>(word(header_word::kHighestNodeLow))) |
+                                     (static_cast<std::uint32_t>(static_cast<std::uint16_t>(word(header_word::kHighestNodeHigh)))
                                       << 16));
   }
 };

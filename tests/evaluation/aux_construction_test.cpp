@@ -44,8 +44,8 @@ class AuxMergeTest : public ::testing::Test {
     dir_.write(name, out.str());
   }
   void set_highest_node(std::int32_t node) {
-    ctx_->binary.header.words[kHighestNodeLowWord] = static_cast<std::int16_t>(node & 0xFFFF);
-    ctx_->binary.header.words[kHighestNodeHighWord] = static_cast<std::int16_t>(node >> 16);
+    ctx_->binary.header.words[header_word::kHighestNodeLow] = static_cast<std::int16_t>(node & 0xFFFF);
+    ctx_->binary.header.words[header_word::kHighestNodeHigh] = static_cast<std::int16_t>(node >> 16);
   }
   // The binary path with the auxiliary network file: name, open, cursor.
   void start_with_aux_file() {

@@ -23,9 +23,9 @@ using fixtures::NetworkHeader;
 
 NetworkHeader header_with(int periods, int slots, int node_word = 1) {
   NetworkHeader h;
-  h.set_word(kPeriodsWord, static_cast<std::int16_t>(periods));
-  h.set_word(kSlotsWord, static_cast<std::int16_t>(slots));
-  h.set_word(kNodeLayoutWord, static_cast<std::int16_t>(node_word));
+  h.set_word(header_word::kPeriods, static_cast<std::int16_t>(periods));
+  h.set_word(header_word::kSlots, static_cast<std::int16_t>(slots));
+  h.set_word(header_word::kNodeLayout, static_cast<std::int16_t>(node_word));
   return h;
 }
 
@@ -173,7 +173,7 @@ TEST_F(BinaryLinkReaderTest, DecodesThePackedFieldsWithoutBleeding) {
 
 TEST_F(BinaryLinkReaderTest, FillsPeriodTimesAndVolumesAndLeavesTheDbaseFieldsAlone) {
   NetworkHeader h = header_with(2, 3);
-  h.set_word(kWeightingWord, 1);  // no cumulative conversion
+  h.set_word(header_word::kWeighting, 1);  // no cumulative conversion
   open(network_bytes(h, [](LoadedNetworkWriter& w) {
     // Period times keep their low 16 bits: 0x12345678 gives 0x5678, 0x1FFFF gives -1.
     const std::int32_t entry[] = {65536 * 2 + 1, 0, 0, 0, 0, 0x12345678, 11, 12, -13, 0x1FFFF, 21, 22, 2147483647};
@@ -237,8 +237,8 @@ TEST_F(BinaryLinkReaderTest, CumulativeVolumesBecomePerPeriodOnlyWhenTheHeaderSa
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     NetworkHeader h = header_with(c.periods, c.slots);
-    h.set_word(kWeightingWord, static_cast<std::int16_t>(c.weighting_word));
-    h.set_word(kCumulativeLimitWord, static_cast<std::int16_t>(c.cumulative_word));
+    h.set_word(header_word::kWeighting, static_cast<std::int16_t>(c.weighting_word));
+    h.set_word(header_word::kCumulativeLimit, static_cast<std::int16_t>(c.cumulative_word));
     open(network_bytes(h, [&](LoadedNetworkWriter& w) {
       LinkEntry e;
       e.anode = 1;
@@ -480,8 +480,8 @@ TEST_F(BinaryLinkReaderTest, HeaderGivesTextWordsAndTheHighestNode) {
   for (const Case& c : cases) {
     NetworkHeader h = header_with(1, 1);
     h.set_text(105, "NETWORK 2030 ALTERNATIVE A");
-    h.set_word(kHighestNodeLowWord, c.word3);
-    h.set_word(kHighestNodeHighWord, c.word4);
+    h.set_word(header_word::kHighestNodeLow, c.word3);
+    h.set_word(header_word::kHighestNodeHigh, c.word4);
     h.set_word(120, -7);
     open(network_bytes(h, [](LoadedNetworkWriter&) {}));
     EXPECT_EQ(ctx_->binary.header.chars(105, 130), "NETWORK 2030 ALTERNATIVE A");
