@@ -16,9 +16,7 @@ bool names_a_field(const FixedText<11>& name) {
   return head != "NONE" && head != "none";
 }
 
-bool uses_aux_network_file(const RunSettings& settings) {
-  return !settings.aux_dbf_given && !settings.dbf_input_given;
-}
+bool uses_aux_network_file(const RunSettings& settings) { return !settings.aux_dbf_given && !settings.dbf_input_given; }
 
 // Loads table entry `cursor`, or the end pair once the cursor is past the
 // last entry.
@@ -69,8 +67,7 @@ void merge_from_table(RunContext& ctx) {
 // binary network's links.
 void merge_from_file(RunContext& ctx) {
   static const Layout kMismatch = Layout::parse("(' *** ERROR *** ZEFA HIGHWAY NETWORK AUXILIARY FILE MISMATCH')");
-  static const Layout kLooking =
-      Layout::parse("(14X,'LOOKING FOR LINK',I6,' -',I6,' AND FOUND LINK',I6,' -',I6)");
+  static const Layout kLooking = Layout::parse("(14X,'LOOKING FOR LINK',I6,' -',I6,' AND FOUND LINK',I6,' -',I6)");
   AuxMergeState& merge = ctx.aux_merge;
   LinkRecord& link = ctx.link;
   std::string_view record;

@@ -39,7 +39,9 @@ struct AuxMergeState {
 // The construction and location codes of a packed word: bits 24-31 and
 // bits 8-15; the other bits mean nothing here.
 inline std::int16_t packed_construction_code(std::uint32_t packed) { return static_cast<std::int16_t>(packed >> 24); }
-inline std::int32_t packed_location_code(std::uint32_t packed) { return static_cast<std::int32_t>((packed >> 8) & 0xFFu); }
+inline std::int32_t packed_location_code(std::uint32_t packed) {
+  return static_cast<std::int32_t>((packed >> 8) & 0xFFu);
+}
 
 // Evaluation preparation: with an auxiliary dBASE file, load the auxiliary
 // link table; otherwise form the auxiliary network file's name from

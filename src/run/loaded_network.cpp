@@ -33,15 +33,16 @@ void check_header_shape(const BinaryNetwork& binary) {
     const char* field;
     int limit;
   };
-  static constexpr Limit kLimits[] = {{header_word::kPeriods, "header word 33, periods per link entry", kMaxPeriods},
-                                      {header_word::kSlots, "header word 34, volume slots per period", kMaxVolumeSlots}};
+  static constexpr Limit kLimits[] = {
+      {header_word::kPeriods, "header word 33, periods per link entry", kMaxPeriods},
+      {header_word::kSlots, "header word 34, volume slots per period", kMaxVolumeSlots}};
   for (const Limit& limit : kLimits) {
     const int value = binary.header.word(limit.word);
     if (value >= 0 && value <= limit.limit) continue;
     const std::uint64_t offset = kMarkerBytes + kBinaryHeaderTextSize + 2 * static_cast<std::uint64_t>(limit.word - 1);
-    throw InputError(input_error_line(binary.stream.name(), "record 1 at byte offset " + std::to_string(offset),
-                                      limit.field,
-                                      "expected 0 to " + std::to_string(limit.limit) + ", found " + std::to_string(value)));
+    throw InputError(
+        input_error_line(binary.stream.name(), "record 1 at byte offset " + std::to_string(offset), limit.field,
+                         "expected 0 to " + std::to_string(limit.limit) + ", found " + std::to_string(value)));
   }
 }
 
@@ -52,7 +53,8 @@ bool read_data_record(BinaryNetwork& binary) {
   std::string_view record;
   if (binary.records.next(record, ByteStream::kBufferSize) == FortranRecordReader::Status::kEndOfFile) return false;
   if (record.size() < 4) {
-    fail_record(binary, "word count N", "expected a record of at least 4 bytes, found " + std::to_string(record.size()));
+    fail_record(binary, "word count N",
+                "expected a record of at least 4 bytes, found " + std::to_string(record.size()));
   }
   const std::int32_t count = static_cast<std::int32_t>(load_u32le(record.data()) & 0xFFFFu);
   if (count > kMaxBinaryRecordWords) {
@@ -114,7 +116,8 @@ void start_link_stream(RunContext& ctx) {
   binary.slots = binary.header.word(header_word::kSlots);
   binary.link_stride = (binary.slots + 1) * binary.periods + kLinkEntryFixedWords;
   binary.sixteen_bit_nodes = (binary.header.word(header_word::kNodeLayout) & 1) != 0;
-  binary.cumulative = binary.periods >= 2 && binary.periods <= 10 && (binary.header.word(header_word::kWeighting) & 1) == 0 &&
+  binary.cumulative = binary.periods >= 2 && binary.periods <= 10 &&
+                      (binary.header.word(header_word::kWeighting) & 1) == 0 &&
                       binary.header.word(header_word::kCumulativeLimit) < 100;
   set_binary_slot_counts(binary.header, ctx.link);
 }
@@ -151,7 +154,8 @@ void decode_entry(const BinaryNetwork& binary, LinkRecord& link) {
 
   const std::int32_t* block = entry + kLinkEntryFixedWords;
   for (int p = 1; p <= binary.periods; ++p) {
-    link.period_times[static_cast<std::size_t>(p)] = static_cast<std::int16_t>(static_cast<std::uint32_t>(block[0]) & 0xFFFFu);
+    link.period_times[static_cast<std::size_t>(p)] =
+        static_cast<std::int16_t>(static_cast<std::uint32_t>(block[0]) & 0xFFFFu);
     for (int s = 1; s <= binary.slots; ++s) link.volume(p, s) = block[s];
     block += binary.slots + 1;
   }
@@ -179,8 +183,8 @@ constexpr AsciiField kAsciiVolume{40, 46, "volume"};
 constexpr AsciiField kAsciiCapacity{47, 53, "capacity"};
 constexpr int kAsciiCopyFirst = 13;  // columns 13-39 are copied unchanged
 constexpr int kAsciiCopyLast = 39;
-constexpr int kAsciiSlotColumn = 54;         // first slot volume
-constexpr int kAsciiSlotColumnCounts = 61;   // behind the count
+constexpr int kAsciiSlotColumn = 54;        // first slot volume
+constexpr int kAsciiSlotColumnCounts = 61;  // behind the count
 constexpr int kAsciiValueWidth = 7;
 
 std::int32_t ascii_value(std::string_view line, int first, int last, std::string_view field, const TextReader& ascii) {
@@ -219,9 +223,9 @@ void read_binary_header(BinaryNetwork& binary) {
                                       "expected the header record, found the end of the file"));
   }
   if (record.size() < kBinaryHeaderBytes) {
-    throw InputError(input_error_line(binary.stream.name(), "record 1", "header record",
-                                      "expected at least " + std::to_string(kBinaryHeaderBytes) + " bytes, found " +
-                                          std::to_string(record.size())));
+    throw InputError(input_error_line(
+        binary.stream.name(), "record 1", "header record",
+        "expected at least " + std::to_string(kBinaryHeaderBytes) + " bytes, found " + std::to_string(record.size())));
   }
   binary.header.text.assign(record.substr(0, kBinaryHeaderTextSize));
   for (int n = 1; n <= kBinaryHeaderWords; ++n) {
@@ -259,7 +263,8 @@ void pair_opposite_directions(std::span<const NodePair> pairs, std::span<std::in
   // The scan for B-node b stops at the first link whose A-node exceeds b:
   // the first place where the running maximum of the A-nodes exceeds b.
   std::vector<std::int32_t> running_max(n);
-  for (std::size_t j = 0; j < n; ++j) running_max[j] = j == 0 ? pairs[j].anode : std::max(running_max[j - 1], pairs[j].anode);
+  for (std::size_t j = 0; j < n; ++j)
+    running_max[j] = j == 0 ? pairs[j].anode : std::max(running_max[j - 1], pairs[j].anode);
   // The links by node pair, file order within a pair: the first link of a
   // pair in file order is the first of its run here.
   std::vector<std::int32_t> order(n);
@@ -277,7 +282,8 @@ void pair_opposite_directions(std::span<const NodePair> pairs, std::span<std::in
       const NodePair p = pair_of(j);
       return p.anode != key.anode ? p.anode < key.anode : p.bnode < key.bnode;
     });
-    const bool found = first != order.end() && pair_of(*first).anode == wanted.anode && pair_of(*first).bnode == wanted.bnode;
+    const bool found =
+        first != order.end() && pair_of(*first).anode == wanted.anode && pair_of(*first).bnode == wanted.bnode;
     partners[i] = found && *first < stop ? *first : -1;
   }
 }
@@ -294,9 +300,9 @@ void convert_to_two_way(TextReader& ascii, RecordSink& out, int slots, bool coun
   std::string_view line;
   while (ascii.next(line)) {
     if (entries.size() == static_cast<std::size_t>(kMaxTwoWayRecords)) {
-      throw InputError(input_error_line(ascii.name(), "line " + std::to_string(ascii.line_number()), "",
-                                        "the two-way conversion holds at most " + std::to_string(kMaxTwoWayRecords) +
-                                            " links"));
+      throw InputError(
+          input_error_line(ascii.name(), "line " + std::to_string(ascii.line_number()), "",
+                           "the two-way conversion holds at most " + std::to_string(kMaxTwoWayRecords) + " links"));
     }
     pairs.push_back({ascii_value(line, kAsciiAnode, ascii), ascii_value(line, kAsciiBnode, ascii)});
     entries.push_back({ascii_value(line, kAsciiVolume, ascii), ascii_value(line, kAsciiCapacity, ascii),
@@ -324,11 +330,13 @@ void convert_to_two_way(TextReader& ascii, RecordSink& out, int slots, bool coun
     const FixedText<kAsciiCopyLast - kAsciiCopyFirst + 1> copied(columns(line, kAsciiCopyFirst, kAsciiCopyLast));
     values.clear();
     values.insert(values.end(), {pairs[i].anode, pairs[i].bnode, FieldValue(copied), own.volume, own.capacity,
-                                 other.volume, other.capacity, own.volume + other.volume,
-                                 own.capacity + other.capacity, other.lanes, own.lanes + other.lanes});
+                                 other.volume, other.capacity, own.volume + other.volume, own.capacity + other.capacity,
+                                 other.lanes, own.lanes + other.lanes});
     for (int s = 0; s < slot_count; ++s) {
       std::int32_t sum = slot_volumes[i * static_cast<std::size_t>(slot_count) + static_cast<std::size_t>(s)];
-      if (j >= 0) sum += slot_volumes[static_cast<std::size_t>(j) * static_cast<std::size_t>(slot_count) + static_cast<std::size_t>(s)];
+      if (j >= 0)
+        sum += slot_volumes[static_cast<std::size_t>(j) * static_cast<std::size_t>(slot_count) +
+                            static_cast<std::size_t>(s)];
       values.emplace_back(sum);
     }
     write_record(out, kTwoWayRecord, values);

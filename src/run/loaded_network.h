@@ -60,9 +60,9 @@ struct BinaryHeader {
   // Header words 3 (low half) and 4 (high half) as one 32-bit value: the
   // network's highest node number.
   std::int32_t highest_node() const {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint16_t>(word(header_word::kHighestNodeLow))) |
-                                     (static_cast<std::uint32_t>(static_cast<std::uint16_t>(word(header_word::kHighestNodeHigh)))
-                                      << 16));
+    return static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(static_cast<std::uint16_t>(word(header_word::kHighestNodeLow))) |
+        (static_cast<std::uint32_t>(static_cast<std::uint16_t>(word(header_word::kHighestNodeHigh))) << 16));
   }
 };
 

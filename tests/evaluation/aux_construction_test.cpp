@@ -78,7 +78,8 @@ TEST_F(AuxMergeTest, AMatchedLinkTakesTheScreenlineOnlyWhenAFieldIsNamed) {
     const char* field;
     bool named;
   };
-  const Case cases[] = {{"NONE", false}, {"none", false}, {"NONESUCH", false}, {"SCREEN", true}, {"None", true}, {"SL", true}};
+  const Case cases[] = {{"NONE", false},  {"none", false}, {"NONESUCH", false},
+                        {"SCREEN", true}, {"None", true},  {"SL", true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.field);
     set_table({{10, 20, 3, 44, 5, 0}});
@@ -95,9 +96,9 @@ TEST_F(AuxMergeTest, AMatchedLinkTakesTheScreenlineOnlyWhenAFieldIsNamed) {
 TEST_F(AuxMergeTest, TheCursorOnlyMovesForwardAndEndsBeyondEveryLink) {
   set_table({{5, 6, 1, 0, 1, 0}, {5, 8, 2, 0, 2, 0}, {7, 1, 65539, 0, 3, 0}});
   start_aux_merge(*ctx_);
-  EXPECT_EQ(merge(5, 8), std::make_tuple(2, 0, 2));      // 5-6 reported and passed
-  EXPECT_EQ(merge(5, 6), std::make_tuple(0, 0, 0));      // behind the cursor: no match any more
-  EXPECT_EQ(merge(7, 1), std::make_tuple(3, 0, 3));      // the construction code keeps its low 16 bits
+  EXPECT_EQ(merge(5, 8), std::make_tuple(2, 0, 2));          // 5-6 reported and passed
+  EXPECT_EQ(merge(5, 6), std::make_tuple(0, 0, 0));          // behind the cursor: no match any more
+  EXPECT_EQ(merge(7, 1), std::make_tuple(3, 0, 3));          // the construction code keeps its low 16 bits
   EXPECT_EQ(merge(65535, 65535), std::make_tuple(0, 0, 0));  // past the last entry: the 9,999,999 pair
   EXPECT_EQ(ctx_->aux_merge.current.anode, kAuxEndNode);
   EXPECT_EQ(merge(65535, 65535), std::make_tuple(0, 0, 0));
@@ -133,7 +134,8 @@ TEST_F(AuxMergeTest, PackedWordsGiveTheirConstructionAndLocationBytes) {
     std::uint32_t packed;
     int construct, location;
   };
-  const Case cases[] = {{0x07000500u, 7, 5}, {0x07AB05CDu, 7, 5}, {0xFFFFFFFFu, 255, 255}, {0x00FF00FFu, 0, 0}, {0x80008000u, 128, 128}};
+  const Case cases[] = {
+      {0x07000500u, 7, 5}, {0x07AB05CDu, 7, 5}, {0xFFFFFFFFu, 255, 255}, {0x00FF00FFu, 0, 0}, {0x80008000u, 128, 128}};
   dir_.write(kControlFile, " FILEO\n05A\n");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.packed);

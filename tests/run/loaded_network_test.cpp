@@ -102,9 +102,9 @@ TEST_F(BinaryLinkReaderTest, DecodesBothNodeLayouts) {
       {3, 65536u * 20 + 10, 10, 20, 1},
       {0, 3u * (1u << 28) + 20u * (1u << 14) + 10, 10, 20, 4},
       {2, 3u * (1u << 28) + 20u * (1u << 14) + 10, 10, 20, 4},
-      {1, 0xFFFFFFFFu, 65535, 65535, 1},                        // unsigned 16-bit halves
-      {0, 0xFFFFFFFFu, 16383, 16383, 16},                       // 14 bits each, direction 15 + 1
-      {0, (1u << 28) - 1, 16383, 16383, 1},                     // bits 28-31 clear
+      {1, 0xFFFFFFFFu, 65535, 65535, 1},     // unsigned 16-bit halves
+      {0, 0xFFFFFFFFu, 16383, 16383, 16},    // 14 bits each, direction 15 + 1
+      {0, (1u << 28) - 1, 16383, 16383, 1},  // bits 28-31 clear
       {0, 1u << 14, 0, 1, 1},
       {1, 0x80000000u, 0, 32768, 1},
   };
@@ -136,14 +136,19 @@ TEST_F(BinaryLinkReaderTest, DecodesThePackedFieldsWithoutBleeding) {
   };
   const Case cases[] = {
       // Every bit set: each field at its maximum, the capacity unsigned.
-      {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu,
+      {0xFFFFFFFFu,
+       0xFFFFFFFFu,
+       0xFFFFFFFFu,
+       0xFFFFFFFFu,
        {1048575, 4095, true, 524287, 4095, 255, 255, 15, 4095, 255, 4095, 4095}},
       // Only the top bit of word 3: two-way, no count.
       {0, 0x80000000u, 0, 0, {0, 0, true, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
       // Bits 12-30 of word 3: the largest count, one-way.
       {0, 0x7FFFF000u, 0, 0, {0, 0, false, 524287, 0, 0, 0, 0, 0, 0, 0, 0}},
       // Distinct values in every field.
-      {(1800u << 12) | 125u, (1u << 31) | (4321u << 12) | 130u, (12u << 24) | (7u << 16) | (3u << 12) | 250u,
+      {(1800u << 12) | 125u,
+       (1u << 31) | (4321u << 12) | 130u,
+       (12u << 24) | (7u << 16) | (3u << 12) | 250u,
        (4u << 24) | (77u << 12) | 9u,
        {1800, 125, true, 4321, 130, 12, 7, 3, 250, 4, 77, 9}},
   };
@@ -404,9 +409,11 @@ TEST_F(BinaryLinkReaderTest, BadFilesStopWithALineNamingThePlaceAndTheLimit) {
       {"negative P", with_records(header_with(-1, 1), {}),
        " HRLDXY.05A, record 1 at byte offset 948 (header word 33, periods per link entry): expected 0 to 50, found -1"},
       {"S above 50", with_records(header_with(1, 51), {}),
-       " HRLDXY.05A, record 1 at byte offset 950 (header word 34, volume slots per period): expected 0 to 50, found 51"},
+       " HRLDXY.05A, record 1 at byte offset 950 (header word 34, volume slots per period): expected 0 to 50, found "
+       "51"},
       {"negative S", with_records(header_with(1, -6), {}),
-       " HRLDXY.05A, record 1 at byte offset 950 (header word 34, volume slots per period): expected 0 to 50, found -6"},
+       " HRLDXY.05A, record 1 at byte offset 950 (header word 34, volume slots per period): expected 0 to 50, found "
+       "-6"},
       {"491 words", with_records(header_with(0, 0), {link_record(491)}),
        " HRLDXY.05A, record 2 at byte offset 1128 (word count N): N = 491 exceeds the limit of 490 words per record"},
       {"N of -1", with_records(header_with(0, 0), {words({-1, kLinkTag})}),
@@ -476,7 +483,8 @@ TEST_F(BinaryLinkReaderTest, HeaderGivesTextWordsAndTheHighestNode) {
     std::int16_t word3, word4;
     std::int32_t highest;
   };
-  const Case cases[] = {{-25536, 0, 40000}, {30000, 0, 30000}, {static_cast<std::int16_t>(0x86A0), 1, 100000}, {-1, -1, -1}};
+  const Case cases[] = {
+      {-25536, 0, 40000}, {30000, 0, 30000}, {static_cast<std::int16_t>(0x86A0), 1, 100000}, {-1, -1, -1}};
   for (const Case& c : cases) {
     NetworkHeader h = header_with(1, 1);
     h.set_text(105, "NETWORK 2030 ALTERNATIVE A");
@@ -596,8 +604,9 @@ end program writenet
   ASSERT_EQ(from_ours.size(), 4u);
   for (std::size_t i = 0; i < 4; ++i) EXPECT_TRUE(binary_fields(from_fortran[i]) == binary_fields(from_ours[i])) << i;
   // Cumulative volumes 1000k, 2500k became 1000k, 1500k.
-  EXPECT_EQ(std::make_tuple(from_fortran[2].anode, from_fortran[2].bnode, from_fortran[2].count, from_fortran[2].two_way),
-            std::make_tuple(30, 40, 503, true));
+  EXPECT_EQ(
+      std::make_tuple(from_fortran[2].anode, from_fortran[2].bnode, from_fortran[2].count, from_fortran[2].two_way),
+      std::make_tuple(30, 40, 503, true));
   EXPECT_EQ(std::make_tuple(from_fortran[2].volume(1, 1), from_fortran[2].volume(2, 1)), std::make_tuple(3000, 4500));
   EXPECT_EQ(std::make_tuple(from_fortran[3].anode, from_fortran[3].bnode, from_fortran[3].volume(2, 1)),
             std::make_tuple(65535, 2, 20));
@@ -656,10 +665,11 @@ TEST(TwoWayFileTest, WritesTheRecordsOfEachWorkedExample) {
       {"a pair written once, from 10-20", ascii_record(10, 20, 2, 500, 1800) + ascii_record(20, 10, 1, 300, 900), 1,
        false, two_way_record(10, 20, 3, 2, 2, 500, 1800, 300, 900, 1)},
       {"a link without its opposite direction", ascii_record(10, 20, 2, 500, 1800) + ascii_record(20, 30, 1, 300, 900),
-       1, false, two_way_record(10, 20, 3, 2, 2, 500, 1800, 0, 0, 0) + two_way_record(20, 30, 3, 2, 1, 300, 900, 0, 0, 0)},
+       1, false,
+       two_way_record(10, 20, 3, 2, 2, 500, 1800, 0, 0, 0) + two_way_record(20, 30, 3, 2, 1, 300, 900, 0, 0, 0)},
       {"slot volumes summed over both directions",
-       ascii_record(10, 20, 2, 500, 1800, {100, 150, 250}) + ascii_record(20, 10, 2, 300, 1800, {30, 70, 200}), 3, false,
-       two_way_record(10, 20, 3, 2, 2, 500, 1800, 300, 1800, 2, {130, 220, 450})},
+       ascii_record(10, 20, 2, 500, 1800, {100, 150, 250}) + ascii_record(20, 10, 2, 300, 1800, {30, 70, 200}), 3,
+       false, two_way_record(10, 20, 3, 2, 2, 500, 1800, 300, 1800, 2, {130, 220, 450})},
       {"the count is skipped before the slot volumes",
        ascii_record(10, 20, 2, 500, 1800, {444, 200, 300}) + ascii_record(20, 10, 2, 300, 1800, {555, 100, 200}), 2,
        true, two_way_record(10, 20, 3, 2, 2, 500, 1800, 300, 1800, 2, {300, 500})},
@@ -674,8 +684,8 @@ TEST(TwoWayFileTest, WritesTheRecordsOfEachWorkedExample) {
       // stands alone, while 1-5 finds 5-1 and is written with it.
       {"the scan stops early on an unsorted file", ascii_record(5, 1, 1, 70, 700) + ascii_record(1, 5, 1, 30, 300), 1,
        false, two_way_record(5, 1, 3, 2, 1, 70, 700, 0, 0, 0) + two_way_record(1, 5, 3, 2, 1, 30, 300, 70, 700, 1)},
-      {"sums too wide print asterisks", ascii_record(1, 2, 9, 9000000, 5, {}) + ascii_record(2, 1, 9, 2000000, 5, {}), 1,
-       false,
+      {"sums too wide print asterisks", ascii_record(1, 2, 9, 9000000, 5, {}) + ascii_record(2, 1, 9, 2000000, 5, {}),
+       1, false,
        "     1     2  3  2  9  0  125  101  130"
        "9000000      52000000      5*******     10  9 18\n"},
       {"a short record reads blanks as zeros", "    10    20\n", 1, false,
@@ -696,12 +706,14 @@ TEST(TwoWayFileTest, BadRecordsAndLimitsStopWithTheirLimit) {
     std::string message;
   };
   const Case cases[] = {
-      {"volume not a number", ascii_record(10, 20, 2, 500, 1800) + "    20    10  3  2  1  0  125  101  130  12.5     900\n",
-       1, " HRLDXY.ASC, line 2, columns 40-46 (volume): expected an integer, found \"  12.5 \""},
+      {"volume not a number",
+       ascii_record(10, 20, 2, 500, 1800) + "    20    10  3  2  1  0  125  101  130  12.5     900\n", 1,
+       " HRLDXY.ASC, line 2, columns 40-46 (volume): expected an integer, found \"  12.5 \""},
       {"overflowed volume", "    20    10  3  2  1  0  125  101  130*******    900\n", 1,
        " HRLDXY.ASC, line 1, columns 40-46 (volume): expected an integer, found \"*******\""},
-      {"slot volume not a number", ascii_record(10, 20, 2, 500, 1800) + "    20    10  3  2  1  0  125  101  130    300    900      x\n",
-       2, " HRLDXY.ASC, line 2, columns 54-60 (slot volume): expected an integer, found \"      x\""},
+      {"slot volume not a number",
+       ascii_record(10, 20, 2, 500, 1800) + "    20    10  3  2  1  0  125  101  130    300    900      x\n", 2,
+       " HRLDXY.ASC, line 2, columns 54-60 (slot volume): expected an integer, found \"      x\""},
       {"eleven slots", ascii_record(10, 20, 2, 500, 1800), 11,
        " HRLDXY.ASC (volume slots): the two-way conversion holds at most 10 slot volumes per link, the network has 11"},
   };
@@ -741,7 +753,8 @@ TEST(TwoWayFileTest, PairingAgreesWithTheFileOrderScanOnRandomFiles) {
       p.bnode = static_cast<std::int32_t>(random() % static_cast<unsigned>(nodes));
     }
     if (round % 2 == 0) {
-      std::stable_sort(pairs.begin(), pairs.end(), [](const NodePair& x, const NodePair& y) { return x.anode < y.anode; });
+      std::stable_sort(pairs.begin(), pairs.end(),
+                       [](const NodePair& x, const NodePair& y) { return x.anode < y.anode; });
     }
     std::vector<std::int32_t> partners(pairs.size());
     pair_opposite_directions(pairs, partners);
@@ -815,7 +828,8 @@ TEST_F(TwoWayRunTest, AMissingAsciiFileOrTooManySlotsStopsTheRun) {
     ADD_FAILURE() << "no error";
   } catch (const InputError& e) {
     EXPECT_EQ(std::string(e.what()),
-              " HRLDXY.ASC (volume slots): the two-way conversion holds at most 10 slot volumes per link, the network has 12");
+              " HRLDXY.ASC (volume slots): the two-way conversion holds at most 10 slot volumes per link, the network "
+              "has 12");
   }
   EXPECT_FALSE(dir_.exists(kTwoWayFile));
 }

@@ -121,10 +121,10 @@ TEST(NetworkWriterTest, LinkRecordsHoldAsManyEntriesAsFit490Words) {
     std::vector<std::int32_t> counts;
   };
   const Case cases[] = {
-      {0, 0, 100, {486, 16}},         // stride 5: 97 entries fit
-      {2, 2, 45, {485, 12}},          // stride 11: 44 entries fit
-      {9, 50, 2, {465, 465}},         // stride 464: one entry each
-      {50, 50, 1, {2556}},            // stride 2555: one entry, whatever the size
+      {0, 0, 100, {486, 16}},  // stride 5: 97 entries fit
+      {2, 2, 45, {485, 12}},   // stride 11: 44 entries fit
+      {9, 50, 2, {465, 465}},  // stride 464: one entry each
+      {50, 50, 1, {2556}},     // stride 2555: one entry, whatever the size
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.periods * 100 + c.slots);
@@ -227,7 +227,8 @@ TEST(NetworkWriterTest, TheProgramWritesBothFilesAndRemovesAFailedOne) {
   EXPECT_EQ(dir.read("VOLNAUX.05A"), aux_from_description("link 1 2 cc=3 loc=4\n"));
   EXPECT_NE(run("network bad.txt OUT.BIN"), 0);
   EXPECT_FALSE(dir.exists("OUT.BIN"));
-  EXPECT_EQ(dir.read("err.txt"), "korvo_netwrite: description line 2: header lines must come before the first record\n");
+  EXPECT_EQ(dir.read("err.txt"),
+            "korvo_netwrite: description line 2: header lines must come before the first record\n");
   EXPECT_NE(run("volume net.txt OUT.BIN"), 0);
 }
 

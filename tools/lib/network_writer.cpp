@@ -12,8 +12,8 @@ namespace {
 
 std::uint32_t checked_bits(std::uint32_t value, int bits, const char* field) {
   if (bits < 32 && value >= (std::uint32_t{1} << bits)) {
-    throw std::invalid_argument(std::string("link field ") + field + " = " + std::to_string(value) +
-                                " does not fit " + std::to_string(bits) + " bits");
+    throw std::invalid_argument(std::string("link field ") + field + " = " + std::to_string(value) + " does not fit " +
+                                std::to_string(bits) + " bits");
   }
   return value;
 }
@@ -121,10 +121,10 @@ void set_link_key(DescriptionLine& line, LinkEntry& link, std::string_view key, 
     std::uint32_t LinkEntry::*member;
   };
   static constexpr Field kFields[] = {
-      {"dir", &LinkEntry::direction},     {"cap", &LinkEntry::capacity},     {"time", &LinkEntry::time},
-      {"count", &LinkEntry::count},       {"time2", &LinkEntry::time2},      {"ft", &LinkEntry::facility_type},
-      {"sl", &LinkEntry::screenline},     {"lanes", &LinkEntry::lanes},      {"dist", &LinkEntry::distance},
-      {"at", &LinkEntry::area_type},      {"group", &LinkEntry::link_group}, {"cost", &LinkEntry::cost},
+      {"dir", &LinkEntry::direction}, {"cap", &LinkEntry::capacity},     {"time", &LinkEntry::time},
+      {"count", &LinkEntry::count},   {"time2", &LinkEntry::time2},      {"ft", &LinkEntry::facility_type},
+      {"sl", &LinkEntry::screenline}, {"lanes", &LinkEntry::lanes},      {"dist", &LinkEntry::distance},
+      {"at", &LinkEntry::area_type},  {"group", &LinkEntry::link_group}, {"cost", &LinkEntry::cost},
   };
   if (key == "times") {
     link.period_times = line.word_list(value);
@@ -181,7 +181,8 @@ void NetworkHeader::set_text(int position, std::string_view characters) {
 }
 
 void NetworkHeader::set_word(int n, std::int16_t value) {
-  if (n < 1 || n > kHeaderWordCount) throw std::invalid_argument("header word " + std::to_string(n) + " is not 1 to 120");
+  if (n < 1 || n > kHeaderWordCount)
+    throw std::invalid_argument("header word " + std::to_string(n) + " is not 1 to 120");
   words[static_cast<std::size_t>(n)] = value;
 }
 
@@ -212,8 +213,9 @@ void encode_link_entry(const LinkEntry& link, const NetworkHeader& header, std::
   words[0] = static_cast<std::int32_t>(nodes);
   words[1] = static_cast<std::int32_t>((checked_bits(link.capacity, 20, "capacity") << 12) |
                                        checked_bits(link.time, 12, "time"));
-  words[2] = static_cast<std::int32_t>((link.two_way ? 0x80000000u : 0u) | (checked_bits(link.count, 19, "count") << 12) |
-                                       checked_bits(link.time2, 12, "time2"));
+  words[2] =
+      static_cast<std::int32_t>((link.two_way ? 0x80000000u : 0u) | (checked_bits(link.count, 19, "count") << 12) |
+                                checked_bits(link.time2, 12, "time2"));
   words[3] = static_cast<std::int32_t>((checked_bits(link.facility_type, 8, "facility_type") << 24) |
                                        (checked_bits(link.screenline, 8, "screenline") << 16) |
                                        (checked_bits(link.lanes, 4, "lanes") << 12) |
@@ -223,7 +225,8 @@ void encode_link_entry(const LinkEntry& link, const NetworkHeader& header, std::
                                        checked_bits(link.cost, 12, "cost"));
   for (int p = 0; p < periods; ++p) {
     const std::size_t block = 5 + static_cast<std::size_t>(p) * static_cast<std::size_t>(slots + 1);
-    if (static_cast<std::size_t>(p) < link.period_times.size()) words[block] = link.period_times[static_cast<std::size_t>(p)];
+    if (static_cast<std::size_t>(p) < link.period_times.size())
+      words[block] = link.period_times[static_cast<std::size_t>(p)];
     for (int s = 0; s < slots; ++s) {
       const std::size_t k = static_cast<std::size_t>(p) * static_cast<std::size_t>(slots) + static_cast<std::size_t>(s);
       if (k < link.volumes.size()) words[block + 1 + static_cast<std::size_t>(s)] = link.volumes[k];
@@ -266,9 +269,9 @@ void LoadedNetworkWriter::add_link(const LinkEntry& link) {
 void LoadedNetworkWriter::add_link_words(std::span<const std::int32_t> entry) { add_entry_words(entry); }
 
 void LoadedNetworkWriter::add_entry_words(std::span<const std::int32_t> entry) {
-  const bool full = entries_per_record_ > 0
-                        ? pending_entries_ == entries_per_record_
-                        : pending_entries_ > 0 && pending_.size() + entry.size() > static_cast<std::size_t>(kRecordWordLimit);
+  const bool full = entries_per_record_ > 0 ? pending_entries_ == entries_per_record_
+                                            : pending_entries_ > 0 && pending_.size() + entry.size() >
+                                                                          static_cast<std::size_t>(kRecordWordLimit);
   if (full) end_link_record();
   if (pending_.empty()) pending_.push_back(record_tag("LINK"));
   pending_.insert(pending_.end(), entry.begin(), entry.end());
@@ -311,7 +314,8 @@ std::uint32_t pack_aux_codes(std::uint32_t construct, std::uint32_t location) {
 
 void AuxNetworkWriter::add(const AuxRecord& record) {
   for (std::int32_t node : {record.from_node, record.to_node}) {
-    if (node < -32768 || node > 65535) throw std::invalid_argument("node " + std::to_string(node) + " does not fit 16 bits");
+    if (node < -32768 || node > 65535)
+      throw std::invalid_argument("node " + std::to_string(node) + " does not fit 16 bits");
   }
   body_.clear();
   append_i16le(body_, static_cast<std::int16_t>(static_cast<std::uint16_t>(record.from_node)));
@@ -332,8 +336,8 @@ void write_network_description(std::istream& description, std::ostream& out) {
   };
   for_each_line(description, [&](DescriptionLine& line) {
     const std::string_view keyword = line.token();
-    const bool header_line = keyword == "text" || keyword == "word" || keyword == "periods" || keyword == "slots" ||
-                             keyword == "nodes";
+    const bool header_line =
+        keyword == "text" || keyword == "word" || keyword == "periods" || keyword == "slots" || keyword == "nodes";
     if (header_line && writer) line.fail("header lines must come before the first record");
     try {
       if (keyword == "text") {
