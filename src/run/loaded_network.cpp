@@ -26,7 +26,8 @@ std::string record_place(const FortranRecordReader& records) {
 
 // P (header word 33) and S (header word 34) size the period blocks of every
 // link entry; the link record holds 50 periods of 50 slots. A negative value
-// would give a stride that never moves past the first entry.
+// would give a stride that never moves past the first entry. The error names
+// the byte offset of the word itself.
 void check_header_shape(const BinaryNetwork& binary) {
   struct Limit {
     int word;
@@ -41,7 +42,7 @@ void check_header_shape(const BinaryNetwork& binary) {
     if (value >= 0 && value <= limit.limit) continue;
     const std::uint64_t offset = kMarkerBytes + kBinaryHeaderTextSize + 2 * static_cast<std::uint64_t>(limit.word - 1);
     throw InputError(
-        input_error_line(binary.stream.name(), "record 1 at byte offset " + std::to_string(offset), limit.field,
+        input_error_line(binary.stream.name(), "record 1, byte offset " + std::to_string(offset), limit.field,
                          "expected 0 to " + std::to_string(limit.limit) + ", found " + std::to_string(value)));
   }
 }

@@ -114,7 +114,7 @@ struct NodePair {
 };
 
 // For every link i, the link of the opposite direction (index into pairs) or
-// -1. The result is that of scanning the links in file order for each i and
+// -1; partners has one element per pair. The result is that of scanning the links in file order for each i and
 // stopping at the first link whose A-node exceeds B-node(i) (no partner) or
 // at the first link from B-node(i) to A-node(i) (the partner), but it takes
 // n log n steps, not n squared. On a file in ascending A-node order both

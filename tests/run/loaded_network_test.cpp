@@ -405,14 +405,14 @@ TEST_F(BinaryLinkReaderTest, BadFilesStopWithALineNamingThePlaceAndTheLimit) {
       {"short header", short_header.str(),
        " HRLDXY.05A, record 1 (header record): expected at least 1120 bytes, found 1000"},
       {"P above 50", with_records(header_with(51, 1), {}),
-       " HRLDXY.05A, record 1 at byte offset 948 (header word 33, periods per link entry): expected 0 to 50, found 51"},
+       " HRLDXY.05A, record 1, byte offset 948 (header word 33, periods per link entry): expected 0 to 50, found 51"},
       {"negative P", with_records(header_with(-1, 1), {}),
-       " HRLDXY.05A, record 1 at byte offset 948 (header word 33, periods per link entry): expected 0 to 50, found -1"},
+       " HRLDXY.05A, record 1, byte offset 948 (header word 33, periods per link entry): expected 0 to 50, found -1"},
       {"S above 50", with_records(header_with(1, 51), {}),
-       " HRLDXY.05A, record 1 at byte offset 950 (header word 34, volume slots per period): expected 0 to 50, found "
+       " HRLDXY.05A, record 1, byte offset 950 (header word 34, volume slots per period): expected 0 to 50, found "
        "51"},
       {"negative S", with_records(header_with(1, -6), {}),
-       " HRLDXY.05A, record 1 at byte offset 950 (header word 34, volume slots per period): expected 0 to 50, found "
+       " HRLDXY.05A, record 1, byte offset 950 (header word 34, volume slots per period): expected 0 to 50, found "
        "-6"},
       {"491 words", with_records(header_with(0, 0), {link_record(491)}),
        " HRLDXY.05A, record 2 at byte offset 1128 (word count N): N = 491 exceeds the limit of 490 words per record"},
