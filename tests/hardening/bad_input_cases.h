@@ -1,0 +1,318 @@
+#pragma once
+// The bad-input matrix: for every input file of a run, the file missing
+// (where the run needs it), empty, cut short, binary garbage, an overlong
+// line and numbers beyond the ranges the formats allow. Each case is a whole
+// working directory and what the run must end in: its exit status, the last
+// console lines exactly, and texts of the pages written before the stop that
+// KORVO.OUT must still hold.
+//
+// Header only: the matrix test and the fuzz seed writer both include it.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "hardening/scenarios.h"
+
+namespace korvo::hardening {
+
+struct BadInputCase {
+  std::string name;
+  Files files;
+  std::string console_input;
+  int status = 0;
+  // The console's last lines, exactly (every line with its line end).
+  std::string console_tail;
+  // Texts KORVO.OUT must hold; none: KORVO.OUT must be empty.
+  std::vector<std::string> report_has;
+};
+
+// Pages a run writes before it fails: the labels listing (labels step), the
+// dBASE header listing (evaluation preparation), the run description page
+// and the totals banner (the end of the reports).
+inline const std::string kLabelsPage = "\"KVLABELS.SYN\" CONTENTS:";
+inline const std::string kSelectionPage = " FACILITY TYPES SELECTED:";
+inline const std::string kDbfListing = " Version > dBASEIII";
+inline const std::string kDescriptionPage = " KORVO MODULE (Q7730518.DRIVER.SETUP.FORT(KORVO))";
+inline const std::string kNoAuxFilePage = " NO AUXILIARY FILE AVAILABLE";
+
+// Test output names a case by its name alone.
+inline void PrintTo(const BadInputCase& c, std::ostream* out) { *out << c.name; }
+
+inline Files with(Files files, const std::string& name, std::string bytes) {
+  files[name] = std::move(bytes);
+  return files;
+}
+inline Files without(Files files, const std::string& name) {
+  files.erase(name);
+  return files;
+}
+inline std::string padded(std::string text, std::size_t n) {
+  text.resize(n, ' ');
+  return text;
+}
+
+// The console of a run that completes: the memory line, the skipped-links
+// lines when some link had no class, then the completion line.
+inline const std::string kDbfMemoryLine = " DATA ARRAY MEMORY REQUIREMENT --   34400 BYTES\n";
+inline const std::string kNormalEnd = "KORVO -- Normal Completion\n";
+
+inline std::vector<BadInputCase> profile_cases() {
+  const Files base = dbf_scenario();
+  const std::string profile = base.at("PROFILE.MAS");
+  return {
+      {"PROFILE.MAS missing", without(base, "PROFILE.MAS"), "", 2,
+       " PROFILE.MAS: not found: the run needs its profile in the working directory\n", {}},
+      // No keyword: the binary network is the link source, and this
+      // directory has none.
+      {"PROFILE.MAS empty", with(base, "PROFILE.MAS", ""), "", 2,
+       " HRLDXY.XXX: cannot be opened for reading: No such file or directory\n", {}},
+      {"PROFILE.MAS cut after a keyword", with(base, "PROFILE.MAS", " VALIDATE\nY\n KORVODBF\n"), "", 2,
+       " PROFILE.MAS, line 4 (value of KORVODBF): expected the value record after the keyword, found the end of "
+       "the file\n",
+       {}},
+      {"PROFILE.MAS cut inside a file name", with(base, "PROFILE.MAS", cut(profile, 29)), "", 0,
+       " ***CRITICAL*** INPUT DBF FILE NOT FOUND >" + padded("LINKS05", 80) + "\nKORVO -- Abnormal Completion\n",
+       {}},
+      {"PROFILE.MAS binary garbage", with(base, "PROFILE.MAS", garbage(600)), "", 2,
+       " HRLDXY.XXX: cannot be opened for reading: No such file or directory\n", {}},
+      // Only columns 1-80 of a file name and columns 2-12 of a keyword count.
+      {"PROFILE.MAS overlong lines",
+       with(base, "PROFILE.MAS",
+            " VALIDATE" + std::string(3000, 'E') + "\nY\n KORVODBF\nLINKS05A.DBF" + std::string(6000, ' ') + "X\n"),
+       "", 0, kDbfMemoryLine + kNormalEnd, {kLabelsPage, kDescriptionPage}},
+      {"PROFILE.MAS KORVOL beyond 16 bits", with(base, "PROFILE.MAS", profile + " KORVOL\n40000\n"), "", 2,
+       " PROFILE.MAS, line 14 (value of KORVOL): expected an integer from -32768 to 32767, found \"40000\"\n", {}},
+      {"PROFILE.MAS GLS beyond 32 bits", with(base, "PROFILE.MAS", profile + " GLS\n  99999999999\n"), "", 2,
+       " PROFILE.MAS, line 14 (value of GLS): expected an integer from -2147483648 to 2147483647, found "
+       "\"  99999999999\"\n",
+       {kLabelsPage}},
+      {"PROFILE.MAS GLS not a number", with(base, "PROFILE.MAS", profile + " GLS\nTWELVE\n"), "", 2,
+       " PROFILE.MAS, line 14 (value of GLS): expected an integer, found \"TWELVE\"\n", {kLabelsPage}},
+  };
+}
+
+inline std::vector<BadInputCase> control_file_cases() {
+  const Files base = binary_scenario();
+  const std::string missing_network = " HRLDXY.XXX: cannot be opened for reading: No such file or directory\n";
+  return {
+      // Without a control file, or without its output key, the network keeps
+      // the placeholder extension.
+      {"VELMAR.CTL missing", without(base, "VELMAR.CTL"), "", 2, missing_network, {}},
+      {"VELMAR.CTL empty", with(base, "VELMAR.CTL", ""), "", 2, missing_network, {}},
+      {"VELMAR.CTL cut after the output key", with(base, "VELMAR.CTL", "SUITE CONTROL\n FILEI\n00B\n FILEO\n"), "",
+       2,
+       " VELMAR.CTL, line 5 (file code): expected the code record after the FILEO key of line 4, found the end of "
+       "the file\n",
+       {}},
+      {"VELMAR.CTL binary garbage", with(base, "VELMAR.CTL", garbage(600, 7)), "", 2, missing_network, {}},
+      {"VELMAR.CTL overlong lines",
+       with(base, "VELMAR.CTL", " FILEO" + std::string(5000, 'O') + "\n05A" + std::string(5000, 'A') + "\n"), "", 0,
+       "KORVO -- Normal Completion\n", {kDescriptionPage}},
+  };
+}
+
+inline std::vector<BadInputCase> title_cases() {
+  const Files base = dbf_scenario();
+  return {
+      // TITLE is optional; whatever its first record holds, 80 characters of
+      // it become the second title line.
+      {"TITLE empty", with(base, "TITLE", ""), "", 0, kDbfMemoryLine + kNormalEnd, {kLabelsPage, kDescriptionPage}},
+      {"TITLE binary garbage", with(base, "TITLE", garbage(300, 3)), "", 0, kDbfMemoryLine + kNormalEnd,
+       {kLabelsPage, kDescriptionPage}},
+      {"TITLE overlong line", with(base, "TITLE", std::string(80, 'T') + std::string(9000, 'X') + "\n"), "", 0,
+       kDbfMemoryLine + kNormalEnd, {kLabelsPage, std::string(80, 'T') + "            PAGE NO."}},
+  };
+}
+
+inline std::vector<BadInputCase> database_control_cases() {
+  const Files base = dbf_scenario();
+  const std::string headings = "DATABASE CONTROL\nLINK FIELDS\n----------\n";
+  return {
+      {"DATABASE.CTL empty", with(base, "DATABASE.CTL", ""), "", 2,
+       " DATABASE.CTL, line 1 (headings): the file ends after 0 lines; it needs three heading lines\n",
+       {kLabelsPage}},
+      {"DATABASE.CTL cut inside the headings", with(base, "DATABASE.CTL", cut(headings, 20)), "", 2,
+       " DATABASE.CTL, line 3 (headings): the file ends after 2 lines; it needs three heading lines\n",
+       {kLabelsPage}},
+      {"DATABASE.CTL scale factor not a number",
+       with(base, "DATABASE.CTL", headings + "LINK ALIAS 03 DISTANCE    DISTANCE   1..5\n"), "", 2,
+       " DATABASE.CTL, line 4, columns 38-45 (LINK ALIAS scale factor): expected a number, found \"1..5\"\n",
+       {kLabelsPage}},
+      {"DATABASE.CTL alias number not a number",
+       with(base, "DATABASE.CTL", headings + "LINK ALIAS X3 DISTANCE    DISTANCE\n"), "", 2,
+       " DATABASE.CTL, line 4, columns 12-13 (LINK ALIAS number): expected an integer, found \"X3\"\n",
+       {kLabelsPage}},
+      // An alias to a field the link file lacks: the report says so and no
+      // link is evaluated.
+      {"DATABASE.CTL alias to a missing field",
+       with(base, "DATABASE.CTL", headings + "LINK ALIAS 03 DISTANCE    LENGTH\n"), "", 0, kDbfMemoryLine + kNormalEnd,
+       {kLabelsPage, " ***CRITICAL*** FIELD NAME > LENGTH      NOT FOUND ON THE DBF FILE"}},
+      {"DATABASE.CTL binary garbage", with(base, "DATABASE.CTL", headings + garbage(800, 11)), "", 0,
+       kDbfMemoryLine + kNormalEnd, {kLabelsPage, kDescriptionPage}},
+      {"DATABASE.CTL overlong line",
+       with(base, "DATABASE.CTL", headings + "LINK ALIAS 03 DISTANCE    DISTANCE     1.000" + std::string(7000, '9') + "\n"),
+       "", 0, kDbfMemoryLine + kNormalEnd, {kLabelsPage, kDescriptionPage}},
+  };
+}
+
+// The stored texts of a link record, with field k holding text instead.
+inline std::vector<std::string> raw_link_texts(const std::vector<fixtures::DbfFieldDef>& fields, const DbfLink& link,
+                                               std::size_t k, const std::string& text) {
+  const auto values = link_values(link);
+  std::vector<std::string> texts;
+  for (std::size_t i = 0; i < fields.size(); ++i) texts.push_back(fixtures::format_dbf_value(fields[i], values[i]));
+  texts[k] = text;
+  return texts;
+}
+
+inline std::vector<BadInputCase> dbf_link_cases() {
+  const Files base = dbf_scenario();
+  const std::string file(kLinkDbf);
+  const std::string bytes = base.at(file);
+  auto table_with = [](auto change) {
+    fixtures::DbfTable table = link_table();
+    change(table.options());
+    return table.bytes();
+  };
+  // The third record's DISTANCE (bytes 16-21) holds text that is no number.
+  fixtures::DbfTable bad_distance = link_table({scenario_links()[0], scenario_links()[1]});
+  bad_distance.add_raw(raw_link_texts(fixtures::link_table_fields(), scenario_links()[2], 2, "12.3.4"));
+  // ANODE in a wider field than any 32-bit number.
+  auto wide_fields = fixtures::link_table_fields();
+  wide_fields[0].length = 12;
+  fixtures::DbfTable wide_anode(wide_fields);
+  wide_anode.add(link_values(scenario_links()[0]));
+  wide_anode.add_raw(raw_link_texts(wide_fields, scenario_links()[1], 0, "99999999999 "));
+  // No COUNT field.
+  auto no_count = fixtures::link_table_fields();
+  no_count.erase(no_count.begin() + 9);
+  fixtures::DbfTable without_count(no_count);
+  const std::string listed = kLabelsPage;
+  return {
+      {"link DBF missing", without(base, file), "", 0,
+       " ***CRITICAL*** INPUT DBF FILE NOT FOUND >" + padded(file, 80) + "\nKORVO -- Abnormal Completion\n", {}},
+      {"link DBF empty", with(base, file, ""), "", 2,
+       " LINKS05A.DBF, byte offset 0 (header): the file ends inside the 32 bytes of the header's fixed part\n",
+       {listed}},
+      {"link DBF cut inside the descriptors", with(base, file, cut(bytes, 100)), "", 2,
+       " LINKS05A.DBF, byte offset 100 (header): the file ends inside its header of 673 bytes\n", {listed}},
+      // A trailing partial record is no record: the links before it count.
+      {"link DBF cut inside a record", with(base, file, cut(bytes, 673 + 2 * 104 + 50)), "", 0,
+       kDbfMemoryLine + kNormalEnd, {listed, kDbfListing, kDescriptionPage}},
+      {"link DBF binary garbage", with(base, file, garbage(2000, 5)), "", 2,
+       " LINKS05A.DBF, byte offset 8 (header length): 48153 bytes is more than the limit of 4085 bytes\n", {listed}},
+      {"link DBF header length beyond the buffer",
+       with(base, file, table_with([](fixtures::DbfOptions& o) { o.header_length = 4086; })), "", 2,
+       " LINKS05A.DBF, byte offset 8 (header length): 4086 bytes is more than the limit of 4085 bytes\n", {listed}},
+      {"link DBF record length 0", with(base, file, table_with([](fixtures::DbfOptions& o) { o.record_length = 0; })),
+       "", 2, " LINKS05A.DBF, byte offset 10 (record length): 0 bytes; a record holds at least its deletion flag\n",
+       {listed}},
+      {"link DBF record length beyond the buffer",
+       with(base, file, table_with([](fixtures::DbfOptions& o) { o.record_length = 4086; })), "", 2,
+       " LINKS05A.DBF, byte offset 10 (record length): 4086 bytes is more than the limit of 4085 bytes\n", {listed}},
+      {"link DBF fields beyond the record length",
+       with(base, file, table_with([](fixtures::DbfOptions& o) { o.record_length = 50; })), "", 2,
+       " LINKS05A.DBF, byte offset 320 (field CAPACITY): bytes 46-52 run past the record length of 50\n",
+       {listed, kDbfListing}},
+      {"link DBF text in a numeric field", with(base, file, bad_distance.bytes()), "", 2,
+       " LINKS05A.DBF, record 3 (field DISTANCE, bytes 16-21): expected an integer, found \"12.3.4\"\n",
+       {listed, kDbfListing, kDescriptionPage}},
+      {"link DBF node number beyond 32 bits", with(base, file, wide_anode.bytes()), "", 2,
+       " LINKS05A.DBF, record 2 (field ANODE, bytes 2-13): expected an integer within -2147483648 to 2147483647, "
+       "found \"99999999999 \"\n",
+       {listed, kDbfListing, kDescriptionPage}},
+      {"link DBF without a keyword field", with(base, file, without_count.bytes()), "", 0,
+       kDbfMemoryLine + kNormalEnd,
+       {listed, kDbfListing, " ***CRITICAL*** FIELD NAME > COUNT       NOT FOUND ON THE DBF FILE"}},
+  };
+}
+
+inline std::vector<BadInputCase> labels_cases() {
+  const Files base = dbf_scenario();
+  const std::string labels = base.at("KVLABELS.SYN");
+  return {
+      // No record: no class is selected, every link is skipped.
+      {"KVLABELS.SYN empty", with(base, "KVLABELS.SYN", ""), "", 0,
+       " DATA ARRAY MEMORY REQUIREMENT --    1720 BYTES\n", {kLabelsPage, kSelectionPage}},
+      {"KVLABELS.SYN cut inside a record", with(base, "KVLABELS.SYN", cut(labels, 44)), "", 0,
+       " DATA ARRAY MEMORY REQUIREMENT --    3440 BYTES\n", {kLabelsPage, kSelectionPage}},
+      {"KVLABELS.SYN binary garbage", with(base, "KVLABELS.SYN", garbage(400, 9)), "", 0,
+       " ***CRITICAL*** NO \"FT\" OR \"AT\" ON KVLABELS.SYN FILE\nKORVO Abnormal Completion\n", {kLabelsPage}},
+      {"KVLABELS.SYN code not a number", with(base, "KVLABELS.SYN", labels + "      FT 1X  1  1 FREEWAY  Freeway\n"),
+       "", 2, " KVLABELS.SYN, line 11, columns 9-11 (code): expected an integer, found \" 1X\"\n", {kLabelsPage}},
+      {"KVLABELS.SYN overlong line",
+       with(base, "KVLABELS.SYN", labels + "      FT  7  3  7 OTHER    Other" + std::string(6000, 'Z') + "\n"), "", 0,
+       kDbfMemoryLine + kNormalEnd, {kLabelsPage, kSelectionPage, kDescriptionPage}},
+      // Codes outside 1 to 99 and negative classes select nothing.
+      {"KVLABELS.SYN codes and classes out of range",
+       with(base, "KVLABELS.SYN",
+            labels + "      FT150  2  2 BIG      Big\n      FT -3  2  2 NEG      Neg\n      FT  7 -2  2 NEGCL    Neg\n"),
+       "", 0, kDbfMemoryLine + kNormalEnd, {kLabelsPage, kSelectionPage, kDescriptionPage}},
+      {"KVLABELS.SYN classes beyond the work area",
+       with(base, "KVLABELS.SYN", labels + "      FT  9999  1 MANY     Many\n      AT  9999  1    MANY Many\n"), "", 0,
+       " DATA ARRAY MEMORY REQUIREMENT --******** BYTES\n Requirement exceeds maximum of 4000000 bytes\n"
+       "KORVO -- Abnormal Completion\n",
+       {kLabelsPage, kSelectionPage}},
+      {"KVLABELS.SYN analysis class beyond 9",
+       with(with(base, "PROFILE.MAS", " ANALYSIS\nY\n KORVODBF\nLINKS05A.DBF\n"), "KVLABELS.SYN",
+            labels + "      FT  9  9 10 TOLL     Toll\n"),
+       "", 0, "KORVO Abnormal Completion\n",
+       {kLabelsPage, " ***CRITICAL*** FACILITY TYPE = 10 EXCEEDS THE PROGRAM LIMIT OF  9", kSelectionPage}},
+  };
+}
+
+inline std::vector<BadInputCase> screen_names_cases() {
+  const Files base = dbf_scenario();
+  return {
+      {"KVSCREEN.SYN empty", with(base, "KVSCREEN.SYN", ""), "", 0, kDbfMemoryLine + kNormalEnd,
+       {kLabelsPage, kDescriptionPage}},
+      {"KVSCREEN.SYN number not a number", with(base, "KVSCREEN.SYN", " 1 NORTH\nAB EAST\n"), "", 2,
+       " KVSCREEN.SYN, line 2, columns 1-2 (screenline number): expected an integer, found \"AB\"\n", {}},
+      {"KVSCREEN.SYN binary garbage", with(base, "KVSCREEN.SYN", garbage(300, 13)), "", 2,
+       " KVSCREEN.SYN, line 1, columns 1-2 (screenline number): expected an integer, found \"\\xB0\\x97\"\n", {}},
+      // Numbers outside 1 to 99 name no screenline.
+      {"KVSCREEN.SYN numbers out of range", with(base, "KVSCREEN.SYN", " 0 ZERO\n-5 NEGATIVE\n 1 NORTH\n"), "", 0,
+       kDbfMemoryLine + kNormalEnd, {kLabelsPage, kDescriptionPage}},
+      {"KVSCREEN.SYN overlong line", with(base, "KVSCREEN.SYN", " 1 NORTH" + std::string(8000, 'N') + "\n"), "", 0,
+       kDbfMemoryLine + kNormalEnd, {kLabelsPage, kDescriptionPage}},
+  };
+}
+
+inline std::vector<BadInputCase> rates_cases() {
+  const Files base = dbf_scenario();
+  const std::string listed = kLabelsPage;
+  std::string bad_value = rates_file(4);
+  bad_value += " 1.2.3" + std::string(57, ' ') + "\n";
+  bad_value += rates_file(75).substr(bad_value.size());
+  std::string overlong;
+  for (int l = 0; l < 80; ++l) overlong += rates_file(1).substr(0, 63) + std::string(300, '#') + "\n";
+  return {
+      {"KVRATES.SYN missing", without(base, "KVRATES.SYN"), "", 2,
+       " KVRATES.SYN: cannot be opened for reading: No such file or directory\n", {listed, kDbfListing}},
+      {"KVRATES.SYN empty", with(base, "KVRATES.SYN", ""), "", 2,
+       " KVRATES.SYN, line 1 (accident rates): expected 75 lines of rates, the file ends after line 0\n",
+       {listed, kDbfListing}},
+      {"KVRATES.SYN cut after 40 lines", with(base, "KVRATES.SYN", rates_file(40)), "", 2,
+       " KVRATES.SYN, line 41 (fuel, row 7): expected 75 lines of rates, the file ends after line 40\n",
+       {listed, kDbfListing}},
+      {"KVRATES.SYN value not a number", with(base, "KVRATES.SYN", bad_value), "", 2,
+       " KVRATES.SYN, line 5, columns 1-6 (carbon monoxide, row 1, value 1): expected a number, found \" 1.2.3\"\n",
+       {listed, kDbfListing}},
+      {"KVRATES.SYN binary garbage", with(base, "KVRATES.SYN", garbage(700, 17)), "", 2, "", {listed, kDbfListing}},
+      {"KVRATES.SYN overlong lines", with(base, "KVRATES.SYN", overlong), "", 0, kDbfMemoryLine + kNormalEnd,
+       {listed, kDescriptionPage}},
+  };
+}
+
+// Every case of the matrix, file by file.
+inline std::vector<BadInputCase> bad_input_cases() {
+  std::vector<BadInputCase> all;
+  for (auto family : {profile_cases, control_file_cases, title_cases, database_control_cases, dbf_link_cases,
+                      labels_cases, screen_names_cases, rates_cases}) {
+    for (auto& c : family()) all.push_back(std::move(c));
+  }
+  return all;
+}
+
+}  // namespace korvo::hardening

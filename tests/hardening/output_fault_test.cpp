@@ -1,0 +1,194 @@
+// Output files that cannot be created or written: every one of them ends
+// the run with one console line naming the file and exit status 2, never
+// with a report cut short in silence.
+//
+// A write that fails is made with a file size limit (RLIMIT_FSIZE, with
+// SIGXFSZ ignored, so that write() fails with EFBIG) in a child process, so
+// that the limit never touches the test program itself. The limit is chosen
+// from the sizes the same run writes without it: the file under test is the
+// first to reach it.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "hardening/scenarios.h"
+#include "run/driver.h"
+#include "support/temp_dir.h"
+
+namespace korvo::hardening {
+namespace {
+
+using korvo::testing::RunResult;
+using korvo::testing::run_korvo;
+using korvo::testing::TempDir;
+
+void write_files(const TempDir& dir, const Files& files) {
+  for (const auto& [name, bytes] : files) dir.write(name, bytes);
+}
+
+// Runs the program in dir in a child process whose files may not grow
+// beyond limit bytes.
+RunResult run_with_file_size_limit(const TempDir& dir, std::uint64_t limit) {
+  int fds[2];
+  if (::pipe(fds) != 0) throw std::runtime_error("pipe failed");
+  const pid_t pid = ::fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    ::close(fds[0]);
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit rl{limit, limit};
+    ::setrlimit(RLIMIT_FSIZE, &rl);
+    const RunResult result = run_korvo(dir);
+    std::string_view rest = result.console;
+    while (!rest.empty()) {
+      const ssize_t n = ::write(fds[1], rest.data(), rest.size());
+      if (n <= 0) break;
+      rest.remove_prefix(static_cast<std::size_t>(n));
+    }
+    ::_exit(result.status);
+  }
+  ::close(fds[1]);
+  RunResult result;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+    if (n <= 0) break;
+    result.console.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fds[0]);
+  int wstatus = 0;
+  ::waitpid(pid, &wstatus, 0);
+  result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+  return result;
+}
+
+std::string last_line(const std::string& console) {
+  if (console.empty()) return {};
+  const std::size_t start = console.find_last_of('\n', console.size() - 2);
+  return console.substr(start == std::string::npos ? 0 : start + 1);
+}
+
+const std::vector<std::string> kOutputFiles = {"KORVO.OUT", "HRLDXY.ASC", "HRLDXY2.ASC", "SCRNLINE.ASC", "KVSKIP.LNK"};
+
+// The dBASE scenario with n links, each on a screenline of its own (1 to
+// 99 in turn), of facility type ftype, all one-way.
+Files many_links(int n, int ftype, const std::string& profile) {
+  std::vector<DbfLink> links;
+  for (int i = 0; i < n; ++i) {
+    links.push_back({100 + i, 101 + i, 150, 1, ftype, 2, 120, 4000, 3500, i % 99 + 1, 0, 0, 130, 3800, 0, 0});
+  }
+  Files files = dbf_scenario();
+  files["PROFILE.MAS"] = profile;
+  files[std::string(kLinkDbf)] = link_table(links).bytes();
+  std::string names;
+  for (int s = 1; s <= 99; ++s) names += (s < 10 ? " " : "") + std::to_string(s) + " SCREENLINE NUMBER " + std::to_string(s) + "\n";
+  files["KVSCREEN.SYN"] = names;
+  return files;
+}
+
+TEST(OutputFaults, AReportThatCannotBeCreatedStopsTheRun) {
+  // The working directory itself is missing.
+  TempDir parent;
+  std::ostringstream out;
+  std::istringstream in;
+  auto ctx = RunContext::create(WorkDir(parent.path() / "missing"), Console(out, in), korvo::testing::fixed_clock);
+  EXPECT_EQ(run_program(*ctx), 2);
+  EXPECT_EQ(out.str(), " KORVO.OUT: cannot be created: No such file or directory\n");
+}
+
+TEST(OutputFaults, EveryOutputFileThatCannotBeReplacedStopsTheRun) {
+  // A directory that holds a file stands where the output file goes: the
+  // old file cannot be deleted, so the new one cannot be made. Whatever the
+  // run wrote before stays in KORVO.OUT.
+  struct Case {
+    std::string file;
+    Files files;
+    std::string report_has;  // empty: the report is not there to hold anything
+  };
+  const std::string profile = " VALIDATE\nY\n KORVODBF\nLINKS05A.DBF\n ASCII\nY\n TWOWAY\nY\n";
+  const std::vector<Case> cases = {
+      {"KORVO.OUT", dbf_scenario(), ""},
+      {"HRLDXY.ASC", dbf_scenario(), ""},
+      {"KVSKIP.LNK", dbf_scenario(), " Version > dBASEIII"},
+      {"SCRNLINE.ASC", dbf_scenario(), " KORVO MODULE (Q7730518.DRIVER.SETUP.FORT(KORVO))"},
+      {"HRLDXY2.ASC", dbf_scenario(), "STATISTICS"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    TempDir dir;
+    write_files(dir, c.files);
+    std::filesystem::create_directories(dir.file(c.file) / "kept");
+    const RunResult result = run_korvo(dir);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(last_line(result.console), " " + c.file + ": cannot be deleted: Directory not empty\n") << result.console;
+    if (!c.report_has.empty()) {
+      const std::string report = dir.read("KORVO.OUT");
+      EXPECT_NE(report.find(c.report_has), std::string::npos);
+      EXPECT_EQ(report.back(), '\n');
+    }
+  }
+}
+
+TEST(OutputFaults, AWriteThatFailsStopsTheRunAndNamesTheFile) {
+  struct Case {
+    std::string file;  // the file the limit must stop
+    Files files;
+  };
+  const std::string ascii = " VALIDATE\nY\n KORVODBF\nLINKS05A.DBF\n ASCII\nY\n";
+  const std::vector<Case> cases = {
+      {"KORVO.OUT", dbf_scenario()},
+      {"HRLDXY.ASC", many_links(3000, 1, ascii)},
+      {"KVSKIP.LNK", many_links(3000, 12, " VALIDATE\nY\n KORVODBF\nLINKS05A.DBF\n")},
+      {"HRLDXY2.ASC", many_links(2000, 1, ascii + " TWOWAY\nY\n")},
+      {"SCRNLINE.ASC", many_links(99, 1, ascii)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    // Without a limit: the sizes the run writes.
+    TempDir sizes;
+    write_files(sizes, c.files);
+    ASSERT_EQ(run_korvo(sizes).status, 0);
+    std::uint64_t target = 0;
+    std::uint64_t others = 0;
+    for (const std::string& file : kOutputFiles) {
+      if (!sizes.exists(file)) continue;
+      const std::uint64_t size = std::filesystem::file_size(sizes.file(file));
+      if (file == c.file) {
+        target = size;
+      } else if (file != "KORVO.OUT" || c.file == "KORVO.OUT") {
+        others = std::max(others, size);
+      }
+    }
+    ASSERT_GT(target, 0u);
+    // KORVO.OUT is only ever limited when it is the file under test: it is
+    // written last. Any other file must stay below the limit.
+    const std::uint64_t limit = c.file == "KORVO.OUT" ? 4096 : (std::max(others, std::uint64_t{1}) + target) / 2;
+    ASSERT_LT(others, limit);
+    ASSERT_LT(limit, target);
+
+    TempDir dir;
+    write_files(dir, c.files);
+    const RunResult result = run_with_file_size_limit(dir, limit);
+    EXPECT_EQ(result.status, 2) << result.console;
+    EXPECT_EQ(last_line(result.console),
+              " " + c.file + ", byte offset " + std::to_string(limit) + ": write failed: File too large\n")
+        << result.console;
+    // The file holds what fitted, and the run said so.
+    EXPECT_EQ(std::filesystem::file_size(dir.file(c.file)), limit);
+  }
+}
+
+}  // namespace
+}  // namespace korvo::hardening
