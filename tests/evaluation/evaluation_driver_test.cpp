@@ -1,0 +1,487 @@
+#include "evaluation/evaluation_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/errors.h"
+#include "run/run_context.h"
+#include "support/temp_dir.h"
+
+namespace korvo {
+namespace {
+
+// A link as the link source delivers it (dBASE path unless said otherwise).
+struct Coded {
+  int anode = 10;
+  int bnode = 20;
+  int distance = 100;  // 1 mile
+  int ft = 1;
+  int at = 1;
+  int lanes = 2;
+  int time = 120;
+  int cong = 150;
+  int capacity = 1000;
+  int count = 0;
+  int volume = 500;
+  int screenline = 0;
+  bool two_way = false;
+  int location = 0;
+  int construct = 0;
+  int cost = 0;
+};
+
+// Classes as a run without a labels file has them: NFT 10, NAT 6, every
+// code its own class (the analysis maps take the leading digit).
+void set_plain_classes(ClassTables& c) {
+  c.nft = 10;
+  c.nat = 6;
+  for (int code = 1; code <= kMaxCode; ++code) {
+    const auto i = static_cast<std::size_t>(code);
+    c.ft_class_map[i] = static_cast<std::int16_t>(code);
+    c.at_class_map[i] = static_cast<std::int16_t>(code);
+    c.ft_analysis_map[i] = static_cast<std::int16_t>(code <= 9 ? code : code / 10);
+    c.at_analysis_map[i] = c.ft_analysis_map[i];
+  }
+}
+
+class EvaluationDriverTest : public ::testing::Test {
+ protected:
+  EvaluationDriverTest()
+      : owner_(RunContext::create(WorkDir(dir_.path()), Console(console_, input_), testing::fixed_clock)),
+        ctx(*owner_) {
+    ctx.settings.dbf_input_given = true;
+    ctx.settings.profile_seen = true;
+    set_plain_classes(ctx.classes);
+    ctx.report.create(ctx.work.path("KORVO.OUT"), "KORVO.OUT");
+    reset_accumulators(ctx);
+    set_volume_weights(ctx);
+  }
+
+  void feed(const Coded& c) {
+    LinkRecord& r = ctx.link;
+    r.anode = c.anode;
+    r.bnode = c.bnode;
+    r.distance = static_cast<std::int16_t>(c.distance);
+    r.facility_type = static_cast<std::int16_t>(c.ft);
+    r.area_type = static_cast<std::int16_t>(c.at);
+    r.lanes = static_cast<std::int16_t>(c.lanes);
+    r.time = static_cast<std::int16_t>(c.time);
+    r.time2 = r.time;
+    r.period_times[1] = static_cast<std::int16_t>(c.cong);
+    r.capacity = c.capacity;
+    r.count = c.count;
+    r.volume(1, 1) = c.volume;
+    r.screenline = static_cast<std::int16_t>(c.screenline);
+    r.two_way = c.two_way;
+    r.location = c.location;
+    r.construct = static_cast<std::int16_t>(c.construct);
+    r.cost = static_cast<std::int16_t>(c.cost);
+    process_link(ctx);
+  }
+
+  float cell(int ftc, int atc, int lc, int slot) { return ctx.acc.sums.at(ftc, atc, lc, slot); }
+  // A slot summed over every cell of the table.
+  float slot_total(int slot) {
+    const EvalSums& s = ctx.acc.sums;
+    float total = 0;
+    for (int k = 1; k <= kLaneClassCount; ++k)
+      for (int j = 1; j <= s.nat(); ++j)
+        for (int i = 1; i <= s.nft(); ++i) total += s.at(i, j, k, slot);
+    return total;
+  }
+  std::string report() {
+    ctx.report.flush();
+    return dir_.read("KORVO.OUT");
+  }
+
+  testing::TempDir dir_;
+  std::ostringstream console_;
+  std::istringstream input_;
+  std::unique_ptr<RunContext> owner_;
+  RunContext& ctx;
+};
+
+// Two directions of a two-way link (each half a link, lane class from both
+// directions' lanes) and a one-way link with 12 lanes.
+TEST_F(EvaluationDriverTest, SmallValidationNetwork) {
+  feed({.anode = 10, .bnode = 20, .distance = 100, .ft = 1, .at = 2, .lanes = 2, .count = 500, .volume = 600,
+        .two_way = true});
+  feed({.anode = 20, .bnode = 10, .distance = 100, .ft = 1, .at = 2, .lanes = 2, .count = 0, .volume = 400,
+        .two_way = true});
+  feed({.anode = 30, .bnode = 40, .distance = 200, .ft = 3, .at = 1, .lanes = 12, .count = 700, .volume = 800});
+
+  EXPECT_FLOAT_EQ(cell(1, 2, 4, LINKS), 1.0f);
+  EXPECT_FLOAT_EQ(cell(1, 2, 4, SYS_MILES), 1.0f);
+  EXPECT_FLOAT_EQ(cell(1, 2, 4, DIR_MILES), 2.0f);
+  EXPECT_FLOAT_EQ(cell(1, 2, 4, LANE_MILES), 4.0f);  // 2 lanes x 1 mile, twice
+  EXPECT_FLOAT_EQ(cell(1, 2, 4, VOL_ALL), 1000.0f);
+  EXPECT_FLOAT_EQ(cell(1, 2, 4, LINKS_REF), 0.5f);
+  EXPECT_FLOAT_EQ(cell(1, 2, 4, VOL_REF), 600.0f);
+  EXPECT_FLOAT_EQ(cell(1, 2, 4, REF_SUM), 500.0f);
+  EXPECT_FLOAT_EQ(cell(3, 1, 9, LINKS), 1.0f);
+  EXPECT_FLOAT_EQ(cell(3, 1, 9, LANE_MILES), 24.0f);
+  EXPECT_FLOAT_EQ(cell(3, 1, 9, VMT_REF), 1400.0f);  // 2 x 700
+  EXPECT_FLOAT_EQ(slot_total(LINKS), 2.0f);
+  EXPECT_FLOAT_EQ(slot_total(VOL_ALL), 1800.0f);
+  // Congested time 1.5 minutes, original 1.2.
+  EXPECT_FLOAT_EQ(slot_total(TIME_SUM), 4.5f);
+  EXPECT_FLOAT_EQ(slot_total(ORIG_TIME_SUM), 3.6f);
+  EXPECT_FLOAT_EQ(ctx.acc.los_miles[1][1], 1.0f);  // V/C 0.6 and 0.4
+  EXPECT_FLOAT_EQ(ctx.acc.los_miles[3][1], 2.0f);
+}
+
+TEST_F(EvaluationDriverTest, SmallAnalysisNetwork) {
+  ctx.settings.validate_mode = false;
+  ctx.settings.analysis_mode = true;
+  feed({.distance = 100, .ft = 2, .at = 3, .lanes = 1, .capacity = 1000, .volume = 1100, .two_way = true});
+  feed({.anode = 20, .bnode = 10, .distance = 100, .ft = 2, .at = 3, .lanes = 1, .capacity = 0, .volume = 900,
+        .two_way = true});
+  EXPECT_FLOAT_EQ(cell(2, 3, 2, LINKS), 1.0f);
+  EXPECT_FLOAT_EQ(cell(2, 3, 2, VOL_REF), 1100.0f);
+  EXPECT_FLOAT_EQ(cell(2, 3, 2, REF_SUM), 1000.0f);
+  EXPECT_FLOAT_EQ(cell(2, 3, 2, LINKS_REF), 0.0f);
+  // Delay: 1100 / 60 x 0.3 + 900 / 60 x 0.3 = 10 vehicle hours.
+  EXPECT_FLOAT_EQ(cell(2, 3, 2, DELAY_VHT), 10.0f);
+  // V/C 1.1 is level D, no capacity is level A; half a mile each.
+  EXPECT_FLOAT_EQ(ctx.acc.los_miles[2][4], 0.5f);
+  EXPECT_FLOAT_EQ(ctx.acc.los_miles[2][1], 0.5f);
+}
+
+TEST_F(EvaluationDriverTest, LaneClasses) {
+  struct Case {
+    int lanes;
+    bool two_way;
+    int lane_class;
+  };
+  const std::vector<Case> cases = {
+      {1, false, 1}, {2, false, 2}, {9, false, 9}, {0, false, 9},  {12, false, 9},
+      {1, true, 2},  {2, true, 4},  {4, true, 8},  {5, true, 9},   {0, true, 9},
+      {-1, false, 9},
+  };
+  for (const Case& c : cases) {
+    reset_accumulators(ctx);
+    feed({.lanes = c.lanes, .two_way = c.two_way});
+    EXPECT_FLOAT_EQ(cell(1, 1, c.lane_class, LINKS), c.two_way ? 0.5f : 1.0f)
+        << c.lanes << (c.two_way ? " two-way" : " one-way");
+  }
+}
+
+TEST_F(EvaluationDriverTest, LocalStreetCodesArePassedOverWithoutTrace) {
+  for (int ft : {50, 55, 59}) feed({.ft = ft, .volume = 0});
+  EXPECT_EQ(slot_total(LINKS), 0.0f);
+  EXPECT_EQ(ctx.acc.no_volume.count, 0);
+  EXPECT_EQ(ctx.eval.nskipped, 0);
+  EXPECT_FALSE(dir_.exists("KVSKIP.LNK"));
+  feed({.ft = 49});  // class 49 is beyond the Total class: listed, not passed over
+  EXPECT_EQ(ctx.eval.nskipped, 1);
+}
+
+TEST_F(EvaluationDriverTest, LocationSelection) {
+  ctx.settings.location_select = 3;
+  feed({.location = 4});
+  feed({.ft = 77, .location = 4});  // would be unclassified, but is not selected
+  EXPECT_EQ(slot_total(LINKS), 0.0f);
+  EXPECT_EQ(ctx.eval.nskipped, 0);
+  feed({.location = 3});
+  EXPECT_FLOAT_EQ(slot_total(LINKS), 1.0f);
+
+  ctx.settings.location_select = -99;
+  feed({.location = 4});
+  feed({.location = 0});
+  EXPECT_FLOAT_EQ(slot_total(LINKS), 3.0f);
+}
+
+TEST_F(EvaluationDriverTest, UnclassifiedLinksAreListedAndCounted) {
+  ctx.classes.ft_class_map[7] = 0;  // code 7 not selected
+  feed({.anode = 1, .bnode = 2, .ft = 0});
+  feed({.anode = 3, .bnode = 4, .ft = 7});
+  feed({.anode = 5, .bnode = 6, .ft = 12});             // class 12: beyond NFT 10
+  feed({.anode = 7, .bnode = 8, .ft = 10});             // class 10: the Total class
+  feed({.anode = 9, .bnode = 10, .ft = 120});           // no code above 99
+  feed({.anode = 11, .bnode = 12, .ft = -5});
+  feed({.anode = 13, .bnode = 14, .at = 6});            // area-type Total class
+  feed({.anode = 1234567, .bnode = 7654321, .at = 0});
+  feed({.anode = 15, .bnode = 16, .ft = 9, .at = 5});   // classified
+  EXPECT_EQ(ctx.eval.nskipped, 8);
+  EXPECT_FLOAT_EQ(slot_total(LINKS), 1.0f);
+  EXPECT_FLOAT_EQ(cell(9, 5, 2, LINKS), 1.0f);
+
+  finish_evaluation(ctx);
+  EXPECT_EQ(dir_.read("KVSKIP.LNK"),
+            " LIST IS SKIPPED LINKS:\n"
+            "\n"
+            "  ANODE  BNODE  FT  AT\n"
+            "\n"
+            "      1      2   0   1\n"
+            "      3      4   7   1\n"
+            "      5      6  12   1\n"
+            "      7      8  10   1\n"
+            "      9     10 120   1\n"
+            "     11     12  -5   1\n"
+            "     13     14   1   6\n"
+            "12345677654321   1   0\n");
+  EXPECT_EQ(console_.str(),
+            " ***INFO***    8 LINKS SKIPPED WITH FACILITY OR AREA TYPES NOT ON \"KVLABELS.SYN\"\n"
+            "                 CHECK \"KVSKIP.LNK\" FILE FOR LIST OF LINKS SKIPPED\n");
+}
+
+TEST_F(EvaluationDriverTest, NoSkippedLinksNoListAndNoConsoleLines) {
+  feed({});
+  finish_evaluation(ctx);
+  EXPECT_FALSE(dir_.exists("KVSKIP.LNK"));
+  EXPECT_EQ(console_.str(), "");
+}
+
+// Without a profile the network has the facility type in the lanes field
+// and the lanes in the facility-type field; code 5 is then the local street.
+TEST_F(EvaluationDriverTest, SwappedFieldsWithoutAProfile) {
+  ctx.settings.profile_seen = false;
+  feed({.ft = 2, .lanes = 3});
+  EXPECT_FLOAT_EQ(cell(3, 1, 2, LINKS), 1.0f);
+  EXPECT_FLOAT_EQ(cell(3, 1, 2, LANE_MILES), 2.0f);
+  feed({.ft = 2, .lanes = 5});  // local street: passed over
+  feed({.ft = 55, .lanes = 1});  // 55 lanes: class 9+, not a local street here
+  EXPECT_FLOAT_EQ(cell(1, 1, 9, LINKS), 1.0f);
+  EXPECT_FLOAT_EQ(slot_total(LINKS), 2.0f);
+  feed({.ft = 2, .lanes = 12, .volume = 0});  // FT code 12 is unclassified
+  finish_evaluation(ctx);
+  EXPECT_EQ(dir_.read("KVSKIP.LNK").substr(49), "     10     20  12   1\n");
+}
+
+TEST_F(EvaluationDriverTest, NoVolumeList) {
+  feed({.anode = 1, .bnode = 2, .volume = 1});
+  feed({.anode = 3, .bnode = 4, .volume = 2});  // 2 is enough volume
+  feed({.anode = 5, .bnode = 6, .volume = 0, .two_way = true});
+  feed({.anode = 6, .bnode = 5, .volume = 0, .two_way = true});  // the pair's second direction
+  feed({.anode = 7, .bnode = 8, .cong = 0, .volume = 0, .cost = 0});  // not evaluated, still listed
+  feed({.anode = 9, .bnode = 10, .ft = 55, .volume = 0});             // passed over before the list
+  feed({.anode = 11, .bnode = 12, .ft = 77, .volume = 0});            // unclassified before the list
+  const NoVolumeList& list = ctx.acc.no_volume;
+  ASSERT_EQ(list.count, 3);
+  EXPECT_EQ(list.anode[1], 1);
+  EXPECT_EQ(list.bnode[1], 2);
+  EXPECT_EQ(list.anode[2], 5);
+  EXPECT_EQ(list.bnode[2], 6);
+  EXPECT_EQ(list.anode[3], 7);
+  EXPECT_FLOAT_EQ(slot_total(LINKS), 3.0f);  // 1, 0.5, 0.5, 1
+}
+
+TEST_F(EvaluationDriverTest, NoVolumeListKeepsFiveThousandAndSaysSoOnce) {
+  for (int k = 1; k <= 5002; ++k) feed({.anode = k, .bnode = k + 1, .volume = 0});
+  const NoVolumeList& list = ctx.acc.no_volume;
+  EXPECT_EQ(list.count, 5000);
+  EXPECT_EQ(list.anode[5000], 5000);
+  EXPECT_EQ(report(),
+            " ******** FATAL ******** THERE ARE MORE THAN 5000 LINKS WITH NO ASSIGNED VOLUME (THAT IS A LIMIT "
+            "PLACED BY THE PROGRAM).\n");
+  EXPECT_FLOAT_EQ(slot_total(LINKS), 5002.0f);
+}
+
+TEST_F(EvaluationDriverTest, LinkWithoutTimeAndCostIsPassedOver) {
+  feed({.cong = 0, .cost = 0});
+  EXPECT_EQ(slot_total(LINKS), 0.0f);
+  feed({.cong = 0, .cost = 3});
+  EXPECT_FLOAT_EQ(slot_total(LINKS), 1.0f);
+  EXPECT_EQ(slot_total(TIME_SUM), 0.0f);
+}
+
+// Generalised costs: TIME replaces the congested time, the second time
+// (equal to TIME on the dBASE path) becomes the original time.
+TEST_F(EvaluationDriverTest, GeneralisedCostsMoveTheTimes) {
+  ctx.settings.gencost = true;
+  ctx.link.time2 = 200;
+  LinkRecord& r = ctx.link;
+  r.distance = 100;
+  r.facility_type = 1;
+  r.area_type = 1;
+  r.lanes = 1;
+  r.time = 120;
+  r.time2 = 200;
+  r.period_times[1] = 999;
+  r.volume(1, 1) = 600;
+  process_link(ctx);
+  EXPECT_FLOAT_EQ(slot_total(TIME_SUM), 1.2f);
+  EXPECT_FLOAT_EQ(slot_total(ORIG_TIME_SUM), 2.0f);
+  EXPECT_EQ(r.period_times[1], 120);
+  EXPECT_EQ(r.time, 200);
+}
+
+TEST_F(EvaluationDriverTest, AsciiRecordOfEveryLinkRead) {
+  ctx.settings.ascii_output = true;
+  ctx.ascii_out.create(ctx.work.path("HRLDXY.ASC"), "HRLDXY.ASC");
+  feed({.anode = 10, .bnode = 20, .distance = 250, .ft = 3, .at = 2, .lanes = 2, .time = 120, .cong = 150,
+        .capacity = 1800, .count = 700, .volume = 1234, .location = 4});
+  feed({.anode = 123456, .bnode = 7, .ft = 55, .volume = 0});  // passed over, still written
+  ctx.settings.use_counts = true;
+  feed({.anode = 10, .bnode = 20, .distance = 250, .ft = 3, .at = 2, .lanes = 2, .time = 120, .cong = 150,
+        .capacity = 1800, .count = 700, .volume = 1234, .location = 4});
+  ctx.ascii_out.flush();
+  EXPECT_EQ(dir_.read("HRLDXY.ASC"),
+            "    10    20  3  2  2  4  250  120  150   1234   1800\n"
+            "123456     7 55  1  2  0  100  120  150      0   1000\n"
+            "    10    20  3  2  2  4  250  120  150   1234   1800    700\n");
+}
+
+// --- Volumes of the binary path ---------------------------------------------
+
+class BinaryVolumeTest : public EvaluationDriverTest {
+ protected:
+  void SetUp() override { ctx.settings.dbf_input_given = false; }
+  void set_link(int periods, int slots, const std::vector<std::vector<int>>& v) {
+    ctx.link.time_slot_count = static_cast<std::int16_t>(periods);
+    ctx.link.volume_slot_count = static_cast<std::int16_t>(slots);
+    for (int s = 1; s <= slots; ++s)
+      for (int p = 1; p <= periods; ++p)
+        ctx.link.volume(p, s) = v[static_cast<std::size_t>(s - 1)][static_cast<std::size_t>(p - 1)];
+  }
+  void set_word(int n, int value) { ctx.binary.header.words[static_cast<std::size_t>(n)] = static_cast<std::int16_t>(value); }
+  float weight(int p) const { return ctx.eval.volume_weights[static_cast<std::size_t>(p)]; }
+  float slot(int s) const { return ctx.eval.slot_volume[static_cast<std::size_t>(s)]; }
+  int rounded(int s) const { return ctx.eval.slot_volume_rounded[static_cast<std::size_t>(s)]; }
+};
+
+TEST_F(BinaryVolumeTest, PlainSumsAddOnlyTheProfilesSlots) {
+  set_link(3, 3, {{100, 150, 50}, {10, 20, 30}, {1, 2, 3}});
+  ctx.settings.volume_slots = 2;
+  set_volume_weights(ctx);
+  EXPECT_TRUE(ctx.eval.plain_sum);
+  EXPECT_FLOAT_EQ(link_volume(ctx), 360.0f);
+  EXPECT_FLOAT_EQ(slot(1), 300.0f);
+  EXPECT_FLOAT_EQ(slot(2), 60.0f);
+  EXPECT_EQ(rounded(3), 6);  // listed in the ASCII record, not in the volume
+}
+
+TEST_F(BinaryVolumeTest, EqualWeightsWhenWeightingIsOff) {
+  set_word(24, 100);  // no plain sums
+  set_link(4, 1, {{100, 200, 300, 401}});
+  ctx.settings.volume_slots = 1;
+  set_volume_weights(ctx);
+  EXPECT_FALSE(ctx.eval.plain_sum);
+  for (int p = 1; p <= 4; ++p) EXPECT_FLOAT_EQ(weight(p), 0.25f);
+  EXPECT_EQ(weight(5), 0.0f);
+  EXPECT_FLOAT_EQ(link_volume(ctx), 250.25f);
+  EXPECT_EQ(rounded(1), 250);
+}
+
+TEST_F(BinaryVolumeTest, WeightsFromHeaderWordsUpToTenPeriods) {
+  set_word(54, 1);
+  set_word(23, 15000);
+  set_word(24, 30000);
+  set_word(25, 6000);
+  set_link(3, 2, {{100, 200, 300}, {10, 10, 10}});
+  ctx.settings.volume_slots = 2;
+  set_volume_weights(ctx);
+  EXPECT_TRUE(ctx.eval.weighting);
+  EXPECT_FLOAT_EQ(weight(1), 0.5f);
+  EXPECT_FLOAT_EQ(weight(2), 1.0f);
+  EXPECT_FLOAT_EQ(weight(3), 0.2f);
+  // Slot 1: 50 + 200 + 60; slot 2: 5 + 10 + 2.
+  EXPECT_FLOAT_EQ(link_volume(ctx), 327.0f);
+  EXPECT_FLOAT_EQ(slot(1), 310.0f);
+  EXPECT_FLOAT_EQ(slot(2), 17.0f);
+}
+
+// More than ten periods: 8-character fields of the header text from
+// character 345, read digit by digit with blanks as zeros.
+TEST_F(BinaryVolumeTest, WeightsFromHeaderTextBeyondTenPeriods) {
+  set_word(54, 1);
+  std::string text(kBinaryHeaderTextSize, ' ');
+  const std::vector<std::string> fields = {"   30000", "  15000 ", "       0", "  1x    ", "   -3000"};
+  for (std::size_t i = 0; i < fields.size(); ++i) text.replace(344 + 8 * i, 8, fields[i]);
+  ctx.binary.header.text.assign(text);
+  ctx.link.time_slot_count = 12;
+  set_volume_weights(ctx);
+  EXPECT_FLOAT_EQ(weight(1), 1.0f);
+  EXPECT_FLOAT_EQ(weight(2), 5.0f);  // 150000
+  EXPECT_FLOAT_EQ(weight(3), 0.0f);
+  EXPECT_FLOAT_EQ(weight(4), -999999.0f / 30000.0f);
+  EXPECT_FLOAT_EQ(weight(5), -999999.0f / 30000.0f);
+  EXPECT_FLOAT_EQ(weight(12), 0.0f);  // blank field
+  EXPECT_EQ(weight(13), 0.0f);
+}
+
+TEST_F(BinaryVolumeTest, DbasePathUsesTheModelVolume) {
+  ctx.settings.dbf_input_given = true;
+  ctx.binary.header.words[54] = 1;  // no header on this path
+  ctx.link.time_slot_count = 1;
+  set_volume_weights(ctx);
+  EXPECT_FLOAT_EQ(weight(1), 1.0f);
+  EXPECT_FALSE(ctx.eval.weighting);
+  ctx.link.volume(1, 1) = 4321;
+  EXPECT_FLOAT_EQ(link_volume(ctx), 4321.0f);
+}
+
+TEST_F(BinaryVolumeTest, HeaderPeriodsAndSlotsAreCheckedBeforeUse) {
+  ctx.binary.stream = ByteStream::from_memory("", "HRLDXY.05A");
+  set_word(33, 51);
+  set_word(34, 2);
+  try {
+    prepare_evaluation(ctx);
+    FAIL() << "no error";
+  } catch (const InputError& e) {
+    EXPECT_STREQ(e.what(), input_error_line("HRLDXY.05A", "record 1", "header word 33 (periods per link)",
+                                            "expected 1 to 50, found 51")
+                               .c_str());
+  }
+  set_word(33, 3);
+  set_word(34, -1);
+  try {
+    prepare_evaluation(ctx);
+    FAIL() << "no error";
+  } catch (const InputError& e) {
+    EXPECT_STREQ(e.what(), input_error_line("HRLDXY.05A", "record 1", "header word 34 (volume slots per period)",
+                                            "expected 0 to 50, found -1")
+                               .c_str());
+  }
+}
+
+// --- Closing steps ---------------------------------------------------------
+
+TEST_F(EvaluationDriverTest, LevelOfServiceTotals) {
+  LosTable& los = ctx.acc.los_miles;
+  los[1][1] = 2;
+  los[1][3] = 3;
+  los[4][1] = 5;
+  los[4][6] = 1;
+  finish_evaluation(ctx);
+  EXPECT_FLOAT_EQ(los[10][1], 7.0f);
+  EXPECT_FLOAT_EQ(los[10][3], 3.0f);
+  EXPECT_FLOAT_EQ(los[10][6], 1.0f);
+  EXPECT_FLOAT_EQ(los[1][7], 5.0f);
+  EXPECT_FLOAT_EQ(los[4][7], 6.0f);
+  EXPECT_FLOAT_EQ(los[10][7], 11.0f);
+  EXPECT_EQ(los[2][7], 0.0f);
+  EXPECT_EQ(los[11][1], 0.0f);
+}
+
+TEST_F(EvaluationDriverTest, InconsistentConstructionCodeClearsTheCostAfterTheLoop) {
+  ctx.settings.validate_mode = false;
+  ctx.settings.analysis_mode = true;
+  ctx.rates.construction_cost[10][1] = 100;
+  ctx.rates.construction_cost[3][2] = 100;
+  feed({.ft = 2, .construct = 3});
+  feed({.ft = 1, .construct = 12});
+  feed({.ft = 1, .construct = 12});
+  EXPECT_FLOAT_EQ(slot_total(CONSTR_COST), 300.0f);
+  finish_evaluation(ctx);
+  EXPECT_EQ(slot_total(CONSTR_COST), 0.0f);
+  EXPECT_EQ(console_.str(), " ***INFO*** CONSTRUCTION CODE INCONSISTENCY -- COST TABLE ZEROED\n");
+}
+
+TEST_F(EvaluationDriverTest, AsciiOutputSwitchesToTheScreenlineFile) {
+  ctx.settings.ascii_output = true;
+  dir_.write("SCRNLINE.ASC", "old screenlines\n");
+  ctx.ascii_out.create(ctx.work.path("HRLDXY.ASC"), "HRLDXY.ASC");
+  feed({});
+  finish_evaluation(ctx);
+  ctx.ascii_out.write_record("screenline record");
+  ctx.ascii_out.close();
+  EXPECT_EQ(dir_.read("HRLDXY.ASC"), "    10    20  1  1  2  0  100  120  150    500   1000\n");
+  EXPECT_EQ(dir_.read("SCRNLINE.ASC"), "screenline record\n");
+}
+
+}  // namespace
+}  // namespace korvo
