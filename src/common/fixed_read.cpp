@@ -105,8 +105,21 @@ ParseStatus parse_real_impl(std::string_view field, int decimals, Real& out) {
   Real value{};
   auto [ptr, ec] = std::from_chars(buf.data(), buf.data() + length, value, std::chars_format::scientific);
   if (ec == std::errc::result_out_of_range) {
-    // Underflow reads as zero; overflow cannot be held.
-    if (std::fabs(value) < Real(1)) {
+    // Underflow reads as zero; overflow cannot be held. The decimal exponent
+    // of the leading digit tells which: digits "00123e-7" stand for 1.23e-5.
+    const std::string_view text(buf.data(), length);
+    const std::size_t e = text.find('e');
+    std::string_view digits = text.substr(0, e);
+    if (!digits.empty() && digits[0] == '-') digits.remove_prefix(1);
+    const std::size_t first = digits.find_first_not_of('0');
+    if (first == std::string_view::npos) {
+      out = 0;
+      return ParseStatus::kOk;
+    }
+    long exponent = 0;
+    std::from_chars(text.data() + e + 1, text.data() + text.size(), exponent);
+    const long leading = exponent + static_cast<long>(digits.size() - first) - 1;
+    if (leading < 0) {
       out = 0;
       return ParseStatus::kOk;
     }

@@ -387,6 +387,12 @@ std::string render(const Layout& layout, std::initializer_list<FieldValue> value
   return sink.joined();
 }
 
+std::string render_line(const Layout& layout, std::initializer_list<FieldValue> values) {
+  std::string out = render(layout, values);
+  out.pop_back();
+  return out;
+}
+
 std::string render(std::string_view layout_text, std::initializer_list<FieldValue> values) {
   return render(Layout::parse(layout_text), values);
 }

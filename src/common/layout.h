@@ -154,6 +154,8 @@ inline void write_record(RecordSink& sink, const Layout& layout, std::initialize
 // Writes the records of one layout into a string, each followed by "\n".
 std::string render(const Layout& layout, std::initializer_list<FieldValue> values);
 std::string render(std::string_view layout_text, std::initializer_list<FieldValue> values);
+// The same without the final "\n": one console line from a one-record layout.
+std::string render_line(const Layout& layout, std::initializer_list<FieldValue> values);
 
 // Single edit descriptors, written right-justified into out[0, width).
 // Both fill exactly width characters.

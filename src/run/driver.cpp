@@ -37,13 +37,7 @@ void open_dbf_link_file(RunContext& ctx) {
     throw RunStop(kAbnormalCompletion);
   }
   ctx.dbf.stream = ByteStream::open_file(ctx.work.path(file), file);
-  ctx.scenario_code.assign("YYA");
-  for (std::size_t p = 1; p <= 77; ++p) {
-    if (name[p - 1] != '.') continue;
-    // A name with fewer than three characters before its "." keeps "YYA".
-    if (p >= 4) ctx.scenario_code.assign(name.view().substr(p - 4, 3));
-    break;
-  }
+  ctx.scenario_code = scenario_code_from_dbf_name(name);
 }
 
 // Step 6: the binary loaded-network file "HRLDXY.XXX" with the scenario's
@@ -82,18 +76,32 @@ void set_title_lines(RunContext& ctx, bool title_given) {
   if (!title_given) ctx.titles.line3.clear();
 }
 
-// Step 12: the accumulator table must fit the fixed work area.
+}  // namespace
+
+// The accumulator table must fit the fixed work area.
 void check_memory(RunContext& ctx) {
   static const Layout kRequirement = Layout::parse("(' DATA ARRAY MEMORY REQUIREMENT --',I8,' BYTES')");
   static const Layout kMaximum = Layout::parse("(' Requirement exceeds maximum of',I8,' bytes')");
   const std::int64_t cells = accumulator_cells(ctx.classes.nft, ctx.classes.nat);
-  ctx.console.line(trim_right(render(kRequirement, {4 * cells})));
+  ctx.console.line(render_line(kRequirement, {4 * cells}));
   if (cells > static_cast<std::int64_t>(kWorkAreaCells)) {
-    ctx.console.line(trim_right(render(kMaximum, {static_cast<std::int64_t>(4 * kWorkAreaCells)})));
+    ctx.console.line(render_line(kMaximum, {static_cast<std::int64_t>(4 * kWorkAreaCells)}));
     throw RunStop(kAbnormalCompletion);
   }
   ctx.acc.sums = EvalSums(ctx.acc.work_area.data(), ctx.classes.nft, ctx.classes.nat);
 }
+
+FixedText<3> scenario_code_from_dbf_name(const FixedText<80>& name) {
+  for (std::size_t p = 1; p <= 77; ++p) {
+    if (name[p - 1] != '.') continue;
+    // A name with fewer than three characters before its "." keeps "YYA".
+    if (p >= 4) return FixedText<3>(name.view().substr(p - 4, 3));
+    break;
+  }
+  return FixedText<3>("YYA");
+}
+
+namespace {
 
 void run_steps(RunContext& ctx) {
   create_report(ctx);
