@@ -29,8 +29,8 @@ struct ClassTables {
   std::array<FixedText<40>, kMaxScreenline + 1> screenline_name{};
 
   // Labels by class. Classes 1..99 have stored labels, the Total class reads
-  // "Total" ("   Total" for the short label, when set), any other class
-  // reads blank.
+  // "Total" ("   Total" for the short label), any other class reads blank:
+  // validation classes from a labels file can go up to 999.
   std::string_view ft_label(int cls) const {
     if (cls == nft) return kTotal16;
     if (cls >= 1 && cls <= kMaxCode) return ft_class_label[static_cast<std::size_t>(cls)].view();
@@ -42,6 +42,7 @@ struct ClassTables {
     return kBlank40;
   }
   std::string_view at_short(int cls) const {
+    if (cls == nat) return kTotal8;
     if (cls >= 1 && cls <= kMaxCode) return at_short_label[static_cast<std::size_t>(cls)].view();
     return kBlank40.substr(0, 8);
   }
@@ -54,6 +55,7 @@ struct ClassTables {
     return (code >= 1 && code <= kMaxCode) ? at_class_map[static_cast<std::size_t>(code)] : 0;
   }
 
+  static constexpr std::string_view kTotal8 = "   Total";
   static constexpr std::string_view kTotal16 = "Total           ";
   static constexpr std::string_view kTotal40 = "Total                                   ";
   static constexpr std::string_view kBlank40 = "                                        ";

@@ -18,6 +18,7 @@
 #include "input/aux_link_file.h"
 #include "input/dbf_reader.h"
 #include "input/link_record.h"
+#include "reports/table_layouts.h"
 #include "run/loaded_network.h"
 #include "run/page_header.h"
 #include "run/settings.h"
@@ -78,6 +79,9 @@ struct RunContext {
   Accumulators acc;
   AuxMergeState aux_merge;
   EvaluationState eval;
+
+  // Reports.
+  TableLayoutTexts table_layouts;
 
   // Page handling for report writers.
   PageHeaderText header_text() const { return {&titles, &stamp}; }

@@ -1,0 +1,232 @@
+#include "reports/cross_tabs.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "common/layout.h"
+#include "run/run_context.h"
+
+namespace korvo {
+namespace {
+
+constexpr int kAllLanes = kLaneClassCount;  // lane class 10 holds every lane
+constexpr int kGroupSize = 10;
+// The area-table layouts hold twelve value columns.
+constexpr int kAreaColumns = 12;
+
+constexpr std::string_view kGroupNames[] = {"Freeway   ", "Div Art   ", "Undiv Art ", "Collector ", "Centroid  ",
+                                            "Oneway    ", "Ramps     ", "HOV Fac   ", "Toll Fac  "};
+
+struct LaneTableCall {
+  std::string_view caption;
+  Slot slot;
+  bool whole;
+  int decimals;
+  bool subtotals;
+};
+
+// Sums get subtotals; ratios, averages and speeds do not, except the two
+// percentage tables, whose rows add up.
+constexpr LaneTableCall kValidationTables[] = {
+    {"TOTAL NUMBER OF LINKS", LINKS, true, 0, true},
+    {"LINK PERCENTAGES", LINK_PCT, false, 2, true},
+    {"PERCENTAGE OF LINKS WITH COUNTS", LINKS_REF, false, 2, false},
+    {"TOTAL SYSTEM MILES", SYS_MILES, false, 2, true},
+    {"TOTAL LANE MILES", LANE_MILES, false, 2, true},
+    {"TOTAL DIRECTIONAL SYSTEM MILES", DIR_MILES, false, 2, true},
+    {"AVERAGE LINK LENGTH USING SYSTEM MILES", AVG_LINK_LEN, false, 2, false},
+    {"TOTAL VMT USING VOLUMES ON LINKS WITH COUNTS", VMT_REFVOL, true, 0, true},
+    {"TOTAL VMT USING COUNTS ON LINKS WITH COUNTS", VMT_REF, true, 0, true},
+    {"RATIO OF VOLUME OVER COUNT VMT", VMT_RATIO, false, 2, false},
+    {"TOTAL VHT USING VOLUMES ON LINKS WITH COUNTS", VHT_REFVOL, true, 0, true},
+    {"TOTAL VHT USING COUNTS ON LINKS WITH COUNTS", VHT_REF, true, 0, true},
+    {"RATIO OF VOLUME OVER COUNT VHT", VHT_RATIO, false, 2, false},
+    {"TOTAL VOLUME ON ALL LINKS WITH COUNTS", VOL_REF, true, 0, true},
+    {"TOTAL COUNT VOLUME", REF_SUM, true, 0, true},
+    {"RATIO OF VOLUME OVER COUNT VOLUMES", VOL_RATIO, false, 2, false},
+    {"TOTAL VOLUME ON ALL LINKS", VOL_ALL, true, 0, true},
+    {"VOLUME PERCENTAGES ON ALL LINKS", VOL_PCT, false, 2, true},
+    {"AVERAGE TOTAL VOLUMES ON ALL LINKS", AVG_VOL, false, 2, false},
+    {"TOTAL VMT FOR ALL LINKS USING VOLUMES", VMT_ALL, true, 0, true},
+    {"TOTAL VHT FOR ALL LINKS USING VOLUMES", VHT_ALL, true, 0, true},
+    {"ORIGINAL SPEEDS (MPH)", ORIG_SPEED, false, 2, false},
+    {"CONGESTED SPEEDS (MPH)", CONG_SPEED, false, 2, false},
+    {"PERCENT CHANGE IN SPEEDS", SPEED_CHANGE_PCT, false, 2, false},
+};
+
+}  // namespace
+
+std::string facility_group_name(int group) {
+  if (group == 0) return "Class 1-9 ";
+  if (group >= 1 && group <= 9) return std::string(kGroupNames[group - 1]);
+  return pad_to("Cl " + std::to_string(kGroupSize * group) + "-" + std::to_string(kGroupSize * group + kGroupSize - 1),
+                10);
+}
+
+void write_lane_table(RunContext& ctx, std::string_view caption, int slot, bool whole, int decimals, bool subtotals) {
+  static const Layout kTitle = Layout::parse(
+      "(' HIGHWAY EVALUATION -- YEAR/ALT (',A,') -- REPORT: ',A,///,"
+      "T2,'TOTAL LANES:',T27,'1',T37,'2',T47,'3',T57,'4',T67,'5',T77,'6',T87,'7',T97,'8',T107,'9+',T112,'TOTALS')");
+  static const Layout kAreaHeading = Layout::parse("(/,T53,'AREA TYPE: ',A)");
+  static const Layout kTotalAreaHeading = Layout::parse("(/,T51,'TOTAL AREA TYPES')");
+  static const Layout kWholeRow = Layout::parse("(T2,A,T18,10I10)");
+  static const Layout kWholeTotals = Layout::parse("(' Totals',T18,10I10)");
+  static const Layout kWholeSubtotal = Layout::parse("(TR1,A,T18,I10,A,9(I9,A))");
+
+  TableLayoutTexts& texts = ctx.table_layouts;
+  if (!whole) {
+    write_decimals(texts.lane_row, decimals);
+    write_decimals(texts.lane_totals, decimals);
+    write_decimals(texts.lane_subtotal, decimals);
+  }
+  const Layout real_row = Layout::parse(texts.lane_row);
+  const Layout real_totals = Layout::parse(texts.lane_totals);
+  const Layout real_subtotal = Layout::parse(texts.lane_subtotal);
+
+  const EvalSums& sums = ctx.acc.sums;
+  const int nft = sums.nft();
+  const int nat = sums.nat();
+  const std::string title_caption = pad_to(caption, 48);
+  const auto write_title = [&] { ctx.report.write(kTitle, {ctx.scenario_code, title_caption}); };
+
+  std::vector<FieldValue> values;
+  values.reserve(2 * kLaneClassCount + 1);
+  // One row of cells (i, j, 1..10) after its label, as reals or rounded.
+  const auto row_values = [&](std::string_view label, int i, int j) {
+    values.clear();
+    if (!label.empty()) values.emplace_back(label);
+    for (int k = 1; k <= kLaneClassCount; ++k) {
+      const float cell = sums.at(i, j, k, slot);
+      if (whole) {
+        values.emplace_back(round_half_up(cell));
+      } else {
+        values.emplace_back(cell);
+      }
+    }
+  };
+
+  ctx.start_new_page();
+  write_title();
+  for (int j = 1; j <= nat; ++j) {
+    // With more than ten facility-type classes every area type gets a page.
+    if (j != 1 && nft >= 11) {
+      ctx.start_new_page();
+      write_title();
+    }
+    if (j == nat) {
+      ctx.report.write(kTotalAreaHeading, {});
+    } else {
+      ctx.report.write(kAreaHeading, {ctx.classes.at_label(j)});
+    }
+
+    int group = 0;  // the group of the last boundary passed
+    for (int i = 1; i <= nft; ++i) {
+      if (group < i / kGroupSize || i == nft) {
+        // Close the group that began at row 10 x group (row 1 for group 0):
+        // at a group boundary that is rows i-10..i-1; before the Totals row
+        // it is the rows of the last, possibly short, group only.
+        std::array<float, kLaneClassCount> subtotal{};
+        int nonempty_rows = 0;
+        const int first = std::max(kGroupSize * group, 1);
+        for (int k = 1; k <= kLaneClassCount; ++k) {
+          for (int r = first; r < i; ++r) subtotal[static_cast<std::size_t>(k - 1)] += sums.at(r, j, k, slot);
+        }
+        // With exactly ten classes (one-digit codes) the only group is the
+        // whole table, whose sum the Totals row already shows.
+        if (nft != kGroupSize) {
+          for (int r = first; r < i; ++r) {
+            if (sums.at(r, j, kAllLanes, slot) != 0.0f) ++nonempty_rows;
+          }
+        }
+        group = i / kGroupSize;
+        if (nonempty_rows > 1 && subtotals) {
+          const std::string label = " Total " + facility_group_name((i - 1) / kGroupSize);
+          values.clear();
+          values.emplace_back(label);
+          for (float sum : subtotal) {
+            if (whole) {
+              values.emplace_back(round_half_up(sum));
+            } else {
+              values.emplace_back(sum);
+            }
+            values.emplace_back("*");
+          }
+          ctx.report.write(whole ? kWholeSubtotal : real_subtotal, values);
+        }
+      }
+
+      if (i == nft) {
+        row_values({}, i, j);
+        ctx.report.write(whole ? kWholeTotals : real_totals, values);
+        continue;
+      }
+      const float lane_total = sums.at(i, j, kAllLanes, slot);
+      if (whole ? round_half_up(lane_total) == 0 : lane_total == 0.0f) continue;
+      row_values(ctx.classes.ft_label(i), i, j);
+      ctx.report.write(whole ? kWholeRow : real_row, values);
+    }
+  }
+}
+
+void write_area_table(RunContext& ctx, std::string_view caption, int slot, bool whole, int decimals) {
+  static const Layout kTitle =
+      Layout::parse("(' HIGHWAY EVALUATION -- YEAR/ALT (',A,') -- REPORT: ',A,///,T24,12(TR1,A))");
+  static const Layout kTwoBlankLines = Layout::parse("(/)");
+  static const Layout kWholeRow = Layout::parse("(T2,A,T24,12I9)");
+  static const Layout kWholeTotals = Layout::parse("(/' Totals',T24,12I9)");
+
+  TableLayoutTexts& texts = ctx.table_layouts;
+  if (!whole) {
+    write_decimals(texts.area_row, decimals);
+    write_decimals(texts.area_totals, decimals);
+  }
+  const Layout real_row = Layout::parse(texts.area_row);
+  const Layout real_totals = Layout::parse(texts.area_totals);
+
+  const EvalSums& sums = ctx.acc.sums;
+  const int nft = sums.nft();
+  const int nat = sums.nat();
+  const int columns = std::min(nat, kAreaColumns);
+  const std::string title_caption(trim_right(caption));
+
+  std::vector<FieldValue> values;
+  values.reserve(kAreaColumns + 3);
+  values.emplace_back(ctx.scenario_code);
+  values.emplace_back(title_caption);
+  for (int j = 1; j <= columns; ++j) values.emplace_back(ctx.classes.at_short(j));
+  ctx.start_new_page();
+  ctx.report.write(kTitle, values);
+  ctx.report.write(kTwoBlankLines, {});
+
+  for (int i = 1; i <= nft; ++i) {
+    values.clear();
+    if (i != nft) {
+      const float row_total = sums.at(i, nat, kAllLanes, slot);
+      if (whole ? round_half_up(row_total) == 0 : row_total == 0.0f) continue;
+      values.emplace_back(ctx.classes.ft_label(i));
+    }
+    for (int j = 1; j <= columns; ++j) {
+      const float cell = sums.at(i, j, kAllLanes, slot);
+      if (whole) {
+        values.emplace_back(round_half_up(cell));
+      } else {
+        values.emplace_back(cell);
+      }
+    }
+    if (i == nft) {
+      ctx.report.write(whole ? kWholeTotals : real_totals, values);
+    } else {
+      ctx.report.write(whole ? kWholeRow : real_row, values);
+    }
+  }
+}
+
+void write_validation_tables(RunContext& ctx) {
+  for (const LaneTableCall& table : kValidationTables) {
+    write_lane_table(ctx, table.caption, table.slot, table.whole, table.decimals, table.subtotals);
+  }
+}
+
+}  // namespace korvo

@@ -1,0 +1,144 @@
+#include "reports/system_totals.h"
+
+#include <span>
+#include <string_view>
+
+#include "common/banner.h"
+#include "common/layout.h"
+#include "run/run_context.h"
+
+namespace korvo {
+namespace {
+
+// Where a total comes from: a slot's grand-total cell or a cost total.
+enum class Source { kSlot, kAccidentCost, kUserCost, kMaintCost };
+
+struct TotalLine {
+  std::string_view caption;
+  Source source;
+  int slot;
+  bool whole;               // INT+ in I10; otherwise F13.2
+  bool links_with_counts;   // followed by "(LINKS WITH COUNTS)"
+};
+
+constexpr TotalLine slot_line(std::string_view caption, int slot, bool whole, bool with_counts = false) {
+  return {caption, Source::kSlot, slot, whole, with_counts};
+}
+constexpr TotalLine cost_line(std::string_view caption, Source source) { return {caption, source, 0, true, false}; }
+
+constexpr TotalLine kValidationFirst[] = {
+    slot_line("TOTAL NUMBER OF LINKS", LINKS, true),
+    slot_line("TOTAL SYSTEM MILES", SYS_MILES, false),
+    slot_line("TOTAL LANE MILES", LANE_MILES, false),
+    slot_line("TOTAL DIRECTIONAL MILES", DIR_MILES, false),
+    slot_line("TOTAL VMT USING VOLUMES", VMT_REFVOL, true, true),
+    slot_line("TOTAL VMT USING COUNTS", VMT_REF, true, true),
+    slot_line("TOTAL VMT V/C", VMT_RATIO, false, true),
+    slot_line("TOTAL VHT USING VOLUMES", VHT_REFVOL, true, true),
+    slot_line("TOTAL VHT USING COUNTS", VHT_REF, true, true),
+    slot_line("TOTAL VHT V/C", VHT_RATIO, false, true),
+    slot_line("TOTAL VOLUMES ALL LINKS", VOL_ALL, true),
+};
+
+constexpr TotalLine kAnalysisFirst[] = {
+    slot_line("TOTAL NUMBER OF LINKS", LINKS, true),
+    slot_line("TOTAL SYSTEM MILES", SYS_MILES, false),
+    slot_line("TOTAL LANE MILES", LANE_MILES, false),
+    slot_line("TOTAL DIRECTIONAL MILES", DIR_MILES, false),
+    slot_line("TOTAL VMT USING VOLUMES", VMT_REFVOL, true),
+    slot_line("TOTAL VMT USING CAPACITY", VMT_REF, true),
+    slot_line("TOTAL VMT V/C", VMT_RATIO, false),
+    slot_line("TOTAL VHT USING VOLUMES", VHT_REFVOL, true),
+    slot_line("TOTAL VHT USING CAPACITY", VHT_REF, true),
+    slot_line("TOTAL VHT V/C", VHT_RATIO, false),
+    slot_line("TOTAL VOLUMES ALL LINKS", VOL_ALL, true),
+};
+
+constexpr TotalLine kValidationSecond[] = {
+    slot_line("AVERAGE TOTAL VOLUME", AVG_VOL, false),
+    slot_line("TOTAL VMT ALL LINKS", VMT_ALL, true),
+    slot_line("TOTAL VHT ALL LINKS", VHT_ALL, true),
+    slot_line("TOTAL ORIGINAL SPEED (MPH)", ORIG_SPEED, false),
+    slot_line("TOTAL CONGESTED SPEED (MPH)", CONG_SPEED, false),
+};
+
+constexpr TotalLine kAnalysisSecond[] = {
+    slot_line("AVERAGE TOTAL VOLUME", AVG_VOL, false),
+    slot_line("TOTAL VMT ALL LINKS", VMT_ALL, true),
+    slot_line("TOTAL VHT ALL LINKS", VHT_ALL, true),
+    slot_line("TOTAL ORIGINAL SPEED (MPH)", ORIG_SPEED, false),
+    slot_line("TOTAL CONGESTED SPEED (MPH)", CONG_SPEED, false),
+    slot_line("TOTAL ACCIDENTS", ACCIDENTS, false),
+};
+
+constexpr TotalLine kAnalysisThird[] = {
+    slot_line("TOTAL INJURIES", INJURIES, false),
+    slot_line("TOTAL FATALITIES", FATALITIES, false),
+    slot_line("TOTAL CO EMISSIONS (KILOGRAMS)", CO_GRAMS, true),
+    slot_line("TOTAL HC EMISSIONS (KILOGRAMS)", HC_GRAMS, true),
+    slot_line("TOTAL NO EMISSIONS (KILOGRAMS)", NOX_GRAMS, true),
+    slot_line("TOTAL FUEL USE", FUEL_GAL, true),
+    slot_line("TOTAL NEW LANE MILEAGE", NEW_LANE_MILES, true),
+    slot_line("TOTAL CONSTRUCTION COST (X $1000)", CONSTR_COST, true),
+    cost_line("TOTAL ACCIDENT COST (DOLLARS)", Source::kAccidentCost),
+    cost_line("TOTAL USERS COST (DOLLARS)", Source::kUserCost),
+    cost_line("TOTAL MAINTENANCE COST (DOLLARS)", Source::kMaintCost),
+    slot_line("TOTAL DELAY DUE TO CONGESTION (VEH-HRS)", DELAY_VHT, false),
+};
+
+// One block: blank_before empty lines, then the lines with one empty line
+// between each two; values at column 35 (validation) or 45 (analysis).
+void write_block(RunContext& ctx, std::span<const TotalLine> lines, int blank_before, bool analysis) {
+  static const Layout kEmpty = Layout::parse("()");
+  static const Layout kWhole35 = Layout::parse("(T5,A,T35,I10)");
+  static const Layout kReal35 = Layout::parse("(T5,A,T35,F13.2)");
+  static const Layout kWholeCounts35 = Layout::parse("(T5,A,T35,I10,T50,'(LINKS WITH COUNTS)')");
+  static const Layout kRealCounts35 = Layout::parse("(T5,A,T35,F13.2,T50,'(LINKS WITH COUNTS)')");
+  static const Layout kWhole45 = Layout::parse("(T5,A,T45,I10)");
+  static const Layout kReal45 = Layout::parse("(T5,A,T45,F13.2)");
+
+  const EvalSums& sums = ctx.acc.sums;
+  for (int n = 0; n < blank_before; ++n) ctx.report.write(kEmpty, {});
+  bool first = true;
+  for (const TotalLine& line : lines) {
+    if (!first) ctx.report.write(kEmpty, {});
+    first = false;
+    float value = 0.0f;
+    switch (line.source) {
+      case Source::kSlot: value = sums.at(sums.nft(), sums.nat(), kLaneClassCount, line.slot); break;
+      case Source::kAccidentCost: value = ctx.acc.accident_cost; break;
+      case Source::kUserCost: value = ctx.acc.user_cost; break;
+      case Source::kMaintCost: value = ctx.acc.maint_cost; break;
+    }
+    const Layout& layout = analysis                  ? (line.whole ? kWhole45 : kReal45)
+                           : line.links_with_counts ? (line.whole ? kWholeCounts35 : kRealCounts35)
+                                                    : (line.whole ? kWhole35 : kReal35);
+    if (line.whole) {
+      ctx.report.write(layout, {line.caption, round_half_up(value)});
+    } else {
+      ctx.report.write(layout, {line.caption, value});
+    }
+  }
+}
+
+}  // namespace
+
+void write_system_totals(RunContext& ctx) {
+  const bool analysis = ctx.settings.analysis_mode;
+  write_banner(ctx.report, "STATISTICS");
+  if (!analysis) {
+    write_block(ctx, kValidationFirst, 2, false);
+    write_block(ctx, kValidationSecond, 1, false);
+    return;
+  }
+  write_block(ctx, kAnalysisFirst, 0, true);
+  write_block(ctx, kAnalysisSecond, 1, true);
+  const EvalSums& sums = ctx.acc.sums;
+  const auto grand = [&](int slot) { return sums.at(sums.nft(), sums.nat(), kLaneClassCount, slot); };
+  const auto& unit_cost = ctx.rates.unit_cost;  // 1 accident, 2 injury, 3 fatality
+  ctx.acc.accident_cost = unit_cost[1] * grand(ACCIDENTS) + unit_cost[2] * grand(INJURIES) +
+                          unit_cost[3] * grand(FATALITIES);
+  write_block(ctx, kAnalysisThird, 1, true);
+}
+
+}  // namespace korvo
