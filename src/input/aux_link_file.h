@@ -1,15 +1,32 @@
 #pragma once
 // The auxiliary link file: link attributes by node pair from an auxiliary
 // dBASE table, sorted and merged into one entry per direction and node pair.
+//
+// The profile names the file and, in this order, its fields: from-node,
+// to-node and sequence number (required), construction code (optional),
+// screenline (optional; without it the location is not read either),
+// location (required with a screenline), zone (optional) and one-way marker
+// (optional; "R" or "F" makes the record one-way, anything else two-way). A
+// name whose first four characters are "NONE" or "none" is absent.
 
 #include <array>
 #include <cstdint>
+
+#include "common/byte_stream.h"
+#include "common/console.h"
+#include "common/fixed_text.h"
+#include "common/layout.h"
 
 namespace korvo {
 
 struct RunContext;
 
 inline constexpr int kAuxLinkLimit = 200'000;
+// To-node and sequence are packed as to-node x 1024 + sequence while the
+// table is sorted, which bounds both.
+inline constexpr std::int32_t kAuxSequenceLimit = 1023;
+inline constexpr std::int32_t kAuxNodeLimit = 2'097'152;  // node numbers stay below
+inline constexpr int kAuxFieldWidthLimit = 99;
 
 struct AuxLinkEntry {
   std::int32_t anode = 0;
@@ -23,11 +40,29 @@ struct AuxLinkEntry {
 struct AuxLinkTable {
   std::int32_t count = 0;                                  // aux_count
   std::array<AuxLinkEntry, kAuxLinkLimit + 1> entries{};  // entries 1..count
+
+  AuxLinkEntry& operator[](std::int32_t i) { return entries[static_cast<std::size_t>(i)]; }
+  const AuxLinkEntry& operator[](std::int32_t i) const { return entries[static_cast<std::size_t>(i)]; }
 };
 
 // Loads ctx.aux from the auxiliary dBASE file that the profile names
-// (ctx.settings.dbf_file_name, ctx.settings.aux_field_names), listing its
-// header in the report.
+// (ctx.settings.dbf_file_name, ctx.settings.aux_field_names), opening it
+// through the console prompt and listing its header in the report.
 void load_aux_links(RunContext& ctx);
+
+// The steps of load_aux_links, for a stream at byte 0.
+//
+// Reads the header (listing it when listing is not null), locates the named
+// fields and appends one entry per record, and the reverse entry unless the
+// record is one-way; entries hold to-node x 1024 + sequence. A named field
+// that is missing writes its console line and throws
+// RunStop(" KORVO Abnormal Completion").
+void read_aux_links(ByteStream& stream, const std::array<FixedText<11>, 8>& field_names, AuxLinkTable& table,
+                    RecordSink* listing, Console& console);
+// Sorts by from-node, then packed to-node (Shell sort, gaps n/2, n/4, ..., 1).
+void sort_aux_links(AuxLinkTable& table);
+// Unpacks the to-nodes and folds entries of the same node pair into one; in
+// each value column the first non-zero value in sort order wins.
+void merge_aux_links(AuxLinkTable& table);
 
 }  // namespace korvo

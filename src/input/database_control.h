@@ -1,11 +1,22 @@
 #pragma once
 // "DATABASE.CTL": renames the dBASE fields of the link keywords ("LINK ALIAS"
 // lines) and gives each keyword a scale factor for real-valued fields.
+//
+// Three heading lines, then any lines; a LINK ALIAS line holds
+//   columns  1-10  LINK ALIAS
+//   columns 12-13  a two-digit number, read and not used
+//   columns 15-25  the keyword, compared with each slot's current name
+//   columns 27-37  the dBASE field name the slot takes
+//   columns 38-45  the scale factor (F8.3: "     100" is 0.1); 0 or blank
+//                  keeps the slot's scale
+// Because the comparison is with the current names, a later line addresses a
+// slot by the alias an earlier line gave it.
 
 #include <array>
 
 #include "common/fixed_text.h"
 #include "common/text_file.h"
+#include "common/work_dir.h"
 #include "input/link_record.h"
 
 namespace korvo {
@@ -24,7 +35,13 @@ struct LinkFieldMap {
   std::array<int, kLinkKeywordCount + 1> index{};
 };
 
-// Applies the LINK ALIAS lines of an opened control file to map.
+// Applies the LINK ALIAS lines of an opened control file to map. Throws
+// InputError for a file of fewer than three lines and for a LINK ALIAS line
+// whose number or factor columns are not numeric.
 void read_database_control(TextReader& control, LinkFieldMap& map);
+
+// Resets map to the keyword names and a scale of 1, then applies
+// "DATABASE.CTL" from the working directory when it exists.
+void load_database_control(const WorkDir& work, LinkFieldMap& map);
 
 }  // namespace korvo

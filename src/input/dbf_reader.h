@@ -1,6 +1,16 @@
 #pragma once
 // The dBASE link file: header, field descriptors, keyword resolution and
 // record streaming into the link record.
+//
+// A dBASE III table is a 32-byte header, one 32-byte descriptor per field, a
+// terminator byte, then fixed-length records of text fields; byte 1 of every
+// record is the deletion flag. The header and every record pass through one
+// buffer of kDbfBufferSize bytes, which caps the header and record lengths.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "common/byte_stream.h"
 #include "common/console.h"
@@ -8,9 +18,75 @@
 #include "common/layout.h"
 #include "common/work_dir.h"
 #include "input/database_control.h"
+#include "input/dbf_prompt.h"
 #include "input/link_record.h"
 
 namespace korvo {
+
+// On-disk layout.
+inline constexpr int kDbfHeaderSize = 32;      // fixed part of the header
+inline constexpr int kDbfDescriptorSize = 32;  // one field descriptor
+inline constexpr int kDbfNameSize = 11;        // field name, NUL-padded
+inline constexpr int kDbfBufferSize = 4085;    // the record buffer
+inline constexpr int kDbfFieldLimit = 200;     // entries of the field table
+
+// The fixed part of the header. Multi-byte numbers are little-endian.
+struct DbfHeader {
+  std::uint8_t version = 0;  // byte 0: printed, not checked
+  std::uint8_t year = 0;     // bytes 1-3: date of the last update
+  std::uint8_t month = 0;
+  std::uint8_t day = 0;
+  std::uint32_t record_count = 0;  // bytes 4-7: printed; reading goes on to end of file
+  std::int32_t header_length = 0;  // bytes 8-9
+  std::int32_t record_length = 0;  // bytes 10-11
+  std::int32_t field_count = 0;    // (header_length - 2) / 32
+};
+
+// How a field's text becomes a value, taken from its conversion layout.
+enum class DbfConversion : std::uint8_t {
+  kInteger,  // (Iw): N with 0 decimals
+  kReal,     // (Fw.d): N with decimals, every F; scaled and rounded
+  kText,     // (A): other types; C and the rest read as integers, L as 1 or 0
+  kInvalid,  // a layout that cannot read anything, such as (I0)
+};
+
+struct DbfField {
+  std::array<char, kDbfNameSize> name{};  // as stored, NUL padding included
+  char type = '\0';
+  int length = 0;    // 0..255
+  int decimals = 0;  // N and F only; 0 for every other type
+  int start = 0;     // first byte within the record (the deletion flag is byte 1)
+  int end = 0;       // last byte within the record
+  FixedText<10> format;  // "(I5)", "(F10.2)", "(A)"
+  // The layout's data descriptor: its kind, width (0 for "(A)": the whole
+  // field) and decimals.
+  DbfConversion conversion = DbfConversion::kInvalid;
+  int format_width = 0;
+  int format_decimals = 0;
+
+  std::string_view stored_name() const { return {name.data(), name.size()}; }
+  // The name without its NUL padding, for messages.
+  std::string display_name() const;
+};
+
+struct DbfFieldTable {
+  int count = 0;
+  std::array<DbfField, kDbfFieldLimit + 1> fields{};  // entries 1..count
+
+  DbfField& operator[](int k) { return fields[static_cast<std::size_t>(k)]; }
+  const DbfField& operator[](int k) const { return fields[static_cast<std::size_t>(k)]; }
+};
+
+// How one keyword slot is read from each record, fixed at prepare time.
+struct DbfSlotPlan {
+  int field = 0;   // entry of the field table; 0 when the keyword is missing
+  int offset = 0;  // 0-based offset of the field within the record
+  int width = 0;
+  DbfConversion conversion = DbfConversion::kInvalid;
+  bool logical = false;  // an L field: T, t, Y or y read as 1
+  int decimals = 0;
+  double scale = 1.0;
+};
 
 // The dBASE link file's state for the run. The program driver opens the
 // stream; the evaluation driver reads the header, prepares the fields and
@@ -18,8 +94,35 @@ namespace korvo {
 struct DbfLinkSource {
   ByteStream stream;  // opened by the program driver, positioned at byte 0
   LinkFieldMap map;
-  int missing_field_count = 0;
+  int missing_field_count = 0;  // never reset during a run
+  DbfHeader header;
+  DbfFieldTable fields;
+  std::array<DbfSlotPlan, kLinkKeywordCount + 1> plan{};  // slots 1..20
+  std::uint64_t records_read = 0;
 };
+
+// Reads the header and the field descriptors from a stream at byte 0 and
+// leaves the stream at the first record. When listing is not null, writes
+// the header listing to it as the header is decoded. Throws InputError when
+// the header cannot be used (too short or too long, a record length of 0 or
+// beyond the buffer, the file ending inside the header).
+void read_dbf_header(ByteStream& stream, DbfHeader& header, DbfFieldTable& table, RecordSink* listing);
+
+// Fills start and end of every field. Throws InputError for a field that
+// runs past the record length.
+void place_dbf_fields(const std::string& file, const DbfHeader& header, DbfFieldTable& table);
+
+// The field whose stored name equals name with its blanks taken as NUL bytes
+// (the first such field), or 0.
+int find_dbf_field(const DbfFieldTable& table, const FixedText<11>& name);
+
+// Builds a field's conversion layout text and reads its kind, width and
+// decimals back through the layout parser.
+void build_field_format(DbfField& field);
+
+// The version label of the header listing: "dBASEIII" for a version byte
+// whose low three bits are 3, and so on.
+std::string_view dbf_version_label(std::uint8_t version);
 
 // Reads the header and field descriptors of the link file; when listing is
 // not null, writes the header listing to it.
@@ -29,11 +132,9 @@ void read_link_file_header(DbfLinkSource& source, RecordSink* listing);
 // resolves the 20 keywords, writing one report line per missing keyword.
 void prepare_link_fields(DbfLinkSource& source, RecordSink& report);
 
-// Reads the next record into link, or sets link.end_of_links.
+// Reads the next record into link, or sets link.end_of_links. Throws
+// InputError for a field text that cannot be converted; the link is then
+// left as it was.
 void read_next_dbf_link(DbfLinkSource& source, LinkRecord& link);
-
-// Opens a dBASE file by its 80-character name, asking at the console for
-// another name while the file does not exist.
-ByteStream open_with_prompt(const WorkDir& work, Console& console, const FixedText<80>& name);
 
 }  // namespace korvo

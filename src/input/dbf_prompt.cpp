@@ -1,0 +1,35 @@
+#include "input/dbf_prompt.h"
+
+#include <string>
+
+#include "common/errors.h"
+
+namespace korvo {
+namespace {
+
+[[noreturn]] void console_ended(const FixedText<80>& name) {
+  throw InputError(" Console input ended at the prompt for the dBASE file name \"" + std::string(trim_right(name.view())) +
+                   "\"");
+}
+
+}  // namespace
+
+ByteStream open_with_prompt(const WorkDir& work, Console& console, const FixedText<80>& given) {
+  FixedText<80> name = given;
+  std::string answer;
+  for (;;) {
+    for (std::size_t i = 0; i < FixedText<80>::kSize; ++i) {
+      if (name[i] == '\0') name[i] = ' ';
+    }
+    const std::string file(trim_right(name.view()));
+    if (!file.empty() && work.exists(file)) return ByteStream::open_file(work.path(file), file);
+    console.prompt(" Input file does not exist -- Respecify? (Y/N)>");
+    if (!console.read_line(answer)) console_ended(name);
+    if (!answer.empty() && (answer[0] == 'N' || answer[0] == 'n')) throw RunStop(kShwdbfAbnormalCompletion);
+    console.prompt(" Enter the \"DBF\" file name>");
+    if (!console.read_line(answer)) console_ended(name);
+    name.assign(answer);  // the first 80 characters
+  }
+}
+
+}  // namespace korvo

@@ -1,0 +1,343 @@
+#include "input/dbf_reader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+
+#include "common/errors.h"
+#include "common/fixed_read.h"
+
+namespace korvo {
+namespace {
+
+// A standard header of kDbfBufferSize bytes holds 127 descriptors, so the
+// buffer limit, checked first, keeps the field table from overflowing.
+static_assert((kDbfBufferSize - 2) / kDbfDescriptorSize <= kDbfFieldLimit);
+
+// Header bytes of the two lengths, and the descriptor bytes that are read:
+// name 0-10, type 11, length 16, decimals 17.
+constexpr int kHeaderLengthOffset = 8;
+constexpr int kRecordLengthOffset = 10;
+constexpr int kDescriptorTypeByte = 11;
+constexpr int kDescriptorLengthByte = 16;
+constexpr int kDescriptorDecimalsByte = 17;
+
+std::uint32_t le16(const unsigned char* p) {
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8);
+}
+std::uint32_t le32(const unsigned char* p) { return le16(p) | (le16(p + 2) << 16); }
+
+std::string offset_text(std::uint64_t offset) { return "byte offset " + std::to_string(offset); }
+
+void write_header_listing(RecordSink& listing, const DbfHeader& header) {
+  static const Layout kVersion = Layout::parse("('\f Version > ',A)");
+  static const Layout kDate = Layout::parse("(' File Creation Date >',I5,'/',I2,'/',I2)");
+  static const Layout kRecords = Layout::parse("(' Number of Data Records =',I8)");
+  static const Layout kHeaderBytes = Layout::parse("(' Number of Bytes in Header Record =',I5)");
+  static const Layout kRecordBytes = Layout::parse("(' Number of Bytes in Data Record =',I5)");
+  // A year byte above 99 counts from 1900 (104 is 2004); smaller ones are
+  // printed as they stand (98).
+  const int year = header.year > 99 ? header.year + 1900 : header.year;
+  write_record(listing, kVersion, {dbf_version_label(header.version)});
+  write_record(listing, kDate, {year, static_cast<int>(header.month), static_cast<int>(header.day)});
+  write_record(listing, kRecords, {header.record_count});
+  write_record(listing, kHeaderBytes, {header.header_length});
+  write_record(listing, kRecordBytes, {header.record_length});
+}
+
+void write_field_listing(RecordSink& listing, int k, const DbfField& field) {
+  static const Layout kField =
+      Layout::parse("(' FIELD NO. =',I3,' -- NAME >',A,' -- TYPE >',A,' -- LENGTH =',I3,' -- DECIMALS =',I3)");
+  write_record(listing, kField,
+               {k, field.stored_name(), std::string_view(&field.type, 1), field.length, field.decimals});
+}
+
+void check_header_limits(const std::string& file, const DbfHeader& header) {
+  if (header.header_length < kDbfHeaderSize) {
+    throw InputError(input_error_line(file, offset_text(kHeaderLengthOffset), "header length",
+                                      std::to_string(header.header_length) + " bytes is less than the " +
+                                          std::to_string(kDbfHeaderSize) + " bytes of the header's fixed part"));
+  }
+  if (header.header_length > kDbfBufferSize) {
+    throw InputError(input_error_line(file, offset_text(kHeaderLengthOffset), "header length",
+                                      std::to_string(header.header_length) + " bytes is more than the limit of " +
+                                          std::to_string(kDbfBufferSize) + " bytes"));
+  }
+  if (header.record_length == 0) {
+    throw InputError(
+        input_error_line(file, offset_text(kRecordLengthOffset), "record length",
+                         "0 bytes; a record holds at least its deletion flag"));
+  }
+  if (header.record_length > kDbfBufferSize) {
+    throw InputError(input_error_line(file, offset_text(kRecordLengthOffset), "record length",
+                                      std::to_string(header.record_length) + " bytes is more than the limit of " +
+                                          std::to_string(kDbfBufferSize) + " bytes"));
+  }
+}
+
+[[noreturn]] void conversion_failed(const DbfLinkSource& source, const DbfField& field, std::string_view text,
+                                    std::string_view expected) {
+  const std::string where = "record " + std::to_string(source.records_read);
+  const std::string what =
+      "field " + field.display_name() + ", bytes " + std::to_string(field.start) + "-" + std::to_string(field.end);
+  throw InputError(conversion_error_line(text, FieldPlace{source.stream.name(), where, 0, 0, what}, expected));
+}
+
+bool is_true_letter(char c) { return c == 'T' || c == 't' || c == 'Y' || c == 'y'; }
+
+// The value of one keyword field of the current record.
+std::int32_t convert_slot(const DbfLinkSource& source, const DbfSlotPlan& plan, const char* record) {
+  const std::string_view text(record + plan.offset, static_cast<std::size_t>(plan.width));
+  if (plan.logical) {
+    const std::size_t first = text.find_first_not_of(' ');
+    return first != std::string_view::npos && is_true_letter(text[first]) ? 1 : 0;
+  }
+  constexpr double kLow = std::numeric_limits<std::int32_t>::min();
+  constexpr double kHigh = std::numeric_limits<std::int32_t>::max();
+  if (plan.conversion == DbfConversion::kReal) {
+    double x = 0;
+    if (parse_real_field(text, plan.decimals, x) != ParseStatus::kOk) {
+      conversion_failed(source, source.fields[plan.field], text, "a number");
+    }
+    const double value = std::trunc(x * plan.scale + 0.5);
+    if (!(value >= kLow && value <= kHigh)) {
+      conversion_failed(source, source.fields[plan.field], text,
+                        "a number whose scaled value lies within -2147483648 to 2147483647");
+    }
+    return static_cast<std::int32_t>(value);
+  }
+  std::int64_t value = 0;
+  const ParseStatus status = parse_integer_field(text, value);
+  if (status == ParseStatus::kNotANumber) conversion_failed(source, source.fields[plan.field], text, "an integer");
+  if (status != ParseStatus::kOk || value < std::numeric_limits<std::int32_t>::min() ||
+      value > std::numeric_limits<std::int32_t>::max()) {
+    conversion_failed(source, source.fields[plan.field], text, "an integer within -2147483648 to 2147483647");
+  }
+  return static_cast<std::int32_t>(value);
+}
+
+// A 16-bit field keeps the low 16 bits: 40000 arrives as -25536.
+std::int16_t low16(std::int32_t v) { return static_cast<std::int16_t>(static_cast<std::uint16_t>(v)); }
+
+void store_slot(LinkRecord& link, int slot, std::int32_t v) {
+  switch (slot) {
+    case kKwAnode: link.anode = v; break;
+    case kKwBnode: link.bnode = v; break;
+    case kKwDistance: link.distance = low16(v); break;
+    case kKwDir: link.direction = low16(v); break;
+    case kKwAtype: link.area_type = low16(v); break;
+    case kKwFtype: link.facility_type = low16(v); break;
+    case kKwLanes: link.lanes = low16(v); break;
+    case kKwTime:
+      link.time = low16(v);
+      link.time2 = link.time;
+      break;
+    case kKwCapacity: link.capacity = v; break;
+    case kKwCount: link.count = v; break;
+    case kKwScreenline: link.screenline = low16(v); break;
+    case kKwZone: link.zone = v; break;
+    case kKwUse: link.use = v; break;
+    case kKwLocation: link.location = v; break;
+    case kKwLanduse: link.landuse = v; break;
+    case kKwConstruct: link.construct = low16(v); break;
+    case kKwCongTime: link.period_times[1] = low16(v); break;
+    case kKwModelvol: link.volume(1, 1) = v; break;
+    case kKwCost: link.cost = low16(v); break;
+    case kKwTwflag: link.two_way = v == 1; break;
+    default: break;
+  }
+}
+
+}  // namespace
+
+std::string DbfField::display_name() const {
+  std::string out(stored_name());
+  const std::size_t nul = out.find('\0');
+  if (nul != std::string::npos) out.resize(nul);
+  return std::string(trim_right(out));
+}
+
+std::string_view dbf_version_label(std::uint8_t version) {
+  switch (version & 7) {
+    case 2: return "dBASEII ";
+    case 3: return "dBASEIII";
+    case 4: return "dBASEIV ";
+    default: return "UNKNOWN ";
+  }
+}
+
+void read_dbf_header(ByteStream& stream, DbfHeader& header, DbfFieldTable& table, RecordSink* listing) {
+  const std::string& file = stream.name();
+  // The whole header, and zeros behind it: a last descriptor that the header
+  // length cuts short reads its missing bytes as NUL.
+  std::array<unsigned char, kDbfBufferSize + kDbfDescriptorSize> bytes{};
+
+  const char* fixed = stream.take(kDbfHeaderSize);
+  if (fixed == nullptr) {
+    throw InputError(input_error_line(file, offset_text(stream.offset()), "header",
+                                      "the file ends inside the 32 bytes of the header's fixed part"));
+  }
+  std::memcpy(bytes.data(), fixed, kDbfHeaderSize);
+  header = DbfHeader{};
+  header.version = bytes[0];
+  header.year = bytes[1];
+  header.month = bytes[2];
+  header.day = bytes[3];
+  header.record_count = le32(&bytes[4]);
+  header.header_length = static_cast<std::int32_t>(le16(&bytes[kHeaderLengthOffset]));
+  header.record_length = static_cast<std::int32_t>(le16(&bytes[kRecordLengthOffset]));
+  table.count = 0;
+  if (listing != nullptr) write_header_listing(*listing, header);
+  check_header_limits(file, header);
+
+  const std::size_t rest = static_cast<std::size_t>(header.header_length - kDbfHeaderSize);
+  const char* tail = stream.take(rest);
+  if (tail == nullptr) {
+    throw InputError(input_error_line(file, offset_text(stream.offset()), "header",
+                                      "the file ends inside its header of " + std::to_string(header.header_length) +
+                                          " bytes"));
+  }
+  std::memcpy(bytes.data() + kDbfHeaderSize, tail, rest);
+
+  header.field_count = std::max(0, (header.header_length - 2) / kDbfDescriptorSize);
+  table.count = header.field_count;
+  for (int k = 1; k <= table.count; ++k) {
+    const unsigned char* d = bytes.data() + static_cast<std::size_t>(kDbfDescriptorSize * k);
+    DbfField& field = table[k];
+    field = DbfField{};
+    std::memcpy(field.name.data(), d, kDbfNameSize);
+    field.type = static_cast<char>(d[kDescriptorTypeByte]);
+    field.length = d[kDescriptorLengthByte];
+    field.decimals = (field.type == 'N' || field.type == 'F') ? d[kDescriptorDecimalsByte] : 0;
+    if (listing != nullptr) write_field_listing(*listing, k, field);
+  }
+}
+
+void place_dbf_fields(const std::string& file, const DbfHeader& header, DbfFieldTable& table) {
+  int end = 1;  // byte 1 is the deletion flag
+  for (int k = 1; k <= table.count; ++k) {
+    DbfField& field = table[k];
+    field.start = end + 1;
+    field.end = end + field.length;
+    end = field.end;
+    if (field.end > header.record_length) {
+      throw InputError(input_error_line(
+          file, offset_text(static_cast<std::uint64_t>(kDbfDescriptorSize) * static_cast<std::uint64_t>(k)),
+          "field " + field.display_name(),
+          "bytes " + std::to_string(field.start) + "-" + std::to_string(field.end) + " run past the record length of " +
+              std::to_string(header.record_length)));
+    }
+  }
+}
+
+int find_dbf_field(const DbfFieldTable& table, const FixedText<11>& name) {
+  std::array<char, kDbfNameSize> wanted{};
+  for (std::size_t i = 0; i < wanted.size(); ++i) wanted[i] = name[i] == ' ' ? '\0' : name[i];
+  for (int k = 1; k <= table.count; ++k) {
+    if (table[k].name == wanted) return k;
+  }
+  return 0;
+}
+
+void build_field_format(DbfField& field) {
+  // Width and decimals go into four columns each and the blanks are then
+  // squeezed out: a 10-byte field with 2 decimals gives "(F10.2)".
+  static const Layout kIntegerFormat = Layout::parse("('(I',I4,')')");
+  static const Layout kRealFormat = Layout::parse("('(F',I4,'.',I4,')')");
+  std::string text;
+  if (field.type == 'N' && field.decimals == 0) {
+    text = render(kIntegerFormat, {field.length});
+  } else if (field.type == 'N' || field.type == 'F') {
+    text = render(kRealFormat, {field.length, field.decimals});
+  } else {
+    text = "(A)";
+  }
+  std::erase_if(text, [](char c) { return c == ' ' || c == '\n'; });
+  field.format.assign(text);
+
+  field.conversion = DbfConversion::kInvalid;
+  field.format_width = 0;
+  field.format_decimals = 0;
+  try {
+    const Layout layout = Layout::parse(text);
+    for (const EditItem& item : layout.items()) {
+      if (item.op == EditOp::kInteger) {
+        field.conversion = DbfConversion::kInteger;
+      } else if (item.op == EditOp::kFixed) {
+        field.conversion = DbfConversion::kReal;
+        field.format_decimals = item.decimals;
+      } else if (item.op == EditOp::kText) {
+        field.conversion = DbfConversion::kText;
+      } else {
+        continue;
+      }
+      field.format_width = item.width;
+      break;
+    }
+  } catch (const LayoutError&) {
+    // "(I0)" or "(F0.2)": a numeric field without a byte; reading it fails.
+  }
+}
+
+void read_link_file_header(DbfLinkSource& source, RecordSink* listing) {
+  read_dbf_header(source.stream, source.header, source.fields, listing);
+}
+
+void prepare_link_fields(DbfLinkSource& source, RecordSink& report) {
+  static const Layout kMissing = Layout::parse("(' ***CRITICAL*** FIELD NAME > ',A,' NOT FOUND ON THE DBF FILE')");
+  const std::string& file = source.stream.name();
+  place_dbf_fields(file, source.header, source.fields);
+  for (int k = 1; k <= source.fields.count; ++k) build_field_format(source.fields[k]);
+
+  for (int slot = 1; slot <= kLinkKeywordCount; ++slot) {
+    const auto s = static_cast<std::size_t>(slot);
+    const int k = find_dbf_field(source.fields, source.map.name[s]);
+    source.map.index[s] = k;
+    source.plan[s] = DbfSlotPlan{};
+    if (k == 0) {
+      write_record(report, kMissing, {source.map.name[s]});
+      ++source.missing_field_count;
+      continue;
+    }
+    const DbfField& field = source.fields[k];
+    if (field.conversion == DbfConversion::kInvalid) {
+      throw InputError(input_error_line(file, offset_text(static_cast<std::uint64_t>(kDbfDescriptorSize * k)),
+                                        "field " + field.display_name() + ", layout " + std::string(field.format.trimmed()),
+                                        "a numeric field of length 0 cannot hold a value"));
+    }
+    DbfSlotPlan& plan = source.plan[s];
+    plan.field = k;
+    plan.offset = field.start - 1;
+    plan.width = field.format_width > 0 ? field.format_width : field.length;
+    plan.conversion = field.conversion;
+    plan.logical = field.conversion == DbfConversion::kText && field.type == 'L';
+    plan.decimals = field.format_decimals;
+    plan.scale = source.map.scale[s];
+  }
+}
+
+void read_next_dbf_link(DbfLinkSource& source, LinkRecord& link) {
+  if (source.header.record_length <= 0) throw std::logic_error("dBASE link file read before its header");
+  const char* record = source.stream.take(static_cast<std::size_t>(source.header.record_length));
+  if (record == nullptr) {
+    // A trailing partial record and the end-of-file byte 26 end the links.
+    link.end_of_links = true;
+    return;
+  }
+  ++source.records_read;
+  // All values first, so that a field that cannot be converted leaves the
+  // link as it was.
+  std::array<std::int32_t, kLinkKeywordCount + 1> values{};
+  for (int slot = 1; slot <= kLinkKeywordCount; ++slot) {
+    const DbfSlotPlan& plan = source.plan[static_cast<std::size_t>(slot)];
+    if (plan.field != 0) values[static_cast<std::size_t>(slot)] = convert_slot(source, plan, record);
+  }
+  for (int slot = 1; slot <= kLinkKeywordCount; ++slot) {
+    const auto s = static_cast<std::size_t>(slot);
+    if (source.plan[s].field != 0) store_slot(link, slot, values[s]);
+  }
+}
+
+}  // namespace korvo

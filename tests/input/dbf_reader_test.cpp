@@ -1,0 +1,431 @@
+#include "input/dbf_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "common/errors.h"
+#include "dbf_writer.h"
+#include "support/temp_dir.h"
+
+namespace korvo {
+namespace {
+
+using namespace std::string_literals;
+using fixtures::DbfFieldDef;
+using fixtures::DbfOptions;
+using fixtures::DbfTable;
+using fixtures::DbfValue;
+
+// A link file in memory, read through the reader's own steps.
+struct LinkFile {
+  explicit LinkFile(std::string b, const LinkFieldMap& map = {}) : bytes(std::move(b)) {
+    source->stream = ByteStream::from_memory(bytes, "NET05A.DBF");
+    source->map = map;
+  }
+  void prepare() {
+    read_link_file_header(*source, &listing);
+    prepare_link_fields(*source, report);
+  }
+  bool next() {
+    read_next_dbf_link(*source, link);
+    return !link.end_of_links;
+  }
+  std::string bytes;
+  std::unique_ptr<DbfLinkSource> source = std::make_unique<DbfLinkSource>();
+  StringSink listing;
+  StringSink report;
+  LinkRecord link;
+};
+
+// One record of the standard link table with the values 1..20 in slot order.
+std::vector<DbfValue> numbered_record() {
+  std::vector<DbfValue> values;
+  for (int v = 1; v <= 20; ++v) values.emplace_back(v == 20 ? 1 : v * 11);
+  return values;
+}
+
+std::string error_of(LinkFile& f) {
+  try {
+    f.prepare();
+    while (f.next()) {
+    }
+  } catch (const InputError& e) {
+    return e.what();
+  }
+  return "no error";
+}
+
+TEST(DbfHeaderListing, WritesHeaderAndOneLinePerField) {
+  DbfTable table({{"ANODE", 'N', 7}, {"DISTANCE", 'N', 7, 2}, {"NAME", 'C', 10, 3}});
+  table.options().year = 104;
+  table.options().month = 6;
+  table.options().day = 15;
+  table.add({1, 1.5, "A"}).add({2, 2.5, "B"});
+  LinkFile f(table.bytes());
+  read_link_file_header(*f.source, &f.listing);
+  const std::string nul6(6, '\0');
+  EXPECT_EQ(f.listing.joined(),
+            "\f Version > dBASEIII\n"
+            " File Creation Date > 2004/ 6/15\n"
+            " Number of Data Records =       2\n"
+            " Number of Bytes in Header Record =  129\n"
+            " Number of Bytes in Data Record =   25\n"
+            " FIELD NO. =  1 -- NAME >ANODE" + nul6 + " -- TYPE >N -- LENGTH =  7 -- DECIMALS =  0\n"
+            " FIELD NO. =  2 -- NAME >DISTANCE\0\0\0 -- TYPE >N -- LENGTH =  7 -- DECIMALS =  2\n"
+            " FIELD NO. =  3 -- NAME >NAME\0\0\0\0\0\0\0 -- TYPE >C -- LENGTH = 10 -- DECIMALS =  0\n"s);
+  EXPECT_EQ(f.source->header.field_count, 3);
+}
+
+TEST(DbfHeaderListing, VersionLabelsDatesAndOverflow) {
+  struct Case {
+    std::uint8_t version, year, month;
+    std::uint32_t announced;
+    std::string first_line, date_line, count_line;
+  };
+  const Case cases[] = {
+      {2, 98, 1, 0, "\f Version > dBASEII ", " File Creation Date >   98/ 1/ 4", " Number of Data Records =       0"},
+      {4, 100, 12, 5, "\f Version > dBASEIV ", " File Creation Date > 2000/12/ 4", " Number of Data Records =       5"},
+      {0x83, 126, 7, 99999999, "\f Version > dBASEIII", " File Creation Date > 2026/ 7/ 4",
+       " Number of Data Records =99999999"},
+      {0x30, 255, 100, 100000000, "\f Version > UNKNOWN ", " File Creation Date > 2155/**/ 4",
+       " Number of Data Records =********"},
+      {0xF5, 99, 0, 0, "\f Version > UNKNOWN ", " File Creation Date >   99/ 0/ 4", " Number of Data Records =       0"},
+  };
+  for (const Case& c : cases) {
+    DbfOptions options{.version = c.version, .year = c.year, .month = c.month, .announced_records = c.announced};
+    LinkFile f(DbfTable({}, options).bytes());
+    read_link_file_header(*f.source, &f.listing);
+    // A table without descriptors lists the five header lines only.
+    ASSERT_EQ(f.listing.records.size(), 5u) << c.first_line;
+    EXPECT_EQ(f.listing.records[0], c.first_line);
+    EXPECT_EQ(f.listing.records[1], c.date_line);
+    EXPECT_EQ(f.listing.records[2], c.count_line);
+  }
+}
+
+TEST(DbfHeader, FieldCountFollowsTheHeaderLength) {
+  // (header length - 2) / 32: 129 bytes hold 3 fields; one byte more reads
+  // the terminator as a fourth field, and a header padded to the 4085-byte
+  // limit reads its padding as fields up to 127.
+  const std::vector<DbfFieldDef> three = {{"A", 'N', 1}, {"B", 'N', 1}, {"C", 'N', 1}};
+  for (auto [length, fields] : {std::pair{129, 3}, {130, 4}, {161, 4}, {32, 0}, {33, 0}, {34, 1}, {4085, 127}}) {
+    DbfOptions options;
+    options.header_length = static_cast<std::uint16_t>(length);
+    LinkFile f(DbfTable(three, options).bytes());
+    read_link_file_header(*f.source, &f.listing);
+    EXPECT_EQ(f.source->fields.count, fields) << length;
+    EXPECT_EQ(f.listing.records.size(), 5u + static_cast<std::size_t>(fields)) << length;
+  }
+}
+
+TEST(DbfHeader, LimitsStopWithTheirConsoleLine) {
+  const std::vector<DbfFieldDef> two = {{"ANODE", 'N', 7}, {"DISTANCE", 'N', 7}};
+  auto with = [&](auto change) {
+    DbfOptions options;
+    change(options);
+    return DbfTable(two, options).bytes();
+  };
+  const std::string standard = DbfTable(two).bytes();
+  struct Case {
+    std::string bytes, message;
+  };
+  const Case cases[] = {
+      {"", " NET05A.DBF, byte offset 0 (header): the file ends inside the 32 bytes of the header's fixed part"},
+      {standard.substr(0, 20),
+       " NET05A.DBF, byte offset 20 (header): the file ends inside the 32 bytes of the header's fixed part"},
+      {standard.substr(0, 60), " NET05A.DBF, byte offset 60 (header): the file ends inside its header of 97 bytes"},
+      {with([](DbfOptions& o) { o.header_length = 31; }),
+       " NET05A.DBF, byte offset 8 (header length): 31 bytes is less than the 32 bytes of the header's fixed part"},
+      {with([](DbfOptions& o) { o.header_length = 4086; }),
+       " NET05A.DBF, byte offset 8 (header length): 4086 bytes is more than the limit of 4085 bytes"},
+      {with([](DbfOptions& o) { o.record_length = 0; }),
+       " NET05A.DBF, byte offset 10 (record length): 0 bytes; a record holds at least its deletion flag"},
+      {with([](DbfOptions& o) { o.record_length = 4086; }),
+       " NET05A.DBF, byte offset 10 (record length): 4086 bytes is more than the limit of 4085 bytes"},
+      {with([](DbfOptions& o) { o.record_length = 14; }),
+       " NET05A.DBF, byte offset 64 (field DISTANCE): bytes 9-15 run past the record length of 14"},
+  };
+  for (const Case& c : cases) {
+    LinkFile f(c.bytes);
+    EXPECT_EQ(error_of(f), c.message);
+  }
+  // The boundaries themselves are accepted.
+  LinkFile at_limit(with([](DbfOptions& o) { o.record_length = 4085; }));
+  EXPECT_NO_THROW(at_limit.prepare());
+}
+
+TEST(DbfFields, ConversionLayoutsAndPositions) {
+  struct Case {
+    DbfFieldDef def;
+    std::string format;
+    DbfConversion conversion;
+    int decimals;
+  };
+  const Case cases[] = {
+      {{"A", 'N', 5, 0}, "(I5)", DbfConversion::kInteger, 0},
+      {{"B", 'N', 10, 2}, "(F10.2)", DbfConversion::kReal, 2},
+      {{"C", 'F', 8, 0}, "(F8.0)", DbfConversion::kReal, 0},
+      {{"D", 'F', 255, 255}, "(F255.255)", DbfConversion::kReal, 255},
+      {{"E", 'C', 12, 2}, "(A)", DbfConversion::kText, 0},
+      {{"F", 'L', 1, 0}, "(A)", DbfConversion::kText, 0},
+      {{"G", 'N', 0, 0}, "(I0)", DbfConversion::kInvalid, 0},
+  };
+  std::vector<DbfFieldDef> defs;
+  for (const Case& c : cases) defs.push_back(c.def);
+  LinkFile f(DbfTable(defs).bytes());
+  read_link_file_header(*f.source, nullptr);
+  prepare_link_fields(*f.source, f.report);
+  int start = 2;
+  for (int k = 1; k <= 7; ++k) {
+    const Case& c = cases[k - 1];
+    const DbfField& field = f.source->fields[k];
+    EXPECT_EQ(field.format.view(), pad_to(c.format, 10)) << k;
+    EXPECT_EQ(field.conversion, c.conversion) << k;
+    EXPECT_EQ(field.format_decimals, c.decimals) << k;
+    EXPECT_EQ(field.start, start) << k;
+    EXPECT_EQ(field.end, start + c.def.length - 1) << k;
+    start += c.def.length;
+  }
+  // A numeric field of length 0 is refused once a keyword needs it.
+  LinkFieldMap map;
+  map.name[kKwAnode].assign("G");
+  LinkFile g(DbfTable(defs).bytes(), map);
+  EXPECT_EQ(error_of(g), " NET05A.DBF, byte offset 224 (field G, layout (I0)): a numeric field of length 0 cannot hold a value");
+}
+
+TEST(DbfFields, EachMissingKeywordGetsItsReportLine) {
+  auto fields = fixtures::link_table_fields();
+  fields[3].name = "DIRECTION";  // DIR
+  fields[11].name = "zone";      // ZONE: letter case matters
+  fields[12].name = "USE ";      // USE followed by a blank, not NUL
+  LinkFile f(DbfTable(fields).bytes());
+  f.prepare();
+  EXPECT_EQ(f.report.joined(),
+            " ***CRITICAL*** FIELD NAME > DIR         NOT FOUND ON THE DBF FILE\n"
+            " ***CRITICAL*** FIELD NAME > ZONE        NOT FOUND ON THE DBF FILE\n"
+            " ***CRITICAL*** FIELD NAME > USE         NOT FOUND ON THE DBF FILE\n");
+  EXPECT_EQ(f.source->missing_field_count, 3);
+  EXPECT_EQ(f.source->map.index[kKwDir], 0);
+  EXPECT_EQ(f.source->map.index[kKwTwflag], 20);
+}
+
+TEST(DbfRecords, EveryKeywordReachesItsField) {
+  LinkFile f(DbfTable(fixtures::link_table_fields()).add(numbered_record()).bytes());
+  f.link.volume(2, 1) = 77;  // not supplied by the dBASE source
+  f.link.link_group = 5;
+  f.prepare();
+  ASSERT_TRUE(f.next());
+  const LinkRecord& l = f.link;
+  const std::vector<std::int64_t> got = {l.anode,     l.bnode,      l.distance, l.direction,      l.area_type,
+                                         l.facility_type, l.lanes, l.time,     l.capacity,       l.count,
+                                         l.screenline, l.zone,      l.use,      l.location,       l.landuse,
+                                         l.construct, l.period_times[1], l.volume(1, 1), l.cost, l.time2};
+  const std::vector<std::int64_t> expected = {11,  22,  33,  44,  55,  66,  77,  88,  99,  110,
+                                              121, 132, 143, 154, 165, 176, 187, 198, 209, 88};
+  EXPECT_EQ(got, expected);
+  EXPECT_TRUE(l.two_way);
+  EXPECT_EQ(l.volume(2, 1), 77);
+  EXPECT_EQ(l.link_group, 5);
+}
+
+TEST(DbfRecords, ValueRules) {
+  struct Case {
+    DbfFieldDef distance;  // the DISTANCE field
+    double scale;
+    std::string text;
+    std::int16_t expected;
+  };
+  const Case cases[] = {
+      {{"DISTANCE", 'N', 7, 2}, 1.0, "  12.34", 12},
+      {{"DISTANCE", 'N', 7, 2}, 100.0, "  12.34", 1234},
+      {{"DISTANCE", 'N', 7, 0}, 100.0, "   1234", 1234},  // no scale for integers
+      {{"DISTANCE", 'N', 7, 2}, 1.0, "  -2.70", -2},     // integer part of -2.2
+      {{"DISTANCE", 'N', 7, 2}, 1.0, "   2.50", 3},
+      {{"DISTANCE", 'N', 7, 2}, 100.0, "   1234", 1234},  // no point: 12.34
+      {{"DISTANCE", 'N', 7, 2}, 0.1, "  12.34", 1},
+      {{"DISTANCE", 'F', 7, 0}, 1.0, "    2.5", 3},  // F with 0 decimals is real
+      {{"DISTANCE", 'F', 9, 3}, 100.0, "1.234E+01", 1234},
+      {{"DISTANCE", 'N', 7, 0}, 1.0, "  40000", -25536},  // low 16 bits
+      {{"DISTANCE", 'N', 7, 2}, 100.0, " 400.00", -25536},
+      {{"DISTANCE", 'N', 7, 0}, 1.0, "       ", 0},
+      {{"DISTANCE", 'N', 7, 0}, 1.0, "    +12", 12},
+      {{"DISTANCE", 'C', 7, 0}, 1.0, "1234   ", 1234},  // other types read as integers
+      {{"DISTANCE", 'D', 8, 0}, 1.0, "   20040", 20040},
+      {{"DISTANCE", 'L', 1, 0}, 1.0, "Y", 1},
+      {{"DISTANCE", 'L', 3, 0}, 1.0, " t ", 1},
+      {{"DISTANCE", 'L', 1, 0}, 1.0, "F", 0},
+      {{"DISTANCE", 'L', 1, 0}, 1.0, "?", 0},
+  };
+  for (const Case& c : cases) {
+    auto fields = fixtures::link_table_fields();
+    fields[2] = c.distance;
+    std::vector<std::string> texts(20, "1");
+    texts[2] = c.text;
+    LinkFieldMap map;
+    map.scale[kKwDistance] = c.scale;
+    LinkFile f(DbfTable(fields).add_raw(texts).bytes(), map);
+    f.prepare();
+    ASSERT_TRUE(f.next());
+    EXPECT_EQ(f.link.distance, c.expected) << c.distance.type << " \"" << c.text << "\" scale " << c.scale;
+  }
+}
+
+TEST(DbfRecords, ControlFileAliasesReachTheReader) {
+  // LENGTH holds miles with decimals; the control file points DISTANCE at it
+  // with a scale of 100. An alias in lower case finds no field.
+  const std::string control =
+      "HEADING\nHEADING\nHEADING\n"
+      "LINK ALIAS  1 DISTANCE    LENGTH       100.\n"
+      "LINK ALIAS  1 BNODE       bnode\n";
+  TextReader reader = TextReader::from_memory(control, "DATABASE.CTL");
+  LinkFieldMap map;
+  read_database_control(reader, map);
+  auto fields = fixtures::link_table_fields();
+  fields[2] = {"LENGTH", 'N', 7, 2};
+  auto values = numbered_record();
+  values[2] = 12.34;
+  const std::string bytes = DbfTable(fields).add(values).bytes();
+  LinkFile f(bytes, map);
+  f.prepare();
+  EXPECT_EQ(f.report.joined(), " ***CRITICAL*** FIELD NAME > bnode       NOT FOUND ON THE DBF FILE\n");
+  map.name[kKwBnode].assign("BNODE");
+  LinkFile g(bytes, map);
+  g.prepare();
+  ASSERT_TRUE(g.next());
+  EXPECT_EQ(g.link.distance, 1234);
+}
+
+TEST(DbfRecords, TwoWayOnlyForOne) {
+  struct Case {
+    DbfFieldDef flag;
+    std::string text;
+    bool two_way;
+  };
+  const Case cases[] = {
+      {{"TWFLAG", 'N', 1}, "1", true},      {{"TWFLAG", 'N', 1}, "2", false},
+      {{"TWFLAG", 'N', 1}, "0", false},     {{"TWFLAG", 'N', 1}, " ", false},
+      {{"TWFLAG", 'N', 2}, "-1", false},    {{"TWFLAG", 'N', 3, 1}, "1.0", true},
+      {{"TWFLAG", 'N', 3, 1}, "1.4", true}, {{"TWFLAG", 'L', 1}, "T", true},
+      {{"TWFLAG", 'L', 1}, "F", false},     {{"TWFLAG", 'C', 3}, "  1", true},
+      {{"TWFLAG", 'N', 6}, " 65537", false},  // low 16 bits are 1, the value is not
+  };
+  for (const Case& c : cases) {
+    auto fields = fixtures::link_table_fields();
+    fields[19] = c.flag;
+    std::vector<std::string> texts(20, "1");
+    texts[19] = c.text;
+    LinkFile f(DbfTable(fields).add_raw(texts).bytes());
+    f.prepare();
+    f.link.two_way = !c.two_way;
+    ASSERT_TRUE(f.next());
+    EXPECT_EQ(f.link.two_way, c.two_way) << c.flag.type << " \"" << c.text << "\"";
+  }
+}
+
+TEST(DbfRecords, ReadsUntilTheBytesEndWhateverTheCount) {
+  auto count_links = [](DbfTable& table) {
+    LinkFile f(table.bytes());
+    f.prepare();
+    int n = 0;
+    while (f.next()) ++n;
+    return n;
+  };
+  const auto fields = fixtures::link_table_fields();
+  DbfTable fewer(fields, DbfOptions{.announced_records = 1000});
+  for (int i = 0; i < 998; ++i) fewer.add(numbered_record());
+  EXPECT_EQ(count_links(fewer), 998);
+
+  DbfTable more(fields, DbfOptions{.announced_records = 1});
+  more.add(numbered_record()).add(numbered_record(), /*deleted=*/true).add(numbered_record());
+  EXPECT_EQ(count_links(more), 3);
+
+  // A trailing partial record and the end-of-file byte are no records.
+  DbfTable partial(fields);
+  partial.add(numbered_record()).append_bytes(" 12345");
+  EXPECT_EQ(count_links(partial), 1);
+  DbfTable no_end_byte(fields, DbfOptions{.end_of_file_byte = false});
+  no_end_byte.add(numbered_record());
+  EXPECT_EQ(count_links(no_end_byte), 1);
+}
+
+TEST(DbfRecords, ReadingAfterTheEndChangesOnlyTheEndFlag) {
+  LinkFile f(DbfTable(fixtures::link_table_fields()).add(numbered_record()).bytes());
+  f.prepare();
+  ASSERT_TRUE(f.next());
+  EXPECT_FALSE(f.next());
+  const LinkRecord after = f.link;
+  f.link.end_of_links = false;
+  EXPECT_FALSE(f.next());
+  EXPECT_EQ(f.link.anode, after.anode);
+  EXPECT_EQ(f.link.two_way, after.two_way);
+  EXPECT_EQ(f.link.volume(1, 1), after.volume(1, 1));
+}
+
+TEST(DbfRecords, TextThatIsNoNumberStopsTheRun) {
+  struct Case {
+    DbfFieldDef def;  // replaces the DISTANCE field
+    double scale;
+    std::string text, message;
+  };
+  const Case cases[] = {
+      {{"DISTANCE", 'N', 7, 2}, 1.0, "12.3.4",
+       " NET05A.DBF, record 2 (field DISTANCE, bytes 16-22): expected a number, found \"12.3.4 \""},
+      {{"DISTANCE", 'N', 7, 0}, 1.0, "  12.5",
+       " NET05A.DBF, record 2 (field DISTANCE, bytes 16-22): expected an integer, found \"  12.5 \""},
+      {{"DISTANCE", 'N', 7, 0}, 1.0, "*******",
+       " NET05A.DBF, record 2 (field DISTANCE, bytes 16-22): expected an integer, found \"*******\""},
+      {{"DISTANCE", 'C', 7, 0}, 1.0, "MAIN",
+       " NET05A.DBF, record 2 (field DISTANCE, bytes 16-22): expected an integer, found \"MAIN   \""},
+      {{"DISTANCE", 'N', 11, 0}, 1.0, "99999999999",
+       " NET05A.DBF, record 2 (field DISTANCE, bytes 16-26): expected an integer within -2147483648 to 2147483647, "
+       "found \"99999999999\""},
+      {{"DISTANCE", 'N', 9, 1}, 1000.0, "9999999.9",
+       " NET05A.DBF, record 2 (field DISTANCE, bytes 16-24): expected a number whose scaled value lies within "
+       "-2147483648 to 2147483647, found \"9999999.9\""},
+  };
+  for (const Case& c : cases) {
+    auto fields = fixtures::link_table_fields();
+    fields[2] = c.def;
+    std::vector<std::string> good(20, "5");
+    std::vector<std::string> bad = good;
+    bad[0] = "9";
+    bad[2] = c.text;
+    LinkFieldMap map;
+    map.scale[kKwDistance] = c.scale;
+    LinkFile f(DbfTable(fields).add_raw(good).add_raw(bad).bytes(), map);
+    EXPECT_EQ(error_of(f), c.message);
+    EXPECT_EQ(f.link.anode, 5) << "a record that fails leaves the link as it was";
+  }
+}
+
+TEST(DbfRecords, StreamsAFileLargerThanTheReadBuffer) {
+  korvo::testing::TempDir dir;
+  {
+    fixtures::DbfFileWriter writer(dir.file("BIG.DBF"), fixtures::link_table_fields());
+    auto values = numbered_record();
+    for (int i = 1; i <= 6000; ++i) {  // 6000 records of 94 bytes
+      values[0] = i;
+      writer.add(values);
+    }
+    writer.close();
+  }
+  DbfLinkSource source;
+  source.stream = ByteStream::open_file(dir.file("BIG.DBF"), "BIG.DBF");
+  StringSink sink;
+  read_link_file_header(source, nullptr);
+  prepare_link_fields(source, sink);
+  LinkRecord link;
+  std::int64_t n = 0, sum = 0;
+  for (read_next_dbf_link(source, link); !link.end_of_links; read_next_dbf_link(source, link)) {
+    ++n;
+    sum += link.anode;
+    ASSERT_EQ(link.volume(1, 1), 198);
+  }
+  EXPECT_EQ(source.header.record_count, 6000u);
+  EXPECT_EQ(n, 6000);
+  EXPECT_EQ(sum, 6000 * 6001 / 2);
+}
+
+}  // namespace
+}  // namespace korvo

@@ -1,0 +1,155 @@
+#pragma once
+// dBASE III tables for tests and tools, built in memory or streamed to a file.
+//
+//   DbfTable table({{"ANODE", 'N', 7}, {"DISTANCE", 'N', 7, 2}, {"NAME", 'C', 10}});
+//   table.add({101, 12.34, "MAIN ST"});
+//   table.add_raw({"    102", "12.3.4", "BAD"});   // field texts as stored
+//   std::string bytes = table.bytes();
+//
+// Everything a reader must survive can be asked for: any version byte and
+// date, an announced record count that differs from the real one, a header or
+// record length that disagrees with the descriptors, a missing end-of-file
+// byte, a trailing partial record (append_bytes) or a file cut short.
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvo::fixtures {
+
+struct DbfFieldDef {
+  std::string name;  // up to 11 bytes; stored NUL-padded
+  char type = 'N';   // N, F, C, L or any other byte
+  int length = 10;   // 0..255
+  int decimals = 0;  // stored for every type, as some writers do
+};
+
+// One value of a record: a number (written right-justified with the field's
+// decimals), a text (left-justified; right-justified in N and F fields), a
+// logical (T or F) or blank.
+class DbfValue {
+ public:
+  enum class Kind { kBlank, kInteger, kReal, kText, kLogical };
+
+  DbfValue() = default;
+  DbfValue(int v) : kind_(Kind::kInteger), integer_(v) {}                   // NOLINT
+  DbfValue(long v) : kind_(Kind::kInteger), integer_(v) {}                  // NOLINT
+  DbfValue(long long v) : kind_(Kind::kInteger), integer_(v) {}             // NOLINT
+  DbfValue(double v) : kind_(Kind::kReal), real_(v) {}                      // NOLINT
+  DbfValue(const char* v) : kind_(Kind::kText), text_(v) {}                 // NOLINT
+  DbfValue(std::string v) : kind_(Kind::kText), text_(std::move(v)) {}      // NOLINT
+  DbfValue(std::string_view v) : kind_(Kind::kText), text_(v) {}            // NOLINT
+  DbfValue(bool v) : kind_(Kind::kLogical), integer_(v ? 1 : 0) {}          // NOLINT
+  static DbfValue blank() { return {}; }
+
+  Kind kind() const { return kind_; }
+  long long integer() const { return integer_; }
+  double real() const { return real_; }
+  const std::string& text() const { return text_; }
+
+ private:
+  Kind kind_ = Kind::kBlank;
+  long long integer_ = 0;
+  double real_ = 0;
+  std::string text_;
+};
+
+struct DbfOptions {
+  std::uint8_t version = 3;  // dBASE III without memo
+  std::uint8_t year = 126;   // years since 1900: 2026
+  std::uint8_t month = 7;
+  std::uint8_t day = 4;
+  // The record count written into the header; by default the real count.
+  std::optional<std::uint32_t> announced_records = std::nullopt;
+  // Header and record lengths written into the header; by default the
+  // standard values (32 + 32 per field + 1, and 1 + the field lengths). A
+  // header length above the standard one pads the header with NUL bytes; a
+  // smaller one cuts the descriptors short.
+  std::optional<std::uint16_t> header_length = std::nullopt;
+  std::optional<std::uint16_t> record_length = std::nullopt;
+  bool end_of_file_byte = true;  // byte 26 after the last record
+};
+
+// The 20 link keyword fields with widths that hold any ordinary network, in
+// keyword order: ANODE N(7), BNODE N(7), DISTANCE N(6), DIR N(2), ATYPE N(3),
+// FTYPE N(3), LANES N(3), TIME N(6), CAPACITY N(7), COUNT N(7),
+// SCREENLINE N(3), ZONE N(5), USE N(3), LOCATION N(5), LANDUSE N(3),
+// CONSTRUCT N(3), CONG_TIME N(6), MODELVOL N(8), COST N(5), TWFLAG N(1).
+// DISTANCE is in hundredths of a mile and the times in hundredths of a
+// minute, so no scale factor is needed.
+std::vector<DbfFieldDef> link_table_fields();
+
+// The bytes of one field value as it is stored; throws std::invalid_argument
+// when the value does not fit the field (ask for raw texts to store
+// asterisks or other broken values).
+std::string format_dbf_value(const DbfFieldDef& field, const DbfValue& value);
+
+// The header (with its descriptors and terminator) of a table.
+std::string dbf_header(const std::vector<DbfFieldDef>& fields, const DbfOptions& options,
+                       std::uint32_t record_count);
+
+// One record: the deletion flag (blank, or "*" when deleted) and the fields.
+// A record length option pads the record with blanks or cuts it.
+std::string dbf_record(const std::vector<DbfFieldDef>& fields, const DbfOptions& options,
+                       const std::vector<DbfValue>& values, bool deleted = false);
+// Field texts as stored, each padded with blanks or cut to its field.
+std::string dbf_raw_record(const std::vector<DbfFieldDef>& fields, const DbfOptions& options,
+                           const std::vector<std::string>& texts, bool deleted = false);
+
+// A whole table in memory.
+class DbfTable {
+ public:
+  explicit DbfTable(std::vector<DbfFieldDef> fields, DbfOptions options = {});
+
+  DbfTable& add(const std::vector<DbfValue>& values, bool deleted = false);
+  DbfTable& add_raw(const std::vector<std::string>& texts, bool deleted = false);
+  // Bytes behind the last record, before the end-of-file byte: a partial
+  // record, say.
+  DbfTable& append_bytes(std::string_view bytes);
+
+  DbfOptions& options() { return options_; }
+  const std::vector<DbfFieldDef>& fields() const { return fields_; }
+  std::uint32_t record_count() const { return count_; }
+
+  std::string bytes() const;
+  void write_file(const std::filesystem::path& path) const;
+
+ private:
+  std::vector<DbfFieldDef> fields_;
+  DbfOptions options_;
+  std::string records_;
+  std::string trailer_;
+  std::uint32_t count_ = 0;
+};
+
+// A table written to a file one record at a time, for files too big to
+// build in memory. close() writes the end-of-file byte and, unless the
+// options announce a count, puts the real record count into the header.
+class DbfFileWriter {
+ public:
+  DbfFileWriter(const std::filesystem::path& path, std::vector<DbfFieldDef> fields, DbfOptions options = {});
+  ~DbfFileWriter();
+  DbfFileWriter(const DbfFileWriter&) = delete;
+  DbfFileWriter& operator=(const DbfFileWriter&) = delete;
+
+  void add(const std::vector<DbfValue>& values, bool deleted = false);
+  void add_raw(const std::vector<std::string>& texts, bool deleted = false);
+  std::uint32_t record_count() const { return count_; }
+  void close();
+
+ private:
+  void put(const std::string& bytes);
+
+  std::filesystem::path path_;
+  std::vector<DbfFieldDef> fields_;
+  DbfOptions options_;
+  std::FILE* file_ = nullptr;
+  std::uint32_t count_ = 0;
+};
+
+}  // namespace korvo::fixtures
