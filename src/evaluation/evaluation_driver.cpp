@@ -95,12 +95,7 @@ void set_binary_slot_counts(RunContext& ctx) {
 // dBASE path: the field aliases, the header and the keyword fields. False
 // when a keyword field is missing (the reader has listed each one).
 bool prepare_dbf_source(RunContext& ctx) {
-  ctx.dbf.map = LinkFieldMap{};
-  if (ctx.work.exists(kDatabaseControlFile)) {
-    TextReader control = TextReader::open_file(ctx.work.path(kDatabaseControlFile), kDatabaseControlFile);
-    read_database_control(control, ctx.dbf.map);
-    control.close();
-  }
+  load_database_control(ctx.work, ctx.dbf.map);
   read_link_file_header(ctx.dbf, &ctx.report);
   ctx.link.time_slot_count = 1;
   ctx.link.volume_slot_count = 1;
