@@ -23,9 +23,6 @@ namespace {
 // Binary header words of the volume weighting.
 constexpr int kWeightWordBase = 22;      // words 23..32: weights of up to 10 periods
 constexpr int kPlainSumWord = 24;        // below 100: plain sums when weighting is off
-constexpr int kPeriodsWord = 33;         // P
-constexpr int kSlotsWord = 34;           // S
-constexpr int kWeightingWord = 54;       // odd: weighting on
 constexpr int kWeightTextStart = 345;    // 8-character weight fields of more than 10 periods
 constexpr int kWeightFieldWidth = 8;
 constexpr int kMaxWordWeights = 10;
@@ -71,25 +68,25 @@ std::int32_t weight_field(std::string_view field) {
 std::string header_word_error(const RunContext& ctx, int word, std::string_view meaning, int low, int high,
                               int found) {
   return input_error_line(ctx.binary.stream.name(), "record 1",
-                          "header word " + std::to_string(word) + " (" + std::string(meaning) + ")",
+                          "header word " + std::to_string(word) + ", " + std::string(meaning),
                           "expected " + std::to_string(low) + " to " + std::to_string(high) + ", found " +
                               std::to_string(found));
 }
 
-// The binary path's periods and volume slots, checked before they size any
-// loop over the link record's slot arrays.
-void set_binary_slot_counts(RunContext& ctx) {
-  const BinaryHeader& h = ctx.binary.header;
-  const int periods = h.word(kPeriodsWord);
-  const int slots = h.word(kSlotsWord);
+// The binary path's periods and volume slots. The header read keeps both
+// within the link record's tables, but a network may announce no period at
+// all: it then has neither volumes nor a congested time to evaluate.
+void set_evaluation_slots(RunContext& ctx) {
+  set_binary_slot_counts(ctx.binary.header, ctx.link);
+  const int periods = ctx.link.time_slot_count;
+  const int slots = ctx.link.volume_slot_count;
   if (periods < 1 || periods > kMaxPeriods) {
-    throw InputError(header_word_error(ctx, kPeriodsWord, "periods per link", 1, kMaxPeriods, periods));
+    throw InputError(header_word_error(ctx, header_word::kPeriods, "periods per link entry", 1, kMaxPeriods, periods));
   }
   if (slots < 0 || slots > kMaxVolumeSlots) {
-    throw InputError(header_word_error(ctx, kSlotsWord, "volume slots per period", 0, kMaxVolumeSlots, slots));
+    throw InputError(
+        header_word_error(ctx, header_word::kSlots, "volume slots per period", 0, kMaxVolumeSlots, slots));
   }
-  ctx.link.time_slot_count = static_cast<std::int16_t>(periods);
-  ctx.link.volume_slot_count = static_cast<std::int16_t>(slots);
 }
 
 // dBASE path: the field aliases, the header and the keyword fields. False
@@ -203,7 +200,7 @@ void set_volume_weights(RunContext& ctx) {
   const int periods = ctx.link.time_slot_count;
   e.volume_weights.fill(0.0f);
   const BinaryHeader& h = ctx.binary.header;
-  e.weighting = !ctx.settings.dbf_input_given && (h.word(kWeightingWord) & 1) != 0;
+  e.weighting = !ctx.settings.dbf_input_given && (h.word(header_word::kWeighting) & 1) != 0;
   e.plain_sum = !ctx.settings.dbf_input_given && !e.weighting && h.word(kPlainSumWord) < 100;
   for (int i = 1; i <= periods && i <= kMaxPeriods; ++i) {
     float weight = 1.0f / static_cast<float>(periods);
@@ -312,7 +309,7 @@ bool prepare_evaluation(RunContext& ctx) {
   if (settings.dbf_input_given) {
     if (!prepare_dbf_source(ctx)) return false;
   } else {
-    set_binary_slot_counts(ctx);
+    set_evaluation_slots(ctx);
   }
   TextReader rates = TextReader::open_file(ctx.work.path(kRatesFile), kRatesFile);
   // On the dBASE path no auxiliary source is consulted unless the profile

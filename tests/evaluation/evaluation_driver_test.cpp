@@ -415,27 +415,29 @@ TEST_F(BinaryVolumeTest, DbasePathUsesTheModelVolume) {
   EXPECT_FLOAT_EQ(link_volume(ctx), 4321.0f);
 }
 
+// A network without periods has no congested time: the evaluation refuses
+// it before it reads a link. (The header read already keeps P and S within
+// 0..50; the check here guards the tables against any other caller.)
 TEST_F(BinaryVolumeTest, HeaderPeriodsAndSlotsAreCheckedBeforeUse) {
   ctx.binary.stream = ByteStream::from_memory("", "HRLDXY.05A");
-  set_word(33, 51);
-  set_word(34, 2);
-  try {
-    prepare_evaluation(ctx);
-    FAIL() << "no error";
-  } catch (const InputError& e) {
-    EXPECT_STREQ(e.what(), input_error_line("HRLDXY.05A", "record 1", "header word 33 (periods per link)",
-                                            "expected 1 to 50, found 51")
-                               .c_str());
-  }
-  set_word(33, 3);
-  set_word(34, -1);
-  try {
-    prepare_evaluation(ctx);
-    FAIL() << "no error";
-  } catch (const InputError& e) {
-    EXPECT_STREQ(e.what(), input_error_line("HRLDXY.05A", "record 1", "header word 34 (volume slots per period)",
-                                            "expected 0 to 50, found -1")
-                               .c_str());
+  struct Case {
+    int periods, slots;
+    std::string error;
+  };
+  const std::vector<Case> cases = {
+      {0, 1, " HRLDXY.05A, record 1 (header word 33, periods per link entry): expected 1 to 50, found 0"},
+      {51, 1, " HRLDXY.05A, record 1 (header word 33, periods per link entry): expected 1 to 50, found 51"},
+      {3, -1, " HRLDXY.05A, record 1 (header word 34, volume slots per period): expected 0 to 50, found -1"},
+  };
+  for (const Case& c : cases) {
+    set_word(33, c.periods);
+    set_word(34, c.slots);
+    try {
+      prepare_evaluation(ctx);
+      ADD_FAILURE() << "no error for " << c.periods << ", " << c.slots;
+    } catch (const InputError& e) {
+      EXPECT_EQ(std::string(e.what()), c.error);
+    }
   }
 }
 
