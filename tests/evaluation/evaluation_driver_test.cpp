@@ -9,6 +9,7 @@
 #include "common/errors.h"
 #include "run/run_context.h"
 #include "dbf_writer.h"
+#include "network_writer.h"
 #include "support/temp_dir.h"
 
 namespace korvo {
@@ -415,6 +416,36 @@ TEST_F(BinaryVolumeTest, DbasePathUsesTheModelVolume) {
   EXPECT_FLOAT_EQ(link_volume(ctx), 4321.0f);
 }
 
+// Twelve slot volumes and the count: thirteen 7-column fields, all in the
+// one record.
+TEST_F(BinaryVolumeTest, AsciiRecordCarriesEverySlotVolume) {
+  ctx.settings.ascii_output = true;
+  ctx.settings.use_counts = true;
+  ctx.settings.volume_slots = 12;
+  ctx.ascii_out.create(ctx.work.path("HRLDXY.ASC"), "HRLDXY.ASC");
+  std::vector<std::vector<int>> volumes;
+  for (int s = 1; s <= 12; ++s) volumes.push_back({s * 1000});
+  set_link(1, 12, volumes);
+  set_volume_weights(ctx);
+  LinkRecord& r = ctx.link;
+  r.anode = 10;
+  r.bnode = 20;
+  r.distance = 100;
+  r.facility_type = 1;
+  r.area_type = 1;
+  r.lanes = 1;
+  r.time = 100;
+  r.period_times[1] = 120;
+  r.capacity = 99999;
+  r.count = 12345678;  // too wide for its 7 columns
+  r.location = 9;  // no auxiliary source: replaced by 0
+  process_link(ctx);
+  ctx.ascii_out.flush();
+  EXPECT_EQ(dir_.read("HRLDXY.ASC"),
+            "    10    20  1  1  1  0  100  100  120  78000  99999*******   1000   2000   3000   4000   5000   6000"
+            "   7000   8000   9000  10000  11000  12000\n");
+}
+
 // A network without periods has no congested time: the evaluation refuses
 // it before it reads a link. (The header read already keeps P and S within
 // 0..50; the check here guards the tables against any other caller.)
@@ -653,6 +684,82 @@ TEST(EvaluateNetworkTest, MissingKeywordFieldEndsTheEvaluation) {
   const std::string report = dir.read("KORVO.OUT");
   EXPECT_TRUE(report.ends_with(" ***CRITICAL*** FIELD NAME > TWFLAG      NOT FOUND ON THE DBF FILE\n")) << report;
   EXPECT_FALSE(contains(report, "TYPE OF RUN:"));
+}
+
+// A binary network of 2 periods and 3 volume slots, of which the profile
+// sums 2; the congested time is the second period's. Header word 23 at 100
+// keeps the volumes as stored (no cumulative conversion).
+TEST(EvaluateNetworkTest, BinaryValidationRun) {
+  testing::TempDir dir;
+  dir.write("PROFILE.MAS", " VALIDATE\nY\n KORVOL\n2\n ASCII\nY\n");
+  dir.write("KVRATES.SYN", e2e::rates_file());
+  fixtures::NetworkHeader header;
+  header.set_word(23, 100);
+  header.set_word(33, 2);
+  header.set_word(34, 3);
+  header.set_word(59, 1);
+  header.set_text(105, "BINARY TEST NETWORK");
+  std::ostringstream network;
+  {
+    fixtures::LoadedNetworkWriter writer(network, header);
+    fixtures::LinkEntry a;
+    a.anode = 10;
+    a.bnode = 20;
+    a.capacity = 1000;
+    a.time = 120;
+    a.facility_type = 1;
+    a.area_type = 1;
+    a.lanes = 2;
+    a.distance = 100;
+    a.period_times = {140, 150};
+    a.volumes = {100, 20, 5, 200, 30, 7};
+    writer.add_link(a);
+    fixtures::LinkEntry b;
+    b.anode = 30;
+    b.bnode = 40;
+    b.capacity = 800;
+    b.time = 240;
+    b.facility_type = 2;
+    b.area_type = 2;
+    b.lanes = 1;
+    b.distance = 200;
+    b.period_times = {0, 300};
+    b.volumes = {0, 0, 0, 1, 0, 0};
+    writer.add_link(b);
+    writer.finish();
+  }
+  dir.write("HRLDXY.XXX", network.str());
+  std::ostringstream aux;
+  fixtures::AuxNetworkWriter aux_writer(aux);
+  aux_writer.add({10, 20, 0, fixtures::pack_aux_codes(3, 4)});
+  aux_writer.add({30, 40, 0, fixtures::pack_aux_codes(0, 0)});
+  dir.write("VOLNAUX.XXX", aux.str());
+
+  const auto result = testing::run_korvo(dir);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.console, " DATA ARRAY MEMORY REQUIREMENT --  103200 BYTES\nKORVO -- Normal Completion\n");
+  // Slot volumes 300, 50 and 12; the link volume adds the first two. The
+  // location comes from the auxiliary file.
+  EXPECT_EQ(dir.read("HRLDXY.ASC"),
+            "    10    20  1  1  2  4  100  120  150    350   1000    300     50     12\n"
+            "    30    40  2  2  1  0  200  240  300      1    800      1      0      0\n");
+  const std::string report = dir.read("KORVO.OUT");
+  EXPECT_TRUE(contains(report, "      USES HRLDXY FILE AS DATA SOURCE\n"));
+  EXPECT_TRUE(contains(report, " +    30     40 +\n"));
+  // Congested speeds: 1 mile in 1.5 minutes and 2 miles in 3 minutes.
+  EXPECT_TRUE(contains(report, "    TOTAL NUMBER OF LINKS                  2\n\n"
+                               "    TOTAL SYSTEM MILES                     3.00\n"));
+  EXPECT_TRUE(contains(report, "    TOTAL VOLUMES ALL LINKS              351\n"));
+  EXPECT_TRUE(contains(report, "    TOTAL CONGESTED SPEED (MPH)           40.00\n"));
+  EXPECT_FALSE(contains(report, "NO AUXILIARY FILE AVAILABLE"));
+
+  // Without the auxiliary file every location (and construction code) is 0.
+  std::filesystem::remove(dir.file("VOLNAUX.XXX"));
+  const auto second = testing::run_korvo(dir);
+  EXPECT_EQ(second.status, 0);
+  EXPECT_EQ(dir.read("HRLDXY.ASC").substr(0, 25), "    10    20  1  1  2  0 ");
+  EXPECT_TRUE(contains(dir.read("KORVO.OUT"),
+                       " NO AUXILIARY FILE AVAILABLE -- ALL CONSTRUCTION CODES REPORTED AS \"0\" (10)\n"));
 }
 
 }  // namespace
