@@ -21,9 +21,9 @@ namespace korvo {
 namespace {
 
 // Binary header words of the volume weighting.
-constexpr int kWeightWordBase = 22;      // words 23..32: weights of up to 10 periods
-constexpr int kPlainSumWord = 24;        // below 100: plain sums when weighting is off
-constexpr int kWeightTextStart = 345;    // 8-character weight fields of more than 10 periods
+constexpr int kWeightWordBase = 22;    // words 23..32: weights of up to 10 periods
+constexpr int kPlainSumWord = 24;      // below 100: plain sums when weighting is off
+constexpr int kWeightTextStart = 345;  // 8-character weight fields of more than 10 periods
 constexpr int kWeightFieldWidth = 8;
 constexpr int kMaxWordWeights = 10;
 constexpr float kWeightDivisor = 30000.0f;
@@ -65,12 +65,10 @@ std::int32_t weight_field(std::string_view field) {
   return value;
 }
 
-std::string header_word_error(const RunContext& ctx, int word, std::string_view meaning, int low, int high,
-                              int found) {
-  return input_error_line(ctx.binary.stream.name(), "record 1",
-                          "header word " + std::to_string(word) + ", " + std::string(meaning),
-                          "expected " + std::to_string(low) + " to " + std::to_string(high) + ", found " +
-                              std::to_string(found));
+std::string header_word_error(const RunContext& ctx, int word, std::string_view meaning, int low, int high, int found) {
+  return input_error_line(
+      ctx.binary.stream.name(), "record 1", "header word " + std::to_string(word) + ", " + std::string(meaning),
+      "expected " + std::to_string(low) + " to " + std::to_string(high) + ", found " + std::to_string(found));
 }
 
 // The binary path's periods and volume slots. The header read keeps both
@@ -84,8 +82,7 @@ void set_evaluation_slots(RunContext& ctx) {
     throw InputError(header_word_error(ctx, header_word::kPeriods, "periods per link entry", 1, kMaxPeriods, periods));
   }
   if (slots < 0 || slots > kMaxVolumeSlots) {
-    throw InputError(
-        header_word_error(ctx, header_word::kSlots, "volume slots per period", 0, kMaxVolumeSlots, slots));
+    throw InputError(header_word_error(ctx, header_word::kSlots, "volume slots per period", 0, kMaxVolumeSlots, slots));
   }
 }
 
@@ -101,8 +98,7 @@ bool prepare_dbf_source(RunContext& ctx) {
 }
 
 void write_ascii_record(RunContext& ctx, const LinkValues& v) {
-  static const Layout kRecord =
-      Layout::parse("(2I6,4I3,3I5," + std::to_string(kAsciiWideFields) + "I7)");
+  static const Layout kRecord = Layout::parse("(2I6,4I3,3I5," + std::to_string(kAsciiWideFields) + "I7)");
   std::array<FieldValue, kAsciiMaxValues> values = zero_values(std::make_index_sequence<kAsciiMaxValues>{});
   const LinkRecord& link = ctx.link;
   std::size_t n = 0;
@@ -205,11 +201,10 @@ void set_volume_weights(RunContext& ctx) {
   for (int i = 1; i <= periods && i <= kMaxPeriods; ++i) {
     float weight = 1.0f / static_cast<float>(periods);
     if (e.weighting) {
-      const std::int32_t number =
-          periods <= kMaxWordWeights
-              ? h.word(kWeightWordBase + i)
-              : weight_field(h.chars(kWeightTextStart + kWeightFieldWidth * (i - 1),
-                                     kWeightTextStart + kWeightFieldWidth * i - 1));
+      const std::int32_t number = periods <= kMaxWordWeights
+                                      ? h.word(kWeightWordBase + i)
+                                      : weight_field(h.chars(kWeightTextStart + kWeightFieldWidth * (i - 1),
+                                                             kWeightTextStart + kWeightFieldWidth * i - 1));
       weight = static_cast<float>(number) / kWeightDivisor;
     }
     e.volume_weights[static_cast<std::size_t>(i)] = weight;
@@ -366,7 +361,7 @@ void finish_evaluation(RunContext& ctx) {
 
   // Level-of-service totals: the Total class sums the classes, level 7 the
   // levels A..F.
-  const auto nft = static_cast<std::size_t>(ctx.classes.nft);
+  const auto nft = static_cast<std::size_t>(std::clamp(ctx.classes.nft, 1, kMaxClasses));
   LosTable& los = ctx.acc.los_miles;
   for (std::size_t level = 1; level <= kLosLevels; ++level) {
     float total = 0.0f;

@@ -188,9 +188,7 @@ float lanes_added(int construct) {
   return construct >= 0 && construct <= 9 ? kLanesAdded[static_cast<std::size_t>(construct)] : 0.0f;
 }
 
-int construction_cost_row(int construct) {
-  return construct >= 1 && construct <= 9 ? construct : kNoConstructionRow;
-}
+int construction_cost_row(int construct) { return construct >= 1 && construct <= 9 ? construct : kNoConstructionRow; }
 
 void evaluate_link(RunContext& ctx, const LinkValues& v) {
   EvalSums& sums = ctx.acc.sums;
@@ -289,8 +287,7 @@ void evaluate_link(RunContext& ctx, const LinkValues& v) {
       add(NEW_LANE_MILES, added_lanes * 2.0f * v.dist * v.w);
       ctx.acc.user_cost += vmt * rate(rates.user_cost[r11], v.ftc);
       add(CONSTR_COST, v.w * v.dist * rate(rates.construction_cost[static_cast<std::size_t>(cost_row)], v.ftc));
-      ctx.acc.maint_cost +=
-          v.w * v.dist * rate(rates.maintenance_cost[static_cast<std::size_t>(v.lane_class)], v.ftc);
+      ctx.acc.maint_cost += v.w * v.dist * rate(rates.maintenance_cost[static_cast<std::size_t>(v.lane_class)], v.ftc);
     }
     add(DELAY_VHT, v.vol / 60.0f * (v.time - v.otime));
   }

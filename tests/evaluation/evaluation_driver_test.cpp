@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "common/errors.h"
-#include "run/run_context.h"
 #include "dbf_writer.h"
 #include "network_writer.h"
+#include "run/run_context.h"
 #include "support/temp_dir.h"
 
 namespace korvo {
@@ -109,9 +109,23 @@ class EvaluationDriverTest : public ::testing::Test {
 // Two directions of a two-way link (each half a link, lane class from both
 // directions' lanes) and a one-way link with 12 lanes.
 TEST_F(EvaluationDriverTest, SmallValidationNetwork) {
-  feed({.anode = 10, .bnode = 20, .distance = 100, .ft = 1, .at = 2, .lanes = 2, .count = 500, .volume = 600,
+  feed({.anode = 10,
+        .bnode = 20,
+        .distance = 100,
+        .ft = 1,
+        .at = 2,
+        .lanes = 2,
+        .count = 500,
+        .volume = 600,
         .two_way = true});
-  feed({.anode = 20, .bnode = 10, .distance = 100, .ft = 1, .at = 2, .lanes = 2, .count = 0, .volume = 400,
+  feed({.anode = 20,
+        .bnode = 10,
+        .distance = 100,
+        .ft = 1,
+        .at = 2,
+        .lanes = 2,
+        .count = 0,
+        .volume = 400,
         .two_way = true});
   feed({.anode = 30, .bnode = 40, .distance = 200, .ft = 3, .at = 1, .lanes = 12, .count = 700, .volume = 800});
 
@@ -139,7 +153,14 @@ TEST_F(EvaluationDriverTest, SmallAnalysisNetwork) {
   ctx.settings.validate_mode = false;
   ctx.settings.analysis_mode = true;
   feed({.distance = 100, .ft = 2, .at = 3, .lanes = 1, .capacity = 1000, .volume = 1100, .two_way = true});
-  feed({.anode = 20, .bnode = 10, .distance = 100, .ft = 2, .at = 3, .lanes = 1, .capacity = 0, .volume = 900,
+  feed({.anode = 20,
+        .bnode = 10,
+        .distance = 100,
+        .ft = 2,
+        .at = 3,
+        .lanes = 1,
+        .capacity = 0,
+        .volume = 900,
         .two_way = true});
   EXPECT_FLOAT_EQ(cell(2, 3, 2, LINKS), 1.0f);
   EXPECT_FLOAT_EQ(cell(2, 3, 2, VOL_REF), 1100.0f);
@@ -159,9 +180,8 @@ TEST_F(EvaluationDriverTest, LaneClasses) {
     int lane_class;
   };
   const std::vector<Case> cases = {
-      {1, false, 1}, {2, false, 2}, {9, false, 9}, {0, false, 9},  {12, false, 9},
-      {1, true, 2},  {2, true, 4},  {4, true, 8},  {5, true, 9},   {0, true, 9},
-      {-1, false, 9},
+      {1, false, 1}, {2, false, 2}, {9, false, 9}, {0, false, 9}, {12, false, 9}, {1, true, 2},
+      {2, true, 4},  {4, true, 8},  {5, true, 9},  {0, true, 9},  {-1, false, 9},
   };
   for (const Case& c : cases) {
     reset_accumulators(ctx);
@@ -200,13 +220,13 @@ TEST_F(EvaluationDriverTest, UnclassifiedLinksAreListedAndCounted) {
   ctx.classes.ft_class_map[7] = 0;  // code 7 not selected
   feed({.anode = 1, .bnode = 2, .ft = 0});
   feed({.anode = 3, .bnode = 4, .ft = 7});
-  feed({.anode = 5, .bnode = 6, .ft = 12});             // class 12: beyond NFT 10
-  feed({.anode = 7, .bnode = 8, .ft = 10});             // class 10: the Total class
-  feed({.anode = 9, .bnode = 10, .ft = 120});           // no code above 99
+  feed({.anode = 5, .bnode = 6, .ft = 12});    // class 12: beyond NFT 10
+  feed({.anode = 7, .bnode = 8, .ft = 10});    // class 10: the Total class
+  feed({.anode = 9, .bnode = 10, .ft = 120});  // no code above 99
   feed({.anode = 11, .bnode = 12, .ft = -5});
-  feed({.anode = 13, .bnode = 14, .at = 6});            // area-type Total class
+  feed({.anode = 13, .bnode = 14, .at = 6});  // area-type Total class
   feed({.anode = 1234567, .bnode = 7654321, .at = 0});
-  feed({.anode = 15, .bnode = 16, .ft = 9, .at = 5});   // classified
+  feed({.anode = 15, .bnode = 16, .ft = 9, .at = 5});  // classified
   EXPECT_EQ(ctx.eval.nskipped, 8);
   EXPECT_FLOAT_EQ(slot_total(LINKS), 1.0f);
   EXPECT_FLOAT_EQ(cell(9, 5, 2, LINKS), 1.0f);
@@ -244,7 +264,7 @@ TEST_F(EvaluationDriverTest, SwappedFieldsWithoutAProfile) {
   feed({.ft = 2, .lanes = 3});
   EXPECT_FLOAT_EQ(cell(3, 1, 2, LINKS), 1.0f);
   EXPECT_FLOAT_EQ(cell(3, 1, 2, LANE_MILES), 2.0f);
-  feed({.ft = 2, .lanes = 5});  // local street: passed over
+  feed({.ft = 2, .lanes = 5});   // local street: passed over
   feed({.ft = 55, .lanes = 1});  // 55 lanes: class 9+, not a local street here
   EXPECT_FLOAT_EQ(cell(1, 1, 9, LINKS), 1.0f);
   EXPECT_FLOAT_EQ(slot_total(LINKS), 2.0f);
@@ -257,7 +277,7 @@ TEST_F(EvaluationDriverTest, NoVolumeList) {
   feed({.anode = 1, .bnode = 2, .volume = 1});
   feed({.anode = 3, .bnode = 4, .volume = 2});  // 2 is enough volume
   feed({.anode = 5, .bnode = 6, .volume = 0, .two_way = true});
-  feed({.anode = 6, .bnode = 5, .volume = 0, .two_way = true});  // the pair's second direction
+  feed({.anode = 6, .bnode = 5, .volume = 0, .two_way = true});       // the pair's second direction
   feed({.anode = 7, .bnode = 8, .cong = 0, .volume = 0, .cost = 0});  // not evaluated, still listed
   feed({.anode = 9, .bnode = 10, .ft = 55, .volume = 0});             // passed over before the list
   feed({.anode = 11, .bnode = 12, .ft = 77, .volume = 0});            // unclassified before the list
@@ -314,12 +334,32 @@ TEST_F(EvaluationDriverTest, GeneralisedCostsMoveTheTimes) {
 TEST_F(EvaluationDriverTest, AsciiRecordOfEveryLinkRead) {
   ctx.settings.ascii_output = true;
   ctx.ascii_out.create(ctx.work.path("HRLDXY.ASC"), "HRLDXY.ASC");
-  feed({.anode = 10, .bnode = 20, .distance = 250, .ft = 3, .at = 2, .lanes = 2, .time = 120, .cong = 150,
-        .capacity = 1800, .count = 700, .volume = 1234, .location = 4});
+  feed({.anode = 10,
+        .bnode = 20,
+        .distance = 250,
+        .ft = 3,
+        .at = 2,
+        .lanes = 2,
+        .time = 120,
+        .cong = 150,
+        .capacity = 1800,
+        .count = 700,
+        .volume = 1234,
+        .location = 4});
   feed({.anode = 123456, .bnode = 7, .ft = 55, .volume = 0});  // passed over, still written
   ctx.settings.use_counts = true;
-  feed({.anode = 10, .bnode = 20, .distance = 250, .ft = 3, .at = 2, .lanes = 2, .time = 120, .cong = 150,
-        .capacity = 1800, .count = 700, .volume = 1234, .location = 4});
+  feed({.anode = 10,
+        .bnode = 20,
+        .distance = 250,
+        .ft = 3,
+        .at = 2,
+        .lanes = 2,
+        .time = 120,
+        .cong = 150,
+        .capacity = 1800,
+        .count = 700,
+        .volume = 1234,
+        .location = 4});
   ctx.ascii_out.flush();
   EXPECT_EQ(dir_.read("HRLDXY.ASC"),
             "    10    20  3  2  2  4  250  120  150   1234   1800\n"
@@ -339,7 +379,9 @@ class BinaryVolumeTest : public EvaluationDriverTest {
       for (int p = 1; p <= periods; ++p)
         ctx.link.volume(p, s) = v[static_cast<std::size_t>(s - 1)][static_cast<std::size_t>(p - 1)];
   }
-  void set_word(int n, int value) { ctx.binary.header.words[static_cast<std::size_t>(n)] = static_cast<std::int16_t>(value); }
+  void set_word(int n, int value) {
+    ctx.binary.header.words[static_cast<std::size_t>(n)] = static_cast<std::int16_t>(value);
+  }
   float weight(int p) const { return ctx.eval.volume_weights[static_cast<std::size_t>(p)]; }
   float slot(int s) const { return ctx.eval.slot_volume[static_cast<std::size_t>(s)]; }
   int rounded(int s) const { return ctx.eval.slot_volume_rounded[static_cast<std::size_t>(s)]; }
@@ -438,7 +480,7 @@ TEST_F(BinaryVolumeTest, AsciiRecordCarriesEverySlotVolume) {
   r.period_times[1] = 120;
   r.capacity = 99999;
   r.count = 12345678;  // too wide for its 7 columns
-  r.location = 9;  // no auxiliary source: replaced by 0
+  r.location = 9;      // no auxiliary source: replaced by 0
   process_link(ctx);
   ctx.ascii_out.flush();
   EXPECT_EQ(dir_.read("HRLDXY.ASC"),
@@ -522,16 +564,17 @@ TEST_F(EvaluationDriverTest, AsciiOutputSwitchesToTheScreenlineFile) {
 namespace e2e {
 
 struct DbfLink {
-  int anode, bnode, distance, at, ft, lanes, time, capacity, count, screenline, location, construct, cong, volume,
-      cost, twflag;
+  int anode, bnode, distance, at, ft, lanes, time, capacity, count, screenline, location, construct, cong, volume, cost,
+      twflag;
 };
 
 // The 20 keyword fields in their default names and order.
 std::string link_file(const std::vector<DbfLink>& links) {
   fixtures::DbfTable table(fixtures::link_table_fields());
   for (const DbfLink& l : links) {
-    table.add({l.anode, l.bnode, l.distance, 1, l.at, l.ft, l.lanes, l.time, l.capacity, l.count, l.screenline, 0,
-               0, l.location, 0, l.construct, l.cong, l.volume, l.cost, l.twflag});
+    table.add({l.anode,    l.bnode,  l.distance,   1,       l.at, l.ft,       l.lanes, l.time,
+               l.capacity, l.count,  l.screenline, 0,       0,    l.location, 0,       l.construct,
+               l.cong,     l.volume, l.cost,       l.twflag});
   }
   return table.bytes();
 }
@@ -605,26 +648,31 @@ TEST(EvaluateNetworkTest, DbaseValidationRunWithCounts) {
   const std::string report = dir.read("KORVO.OUT");
   EXPECT_EQ(report.substr(0, kHeaderListingStart.size()), kHeaderListingStart);
   // The run description follows the listing of the last field.
-  EXPECT_TRUE(contains(report, " FIELD NO. = 20 -- NAME >TWFLAG\0\0\0\0\0 -- TYPE >N -- LENGTH =  1 -- "
-                               "DECIMALS =  0\n\f\n"s));
+  EXPECT_TRUE(contains(report,
+                       " FIELD NO. = 20 -- NAME >TWFLAG\0\0\0\0\0 -- TYPE >N -- LENGTH =  1 -- "
+                       "DECIMALS =  0\n\f\n"s));
   EXPECT_TRUE(contains(report, " TYPE OF RUN:\n\n      VALIDATE\n"));
-  EXPECT_TRUE(contains(report, " LINKS WITH NO ASSIGNED VOLUME\n\n\n\n"
-                               " +--------------+--------------+--------------+--------------+--------------+"
-                               "--------------+--------------+--------------+\n"
-                               " +    70     80 +\n"));
+  EXPECT_TRUE(contains(report,
+                       " LINKS WITH NO ASSIGNED VOLUME\n\n\n\n"
+                       " +--------------+--------------+--------------+--------------+--------------+"
+                       "--------------+--------------+--------------+\n"
+                       " +    70     80 +\n"));
   // The pair's entry: both volumes, the one count, the missing-count remark.
-  EXPECT_TRUE(contains(report, "      3        10    20      1000.       500.       2.00        1  1  ***CRITICAL*** "
-                               "MISSING COUNT IN ONE DIRECTION\n"));
+  EXPECT_TRUE(contains(report,
+                       "      3        10    20      1000.       500.       2.00        1  1  ***CRITICAL*** "
+                       "MISSING COUNT IN ONE DIRECTION\n"));
   // Links 1 and 2 (half a link each, 1 mile) and link 5 (2 miles, 3 lanes).
-  EXPECT_TRUE(contains(report, "    TOTAL NUMBER OF LINKS                  2\n\n"
-                               "    TOTAL SYSTEM MILES                     3.00\n\n"
-                               "    TOTAL LANE MILES                      10.00\n\n"
-                               "    TOTAL DIRECTIONAL MILES                4.00\n\n"
-                               "    TOTAL VMT USING VOLUMES              600     (LINKS WITH COUNTS)\n\n"
-                               "    TOTAL VMT USING COUNTS               500     (LINKS WITH COUNTS)\n"));
+  EXPECT_TRUE(contains(report,
+                       "    TOTAL NUMBER OF LINKS                  2\n\n"
+                       "    TOTAL SYSTEM MILES                     3.00\n\n"
+                       "    TOTAL LANE MILES                      10.00\n\n"
+                       "    TOTAL DIRECTIONAL MILES                4.00\n\n"
+                       "    TOTAL VMT USING VOLUMES              600     (LINKS WITH COUNTS)\n\n"
+                       "    TOTAL VMT USING COUNTS               500     (LINKS WITH COUNTS)\n"));
   EXPECT_TRUE(contains(report, "    TOTAL VOLUMES ALL LINKS             1001\n"));
-  EXPECT_TRUE(contains(report, "    TOTAL ORIGINAL SPEED (MPH)            50.00\n\n"
-                               "    TOTAL CONGESTED SPEED (MPH)           40.00\n"));
+  EXPECT_TRUE(contains(report,
+                       "    TOTAL ORIGINAL SPEED (MPH)            50.00\n\n"
+                       "    TOTAL CONGESTED SPEED (MPH)           40.00\n"));
 }
 
 // The same links in an analysis run, without counts. Rates file line l holds
@@ -655,16 +703,19 @@ TEST(EvaluateNetworkTest, DbaseAnalysisRunWithoutCounts) {
   EXPECT_FALSE(contains(report, "LINKS WITH NO ASSIGNED VOLUME"));
   // Links 1, 2 and 5 run at 40 mph (class 6), link 3 at 45.45 mph (class 7).
   // Fuel: 600 x 40 + 400 x 40 + 1750 x 41 + 2 x 40.
-  EXPECT_TRUE(contains(report, "    TOTAL NUMBER OF LINKS                            3\n\n"
-                               "    TOTAL SYSTEM MILES                               5.50\n"));
-  EXPECT_TRUE(contains(report, "    TOTAL FUEL USE                              111830\n\n"
-                               "    TOTAL NEW LANE MILEAGE                          12\n\n"
-                               "    TOTAL CONSTRUCTION COST (X $1000)                0\n"));
+  EXPECT_TRUE(contains(report,
+                       "    TOTAL NUMBER OF LINKS                            3\n\n"
+                       "    TOTAL SYSTEM MILES                               5.50\n"));
+  EXPECT_TRUE(contains(report,
+                       "    TOTAL FUEL USE                              111830\n\n"
+                       "    TOTAL NEW LANE MILEAGE                          12\n\n"
+                       "    TOTAL CONSTRUCTION COST (X $1000)                0\n"));
   // Users: 600 x 61 + 400 x 61 + 1750 x 62 + 2 x 61; maintenance:
   // 0.5 x 70 + 0.5 x 70 + 2.5 x 67 + 2 x 69; delay: 3 + 2 + 3.5 + 0.01.
-  EXPECT_TRUE(contains(report, "    TOTAL USERS COST (DOLLARS)                  169622\n\n"
-                               "    TOTAL MAINTENANCE COST (DOLLARS)               376\n\n"
-                               "    TOTAL DELAY DUE TO CONGESTION (VEH-HRS)          8.51\n"));
+  EXPECT_TRUE(contains(report,
+                       "    TOTAL USERS COST (DOLLARS)                  169622\n\n"
+                       "    TOTAL MAINTENANCE COST (DOLLARS)               376\n\n"
+                       "    TOTAL DELAY DUE TO CONGESTION (VEH-HRS)          8.51\n"));
 }
 
 // A link file without the TWFLAG field: the reader lists it and nothing is
@@ -747,8 +798,9 @@ TEST(EvaluateNetworkTest, BinaryValidationRun) {
   EXPECT_TRUE(contains(report, "      USES HRLDXY FILE AS DATA SOURCE\n"));
   EXPECT_TRUE(contains(report, " +    30     40 +\n"));
   // Congested speeds: 1 mile in 1.5 minutes and 2 miles in 3 minutes.
-  EXPECT_TRUE(contains(report, "    TOTAL NUMBER OF LINKS                  2\n\n"
-                               "    TOTAL SYSTEM MILES                     3.00\n"));
+  EXPECT_TRUE(contains(report,
+                       "    TOTAL NUMBER OF LINKS                  2\n\n"
+                       "    TOTAL SYSTEM MILES                     3.00\n"));
   EXPECT_TRUE(contains(report, "    TOTAL VOLUMES ALL LINKS              351\n"));
   EXPECT_TRUE(contains(report, "    TOTAL CONGESTED SPEED (MPH)           40.00\n"));
   EXPECT_FALSE(contains(report, "NO AUXILIARY FILE AVAILABLE"));

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <tuple>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "evaluation/evaluation_driver.h"
@@ -135,27 +135,16 @@ class LinkMeasuresTest : public ::testing::Test {
 // 800, capacity 1200, 2 lanes.
 TEST_F(LinkMeasuresTest, ValidationLinkWithCountFillsEverySlotOfItsCell) {
   evaluate(Link{});
-  expect_only({{VMT_REFVOL, 2500},      // 2.5 x 1000
-               {VMT_REF, 2000},         // 2.5 x 800
-               {VHT_REF, 40},           // 800 x 3 / 60
-               {VMT_ALL, 2500},
-               {VHT_REFVOL, 50},        // 3 / 60 x 1000
-               {TIME_SUM, 3},
-               {SYS_MILES, 2.5},
-               {DIR_MILES, 2.5},
-               {LINKS, 1},
-               {LINKS_REF, 1},
-               {VOL_REF, 1000},
-               {REF_SUM, 800},
-               {VOL_ALL, 1000},
-               {VHT_ALL, 50},
-               {LANE_MILES, 5},         // 2 lanes x 2.5
-               {ORIG_TIME_SUM, 2.4f},
-               {ORIG_MILES, 2.5},
-               {ORIG_VMT, 2500},
-               {ORIG_VHT, 40},          // 2.4 x 1000 / 60
-               {CONG_VHT, 50}},
-              1, 1, 2);
+  expect_only(
+      {{VMT_REFVOL, 2500},                       // 2.5 x 1000
+       {VMT_REF, 2000},                          // 2.5 x 800
+       {VHT_REF, 40},                            // 800 x 3 / 60
+       {VMT_ALL, 2500},       {VHT_REFVOL, 50},  // 3 / 60 x 1000
+       {TIME_SUM, 3},         {SYS_MILES, 2.5},  {DIR_MILES, 2.5}, {LINKS, 1},     {LINKS_REF, 1},
+       {VOL_REF, 1000},       {REF_SUM, 800},    {VOL_ALL, 1000},  {VHT_ALL, 50},  {LANE_MILES, 5},  // 2 lanes x 2.5
+       {ORIG_TIME_SUM, 2.4f}, {ORIG_MILES, 2.5}, {ORIG_VMT, 2500}, {ORIG_VHT, 40},                   // 2.4 x 1000 / 60
+       {CONG_VHT, 50}},
+      1, 1, 2);
   // V/C = 1000 / 1200 = 0.83: level B.
   EXPECT_FLOAT_EQ(ctx.acc.los_miles[1][2], 2.5f);
   EXPECT_FLOAT_EQ(ctx.acc.user_cost, 0.0f);
@@ -188,35 +177,20 @@ TEST_F(LinkMeasuresTest, AnalysisLinkAddsCapacityMeasuresRatesAndCosts) {
   l.atc = 3;
   l.construct = 3;
   evaluate(l);
-  expect_only({{VMT_REFVOL, 2500},
-               {VMT_REF, 3000},          // 2.5 x 1200
-               {VHT_REF, 60},            // 1200 x 3 / 60
-               {VMT_ALL, 2500},
-               {VHT_REFVOL, 50},
-               {TIME_SUM, 3},
-               {DELAY_VHT, 10},          // 1000 / 60 x (3 - 2.4)
-               {SYS_MILES, 2.5},
-               {DIR_MILES, 2.5},
-               {LINKS, 1},
-               {VOL_REF, 1000},
-               {REF_SUM, 1200},
-               {VOL_ALL, 1000},
-               {VHT_ALL, 50},
-               {LANE_MILES, 5},
-               {ACCIDENTS, 0.005f},      // 2500 / 1e6 x 2
-               {INJURIES, 0.01f},        // x 4
-               {FATALITIES, 0.001f},     // x 0.4
-               {CO_GRAMS, 520000},       // 2500 x (8 + 200)
-               {HC_GRAMS, 540000},       // 2500 x (16 + 200)
-               {NOX_GRAMS, 560000},      // 2500 x (24 + 200)
-               {NEW_LANE_MILES, 15},     // 3 lanes x 2 x 2.5
-               {CONSTR_COST, 5075},      // 2.5 x (30 + 2000)
-               {FUEL_GAL, 520},          // 2500 x 0.208
-               {ORIG_TIME_SUM, 2.4f},
-               {ORIG_MILES, 2.5},
-               {ORIG_VMT, 2500},
-               {ORIG_VHT, 40},
-               {CONG_VHT, 50}},
+  expect_only({{VMT_REFVOL, 2500},    {VMT_REF, 3000},                                       // 2.5 x 1200
+               {VHT_REF, 60},                                                                // 1200 x 3 / 60
+               {VMT_ALL, 2500},       {VHT_REFVOL, 50},  {TIME_SUM, 3},    {DELAY_VHT, 10},  // 1000 / 60 x (3 - 2.4)
+               {SYS_MILES, 2.5},      {DIR_MILES, 2.5},  {LINKS, 1},       {VOL_REF, 1000},     {REF_SUM, 1200},
+               {VOL_ALL, 1000},       {VHT_ALL, 50},     {LANE_MILES, 5},  {ACCIDENTS, 0.005f},  // 2500 / 1e6 x 2
+               {INJURIES, 0.01f},                                                                // x 4
+               {FATALITIES, 0.001f},                                                             // x 0.4
+               {CO_GRAMS, 520000},                                                               // 2500 x (8 + 200)
+               {HC_GRAMS, 540000},                                                               // 2500 x (16 + 200)
+               {NOX_GRAMS, 560000},                                                              // 2500 x (24 + 200)
+               {NEW_LANE_MILES, 15},                                                             // 3 lanes x 2 x 2.5
+               {CONSTR_COST, 5075},                                                              // 2.5 x (30 + 2000)
+               {FUEL_GAL, 520},                                                                  // 2500 x 0.208
+               {ORIG_TIME_SUM, 2.4f}, {ORIG_MILES, 2.5}, {ORIG_VMT, 2500}, {ORIG_VHT, 40},      {CONG_VHT, 50}},
               2, 3, 2);
   EXPECT_FLOAT_EQ(ctx.acc.user_cost, 5200.0f);  // 2500 x 2.08
   EXPECT_FLOAT_EQ(ctx.acc.maint_cost, 505.0f);  // 2.5 x (2 + 200), lane class 2
@@ -235,10 +209,10 @@ TEST_F(LinkMeasuresTest, LinkLongerThan99Point99MilesKeepsOutOfMileageMeasures) 
   l.cap = 800;
   l.construct = 1;
   evaluate(l);
-  expect_only({{VHT_REF, 800},        // 800 x 60 / 60
+  expect_only({{VHT_REF, 800},  // 800 x 60 / 60
                {VHT_REFVOL, 1000},
                {TIME_SUM, 60},
-               {DELAY_VHT, 200},      // 1000 / 60 x 12
+               {DELAY_VHT, 200},  // 1000 / 60 x 12
                {LINKS, 1},
                {VOL_REF, 1000},
                {REF_SUM, 800},
@@ -275,9 +249,9 @@ TEST_F(LinkMeasuresTest, TimeSlotsNeedDistanceAndTheirOwnTime) {
   };
   const std::vector<Case> cases = {
       {250, 240, 300, 3, 2.4f, 50, 2.5},
-      {0, 240, 300, 0, 0, 0, 0},      // no distance: neither time counts
-      {250, 0, 300, 3, 0, 50, 0},     // no original time
-      {250, 240, 0, 0, 2.4f, 0, 2.5}, // no congested time
+      {0, 240, 300, 0, 0, 0, 0},       // no distance: neither time counts
+      {250, 0, 300, 3, 0, 50, 0},      // no original time
+      {250, 240, 0, 0, 2.4f, 0, 2.5},  // no congested time
   };
   for (const Case& c : cases) {
     reset_accumulators(ctx);
@@ -300,9 +274,8 @@ TEST_F(LinkMeasuresTest, LevelOfServiceLimitsAreStrictInSinglePrecision) {
     int level;
   };
   const std::vector<Case> cases = {
-      {800, 1000, 1},  {810, 1000, 2},  {933, 1000, 2},   {934, 1000, 3},  {1067, 1000, 3},
-      {1068, 1000, 4}, {1200, 1000, 4}, {1201, 1000, 5},  {1333, 1000, 5}, {1340, 1000, 6},
-      {5000, 0, 1},    {0, 1000, 1},
+      {800, 1000, 1},  {810, 1000, 2},  {933, 1000, 2},  {934, 1000, 3},  {1067, 1000, 3}, {1068, 1000, 4},
+      {1200, 1000, 4}, {1201, 1000, 5}, {1333, 1000, 5}, {1340, 1000, 6}, {5000, 0, 1},    {0, 1000, 1},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(level_of_service(c.vol, c.cap), c.level) << c.vol << " / " << c.cap;
@@ -370,14 +343,11 @@ TEST_F(LinkMeasuresTest, ConstructionCodesGiveLanesAndCostRows) {
     float new_lane_miles, cost;
   };
   const std::vector<Case> cases = {
-      {0, 0, 2500},     // no construction: row 10
-      {1, 5, 250},      // 1 lane x 2 x 2.5
-      {3, 15, 750},
-      {6, 10, 1500},
-      {9, 15, 2250},
-      {10, 0, 2500},    // row 10, no lanes
-      {12, 0, 2500},    // row 10, no lanes (and the one-time line)
-      {-4, 0, 2500},    // row 10, no lanes, no line
+      {0, 0, 2500},                                                // no construction: row 10
+      {1, 5, 250},                                                 // 1 lane x 2 x 2.5
+      {3, 15, 750},  {6, 10, 1500}, {9, 15, 2250}, {10, 0, 2500},  // row 10, no lanes
+      {12, 0, 2500},                                               // row 10, no lanes (and the one-time line)
+      {-4, 0, 2500},                                               // row 10, no lanes, no line
   };
   analysis();
   for (int row = 1; row <= kCostRows; ++row) {
@@ -410,8 +380,8 @@ TEST_F(LinkMeasuresTest, ConstructionCodeElevenOrMoreWritesItsLineOnce) {
 }
 
 TEST_F(LinkMeasuresTest, ClassesOutsideTheTableAreRefused) {
-  for (auto [ftc, atc, lc] : std::vector<std::tuple<int, int, int>>{
-           {0, 1, 1}, {10, 1, 1}, {1, 0, 1}, {1, 6, 1}, {1, 1, 0}, {1, 1, 10}}) {
+  for (auto [ftc, atc, lc] :
+       std::vector<std::tuple<int, int, int>>{{0, 1, 1}, {10, 1, 1}, {1, 0, 1}, {1, 6, 1}, {1, 1, 0}, {1, 1, 10}}) {
     Link l;
     l.ftc = ftc;
     l.atc = atc;
@@ -567,7 +537,7 @@ TEST_F(ScreenlineTest, TheTwoHundredAndFirstLinkReplacesTheLastEntry) {
   EXPECT_EQ(entry(2, 199).anode, 199);
   EXPECT_EQ(entry(2, 200).anode, 202);
   EXPECT_FLOAT_EQ(entry(2, 200).reference, 100.0f);
-  EXPECT_FALSE(entry(2, 200).no_reference);  // nothing left of link 201
+  EXPECT_FALSE(entry(2, 200).no_reference);    // nothing left of link 201
   EXPECT_FLOAT_EQ(sl().volume[2], 201000.0f);  // 201 counted links
   const std::string fatal =
       " ******** FATAL ******** THERE ARE MORE THAN 200 LINKS IN THIS SCREENLINE (THAT IS A LIMIT PLACED BY THE "
