@@ -66,6 +66,9 @@ TEST(DbfPrompt, EndOfConsoleInputIsAnInputError) {
       const std::string name = std::string(input).find("NOPE") != std::string::npos ? "NOPE.DBF" : "MISSING.DBF";
       EXPECT_EQ(std::string(e.what()), " Console input ended at the prompt for the dBASE file name \"" + name + "\"");
     }
+    // The unanswered question's line is ended, so the error line that the
+    // driver prints stands on a line of its own.
+    EXPECT_EQ(p.out.str().back(), '\n') << input;
   }
 }
 
