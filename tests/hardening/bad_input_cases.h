@@ -35,6 +35,8 @@ inline const std::string kSelectionPage = " FACILITY TYPES SELECTED:";
 inline const std::string kDbfListing = " Version > dBASEIII";
 inline const std::string kDescriptionPage = " KORVO MODULE (Q7730518.DRIVER.SETUP.FORT(KORVO))";
 inline const std::string kNoAuxFilePage = " NO AUXILIARY FILE AVAILABLE";
+inline const std::string kTotalsPage = "TOTAL NUMBER OF LINKS";
+inline const std::string kBinaryMemoryLine = " DATA ARRAY MEMORY REQUIREMENT --  103200 BYTES\n";
 
 // Test output names a case by its name alone.
 inline void PrintTo(const BadInputCase& c, std::ostream* out) { *out << c.name; }
@@ -56,6 +58,15 @@ inline std::string padded(std::string text, std::size_t n) {
 // lines when some link had no class, then the completion line.
 inline const std::string kDbfMemoryLine = " DATA ARRAY MEMORY REQUIREMENT --   34400 BYTES\n";
 inline const std::string kNormalEnd = "KORVO -- Normal Completion\n";
+inline std::string skipped_lines(int n) {
+  char count[8];
+  std::snprintf(count, sizeof count, "%5d", n);
+  return std::string(" ***INFO***") + count +
+         " LINKS SKIPPED WITH FACILITY OR AREA TYPES NOT ON \"KVLABELS.SYN\"\n"
+         "                 CHECK \"KVSKIP.LNK\" FILE FOR LIST OF LINKS SKIPPED\n";
+}
+// The dBASE scenario completes with its one link of facility type 12 skipped.
+inline const std::string kDbfCompleted = kDbfMemoryLine + skipped_lines(1) + kNormalEnd;
 
 inline std::vector<BadInputCase> profile_cases() {
   const Files base = dbf_scenario();
@@ -80,7 +91,7 @@ inline std::vector<BadInputCase> profile_cases() {
       {"PROFILE.MAS overlong lines",
        with(base, "PROFILE.MAS",
             " VALIDATE" + std::string(3000, 'E') + "\nY\n KORVODBF\nLINKS05A.DBF" + std::string(6000, ' ') + "X\n"),
-       "", 0, kDbfMemoryLine + kNormalEnd, {kLabelsPage, kDescriptionPage}},
+       "", 0, kDbfCompleted, {kLabelsPage, kDescriptionPage}},
       {"PROFILE.MAS KORVOL beyond 16 bits", with(base, "PROFILE.MAS", profile + " KORVOL\n40000\n"), "", 2,
        " PROFILE.MAS, line 14 (value of KORVOL): expected an integer from -32768 to 32767, found \"40000\"\n", {}},
       {"PROFILE.MAS GLS beyond 32 bits", with(base, "PROFILE.MAS", profile + " GLS\n  99999999999\n"), "", 2,
@@ -117,11 +128,11 @@ inline std::vector<BadInputCase> title_cases() {
   return {
       // TITLE is optional; whatever its first record holds, 80 characters of
       // it become the second title line.
-      {"TITLE empty", with(base, "TITLE", ""), "", 0, kDbfMemoryLine + kNormalEnd, {kLabelsPage, kDescriptionPage}},
-      {"TITLE binary garbage", with(base, "TITLE", garbage(300, 3)), "", 0, kDbfMemoryLine + kNormalEnd,
+      {"TITLE empty", with(base, "TITLE", ""), "", 0, kDbfCompleted, {kLabelsPage, kDescriptionPage}},
+      {"TITLE binary garbage", with(base, "TITLE", garbage(300, 3)), "", 0, kDbfCompleted,
        {kLabelsPage, kDescriptionPage}},
       {"TITLE overlong line", with(base, "TITLE", std::string(80, 'T') + std::string(9000, 'X') + "\n"), "", 0,
-       kDbfMemoryLine + kNormalEnd, {kLabelsPage, std::string(80, 'T') + "            PAGE NO."}},
+       kDbfCompleted, {kLabelsPage, std::string(80, 'T') + "            DATE   04JUL26"}},
   };
 }
 
@@ -146,13 +157,14 @@ inline std::vector<BadInputCase> database_control_cases() {
       // An alias to a field the link file lacks: the report says so and no
       // link is evaluated.
       {"DATABASE.CTL alias to a missing field",
-       with(base, "DATABASE.CTL", headings + "LINK ALIAS 03 DISTANCE    LENGTH\n"), "", 0, kDbfMemoryLine + kNormalEnd,
+       with(base, "DATABASE.CTL", headings + "LINK ALIAS 03 DISTANCE    LENGTH\n"), "", 0,
+       kDbfMemoryLine + kNormalEnd,
        {kLabelsPage, " ***CRITICAL*** FIELD NAME > LENGTH      NOT FOUND ON THE DBF FILE"}},
       {"DATABASE.CTL binary garbage", with(base, "DATABASE.CTL", headings + garbage(800, 11)), "", 0,
-       kDbfMemoryLine + kNormalEnd, {kLabelsPage, kDescriptionPage}},
+       kDbfCompleted, {kLabelsPage, kDescriptionPage}},
       {"DATABASE.CTL overlong line",
        with(base, "DATABASE.CTL", headings + "LINK ALIAS 03 DISTANCE    DISTANCE     1.000" + std::string(7000, '9') + "\n"),
-       "", 0, kDbfMemoryLine + kNormalEnd, {kLabelsPage, kDescriptionPage}},
+       "", 0, kDbfCompleted, {kLabelsPage, kDescriptionPage}},
   };
 }
 
@@ -198,10 +210,10 @@ inline std::vector<BadInputCase> dbf_link_cases() {
       {"link DBF cut inside the descriptors", with(base, file, cut(bytes, 100)), "", 2,
        " LINKS05A.DBF, byte offset 100 (header): the file ends inside its header of 673 bytes\n", {listed}},
       // A trailing partial record is no record: the links before it count.
-      {"link DBF cut inside a record", with(base, file, cut(bytes, 673 + 2 * 104 + 50)), "", 0,
-       kDbfMemoryLine + kNormalEnd, {listed, kDbfListing, kDescriptionPage}},
+      {"link DBF cut inside a record", with(base, file, cut(bytes, 673 + 6 * 104 + 50)), "", 0,
+       kDbfCompleted, {listed, kDbfListing, kDescriptionPage}},
       {"link DBF binary garbage", with(base, file, garbage(2000, 5)), "", 2,
-       " LINKS05A.DBF, byte offset 8 (header length): 48153 bytes is more than the limit of 4085 bytes\n", {listed}},
+       " LINKS05A.DBF, byte offset 8 (header length): 26684 bytes is more than the limit of 4085 bytes\n", {listed}},
       {"link DBF header length beyond the buffer",
        with(base, file, table_with([](fixtures::DbfOptions& o) { o.header_length = 4086; })), "", 2,
        " LINKS05A.DBF, byte offset 8 (header length): 4086 bytes is more than the limit of 4085 bytes\n", {listed}},
@@ -213,7 +225,7 @@ inline std::vector<BadInputCase> dbf_link_cases() {
        " LINKS05A.DBF, byte offset 10 (record length): 4086 bytes is more than the limit of 4085 bytes\n", {listed}},
       {"link DBF fields beyond the record length",
        with(base, file, table_with([](fixtures::DbfOptions& o) { o.record_length = 50; })), "", 2,
-       " LINKS05A.DBF, byte offset 320 (field CAPACITY): bytes 46-52 run past the record length of 50\n",
+       " LINKS05A.DBF, byte offset 320 (field COUNT): bytes 46-52 run past the record length of 50\n",
        {listed, kDbfListing}},
       {"link DBF text in a numeric field", with(base, file, bad_distance.bytes()), "", 2,
        " LINKS05A.DBF, record 3 (field DISTANCE, bytes 16-21): expected an integer, found \"12.3.4\"\n",
@@ -234,21 +246,24 @@ inline std::vector<BadInputCase> labels_cases() {
   return {
       // No record: no class is selected, every link is skipped.
       {"KVLABELS.SYN empty", with(base, "KVLABELS.SYN", ""), "", 0,
-       " DATA ARRAY MEMORY REQUIREMENT --    1720 BYTES\n", {kLabelsPage, kSelectionPage}},
+       " DATA ARRAY MEMORY REQUIREMENT --    1720 BYTES\n" + skipped_lines(6) + kNormalEnd, {kLabelsPage, kSelectionPage}},
       {"KVLABELS.SYN cut inside a record", with(base, "KVLABELS.SYN", cut(labels, 44)), "", 0,
-       " DATA ARRAY MEMORY REQUIREMENT --    3440 BYTES\n", {kLabelsPage, kSelectionPage}},
-      {"KVLABELS.SYN binary garbage", with(base, "KVLABELS.SYN", garbage(400, 9)), "", 0,
-       " ***CRITICAL*** NO \"FT\" OR \"AT\" ON KVLABELS.SYN FILE\nKORVO Abnormal Completion\n", {kLabelsPage}},
+       " DATA ARRAY MEMORY REQUIREMENT --    3440 BYTES\n" + skipped_lines(6) + kNormalEnd, {kLabelsPage, kSelectionPage}},
+      // The fields of a record are read before its kind is looked at.
+      {"KVLABELS.SYN binary garbage", with(base, "KVLABELS.SYN", garbage(400, 9)), "", 2,
+       " KVLABELS.SYN, line 1, columns 9-11 (code): expected an integer, found \"%\\xD9}\"\n", {kLabelsPage}},
+      {"KVLABELS.SYN kind neither FT nor AT", with(base, "KVLABELS.SYN", labels + "      XT  1  1  1 OTHER    Other\n"), "",
+       0, " ***CRITICAL*** NO \"FT\" OR \"AT\" ON KVLABELS.SYN FILE\nKORVO Abnormal Completion\n", {kLabelsPage}},
       {"KVLABELS.SYN code not a number", with(base, "KVLABELS.SYN", labels + "      FT 1X  1  1 FREEWAY  Freeway\n"),
        "", 2, " KVLABELS.SYN, line 11, columns 9-11 (code): expected an integer, found \" 1X\"\n", {kLabelsPage}},
       {"KVLABELS.SYN overlong line",
        with(base, "KVLABELS.SYN", labels + "      FT  7  3  7 OTHER    Other" + std::string(6000, 'Z') + "\n"), "", 0,
-       kDbfMemoryLine + kNormalEnd, {kLabelsPage, kSelectionPage, kDescriptionPage}},
+       kDbfCompleted, {kLabelsPage, kSelectionPage, kDescriptionPage}},
       // Codes outside 1 to 99 and negative classes select nothing.
       {"KVLABELS.SYN codes and classes out of range",
        with(base, "KVLABELS.SYN",
             labels + "      FT150  2  2 BIG      Big\n      FT -3  2  2 NEG      Neg\n      FT  7 -2  2 NEGCL    Neg\n"),
-       "", 0, kDbfMemoryLine + kNormalEnd, {kLabelsPage, kSelectionPage, kDescriptionPage}},
+       "", 0, kDbfCompleted, {kLabelsPage, kSelectionPage, kDescriptionPage}},
       {"KVLABELS.SYN classes beyond the work area",
        with(base, "KVLABELS.SYN", labels + "      FT  9999  1 MANY     Many\n      AT  9999  1    MANY Many\n"), "", 0,
        " DATA ARRAY MEMORY REQUIREMENT --******** BYTES\n Requirement exceeds maximum of 4000000 bytes\n"
@@ -265,17 +280,17 @@ inline std::vector<BadInputCase> labels_cases() {
 inline std::vector<BadInputCase> screen_names_cases() {
   const Files base = dbf_scenario();
   return {
-      {"KVSCREEN.SYN empty", with(base, "KVSCREEN.SYN", ""), "", 0, kDbfMemoryLine + kNormalEnd,
+      {"KVSCREEN.SYN empty", with(base, "KVSCREEN.SYN", ""), "", 0, kDbfCompleted,
        {kLabelsPage, kDescriptionPage}},
       {"KVSCREEN.SYN number not a number", with(base, "KVSCREEN.SYN", " 1 NORTH\nAB EAST\n"), "", 2,
        " KVSCREEN.SYN, line 2, columns 1-2 (screenline number): expected an integer, found \"AB\"\n", {}},
       {"KVSCREEN.SYN binary garbage", with(base, "KVSCREEN.SYN", garbage(300, 13)), "", 2,
-       " KVSCREEN.SYN, line 1, columns 1-2 (screenline number): expected an integer, found \"\\xB0\\x97\"\n", {}},
+       " KVSCREEN.SYN, line 1, columns 1-2 (screenline number): expected an integer, found \"\\x12\\x1D\"\n", {}},
       // Numbers outside 1 to 99 name no screenline.
       {"KVSCREEN.SYN numbers out of range", with(base, "KVSCREEN.SYN", " 0 ZERO\n-5 NEGATIVE\n 1 NORTH\n"), "", 0,
-       kDbfMemoryLine + kNormalEnd, {kLabelsPage, kDescriptionPage}},
+       kDbfCompleted, {kLabelsPage, kDescriptionPage}},
       {"KVSCREEN.SYN overlong line", with(base, "KVSCREEN.SYN", " 1 NORTH" + std::string(8000, 'N') + "\n"), "", 0,
-       kDbfMemoryLine + kNormalEnd, {kLabelsPage, kDescriptionPage}},
+       kDbfCompleted, {kLabelsPage, kDescriptionPage}},
   };
 }
 
@@ -294,14 +309,218 @@ inline std::vector<BadInputCase> rates_cases() {
        " KVRATES.SYN, line 1 (accident rates): expected 75 lines of rates, the file ends after line 0\n",
        {listed, kDbfListing}},
       {"KVRATES.SYN cut after 40 lines", with(base, "KVRATES.SYN", rates_file(40)), "", 2,
-       " KVRATES.SYN, line 41 (fuel, row 7): expected 75 lines of rates, the file ends after line 40\n",
+       " KVRATES.SYN, line 41 (fuel rates): expected 75 lines of rates, the file ends after line 40\n",
        {listed, kDbfListing}},
       {"KVRATES.SYN value not a number", with(base, "KVRATES.SYN", bad_value), "", 2,
-       " KVRATES.SYN, line 5, columns 1-6 (carbon monoxide, row 1, value 1): expected a number, found \" 1.2.3\"\n",
+       " KVRATES.SYN, line 5, columns 1-6 (carbon monoxide rates, row 1, value 1): expected a number, found \" 1.2.3\"\n",
        {listed, kDbfListing}},
-      {"KVRATES.SYN binary garbage", with(base, "KVRATES.SYN", garbage(700, 17)), "", 2, "", {listed, kDbfListing}},
-      {"KVRATES.SYN overlong lines", with(base, "KVRATES.SYN", overlong), "", 0, kDbfMemoryLine + kNormalEnd,
+      {"KVRATES.SYN binary garbage", with(base, "KVRATES.SYN", garbage(700, 17)), "", 2,
+       " KVRATES.SYN, line 1, columns 1-6 (accident rates, value 1): expected a number, found "
+       "\"+\\xA8]\\xD3`\\xC0\"\n",
+       {listed, kDbfListing}},
+      {"KVRATES.SYN overlong lines", with(base, "KVRATES.SYN", overlong), "", 0, kDbfCompleted,
        {listed, kDescriptionPage}},
+  };
+}
+
+inline std::vector<BadInputCase> binary_network_cases() {
+  const Files base = binary_scenario();
+  const std::string file = "HRLDXY.05A";
+  const std::string bytes = base.at(file);
+  std::vector<BinaryLink> links = binary_links();
+  auto header_with = [&](int word, std::int16_t value) {
+    std::string b = bytes;
+    // Header word n sits behind the record's length marker and the text.
+    const std::size_t at = 4 + 880 + 2 * static_cast<std::size_t>(word - 1);
+    b[at] = static_cast<char>(value & 0xFF);
+    b[at + 1] = static_cast<char>((value >> 8) & 0xFF);
+    return b;
+  };
+  // A data record of 491 words after N.
+  std::string long_record = bytes.substr(0, 4 + 1120 + 4);
+  {
+    std::string body;
+    fixtures::append_i32le(body, 491);
+    for (int w = 0; w < 491; ++w) fixtures::append_i32le(body, w == 0 ? 0x4C494E4B : 0);
+    std::ostringstream out;
+    fixtures::FortranRecordWriter(out).write(body);
+    long_record += out.str();
+  }
+  return {
+      {"binary network missing", without(base, file), "", 2,
+       " HRLDXY.05A: cannot be opened for reading: No such file or directory\n", {}},
+      {"binary network empty", with(base, file, ""), "", 2,
+       " HRLDXY.05A, record 1 (header record): expected the header record, found the end of the file\n", {}},
+      {"binary network cut inside the header", with(base, file, cut(bytes, 700)), "", 2,
+       " HRLDXY.05A, record 1 at byte offset 0 (record length): leading marker 1120 runs past the end of the file\n",
+       {}},
+      {"binary network cut inside a LINK record", with(base, file, cut(bytes, bytes.size() - 30)), "", 2,
+       kBinaryMemoryLine +
+           " HRLDXY.05A, record 4 at byte offset 1256 (record length): leading marker 92 runs past the end of the "
+           "file\n",
+       {kDescriptionPage}},
+      {"binary network binary garbage", with(base, file, garbage(3000, 21)), "", 2,
+       " HRLDXY.05A, record 1 at byte offset 0 (record length): leading marker -313249212 is negative (continued "
+       "records are not supported)\n",
+       {}},
+      {"binary network record of more than 490 words", with(base, file, long_record), "", 2,
+       kBinaryMemoryLine +
+           " HRLDXY.05A, record 2 at byte offset 1128 (word count N): N = 491 exceeds the limit of 490 words per "
+           "record\n",
+       {kDescriptionPage}},
+      {"binary network periods beyond 50", with(base, file, header_with(33, 51)), "", 2,
+       " HRLDXY.05A, record 1, byte offset 948 (header word 33, periods per link entry): expected 0 to 50, found "
+       "51\n",
+       {}},
+      {"binary network negative slots", with(base, file, header_with(34, -1)), "", 2,
+       " HRLDXY.05A, record 1, byte offset 950 (header word 34, volume slots per period): expected 0 to 50, found "
+       "-1\n",
+       {}},
+      {"binary network entries that do not fill the record", with(base, file, header_with(33, 2)), "", 2,
+       kBinaryMemoryLine +
+           " HRLDXY.05A, record 2 at byte offset 1128 (LINK record): 21 words after the tag do not make whole link "
+           "entries of 9 words (header words 33 and 34: P = 2, S = 1)\n",
+       {kDescriptionPage}},
+  };
+}
+
+inline std::vector<BadInputCase> volnaux_cases() {
+  const Files base = binary_scenario();
+  const std::string file = "VOLNAUX.05A";
+  const std::string bytes = base.at(file);
+  auto shifted = binary_links();
+  shifted[2].anode = 99;
+  return {
+      {"VOLNAUX missing", without(base, file), "", 0, kBinaryMemoryLine + skipped_lines(1) + kNormalEnd,
+       {kNoAuxFilePage, kDescriptionPage, kTotalsPage}},
+      {"VOLNAUX empty", with(base, file, ""), "", 2,
+       kBinaryMemoryLine +
+           " VOLNAUX.05A, record 1 at byte offset 0: expected the record of link 10-20, found the end of the file\n",
+       {kDescriptionPage}},
+      {"VOLNAUX cut inside a record", with(base, file, cut(bytes, 40)), "", 2,
+       kBinaryMemoryLine +
+           " VOLNAUX.05A, record 3 at byte offset 36 (record length): leading marker 10 runs past the end of the "
+           "file\n",
+       {kDescriptionPage}},
+      {"VOLNAUX binary garbage", with(base, file, garbage(200, 23)), "", 2,
+       kBinaryMemoryLine +
+           " VOLNAUX.05A, record 1 at byte offset 0 (record length): leading marker -95389743 is negative (continued "
+           "records are not supported)\n",
+       {kDescriptionPage}},
+      {"VOLNAUX out of step with the network", with(base, file, aux_network(shifted)), "", 0,
+       "KORVO -- Abnormal STOP\n",
+       {kDescriptionPage, " *** ERROR *** ZEFA HIGHWAY NETWORK AUXILIARY FILE MISMATCH"}},
+  };
+}
+
+inline std::vector<BadInputCase> aux_dbf_cases() {
+  const Files base = binary_aux_dbf_scenario();
+  const std::string file = "AUXLINKS.DBF";
+  const std::string bytes = base.at(file);
+  auto table_with_row = [](std::vector<fixtures::DbfValue> row) {
+    fixtures::DbfTable table = aux_link_table();
+    table.add(row);
+    return table.bytes();
+  };
+  fixtures::DbfTable wide({{"ANODE", 'N', 7},
+                           {"BNODE", 'N', 7},
+                           {"SEQ", 'N', 4},
+                           {"CC", 'N', 100},
+                           {"SL", 'N', 3},
+                           {"GL", 'N', 3},
+                           {"ONEWAY", 'C', 1}});
+  const std::string profile = base.at("PROFILE.MAS");
+  // The header listing of the auxiliary file reaches the report before its
+  // records are read.
+  const std::string listed = " FIELD NO. =  7 -- NAME >ONEWAY";
+  const std::string memory = kBinaryMemoryLine;
+  return {
+      {"auxiliary DBF missing, the operator gives up", without(base, file), "N\n", 0,
+       memory + " Input file does not exist -- Respecify? (Y/N)>SHWDBF Abnormal Completion\n", {}},
+      {"auxiliary DBF missing, the console ends", without(base, file), "", 2,
+       memory + " Input file does not exist -- Respecify? (Y/N)>\n"
+                " Console input ended at the prompt for the dBASE file name \"AUXLINKS.DBF\"\n",
+       {}},
+      // The questions stand without line ends; the operator's answers would
+      // end them at a terminal.
+      {"auxiliary DBF missing, the operator names another", with(without(base, file), "OTHER.DBF", bytes),
+       "Y\nOTHER.DBF\n", 0,
+       memory + " Input file does not exist -- Respecify? (Y/N)> Enter the \"DBF\" file name>KORVO -- Normal Completion\n",
+       {listed, kDescriptionPage, kTotalsPage}},
+      {"auxiliary DBF empty", with(base, file, ""), "", 2,
+       memory + " AUXLINKS.DBF, byte offset 0 (header): the file ends inside the 32 bytes of the header's fixed part\n",
+       {}},
+      {"auxiliary DBF cut inside the header", with(base, file, cut(bytes, 100)), "", 2,
+       memory + " AUXLINKS.DBF, byte offset 100 (header): the file ends inside its header of 257 bytes\n",
+       {" Number of Bytes in Header Record =  257"}},
+      // A trailing partial record is no record.
+      {"auxiliary DBF cut inside a record", with(base, file, cut(bytes, bytes.size() - 20)), "", 0,
+       memory + kNormalEnd, {listed, kDescriptionPage, kTotalsPage}},
+      {"auxiliary DBF binary garbage", with(base, file, garbage(1500, 29)), "", 2,
+       memory + " AUXLINKS.DBF, byte offset 8 (header length): 4526 bytes is more than the limit of 4085 bytes\n",
+       {" Version > UNKNOWN "}},
+      {"auxiliary DBF named field missing", with(base, "PROFILE.MAS", profile + " DBFZON\nZONE\n"), "", 0,
+       memory + " ***CRITICAL*** FIELD NAME > ZONE        -- NOT FOUND ON THE DBF FILE\n KORVO Abnormal Completion\n",
+       {listed}},
+      {"auxiliary DBF sequence beyond 1023", with(base, file, table_with_row({40, 41, 1024, 0, 0, 0, ""})), "", 2,
+       memory + " AUXLINKS.DBF, record 5 (field SEQ, bytes 16-19): sequence number 1024 is beyond the limit of 1023\n",
+       {listed}},
+      {"auxiliary DBF node beyond the table's limit", with(base, file, table_with_row({2097152, 41, 1, 0, 0, 0, ""})),
+       "", 2,
+       memory + " AUXLINKS.DBF, record 5 (field ANODE, bytes 2-8): node number 2097152 is outside 0 to 2097151, the "
+                "limit of the auxiliary link table\n",
+       {listed}},
+      {"auxiliary DBF field wider than 99 bytes", with(base, file, wide.bytes()), "", 2,
+       memory + " AUXLINKS.DBF, byte offset 128 (field CC): a width of 100 bytes is more than the limit of 99\n",
+       {" FIELD NO. =  4 -- NAME >CC\0\0\0\0\0\0\0\0\0 -- TYPE >N -- LENGTH =100"}},
+      {"auxiliary DBF node not a number", with(base, file, table_with_row({"1.5", 41, 1, 0, 0, 0, ""})), "", 2,
+       memory + " AUXLINKS.DBF, record 5 (field ANODE, bytes 2-8): expected an integer, found \"    1.5\"\n", {listed}},
+  };
+}
+
+inline std::vector<BadInputCase> two_way_cases() {
+  Files base = binary_scenario();
+  base["PROFILE.MAS"] = " VALIDATE\nY\n ASCII\nY\n TWOWAY\nY\n COUNTS\nY\n";
+  auto links = binary_links();
+  // A volume of 10 million does not fit the 7 columns of HRLDXY.ASC: the
+  // record holds asterisks, which the two-way step cannot read back.
+  links[1].cong_time = 320;
+  links[1].volume = 10'000'000;
+  Files wide = with(base, "HRLDXY.05A", binary_network(links));
+  wide.erase("VOLNAUX.05A");
+  // Eleven volume slots: more than the conversion table holds.
+  fixtures::NetworkHeader header;
+  header.set_word(33, 1);
+  header.set_word(34, 11);
+  header.set_word(59, 1);
+  std::ostringstream net;
+  {
+    fixtures::LoadedNetworkWriter writer(net, header);
+    fixtures::LinkEntry e;
+    e.anode = 1;
+    e.bnode = 2;
+    e.distance = 100;
+    e.facility_type = 1;
+    e.area_type = 1;
+    e.lanes = 1;
+    e.period_times = {100};
+    e.volumes = std::vector<std::int32_t>(11, 10);
+    writer.add_link(e);
+    writer.finish();
+  }
+  Files slots = with(base, "HRLDXY.05A", net.str());
+  slots.erase("VOLNAUX.05A");
+  return {
+      // The two-way step reads back what the run wrote; asterisks are no
+      // number.
+      {"HRLDXY.ASC with a volume beyond 7 columns", wide, "", 2,
+       kBinaryMemoryLine + skipped_lines(1) +
+           " HRLDXY.ASC, line 2, columns 40-46 (volume): expected an integer, found \"*******\"\n",
+       {kDescriptionPage, kTotalsPage}},
+      {"HRLDXY.ASC with more than 10 slots", slots, "", 2,
+       kBinaryMemoryLine + " HRLDXY.ASC (volume slots): the two-way conversion holds at most 10 slot volumes per link, "
+                           "the network has 11\n",
+       {kDescriptionPage, kTotalsPage}},
   };
 }
 
@@ -309,7 +528,8 @@ inline std::vector<BadInputCase> rates_cases() {
 inline std::vector<BadInputCase> bad_input_cases() {
   std::vector<BadInputCase> all;
   for (auto family : {profile_cases, control_file_cases, title_cases, database_control_cases, dbf_link_cases,
-                      labels_cases, screen_names_cases, rates_cases}) {
+                      labels_cases, screen_names_cases, rates_cases, binary_network_cases, volnaux_cases,
+                      aux_dbf_cases, two_way_cases}) {
     for (auto& c : family()) all.push_back(std::move(c));
   }
   return all;

@@ -19,6 +19,7 @@ class BadInput : public ::testing::TestWithParam<BadInputCase> {};
 
 TEST_P(BadInput, EndsAsSpecifiedAndKeepsTheReport) {
   const BadInputCase& c = GetParam();
+  ASSERT_FALSE(c.console_tail.empty()) << "every case names the console lines it ends in";
   TempDir dir;
   for (const auto& [name, bytes] : c.files) dir.write(name, bytes);
   const auto result = run_korvo(dir, c.console_input);

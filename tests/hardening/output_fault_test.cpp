@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -82,12 +83,13 @@ std::string last_line(const std::string& console) {
 
 const std::vector<std::string> kOutputFiles = {"KORVO.OUT", "HRLDXY.ASC", "HRLDXY2.ASC", "SCRNLINE.ASC", "KVSKIP.LNK"};
 
-// The dBASE scenario with n links, each on a screenline of its own (1 to
-// 99 in turn), of facility type ftype, all one-way.
-Files many_links(int n, int ftype, const std::string& profile) {
+// The dBASE scenario with n one-way links of facility type ftype, each on
+// a screenline of its own (1 to 99 in turn) when screenlines is set.
+Files many_links(int n, int ftype, bool screenlines, const std::string& profile) {
   std::vector<DbfLink> links;
   for (int i = 0; i < n; ++i) {
-    links.push_back({100 + i, 101 + i, 150, 1, ftype, 2, 120, 4000, 3500, i % 99 + 1, 0, 0, 130, 3800, 0, 0});
+    const int screenline = screenlines ? i % 99 + 1 : 0;
+    links.push_back({100 + i, 101 + i, 150, 1, ftype, 2, 120, 4000, 3500, screenline, 0, 0, 130, 3800, 0, 0});
   }
   Files files = dbf_scenario();
   files["PROFILE.MAS"] = profile;
@@ -123,7 +125,7 @@ TEST(OutputFaults, EveryOutputFileThatCannotBeReplacedStopsTheRun) {
       {"HRLDXY.ASC", dbf_scenario(), ""},
       {"KVSKIP.LNK", dbf_scenario(), " Version > dBASEIII"},
       {"SCRNLINE.ASC", dbf_scenario(), " KORVO MODULE (Q7730518.DRIVER.SETUP.FORT(KORVO))"},
-      {"HRLDXY2.ASC", dbf_scenario(), "STATISTICS"},
+      {"HRLDXY2.ASC", dbf_scenario(), "TOTAL NUMBER OF LINKS"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
@@ -149,10 +151,10 @@ TEST(OutputFaults, AWriteThatFailsStopsTheRunAndNamesTheFile) {
   const std::string ascii = " VALIDATE\nY\n KORVODBF\nLINKS05A.DBF\n ASCII\nY\n";
   const std::vector<Case> cases = {
       {"KORVO.OUT", dbf_scenario()},
-      {"HRLDXY.ASC", many_links(3000, 1, ascii)},
-      {"KVSKIP.LNK", many_links(3000, 12, " VALIDATE\nY\n KORVODBF\nLINKS05A.DBF\n")},
-      {"HRLDXY2.ASC", many_links(2000, 1, ascii + " TWOWAY\nY\n")},
-      {"SCRNLINE.ASC", many_links(99, 1, ascii)},
+      {"HRLDXY.ASC", many_links(3000, 1, false, ascii)},
+      {"KVSKIP.LNK", many_links(3000, 12, false, " VALIDATE\nY\n KORVODBF\nLINKS05A.DBF\n")},
+      {"HRLDXY2.ASC", many_links(3000, 1, false, ascii + " TWOWAY\nY\n")},
+      {"SCRNLINE.ASC", many_links(40, 1, true, ascii)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
@@ -162,21 +164,28 @@ TEST(OutputFaults, AWriteThatFailsStopsTheRunAndNamesTheFile) {
     ASSERT_EQ(run_korvo(sizes).status, 0);
     std::uint64_t target = 0;
     std::uint64_t others = 0;
+    std::uint64_t report = 0;
     for (const std::string& file : kOutputFiles) {
       if (!sizes.exists(file)) continue;
       const std::uint64_t size = std::filesystem::file_size(sizes.file(file));
       if (file == c.file) {
         target = size;
-      } else if (file != "KORVO.OUT" || c.file == "KORVO.OUT") {
+      } else if (file == "KORVO.OUT") {
+        report = size;
+      } else {
         others = std::max(others, size);
       }
     }
     ASSERT_GT(target, 0u);
-    // KORVO.OUT is only ever limited when it is the file under test: it is
-    // written last. Any other file must stay below the limit.
+    // Every other file stays below the limit. KORVO.OUT may pass it: its
+    // writer keeps 64 KiB before it writes, and closes it last, so a report
+    // below 64 KiB reaches the disk after the file under test has failed.
     const std::uint64_t limit = c.file == "KORVO.OUT" ? 4096 : (std::max(others, std::uint64_t{1}) + target) / 2;
     ASSERT_LT(others, limit);
     ASSERT_LT(limit, target);
+    if (c.file != "KORVO.OUT") {
+      ASSERT_LT(report, 65536u);
+    }
 
     TempDir dir;
     write_files(dir, c.files);
@@ -188,6 +197,32 @@ TEST(OutputFaults, AWriteThatFailsStopsTheRunAndNamesTheFile) {
     // The file holds what fitted, and the run said so.
     EXPECT_EQ(std::filesystem::file_size(dir.file(c.file)), limit);
   }
+}
+
+TEST(OutputFaults, AFullDiskStopsTheRun) {
+  // A file system of 64 KiB holds the inputs but not the report. Mounting
+  // one needs the right to mount; elsewhere the file size limit above
+  // stands in for it.
+  TempDir dir;
+  const std::filesystem::path small = dir.file("small");
+  std::filesystem::create_directory(small);
+  if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=64k") != 0) {
+    GTEST_SKIP() << "no permission to mount a small file system";
+  }
+  struct Unmount {
+    std::filesystem::path path;
+    ~Unmount() { ::umount(path.c_str()); }
+  } unmount{small};
+  for (const auto& [name, bytes] : many_links(400, 1, false, " VALIDATE\nY\n KORVODBF\nLINKS05A.DBF\n")) {
+    std::ofstream(small / name, std::ios::binary) << bytes;
+  }
+  std::ostringstream out;
+  std::istringstream in;
+  auto ctx = RunContext::create(WorkDir(small), Console(out, in), korvo::testing::fixed_clock);
+  EXPECT_EQ(run_program(*ctx), 2);
+  const std::string line = last_line(out.str());
+  EXPECT_EQ(line.rfind(" KORVO.OUT, byte offset ", 0), 0u) << out.str();
+  EXPECT_NE(line.find(": write failed: No space left on device\n"), std::string::npos) << out.str();
 }
 
 }  // namespace
