@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -29,7 +31,9 @@ class SeedWriter {
  public:
   explicit SeedWriter(fs::path root) : root_(std::move(root)) {}
 
+  // A seed whose bytes the target already has is left out.
   void add(const std::string& target, const std::string& name, const std::string& bytes) {
+    if (!seen_[target].insert(bytes).second) return;
     const fs::path dir = root_ / target;
     fs::create_directories(dir);
     std::ofstream out(dir / name, std::ios::binary | std::ios::trunc);
@@ -41,6 +45,7 @@ class SeedWriter {
 
  private:
   fs::path root_;
+  std::map<std::string, std::set<std::string>> seen_;
   int count_ = 0;
 };
 
@@ -57,9 +62,20 @@ std::string file_or_empty(const Files& files, const std::string& name) {
   return it == files.end() ? std::string() : it->second;
 }
 
+bool framed_name(const std::string& name) {
+  for (const auto known : fuzz::kScenarioNames) {
+    if (known == name) return true;
+  }
+  return false;
+}
+
+// A working directory in the run target's framing; files of other names
+// than the framing knows are left out.
 std::string scenario_seed(const Files& files, const std::string& console = {}) {
   std::vector<fuzz::ScenarioFile> parts;
-  for (const auto& [name, bytes] : files) parts.push_back({name, bytes});
+  for (const auto& [name, bytes] : files) {
+    if (framed_name(name)) parts.push_back({name, bytes});
+  }
   if (!console.empty()) parts.push_back({std::string(fuzz::kConsoleName), console});
   return fuzz::encode_scenario(parts);
 }
@@ -159,18 +175,11 @@ void add_examples(SeedWriter& seeds, const fs::path& examples) {
     for (const auto& entry : fs::directory_iterator(input)) {
       if (!entry.is_regular_file()) continue;
       std::ifstream in(entry.path(), std::ios::binary);
-      std::string name = entry.path().filename().string();
-      // The link file keeps its data under the name the framing knows.
+      const std::string name = entry.path().filename().string();
       files[name] = std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     const std::string name = "example_" + seed_name(example.path().filename().string());
-    std::vector<fuzz::ScenarioFile> parts;
-    for (const auto& [file, bytes] : files) {
-      for (const auto known : fuzz::kScenarioNames) {
-        if (known == file) parts.push_back({file, bytes});
-      }
-    }
-    if (!parts.empty()) seeds.add("run", name, fuzz::encode_scenario(parts));
+    seeds.add("run", name, scenario_seed(files));
     add_reader_seeds(seeds, name, files);
   }
 }

@@ -2,12 +2,23 @@
 # Builds the libFuzzer targets (the fuzz preset: clang with AddressSanitizer
 # and UndefinedBehaviorSanitizer) and runs them one after the other:
 #   scripts/fuzz.sh [seconds per target] [target...]   (default: 30, every target)
+#   scripts/fuzz.sh seeds    rewrites the seed corpora fuzz/corpus/ with
+#                            korvo_fuzz_seeds (default preset)
 # Each target starts from its seed corpus fuzz/corpus/<target>/ in a scratch
 # copy under build/fuzz/work/<target>/, so the seeds stay as they are. A crash,
 # a hang, a leak or a sanitizer report stops the script with a non-zero status;
 # the input that caused it is left in build/fuzz/work/<target>/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+if [ "${1:-}" = "seeds" ]; then
+  scripts/setup.sh
+  cmake --preset default >/dev/null
+  cmake --build --preset default -j2 --target korvo_fuzz_seeds
+  rm -rf fuzz/corpus
+  build/default/fuzz/korvo_fuzz_seeds fuzz/corpus examples
+  exit 0
+fi
+
 seconds="${1:-30}"
 shift || true
 
