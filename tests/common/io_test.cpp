@@ -24,7 +24,9 @@ TEST(TextReaderTest, SplitsLinesAndDropsTheCrOfDosFiles) {
 
 TEST(TextReaderTest, OverlongLinesKeepTheirFirstColumns) {
   const std::string longline(TextReader::kMaxLine + 100, 'x');
-  TextReader reader = TextReader::from_memory(longline + "\nnext\n", "F");
+  // The reader reads the memory in place: the text must outlive it.
+  const std::string text = longline + "\nnext\n";
+  TextReader reader = TextReader::from_memory(text, "F");
   std::string_view line;
   ASSERT_TRUE(reader.next(line));
   EXPECT_EQ(line.size(), TextReader::kMaxLine);
