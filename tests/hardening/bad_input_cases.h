@@ -196,6 +196,12 @@ inline std::vector<BadInputCase> dbf_link_cases() {
   fixtures::DbfTable wide_anode(wide_fields);
   wide_anode.add(link_values(scenario_links()[0]));
   wide_anode.add_raw(raw_link_texts(wide_fields, scenario_links()[1], 0, "99999999999 "));
+  // MODELVOL as a real field whose value does not fit 32 bits.
+  auto real_fields = fixtures::link_table_fields();
+  real_fields[17] = {"MODELVOL", 'N', 14, 2};
+  fixtures::DbfTable real_volume(real_fields);
+  real_volume.add(link_values(scenario_links()[0]));
+  real_volume.add_raw(raw_link_texts(real_fields, scenario_links()[1], 17, " 3000000000.00"));
   // No COUNT field.
   auto no_count = fixtures::link_table_fields();
   no_count.erase(no_count.begin() + 9);
@@ -233,6 +239,10 @@ inline std::vector<BadInputCase> dbf_link_cases() {
       {"link DBF node number beyond 32 bits", with(base, file, wide_anode.bytes()), "", 2,
        " LINKS05A.DBF, record 2 (field ANODE, bytes 2-13): expected an integer within -2147483648 to 2147483647, "
        "found \"99999999999 \"\n",
+       {listed, kDbfListing, kDescriptionPage}},
+      {"link DBF real value beyond 32 bits", with(base, file, real_volume.bytes()), "", 2,
+       " LINKS05A.DBF, record 2 (field MODELVOL, bytes 81-94): expected a number whose scaled value lies within "
+       "-2147483648 to 2147483647, found \" 3000000000.00\"\n",
        {listed, kDbfListing, kDescriptionPage}},
       {"link DBF without a keyword field", with(base, file, without_count.bytes()), "", 0,
        kDbfMemoryLine + kNormalEnd,
@@ -274,6 +284,11 @@ inline std::vector<BadInputCase> labels_cases() {
             labels + "      FT  9  9 10 TOLL     Toll\n"),
        "", 0, "KORVO Abnormal Completion\n",
        {kLabelsPage, " ***CRITICAL*** FACILITY TYPE = 10 EXCEEDS THE PROGRAM LIMIT OF  9", kSelectionPage}},
+      {"KVLABELS.SYN analysis class beyond 11",
+       with(with(base, "PROFILE.MAS", " ANALYSIS\nY\n KORVODBF\nLINKS05A.DBF\n"), "KVLABELS.SYN",
+            labels + "      AT  9  3 12   OTHER Other\n"),
+       "", 0, "KORVO Abnormal Completion\n",
+       {kLabelsPage, " ***CRITICAL*** AREA TYPE = 12 EXCEEDS THE PROGRAM LIMIT OF 11", kSelectionPage}},
   };
 }
 
@@ -300,6 +315,8 @@ inline std::vector<BadInputCase> rates_cases() {
   std::string bad_value = rates_file(4);
   bad_value += " 1.2.3" + std::string(57, ' ') + "\n";
   bad_value += rates_file(75).substr(bad_value.size());
+  std::string huge = rates_file(75);
+  huge.replace(0, 6, "  1E39");
   std::string overlong;
   for (int l = 0; l < 80; ++l) overlong += rates_file(1).substr(0, 63) + std::string(300, '#') + "\n";
   return {
@@ -317,6 +334,9 @@ inline std::vector<BadInputCase> rates_cases() {
       {"KVRATES.SYN binary garbage", with(base, "KVRATES.SYN", garbage(700, 17)), "", 2,
        " KVRATES.SYN, line 1, columns 1-6 (accident rates, value 1): expected a number, found "
        "\"+\\xA8]\\xD3`\\xC0\"\n",
+       {listed, kDbfListing}},
+      {"KVRATES.SYN value beyond single precision", with(base, "KVRATES.SYN", huge), "", 2,
+       " KVRATES.SYN, line 1, columns 1-6 (accident rates, value 1): expected a number, found \"  1E39\"\n",
        {listed, kDbfListing}},
       {"KVRATES.SYN overlong lines", with(base, "KVRATES.SYN", overlong), "", 0, kDbfCompleted,
        {listed, kDescriptionPage}},
@@ -346,11 +366,19 @@ inline std::vector<BadInputCase> binary_network_cases() {
     fixtures::FortranRecordWriter(out).write(body);
     long_record += out.str();
   }
+  std::string short_header;
+  {
+    std::ostringstream out;
+    fixtures::FortranRecordWriter(out).write(std::string(1000, ' '));
+    short_header = out.str() + bytes.substr(4 + 1120 + 4);
+  }
   return {
       {"binary network missing", without(base, file), "", 2,
        " HRLDXY.05A: cannot be opened for reading: No such file or directory\n", {}},
       {"binary network empty", with(base, file, ""), "", 2,
        " HRLDXY.05A, record 1 (header record): expected the header record, found the end of the file\n", {}},
+      {"binary network header record of 1000 bytes", with(base, file, short_header), "", 2,
+       " HRLDXY.05A, record 1 (header record): expected at least 1120 bytes, found 1000\n", {}},
       {"binary network cut inside the header", with(base, file, cut(bytes, 700)), "", 2,
        " HRLDXY.05A, record 1 at byte offset 0 (record length): leading marker 1120 runs past the end of the file\n",
        {}},

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <fstream>
 #include <string>
 
 #include "hardening/bad_input_cases.h"
@@ -46,6 +47,75 @@ TEST_P(BadInput, EndsAsSpecifiedAndKeepsTheReport) {
       EXPECT_NE(report.find(text), std::string::npos) << "KORVO.OUT lacks \"" << text << "\"";
     }
   }
+}
+
+// The limits of the two tables that grow with the input, apart from the
+// table above: their files are too big to build for every test process.
+TEST(BadInputLimits, TheAuxiliaryLinkTableHoldsTwoHundredThousandEntries) {
+  struct Case {
+    int records;
+    int status;
+    std::string tail;
+  };
+  const Case cases[] = {
+      // Two entries per two-way record: 100,000 records fill the table.
+      {100'000, 0, "KORVO -- Normal Completion\n"},
+      {100'001, 2,
+       " AUXLINKS.DBF, record 100001: more than 200000 entries, the limit of the auxiliary link table\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.records);
+    TempDir dir;
+    Files files = binary_aux_dbf_scenario();
+    files.erase("AUXLINKS.DBF");
+    for (const auto& [name, bytes] : files) dir.write(name, bytes);
+    {
+      fixtures::DbfFileWriter aux(dir.file("AUXLINKS.DBF"), aux_link_table().fields());
+      for (int i = 0; i < c.records; ++i) aux.add({100 + i / 1000, 2000 + i % 1000, 1, 0, 0, 0, ""});
+      aux.close();
+    }
+    const auto result = run_korvo(dir);
+    EXPECT_EQ(result.status, c.status);
+    ASSERT_GE(result.console.size(), c.tail.size());
+    EXPECT_EQ(result.console.substr(result.console.size() - c.tail.size()), c.tail) << result.console;
+  }
+}
+
+TEST(BadInputLimits, TheTwoWayConversionHoldsTwoHundredThousandAndOneLinks) {
+  // One link more than the conversion table holds: the report is complete,
+  // the two-way step stops with its line.
+  TempDir dir;
+  Files files = binary_scenario();
+  files.erase("VOLNAUX.05A");
+  files.erase("HRLDXY.05A");
+  for (const auto& [name, bytes] : files) dir.write(name, bytes);
+  {
+    std::ofstream out(dir.file("HRLDXY.05A"), std::ios::binary);
+    fixtures::NetworkHeader header;
+    header.set_word(33, 1);
+    header.set_word(34, 1);
+    header.set_word(59, 1);
+    fixtures::LoadedNetworkWriter writer(out, header);
+    fixtures::LinkEntry e;
+    e.distance = 100;
+    e.facility_type = 1;
+    e.area_type = 1;
+    e.lanes = 1;
+    e.period_times = {100};
+    e.volumes = {500};
+    for (int i = 0; i < 200'002; ++i) {
+      e.anode = static_cast<std::uint32_t>(i % 60'000 + 1);
+      e.bnode = e.anode + 1;
+      writer.add_link(e);
+    }
+    writer.finish();
+  }
+  const auto result = run_korvo(dir);
+  EXPECT_EQ(result.status, 2);
+  const std::string tail = " HRLDXY.ASC, line 200002: the two-way conversion holds at most 200001 links\n";
+  ASSERT_GE(result.console.size(), tail.size());
+  EXPECT_EQ(result.console.substr(result.console.size() - tail.size()), tail) << result.console;
+  EXPECT_NE(dir.read("KORVO.OUT").find(kTotalsPage), std::string::npos);
 }
 
 std::string case_name(const ::testing::TestParamInfo<BadInputCase>& info) {
