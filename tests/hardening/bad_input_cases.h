@@ -213,6 +213,9 @@ inline std::vector<BadInputCase> dbf_link_cases() {
       {"link DBF empty", with(base, file, ""), "", 2,
        " LINKS05A.DBF, byte offset 0 (header): the file ends inside the 32 bytes of the header's fixed part\n",
        {listed}},
+      {"link DBF cut inside the fixed header", with(base, file, cut(bytes, 20)), "", 2,
+       " LINKS05A.DBF, byte offset 20 (header): the file ends inside the 32 bytes of the header's fixed part\n",
+       {listed}},
       {"link DBF cut inside the descriptors", with(base, file, cut(bytes, 100)), "", 2,
        " LINKS05A.DBF, byte offset 100 (header): the file ends inside its header of 673 bytes\n", {listed}},
       // A trailing partial record is no record: the links before it count.
@@ -297,6 +300,8 @@ inline std::vector<BadInputCase> screen_names_cases() {
   return {
       {"KVSCREEN.SYN empty", with(base, "KVSCREEN.SYN", ""), "", 0, kDbfCompleted,
        {kLabelsPage, kDescriptionPage}},
+      {"KVSCREEN.SYN cut inside a record", with(base, "KVSCREEN.SYN", cut(base.at("KVSCREEN.SYN"), 28)), "", 0,
+       kDbfCompleted, {kLabelsPage, kDescriptionPage}},
       {"KVSCREEN.SYN number not a number", with(base, "KVSCREEN.SYN", " 1 NORTH\nAB EAST\n"), "", 2,
        " KVSCREEN.SYN, line 2, columns 1-2 (screenline number): expected an integer, found \"AB\"\n", {}},
       {"KVSCREEN.SYN binary garbage", with(base, "KVSCREEN.SYN", garbage(300, 13)), "", 2,
@@ -328,6 +333,9 @@ inline std::vector<BadInputCase> rates_cases() {
       {"KVRATES.SYN cut after 40 lines", with(base, "KVRATES.SYN", rates_file(40)), "", 2,
        " KVRATES.SYN, line 41 (fuel rates): expected 75 lines of rates, the file ends after line 40\n",
        {listed, kDbfListing}},
+      // Fields that a short last line lacks read as blanks: 0.
+      {"KVRATES.SYN cut inside its last line", with(base, "KVRATES.SYN", cut(rates_file(), 75 * 64 - 30)), "", 0,
+       kDbfCompleted, {listed, kDescriptionPage}},
       {"KVRATES.SYN value not a number", with(base, "KVRATES.SYN", bad_value), "", 2,
        " KVRATES.SYN, line 5, columns 1-6 (carbon monoxide rates, row 1, value 1): expected a number, found \" 1.2.3\"\n",
        {listed, kDbfListing}},
