@@ -2,6 +2,8 @@
 # Builds the libFuzzer targets (the fuzz preset: clang with AddressSanitizer
 # and UndefinedBehaviorSanitizer) and runs them one after the other:
 #   scripts/fuzz.sh [seconds per target] [target...]   (default: 30, every target)
+# KORVO_FUZZ_RUNS=N stops each target after N executions (or the time,
+# whichever comes first).
 #   scripts/fuzz.sh seeds    rewrites the seed corpora fuzz/corpus/ with
 #                            korvo_fuzz_seeds (default preset)
 # Each target starts from its seed corpus fuzz/corpus/<target>/ in a scratch
@@ -42,8 +44,10 @@ for target in "${targets[@]}"; do
   if [ -d "fuzz/corpus/$target" ]; then cp -r "fuzz/corpus/$target/." "$work/corpus/"; fi
   echo "== fuzz $target: ${seconds} s from $(ls "$work/corpus" | wc -l) seeds"
   status=0
+  runs=()
+  if [ -n "${KORVO_FUZZ_RUNS:-}" ]; then runs=(-runs="$KORVO_FUZZ_RUNS"); fi
   (cd "$work" && "$root/build/fuzz/fuzz/${target}_fuzzer" corpus -max_total_time="$seconds" -timeout=10 \
-     -rss_limit_mb=2048 -print_final_stats=1 >fuzz.log 2>&1) || status=$?
+     -rss_limit_mb=2048 -print_final_stats=1 "${runs[@]}" >fuzz.log 2>&1) || status=$?
   if [ "$status" -ne 0 ]; then
     tail -n 60 "$work/fuzz.log"
     echo "== fuzz $target FAILED (status $status); inputs in $work"
