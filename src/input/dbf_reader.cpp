@@ -96,7 +96,11 @@ std::int32_t convert_slot(const DbfLinkSource& source, const DbfSlotPlan& plan, 
   }
   constexpr double kLow = std::numeric_limits<std::int32_t>::min();
   constexpr double kHigh = std::numeric_limits<std::int32_t>::max();
-  const bool short_field = plan.width <= 8;  // the record copy has 8 bytes of room before it
+  // The eight-byte paths read the 8 bytes that end at the field (the record
+  // copy has room before it) and take widths of 1 to 8: a field of no bytes
+  // (a character field of length 0) is blank, and must not read the digits
+  // of the field before it.
+  const bool short_field = plan.width >= 1 && plan.width <= 8;
   if (plan.conversion == DbfConversion::kReal) {
     double x = 0;
     if (!(short_field && fast_real_field(text.data() + text.size(), plan.width, plan.decimals, x)) &&

@@ -271,6 +271,21 @@ TEST(DbfRecords, ValueRules) {
   }
 }
 
+TEST(DbfRecords, AFieldOfNoBytesReadsZeroWhateverStandsBeforeIt) {
+  // A character field of length 0 holds no text: it reads as blank, 0. The
+  // digits of the field before it must not be taken for its value.
+  auto fields = fixtures::link_table_fields();
+  fields[2] = {"DISTANCE", 'C', 0, 0};
+  std::vector<std::string> texts(20, "1");
+  texts[1] = "      7";
+  texts[2] = "";
+  LinkFile f(DbfTable(fields).add_raw(texts).bytes());
+  f.prepare();
+  ASSERT_TRUE(f.next());
+  EXPECT_EQ(f.link.bnode, 7);
+  EXPECT_EQ(f.link.distance, 0);
+}
+
 TEST(DbfRecords, ControlFileAliasesReachTheReader) {
   // LENGTH holds miles with decimals; the control file points DISTANCE at it
   // with a scale of 100. An alias in lower case finds no field.
