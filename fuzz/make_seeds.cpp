@@ -146,6 +146,26 @@ void add_two_way_seeds(SeedWriter& seeds) {
   seeds.add("two_way", "pairing", std::string(1, '\x20') + pairs);
 }
 
+// Fields as the link files hold them: width, decimals, text.
+void add_numeric_field_seeds(SeedWriter& seeds) {
+  struct Field {
+    int width, decimals;
+    const char* text;
+  };
+  const Field fields[] = {{7, 2, "  12.34"},   {7, 0, "   1234"},  {7, 2, "  -2.70"},    {7, 2, "   1234"},
+                          {9, 3, "1.234E+01"}, {7, 0, "       "},  {7, 0, "    +12"},    {0, 0, ""},
+                          {8, 0, "12345678"},  {3, 1, " .5"},      {18, 2, "     123456789.12"},
+                          {12, 0, "  99999999999"}};
+  int n = 0;
+  for (const Field& f : fields) {
+    std::string bytes;
+    bytes += static_cast<char>(f.width | (n % 2 ? 128 : 0));
+    bytes += static_cast<char>(f.decimals);
+    bytes += std::string(f.text).substr(0, static_cast<std::size_t>(f.width));
+    seeds.add("numeric_fields", "field_" + std::to_string(++n), bytes);
+  }
+}
+
 void add_dbf_variants(SeedWriter& seeds) {
   // Real, logical, text and float fields, deleted records, no end-of-file
   // byte and a trailing partial record.
@@ -210,6 +230,7 @@ int main(int argc, char** argv) {
   add_volnaux_seeds(seeds);
   add_two_way_seeds(seeds);
   add_dbf_variants(seeds);
+  add_numeric_field_seeds(seeds);
   if (argc > 2) add_examples(seeds, argv[2]);
   std::printf("%d seeds written to %s\n", seeds.count(), argv[1]);
   return 0;
