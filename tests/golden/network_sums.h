@@ -1,0 +1,176 @@
+#pragma once
+// The small networks of the golden cases and the sums a planner would work
+// out from them with a calculator: every link is written down with what the
+// evaluation makes of it (evaluated, skipped, passed over; its lane class,
+// level of service and speed class, decided by hand and noted beside it),
+// and the totals are plain sums over the evaluated links, in single
+// precision and in link order, as the program adds them.
+//
+// The golden tests compare these sums with the numbers printed in the
+// expected report files, so that a golden file is never only what the
+// program happened to write.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvo::golden {
+
+// What the evaluation does with a link.
+enum class Fate {
+  kEvaluated,
+  kNoTime,      // listed when it has no volume, then passed over: no congested time and no cost
+  kSkipped,     // unclassified type: listed in "KVSKIP.LNK"
+  kPassedOver,  // local street (facility type 50-59): no trace
+};
+
+// One directional link. Times in hundredths of a minute, distance in
+// hundredths of a mile, as the link files carry them.
+struct Link {
+  int anode, bnode, distance, at, ft, lanes, time, cong, capacity, count, volume, screenline;
+  bool two_way;
+  Fate fate;
+  int lane_class;  // 1..9, by hand: lanes, doubled for a two-way link; 0 or above 9 is "9+"
+  // Analysis runs only, by hand.
+  int level = 0;      // level of service 1..6 (A..F) from volume / capacity
+  int s10 = 0;        // speed class of the emission tables
+  int s11 = 0;        // speed class of the fuel and user cost tables
+  int construct = 0;  // construction code
+};
+
+inline float miles(const Link& l) { return static_cast<float>(l.distance) * 0.01f; }
+inline float congested_minutes(const Link& l) { return static_cast<float>(l.cong) * 0.01f; }
+inline float original_minutes(const Link& l) { return static_cast<float>(l.time) * 0.01f; }
+inline float weight(const Link& l) { return l.two_way ? 0.5f : 1.0f; }
+inline bool is_short(const Link& l) { return miles(l) <= 99.99f; }
+inline bool timed(const Link& l) { return l.distance != 0 && l.cong != 0; }
+inline bool otimed(const Link& l) { return l.distance != 0 && l.time != 0; }
+
+// Sums over the evaluated links. "Reference" is the count in a validation
+// run and the capacity in an analysis run.
+struct NetworkSums {
+  float links = 0, sys_miles = 0, lane_miles = 0, dir_miles = 0;
+  float vmt_vol = 0, vmt_ref = 0, vht_vol = 0, vht_ref = 0, vol_ref = 0, ref_sum = 0;
+  float vol_all = 0, vmt_all = 0, vht_all = 0;
+  float orig_miles = 0, orig_time = 0, cong_time = 0;
+  std::array<float, 10> links_by_lane{};  // lane classes 1..9 in [1..9]
+
+  float vmt_ratio() const { return vmt_vol / vmt_ref; }
+  float vht_ratio() const { return vht_vol / vht_ref; }
+  float average_volume() const { return vol_all / links; }
+  float original_speed() const { return orig_miles / orig_time * 60.0f; }
+  float congested_speed() const { return orig_miles / cong_time * 60.0f; }
+};
+
+inline NetworkSums network_sums(const std::vector<Link>& links, bool analysis) {
+  NetworkSums s;
+  for (const Link& l : links) {
+    if (l.fate != Fate::kEvaluated) continue;
+    const float dist = miles(l);
+    const float time = congested_minutes(l);
+    const float vol = static_cast<float>(l.volume);
+    const float ref = static_cast<float>(analysis ? l.capacity : l.count);
+    if (ref != 0.0f) {
+      s.vol_ref += vol;
+      s.ref_sum += ref;
+      if (is_short(l)) {
+        s.vmt_vol += dist * vol;
+        s.vmt_ref += dist * ref;
+      }
+      if (timed(l)) {
+        s.vht_vol += time / 60.0f * vol;
+        s.vht_ref += ref * time / 60.0f;
+      }
+    }
+    s.links += weight(l);
+    s.links_by_lane[static_cast<std::size_t>(l.lane_class)] += weight(l);
+    s.vol_all += vol;
+    if (is_short(l)) {
+      s.vmt_all += dist * vol;
+      if (timed(l)) s.vht_all += time / 60.0f * vol;
+      s.sys_miles += dist * weight(l);
+      if (otimed(l)) s.orig_miles += dist;
+      s.lane_miles += static_cast<float>(l.lanes) * dist;
+      s.dir_miles += dist;
+    }
+    if (otimed(l)) s.orig_time += original_minutes(l);
+    if (timed(l)) s.cong_time += time;
+  }
+  return s;
+}
+
+// x + 0.5 truncated: how the report prints a whole number from a real.
+inline long long whole(double x) { return static_cast<long long>(x + 0.5); }
+
+// A real printed with `decimals` decimals agrees with the value worked out
+// here when it is within half its last digit (and a hair for the order in
+// which the program adds).
+#define EXPECT_PRINTED(printed, computed, decimals)                                             \
+  do {                                                                                          \
+    const std::optional<double> printed_value_ = (printed);                                     \
+    ASSERT_TRUE(printed_value_.has_value()) << #printed << " is not in the report";              \
+    EXPECT_NEAR(*printed_value_, (computed), 0.5 * std::pow(10.0, -(decimals)) + 1e-4) << #printed; \
+  } while (false)
+
+// A whole number printed from a real.
+#define EXPECT_PRINTED_WHOLE(printed, computed)                               \
+  do {                                                                        \
+    const std::optional<double> printed_value_ = (printed);                   \
+    ASSERT_TRUE(printed_value_.has_value()) << #printed << " is not in the report"; \
+    EXPECT_EQ(*printed_value_, static_cast<double>(whole(computed))) << #printed; \
+  } while (false)
+
+// ---- Side files, written out from the link table ---------------------------
+
+// The "HRLDXY.ASC" record of a dBASE link: nodes, codes, distance and times,
+// volume and capacity, then the count when the profile sets COUNTS.
+inline std::string ascii_record(const Link& l, bool counts, int location = 0) {
+  char line[128];
+  std::snprintf(line, sizeof line, "%6d%6d%3d%3d%3d%3d%5d%5d%5d%7d%7d", l.anode, l.bnode, l.ft, l.at, l.lanes, location,
+                l.distance, l.time, l.cong, l.volume, l.capacity);
+  std::string record = line;
+  if (counts) {
+    std::snprintf(line, sizeof line, "%7d", l.count);
+    record += line;
+  }
+  return record + "\n";
+}
+
+// The opposite direction of link i in the table, if the table has it.
+inline std::optional<std::size_t> opposite(const std::vector<Link>& links, std::size_t i) {
+  for (std::size_t j = 0; j < links.size(); ++j) {
+    if (links[j].anode == links[i].bnode && links[j].bnode == links[i].anode) return j;
+  }
+  return std::nullopt;
+}
+
+// "KVSKIP.LNK" of the skipped links.
+inline std::string skip_list(const std::vector<Link>& links) {
+  std::string file = " LIST IS SKIPPED LINKS:\n\n  ANODE  BNODE  FT  AT\n\n";
+  for (const Link& l : links) {
+    if (l.fate != Fate::kSkipped) continue;
+    char line[64];
+    std::snprintf(line, sizeof line, "%7d%7d%4d%4d\n", l.anode, l.bnode, l.ft, l.at);
+    file += line;
+  }
+  return file;
+}
+
+// Links with a volume below 2 that were classified (evaluated or not timed),
+// a two-way pair by its first direction only.
+inline std::vector<std::pair<int, int>> no_volume_links(const std::vector<Link>& links) {
+  std::vector<std::pair<int, int>> list;
+  for (const Link& l : links) {
+    if (l.fate != Fate::kEvaluated && l.fate != Fate::kNoTime) continue;
+    if (l.volume < 2 && (!l.two_way || l.anode < l.bnode)) list.emplace_back(l.anode, l.bnode);
+  }
+  return list;
+}
+
+}  // namespace korvo::golden
