@@ -15,10 +15,14 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "dbf_writer.h"
 
 namespace korvo::golden {
 
@@ -42,7 +46,10 @@ struct Link {
   int s10 = 0;        // speed class of the emission tables
   int s11 = 0;        // speed class of the fuel and user cost tables
   int construct = 0;  // construction code
+  int ftc = 0;        // facility-type class, when it is not the code itself
 };
+
+inline int ft_class(const Link& l) { return l.ftc != 0 ? l.ftc : l.ft; }
 
 inline float miles(const Link& l) { return static_cast<float>(l.distance) * 0.01f; }
 inline float congested_minutes(const Link& l) { return static_cast<float>(l.cong) * 0.01f; }
@@ -126,7 +133,122 @@ inline long long whole(double x) { return static_cast<long long>(x + 0.5); }
     EXPECT_EQ(*printed_value_, static_cast<double>(whole(computed))) << #printed; \
   } while (false)
 
+// ---- Analysis: rates, costs and emissions ----------------------------------
+
+// The rates file as a planner reads it: value `column` (1-9) of `line`
+// (1-75), 6 columns each and a blank between.
+class RatesFile {
+ public:
+  explicit RatesFile(const std::string& text) : lines_(split(text)) {}
+  float value(int line, int column) const {
+    const std::string& l = lines_.at(static_cast<std::size_t>(line - 1));
+    const auto first = static_cast<std::size_t>(7 * (column - 1));
+    return first < l.size() ? std::strtof(l.substr(first, 6).c_str(), nullptr) : 0.0f;
+  }
+  // The tables by their row: FT class columns 1-9.
+  float accident(int ftc) const { return value(1, ftc); }
+  float injury(int ftc) const { return value(2, ftc); }
+  float fatality(int ftc) const { return value(3, ftc); }
+  float unit_cost(int n) const { return value(4, n); }  // 1 accident, 2 injury, 3 fatality
+  float carbon_monoxide(int s10, int ftc) const { return value(4 + s10, ftc); }
+  float hydrocarbons(int s10, int ftc) const { return value(14 + s10, ftc); }
+  float nitrogen_oxides(int s10, int ftc) const { return value(24 + s10, ftc); }
+  float fuel(int s11, int ftc) const { return value(34 + s11, ftc); }
+  float construction(int row, int ftc) const { return value(45 + row, ftc); }  // row 10: no construction
+  float user_cost(int s11, int ftc) const { return value(55 + s11, ftc); }
+  float maintenance(int lane_class, int ftc) const { return value(66 + lane_class, ftc); }
+
+ private:
+  static std::vector<std::string> split(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+      const std::size_t end = text.find('\n', start);
+      lines.push_back(text.substr(start, end - start));
+      if (end == std::string::npos) break;
+      start = end + 1;
+    }
+    return lines;
+  }
+  std::vector<std::string> lines_;
+};
+
+// Lanes added per direction by construction codes 0-9; other codes add none.
+inline float lanes_added(int code) {
+  constexpr float kAdded[] = {0, 1, 2, 3, 1, 1, 2, 1, 2, 3};
+  return code >= 0 && code <= 9 ? kAdded[code] : 0.0f;
+}
+
+// The sums of an analysis run that the rates price, over the evaluated
+// links (short ones, but the delay of every one). Emissions in grams.
+struct AnalysisSums {
+  float accidents = 0, injuries = 0, fatalities = 0;
+  float co_grams = 0, hc_grams = 0, nox_grams = 0, fuel = 0;
+  float new_lane_miles = 0, construction = 0, user_cost = 0, maintenance = 0, delay = 0;
+  std::array<std::array<float, 8>, 11> los_miles{};  // [ftc][level], level 7 the row total; ftc 10 the total class
+
+  float accident_cost(const RatesFile& r) const {
+    return r.unit_cost(1) * accidents + r.unit_cost(2) * injuries + r.unit_cost(3) * fatalities;
+  }
+};
+
+inline AnalysisSums analysis_sums(const std::vector<Link>& links, const RatesFile& r) {
+  AnalysisSums s;
+  for (const Link& l : links) {
+    if (l.fate != Fate::kEvaluated) continue;
+    const float dist = miles(l);
+    const float vol = static_cast<float>(l.volume);
+    const int ftc = ft_class(l);
+    if (is_short(l)) {
+      const float vmt = dist * vol;
+      s.accidents += vmt / 1000000.0f * r.accident(ftc);
+      s.injuries += vmt / 1000000.0f * r.injury(ftc);
+      s.fatalities += vmt / 1000000.0f * r.fatality(ftc);
+      s.co_grams += vmt * r.carbon_monoxide(l.s10, ftc);
+      s.hc_grams += vmt * r.hydrocarbons(l.s10, ftc);
+      s.nox_grams += vmt * r.nitrogen_oxides(l.s10, ftc);
+      s.fuel += vmt * r.fuel(l.s11, ftc);
+      s.new_lane_miles += lanes_added(l.construct) * 2.0f * dist * weight(l);
+      const int row = l.construct >= 1 && l.construct <= 9 ? l.construct : 10;
+      s.construction += weight(l) * dist * r.construction(row, ftc);
+      s.user_cost += vmt * r.user_cost(l.s11, ftc);
+      s.maintenance += weight(l) * dist * r.maintenance(l.lane_class, ftc);
+      s.los_miles[static_cast<std::size_t>(ftc)][static_cast<std::size_t>(l.level)] += dist * weight(l);
+    }
+    s.delay += vol / 60.0f * (congested_minutes(l) - original_minutes(l));
+  }
+  for (std::size_t c = 1; c <= 9; ++c) {
+    for (std::size_t level = 1; level <= 6; ++level) {
+      s.los_miles[c][7] += s.los_miles[c][level];
+      s.los_miles[10][level] += s.los_miles[c][level];
+    }
+    s.los_miles[10][7] += s.los_miles[c][7];
+  }
+  return s;
+}
+
 // ---- Side files, written out from the link table ---------------------------
+
+// A dBASE link file of the 20 keyword fields (no aliases needed); with
+// `sequence` a field SEQ N(3) follows, holding 1 on every record, for an
+// auxiliary table read from the same file.
+inline void write_dbf_links(const std::filesystem::path& path, const std::vector<Link>& links, bool sequence = false) {
+  std::vector<fixtures::DbfFieldDef> fields = fixtures::link_table_fields();
+  if (sequence) fields.push_back({"SEQ", 'N', 3, 0});
+  fixtures::DbfTable table(fields);
+  for (const Link& l : links) {
+    std::vector<fixtures::DbfValue> values = {
+        // ANODE  BNODE    DISTANCE    DIR ATYPE FTYPE LANES    TIME
+        l.anode, l.bnode, l.distance, 1, l.at, l.ft, l.lanes, l.time,
+        // CAPACITY COUNT  SCREENLINE  ZONE USE LOCATION LANDUSE CONSTRUCT
+        l.capacity, l.count, l.screenline, 0, 0, 0, 0, l.construct,
+        // CONG_TIME MODELVOL COST TWFLAG
+        l.cong, l.volume, 0, l.two_way ? 1 : 0};
+    if (sequence) values.emplace_back(1);
+    table.add(values);
+  }
+  table.write_file(path);
+}
 
 // The "HRLDXY.ASC" record of a dBASE link: nodes, codes, distance and times,
 // volume and capacity, then the count when the profile sets COUNTS.

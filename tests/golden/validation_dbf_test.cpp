@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "dbf_writer.h"
 #include "golden/network_sums.h"
 #include "support/golden.h"
 #include "support/temp_dir.h"
@@ -75,47 +74,23 @@ const std::vector<Link> kLinks = {
 };
 // clang-format on
 
-void write_link_file(const TempDir& dir, const std::vector<Link>& links) {
-  fixtures::DbfTable table(fixtures::link_table_fields());
-  for (const Link& l : links) {
-    //          ANODE    BNODE    DISTANCE    DIR ATYPE FTYPE LANES    TIME
-    table.add({l.anode, l.bnode, l.distance, 1, l.at, l.ft, l.lanes, l.time,
-               //         CAPACITY    COUNT    SCREENLINE ZONE USE LOCATION LANDUSE CONSTRUCT
-               l.capacity, l.count, l.screenline, 0, 0, 0, 0, 0,
-               //         CONG_TIME MODELVOL COST TWFLAG
-               l.cong, l.volume, 0, l.two_way ? 1 : 0});
-  }
-  table.write_file(dir.file("ZEF26A.DBF"));
-}
-
 class ValidationDbfGolden : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    golden_ = new GoldenCase("validation_dbf");
-    dir_ = new TempDir;
-    golden_->copy_inputs(*dir_);
-    write_link_file(*dir_, kLinks);
-    result_ = new testing::RunResult(testing::run_korvo(*dir_));
-    if (testing::regenerating_goldens()) golden_->regenerate(*dir_, *result_);
+    run_ = testing::run_golden_case("validation_dbf", [](const TempDir& dir) {
+      write_dbf_links(dir.file("ZEF26A.DBF"), kLinks);
+    }).release();
   }
-  static void TearDownTestSuite() {
-    delete result_;
-    delete dir_;
-    delete golden_;
-  }
-  static std::string report() { return golden_->expected("KORVO.OUT"); }
+  static void TearDownTestSuite() { delete run_; }
+  static std::string report() { return run_->report(); }
 
-  static GoldenCase* golden_;
-  static TempDir* dir_;
-  static testing::RunResult* result_;
+  static testing::GoldenRun* run_;
 };
-GoldenCase* ValidationDbfGolden::golden_ = nullptr;
-TempDir* ValidationDbfGolden::dir_ = nullptr;
-testing::RunResult* ValidationDbfGolden::result_ = nullptr;
+testing::GoldenRun* ValidationDbfGolden::run_ = nullptr;
 
 TEST_F(ValidationDbfGolden, EveryOutputMatchesItsGoldenFile) {
-  EXPECT_EQ(result_->status, 0);
-  golden_->check_outputs(*dir_, *result_);
+  EXPECT_EQ(run_->result.status, 0);
+  run_->golden.check_outputs(run_->dir, run_->result);
 }
 
 // The side files follow from the link table alone: every link read goes to
@@ -124,8 +99,8 @@ TEST_F(ValidationDbfGolden, EveryOutputMatchesItsGoldenFile) {
 TEST_F(ValidationDbfGolden, SideFilesFollowFromTheLinkTable) {
   std::string ascii;
   for (const Link& l : kLinks) ascii += ascii_record(l, true);
-  EXPECT_EQ(golden_->expected("HRLDXY.ASC"), ascii);
-  EXPECT_EQ(golden_->expected("KVSKIP.LNK"), skip_list(kLinks));
+  EXPECT_EQ(run_->golden.expected("HRLDXY.ASC"), ascii);
+  EXPECT_EQ(run_->golden.expected("KVSKIP.LNK"), skip_list(kLinks));
 
   std::string two_way;
   for (std::size_t i = 0; i < kLinks.size(); ++i) {
@@ -140,14 +115,14 @@ TEST_F(ValidationDbfGolden, SideFilesFollowFromTheLinkTable) {
                   l.volume + o.volume, l.capacity + o.capacity, o.lanes, l.lanes + o.lanes);
     two_way += line;
   }
-  EXPECT_EQ(golden_->expected("HRLDXY2.ASC"), two_way);
+  EXPECT_EQ(run_->golden.expected("HRLDXY2.ASC"), two_way);
   // 101-102 and 102-101 become one record: 1200 + 900 vehicles, 2 x 5400 capacity, 3 + 3 lanes.
-  EXPECT_EQ(testing::split_lines(golden_->expected("HRLDXY2.ASC")).front(),
+  EXPECT_EQ(testing::split_lines(run_->golden.expected("HRLDXY2.ASC")).front(),
             "   101   102  1  2  3  0  150  150  180   1200   5400    900   5400   2100  10800  3  6");
 }
 
 TEST_F(ValidationDbfGolden, ConsoleCountsTheSkippedLinks) {
-  EXPECT_EQ(testing::split_lines(golden_->expected("console.txt")),
+  EXPECT_EQ(testing::split_lines(run_->golden.expected("console.txt")),
             (std::vector<std::string>{
                 " DATA ARRAY MEMORY REQUIREMENT --  103200 BYTES",  // 4 x 430 x 10 x 6
                 " ***INFO***    2 LINKS SKIPPED WITH FACILITY OR AREA TYPES NOT ON \"KVLABELS.SYN\"",
@@ -257,7 +232,7 @@ TEST_F(ValidationDbfGolden, Screenlines) {
       {3, 650 + 450, 600 + 500, "SOUTH CORDON"},
       {99, 1000 + 1100 + 500, 900 + 1000 + 450, "INDIVIDUAL COUNT LINKS"},  // 305-306 has no count
   };
-  const auto scrnline = testing::split_lines(golden_->expected("SCRNLINE.ASC"));
+  const auto scrnline = testing::split_lines(run_->golden.expected("SCRNLINE.ASC"));
   ASSERT_EQ(scrnline.size(), 4u);
   for (std::size_t n = 0; n < 4; ++n) {
     const Expected& e = totals[n];

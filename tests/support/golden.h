@@ -13,9 +13,11 @@
 
 #include <array>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "support/temp_dir.h"
@@ -54,6 +56,29 @@ class GoldenCase {
  private:
   std::filesystem::path dir_;
 };
+
+// One whole run of a case, made once per test suite and read by its tests.
+struct GoldenRun {
+  explicit GoldenRun(std::string name) : golden(std::move(name)) {}
+  GoldenCase golden;
+  TempDir dir;
+  RunResult result;
+  // The expected report: the numbers a test checks come from here.
+  std::string report() const { return golden.expected("KORVO.OUT"); }
+};
+
+// Copies the case's inputs, lets `prepare` write the files built in code
+// (link tables, binary networks), runs the program with the console input
+// and, when regenerating, rewrites the expected files.
+template <typename Prepare>
+std::unique_ptr<GoldenRun> run_golden_case(std::string name, Prepare prepare, std::string_view console_input = {}) {
+  auto run = std::make_unique<GoldenRun>(std::move(name));
+  run->golden.copy_inputs(run->dir);
+  prepare(run->dir);
+  run->result = run_korvo(run->dir, console_input);
+  if (regenerating_goldens()) run->golden.regenerate(run->dir, run->result);
+  return run;
+}
 
 // Where two texts part: "line 12:\n  expected: ...\n  actual:   ...", with
 // control bytes shown as \f, \xB3 and so on; empty when they are equal.
