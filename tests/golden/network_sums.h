@@ -17,12 +17,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "dbf_writer.h"
+#include "network_writer.h"
 
 namespace korvo::golden {
 
@@ -250,6 +252,68 @@ inline void write_dbf_links(const std::filesystem::path& path, const std::vector
   table.write_file(path);
 }
 
+// A link of a binary loaded network: its period times and volumes as the
+// file stores them, the slot volumes worked out from them by hand (the
+// Link's volume is the sum of the slots the profile's KORVOL adds), and the
+// codes of its auxiliary record.
+struct BinaryLink {
+  Link link;
+  std::vector<std::int32_t> times;    // period 1..P; the last is the congested time
+  std::vector<std::int32_t> volumes;  // V(p, s), period by period
+  std::vector<int> slots;             // slot volumes 1..S, by hand
+  int location = 0;                   // from the auxiliary network file
+};
+
+inline std::vector<Link> links_of(const std::vector<BinaryLink>& network) {
+  std::vector<Link> links;
+  for (const BinaryLink& b : network) links.push_back(b.link);
+  return links;
+}
+
+// Writes the network, `per_record` entries to a LINK record, with a NODE
+// record after the first LINK record (the reader passes over it).
+inline void write_binary_network(const std::filesystem::path& path, const fixtures::NetworkHeader& header,
+                                 const std::vector<BinaryLink>& network, int per_record) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  fixtures::LoadedNetworkWriter writer(out, header, per_record);
+  int written = 0;
+  for (const BinaryLink& b : network) {
+    const Link& l = b.link;
+    fixtures::LinkEntry e;
+    e.anode = static_cast<std::uint32_t>(l.anode);
+    e.bnode = static_cast<std::uint32_t>(l.bnode);
+    e.capacity = static_cast<std::uint32_t>(l.capacity);
+    e.time = static_cast<std::uint32_t>(l.time);
+    e.time2 = e.time;
+    e.two_way = l.two_way;
+    e.count = static_cast<std::uint32_t>(l.count);
+    e.facility_type = static_cast<std::uint32_t>(l.ft);
+    e.screenline = static_cast<std::uint32_t>(l.screenline);
+    e.lanes = static_cast<std::uint32_t>(l.lanes);
+    e.distance = static_cast<std::uint32_t>(l.distance);
+    e.area_type = static_cast<std::uint32_t>(l.at);
+    e.period_times = b.times;
+    e.volumes = b.volumes;
+    writer.add_link(e);
+    if (++written == per_record) {
+      const std::int32_t node_words[] = {l.bnode, 1000, 2000};
+      writer.write_record("NODE", node_words);
+    }
+  }
+  writer.finish();
+}
+
+// The auxiliary network file: one record per link, in network order, with
+// the link's construction code and location.
+inline void write_aux_network(const std::filesystem::path& path, const std::vector<BinaryLink>& network) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  fixtures::AuxNetworkWriter writer(out);
+  for (const BinaryLink& b : network) {
+    writer.add({b.link.anode, b.link.bnode, 0, fixtures::pack_aux_codes(static_cast<std::uint32_t>(b.link.construct),
+                                                                        static_cast<std::uint32_t>(b.location))});
+  }
+}
+
 // The "HRLDXY.ASC" record of a dBASE link: nodes, codes, distance and times,
 // volume and capacity, then the count when the profile sets COUNTS.
 inline std::string ascii_record(const Link& l, bool counts, int location = 0) {
@@ -260,6 +324,20 @@ inline std::string ascii_record(const Link& l, bool counts, int location = 0) {
   if (counts) {
     std::snprintf(line, sizeof line, "%7d", l.count);
     record += line;
+  }
+  return record + "\n";
+}
+
+// The "HRLDXY.ASC" record of a binary link: as a dBASE link's, with the
+// location of its auxiliary record, then the count (with COUNTS) and every
+// slot volume.
+inline std::string ascii_record(const BinaryLink& b, bool counts) {
+  std::string record = ascii_record(b.link, counts, b.location);
+  record.pop_back();
+  for (int v : b.slots) {
+    char field[16];
+    std::snprintf(field, sizeof field, "%7d", v);
+    record += field;
   }
   return record + "\n";
 }
@@ -284,15 +362,34 @@ inline std::string skip_list(const std::vector<Link>& links) {
   return file;
 }
 
-// Links with a volume below 2 that were classified (evaluated or not timed),
-// a two-way pair by its first direction only.
-inline std::vector<std::pair<int, int>> no_volume_links(const std::vector<Link>& links) {
-  std::vector<std::pair<int, int>> list;
-  for (const Link& l : links) {
-    if (l.fate != Fate::kEvaluated && l.fate != Fate::kNoTime) continue;
-    if (l.volume < 2 && (!l.two_way || l.anode < l.bnode)) list.emplace_back(l.anode, l.bnode);
+// "HRLDXY2.ASC" as the pairs are drawn on a map: each link once with its
+// opposite direction (found by its node pair) or zeros, the totals of both,
+// the opposite's lanes and the lanes of both, then the slot volumes of both
+// added. A pair is written with its direction of the lower A-node.
+inline std::string two_way_file(const std::vector<BinaryLink>& network, bool counts) {
+  std::string file;
+  for (std::size_t i = 0; i < network.size(); ++i) {
+    const BinaryLink& own = network[i];
+    const BinaryLink* other = nullptr;
+    for (const BinaryLink& b : network) {
+      if (b.link.anode == own.link.bnode && b.link.bnode == own.link.anode) other = &b;
+    }
+    if (other != nullptr && own.link.bnode < own.link.anode) continue;
+    const BinaryLink none{};
+    const Link& l = own.link;
+    const Link& o = other != nullptr ? other->link : none.link;
+    char line[160];
+    std::snprintf(line, sizeof line, "%6d%6d%s%7d%7d%7d%7d%7d%7d%3d%3d", l.anode, l.bnode,
+                  ascii_record(l, counts, own.location).substr(12, 27).c_str(), l.volume, l.capacity, o.volume,
+                  o.capacity, l.volume + o.volume, l.capacity + o.capacity, o.lanes, l.lanes + o.lanes);
+    file += line;
+    for (std::size_t s = 0; s < own.slots.size(); ++s) {
+      std::snprintf(line, sizeof line, "%7d", own.slots[s] + (other != nullptr ? other->slots[s] : 0));
+      file += line;
+    }
+    file += "\n";
   }
-  return list;
+  return file;
 }
 
 }  // namespace korvo::golden

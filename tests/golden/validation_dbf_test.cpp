@@ -102,20 +102,9 @@ TEST_F(ValidationDbfGolden, SideFilesFollowFromTheLinkTable) {
   EXPECT_EQ(run_->golden.expected("HRLDXY.ASC"), ascii);
   EXPECT_EQ(run_->golden.expected("KVSKIP.LNK"), skip_list(kLinks));
 
-  std::string two_way;
-  for (std::size_t i = 0; i < kLinks.size(); ++i) {
-    const Link& l = kLinks[i];
-    const auto j = opposite(kLinks, i);
-    if (j && l.bnode < l.anode) continue;  // written with the first direction
-    const Link none{};
-    const Link& o = j ? kLinks[*j] : none;
-    char line[160];
-    std::snprintf(line, sizeof line, "%6d%6d%s%7d%7d%7d%7d%7d%7d%3d%3d\n", l.anode, l.bnode,
-                  ascii_record(l, true).substr(12, 27).c_str(), l.volume, l.capacity, o.volume, o.capacity,
-                  l.volume + o.volume, l.capacity + o.capacity, o.lanes, l.lanes + o.lanes);
-    two_way += line;
-  }
-  EXPECT_EQ(run_->golden.expected("HRLDXY2.ASC"), two_way);
+  std::vector<BinaryLink> network;
+  for (const Link& l : kLinks) network.push_back({l, {}, {}, {}});
+  EXPECT_EQ(run_->golden.expected("HRLDXY2.ASC"), two_way_file(network, true));
   // 101-102 and 102-101 become one record: 1200 + 900 vehicles, 2 x 5400 capacity, 3 + 3 lanes.
   EXPECT_EQ(testing::split_lines(run_->golden.expected("HRLDXY2.ASC")).front(),
             "   101   102  1  2  3  0  150  150  180   1200   5400    900   5400   2100  10800  3  6");
