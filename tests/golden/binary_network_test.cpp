@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -344,6 +345,199 @@ TEST_F(BinaryAnalysisGolden, Screenlines) {
   EXPECT_EQ(sl99->volume, 680);
   EXPECT_EQ(sl99->reference, 700);
   EXPECT_FALSE(testing::screenline_link(r, 99, 40, 50).has_value());
+}
+
+// ---- An auxiliary file out of step with the network -------------------------
+
+// No VELMAR.CTL: the files keep the extension XXX. VOLNAUX.XXX lacks the
+// record of 20-10, so the second link finds the record of 20-30. Without
+// KORVOL every slot adds into the volume (3000 + 600 + 150 for 10-20).
+class BinaryAuxMismatchGolden : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    run_ = testing::run_golden_case("binary_aux_mismatch", [](const TempDir& dir) {
+      fixtures::NetworkHeader header = network_header();
+      header.set_word(23, 50);
+      const std::vector<BinaryLink> network(kValidationNetwork.begin(), kValidationNetwork.begin() + 3);
+      write_binary_network(dir.file("HRLDXY.XXX"), header, network, 0);
+      write_aux_network(dir.file("VOLNAUX.XXX"), {network[0], network[2]});
+    }).release();
+  }
+  static void TearDownTestSuite() { delete run_; }
+
+  static testing::GoldenRun* run_;
+};
+testing::GoldenRun* BinaryAuxMismatchGolden::run_ = nullptr;
+
+TEST_F(BinaryAuxMismatchGolden, EveryOutputMatchesItsGoldenFile) {
+  EXPECT_EQ(run_->result.status, 0);
+  run_->golden.check_outputs(run_->dir, run_->result);
+}
+
+// The report ends with the two lines of the mismatch, the console with the
+// stop's own completion line; only the first link reached HRLDXY.ASC, and
+// no two-way file follows a stopped run.
+TEST_F(BinaryAuxMismatchGolden, TheRunStopsAtTheFirstLinkOutOfStep) {
+  EXPECT_TRUE(run_->report().ends_with(
+      " *** ERROR *** ZEFA HIGHWAY NETWORK AUXILIARY FILE MISMATCH\n"
+      "              LOOKING FOR LINK    20 -    10 AND FOUND LINK    20 -    30\n"));
+  EXPECT_EQ(run_->golden.expected("console.txt"),
+            " DATA ARRAY MEMORY REQUIREMENT --  103200 BYTES\nKORVO -- Abnormal STOP\n");
+  BinaryLink first = kValidationNetwork[0];
+  first.link.volume = 3000 + 600 + 150;
+  EXPECT_EQ(run_->golden.expected("HRLDXY.ASC"), ascii_record(first, false));
+  EXPECT_FALSE(std::filesystem::exists(run_->golden.expected_dir() / "HRLDXY2.ASC"));
+}
+
+// ---- An auxiliary dBASE table merged into the binary links ------------------
+
+// AUXLNK.DBF, the name in the profile, does not exist: the operator answers
+// the prompt with "y" and AUXLINKS.DBF. Its records, one a way unless the
+// ONEWAY field holds F or R:
+//   5-6 (R), 10-20, 20-30 (F), 30-40 twice (sequence 2: screenline 7,
+//   location 2; sequence 1: code 4), 45-46 (F), 60-70, 95-96 (F).
+// Sorted, with the two 30-40 records folded into one (code 4 of sequence
+// 1, screenline and location of sequence 2), the table meets the network:
+// 5-6, 45-46 and 70-60 (the reverse of 60-70) lie between links and are
+// reported; 95-96 lies beyond the last link and is not.
+void write_aux_table(const TempDir& dir) {
+  fixtures::DbfTable table({{"FROMNODE", 'N', 7},
+                            {"TONODE", 'N', 7},
+                            {"SEQNO", 'N', 3},
+                            {"CONSTR", 'N', 3},
+                            {"SCRLINE", 'N', 3},
+                            {"LOC", 'N', 3},
+                            {"ONEWAY", 'C', 1},
+                            {"PROJECT", 'C', 12}});
+  table.add({5, 6, 1, 3, 0, 0, "R", "RAMP STUDY"});
+  table.add({10, 20, 1, 2, 3, 1, " ", "WIDENING"});
+  table.add({20, 30, 1, 6, 0, 2, "F", "UPGRADE"});
+  table.add({30, 40, 2, 0, 7, 2, " ", "BRIDGE"});
+  table.add({30, 40, 1, 4, 0, 0, " ", "BRIDGE"});
+  table.add({45, 46, 1, 1, 0, 0, "F", "NEW ACCESS"});
+  table.add({60, 70, 1, 7, 4, 5, " ", "NEW ROAD"});
+  table.add({95, 96, 1, 9, 0, 0, "F", "FUTURE"});
+  table.write_file(dir.file("AUXLINKS.DBF"));
+}
+
+// The analysis network with what the merge gives each link, by hand:
+// construction code, screenline and location of its table entry, or zeros
+// (40-50 loses the screenline 99 the network file gives it).
+struct Merged {
+  int construct, screenline, location, stored_screenline;
+};
+// clang-format off
+const Merged kMerged[] = {
+  {2, 3, 1, 0}, {2, 3, 1, 0}, {6, 0, 2, 0}, {4, 7, 2, 7}, {4, 7, 2, 7},
+  {0, 0, 0, 99}, {0, 0, 0, 0}, {7, 4, 5, 0}, {0, 0, 0, 0}, {0, 0, 0, 0},
+};
+// clang-format on
+
+std::vector<BinaryLink> merged_network(bool as_stored) {
+  std::vector<BinaryLink> network = kAnalysisNetwork;
+  for (std::size_t i = 0; i < network.size(); ++i) {
+    network[i].link.construct = kMerged[i].construct;
+    network[i].link.screenline = as_stored ? kMerged[i].stored_screenline : kMerged[i].screenline;
+    network[i].location = kMerged[i].location;
+  }
+  return network;
+}
+
+class BinaryAuxDbfGolden : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    run_ = testing::run_golden_case(
+               "binary_aux_dbf",
+               [](const TempDir& dir) {
+                 fixtures::NetworkHeader header = network_header();
+                 header.set_word(23, 15000);
+                 header.set_word(24, 7500);
+                 header.set_word(25, 7500);
+                 header.set_word(54, 1);
+                 write_binary_network(dir.file("HRLDXY.XXX"), header, merged_network(true), 0);
+                 write_aux_table(dir);
+               },
+               "y\nAUXLINKS.DBF\n")
+               .release();
+    rates_ = new RatesFile(testing::read_file(run_->golden.shared_dir() / "KVRATES.SYN"));
+  }
+  static void TearDownTestSuite() {
+    delete rates_;
+    delete run_;
+  }
+
+  static testing::GoldenRun* run_;
+  static RatesFile* rates_;
+};
+testing::GoldenRun* BinaryAuxDbfGolden::run_ = nullptr;
+RatesFile* BinaryAuxDbfGolden::rates_ = nullptr;
+
+TEST_F(BinaryAuxDbfGolden, EveryOutputMatchesItsGoldenFile) {
+  EXPECT_EQ(run_->result.status, 0);
+  run_->golden.check_outputs(run_->dir, run_->result);
+}
+
+TEST_F(BinaryAuxDbfGolden, PromptAndInfoLines) {
+  EXPECT_EQ(run_->golden.expected("console.txt"),
+            " DATA ARRAY MEMORY REQUIREMENT --  103200 BYTES\n"
+            " Input file does not exist -- Respecify? (Y/N)> Enter the \"DBF\" file name>"
+            "KORVO -- Normal Completion\n");
+  const std::string r = run_->report();
+  std::vector<std::string> info;
+  for (const std::string& line : testing::split_lines(r)) {
+    if (line.rfind(" ***INFO*** DBF LINK", 0) == 0) info.push_back(line);
+  }
+  EXPECT_EQ(info, (std::vector<std::string>{
+                      " ***INFO*** DBF LINK      5 -      6 NOT FOUND ON THE HRLDXY FILE",
+                      " ***INFO*** DBF LINK     45 -     46 NOT FOUND ON THE HRLDXY FILE",
+                      " ***INFO*** DBF LINK     70 -     60 NOT FOUND ON THE HRLDXY FILE",
+                  }));
+  // The table is listed in the report as it is read.
+  EXPECT_NE(r.find(" FIELD NO. =  7 -- NAME >ONEWAY"), std::string::npos);
+  EXPECT_EQ(r.find("NO AUXILIARY FILE AVAILABLE"), std::string::npos);
+}
+
+// HRLDXY.ASC shows each link's location from the table; the totals price
+// the table's construction codes.
+TEST_F(BinaryAuxDbfGolden, MergedCodesReachTheTotals) {
+  const std::vector<BinaryLink> network = merged_network(false);
+  std::string ascii;
+  for (const BinaryLink& b : network) ascii += ascii_record(b, false);
+  EXPECT_EQ(run_->golden.expected("HRLDXY.ASC"), ascii);
+
+  const std::string r = run_->report();
+  const AnalysisSums a = analysis_sums(links_of(network), *rates_);
+  // Codes 2 (the pair, 2 lanes a way on 1.5 miles), 6 (2 on 2.2), 4 (the
+  // pair 30-40, 1 on 3) and 7 (1 on 1): 2 x (3 + 4.4 + 3 + 1).
+  EXPECT_PRINTED_WHOLE(testing::total_value(r, "TOTAL NEW LANE MILEAGE"), 2 * (3 + 4.4 + 3 + 1));
+  EXPECT_PRINTED_WHOLE(testing::total_value(r, "TOTAL NEW LANE MILEAGE"), a.new_lane_miles);
+  // Thousand dollars a mile: code 2 of class 1 740 on 1.5, code 6 of class
+  // 2 1380 on 2.2, code 4 of class 3 1120 on 3, code 7 of class 1 1490 on 1;
+  // no construction: class 4 4.0 on 1.2 + 0.8, class 6 5.0 on 4.
+  EXPECT_PRINTED_WHOLE(testing::total_value(r, "TOTAL CONSTRUCTION COST (X $1000)"),
+                       740 * 1.5 + 1380 * 2.2 + 1120 * 3 + 1490 * 1 + 4.0 * 2.0 + 5.0 * 4);
+  EXPECT_PRINTED_WHOLE(testing::total_value(r, "TOTAL CONSTRUCTION COST (X $1000)"), a.construction);
+  EXPECT_PRINTED_WHOLE(testing::total_value(r, "TOTAL MAINTENANCE COST (DOLLARS)"), a.maintenance);
+}
+
+// The screenlines are the table's: 3 for the pair 10-20, 4 for 60-70, 7
+// for 30-40; none for 40-50, whose network record says 99.
+TEST_F(BinaryAuxDbfGolden, ScreenlinesComeFromTheTable) {
+  const std::string r = run_->report();
+  struct Expected {
+    int screenline;
+    double volume, capacity;
+  };
+  for (const Expected& e : {Expected{3, 3350 + 2350, 4000 + 4000}, Expected{4, 400, 1800},
+                            Expected{7, 600 + 440, 900 + 900}, Expected{99, 0, 0}}) {
+    const auto total = testing::screenline_total(r, e.screenline);
+    ASSERT_TRUE(total.has_value()) << e.screenline;
+    EXPECT_EQ(total->volume, e.volume) << e.screenline;
+    EXPECT_EQ(total->reference, e.capacity) << e.screenline;
+  }
+  const auto pair = testing::screenline_link(r, 3, 10, 20);
+  ASSERT_TRUE(pair.has_value());
+  EXPECT_EQ(pair->volume, 3350 + 2350);
 }
 
 }  // namespace
