@@ -172,9 +172,13 @@ std::optional<double> total_value(std::string_view report, std::string_view capt
   const std::string_view page = last_page == std::string_view::npos ? report : report.substr(last_page);
   for (const std::string& line : split_lines(page)) {
     if (columns_of(line, 5, 4 + static_cast<int>(caption.size())) != caption) continue;
-    if (line.size() > 4 + caption.size() && line[4 + caption.size()] != ' ') continue;
-    const std::vector<double> values = numbers_from(line, 5 + static_cast<int>(caption.size()));
-    if (!values.empty()) return values.front();
+    // The caption must be whole: blanks, then the value.
+    std::string_view rest = columns_of(line, 5 + static_cast<int>(caption.size()), static_cast<int>(line.size()));
+    const std::size_t start = rest.find_first_not_of(' ');
+    if (start == 0 || start == std::string_view::npos) continue;
+    rest.remove_prefix(start);
+    const auto value = parse_number(rest.substr(0, rest.find(' ')));
+    if (value) return value;
   }
   return std::nullopt;
 }
