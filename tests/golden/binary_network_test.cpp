@@ -125,12 +125,13 @@ void expect_volumes_add_up(const std::vector<BinaryLink>& network) {
 class BinaryValidationGolden : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    run_ = testing::run_golden_case("binary_validation", [](const TempDir& dir) {
+    const auto prepare = [](const TempDir& dir) {
       fixtures::NetworkHeader header = network_header();
       header.set_word(23, 50);  // cumulative volumes
       header.set_word(53, 1);   // the agency page header
       write_network_files(dir, header, kValidationNetwork);
-    }).release();
+    };
+    run_ = testing::run_golden_case("binary_validation", prepare).release();
   }
   static void TearDownTestSuite() { delete run_; }
   static std::string report() { return run_->report(); }
@@ -159,10 +160,12 @@ TEST_F(BinaryValidationGolden, AsciiAndTwoWayFiles) {
   const auto two_way = testing::split_lines(run_->golden.expected("HRLDXY2.ASC"));
   ASSERT_GE(two_way.size(), 2u);
   // 3600 + 3100 vehicles; slots 3000 + 2600, 600 + 500, 150 + 140.
-  EXPECT_EQ(two_way[0],
-            "    10    20  1  1  2  1  150  120  140   3600   4000   3100   4000   6700   8000  2  4   5600   1100    290");
-  EXPECT_EQ(two_way[1],
-            "    20    30  2  2  2  2  220  240  280   1650   1800      0      0   1650   1800  0  2   1400    250     20");
+  EXPECT_EQ(
+      two_way[0],
+      "    10    20  1  1  2  1  150  120  140   3600   4000   3100   4000   6700   8000  2  4   5600   1100    290");
+  EXPECT_EQ(
+      two_way[1],
+      "    20    30  2  2  2  2  220  240  280   1650   1800      0      0   1650   1800  0  2   1400    250     20");
   EXPECT_EQ(run_->golden.expected("KVSKIP.LNK"), skip_list(links_of(kValidationNetwork)));
 }
 
@@ -182,7 +185,7 @@ TEST_F(BinaryValidationGolden, SystemTotals) {
   const std::string r = report();
   const NetworkSums s = network_sums(links_of(kValidationNetwork), false);
   // Two pairs and four one-way links (60-70 is skipped, 70-80 passed over).
-  EXPECT_PRINTED(testing::total_value(r, "TOTAL NUMBER OF LINKS"), 6, 0);
+  EXPECT_PRINTED_WHOLE(testing::total_value(r, "TOTAL NUMBER OF LINKS"), 6);
   // Counted: 10-20 and 20-10 on 1.5 miles, 20-30 (2.2), 30-40 (3), 40-50
   // (1.2), 80-90 (4): 1.5 x (3600 + 3100) + 2.2 x 1650 + 3 x 850 + 1.2 x 510
   // + 4 x 4900 vehicle miles.
@@ -234,14 +237,15 @@ TEST_F(BinaryValidationGolden, ScreenlinesAndNoVolumeList) {
 class BinaryAnalysisGolden : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    run_ = testing::run_golden_case("binary_analysis", [](const TempDir& dir) {
+    const auto prepare = [](const TempDir& dir) {
       fixtures::NetworkHeader header = network_header();
       header.set_word(23, 15000);  // weights of periods 1-3, over 30000
       header.set_word(24, 7500);
       header.set_word(25, 7500);
       header.set_word(54, 1);  // weighting on
       write_network_files(dir, header, kAnalysisNetwork);
-    }).release();
+    };
+    run_ = testing::run_golden_case("binary_analysis", prepare).release();
     rates_ = new RatesFile(testing::read_file(run_->golden.shared_dir() / "KVRATES.SYN"));
   }
   static void TearDownTestSuite() {
@@ -268,8 +272,9 @@ TEST_F(BinaryAnalysisGolden, AsciiAndTwoWayFiles) {
   EXPECT_EQ(run_->golden.expected("HRLDXY.ASC"), ascii);
   EXPECT_EQ(run_->golden.expected("HRLDXY2.ASC"), two_way_file(kAnalysisNetwork, false));
   // 3350 + 2350 vehicles on 10-20; slots 2800 + 2000, 550 + 350, 80 + 70.
-  EXPECT_EQ(testing::split_lines(run_->golden.expected("HRLDXY2.ASC")).front(),
-            "    10    20  1  1  2  1  150  120  140   3350   4000   2350   4000   5700   8000  2  4   4800    900    150");
+  EXPECT_EQ(
+      testing::split_lines(run_->golden.expected("HRLDXY2.ASC")).front(),
+      "    10    20  1  1  2  1  150  120  140   3350   4000   2350   4000   5700   8000  2  4   4800    900    150");
 }
 
 // Without a GLT title the third title line is blank; the planning-package
@@ -286,7 +291,7 @@ TEST_F(BinaryAnalysisGolden, Totals) {
   const NetworkSums s = network_sums(links, true);
   const AnalysisSums a = analysis_sums(links, *rates_);
   // Two pairs and five one-way links: facility type 12 is class 1 here.
-  EXPECT_PRINTED(testing::total_value(r, "TOTAL NUMBER OF LINKS"), 7, 0);
+  EXPECT_PRINTED_WHOLE(testing::total_value(r, "TOTAL NUMBER OF LINKS"), 7);
   // 3350 + 2350 + 2500 + 600 + 440 + 680 + 0 + 400 + 2200.
   EXPECT_PRINTED_WHOLE(testing::total_value(r, "TOTAL VOLUMES ALL LINKS"), 12520);
   EXPECT_PRINTED_WHOLE(testing::total_value(r, "TOTAL VOLUMES ALL LINKS"), s.vol_all);
@@ -355,13 +360,14 @@ TEST_F(BinaryAnalysisGolden, Screenlines) {
 class BinaryAuxMismatchGolden : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    run_ = testing::run_golden_case("binary_aux_mismatch", [](const TempDir& dir) {
+    const auto prepare = [](const TempDir& dir) {
       fixtures::NetworkHeader header = network_header();
       header.set_word(23, 50);
       const std::vector<BinaryLink> network(kValidationNetwork.begin(), kValidationNetwork.begin() + 3);
       write_binary_network(dir.file("HRLDXY.XXX"), header, network, 0);
       write_aux_network(dir.file("VOLNAUX.XXX"), {network[0], network[2]});
-    }).release();
+    };
+    run_ = testing::run_golden_case("binary_aux_mismatch", prepare).release();
   }
   static void TearDownTestSuite() { delete run_; }
 
@@ -378,9 +384,9 @@ TEST_F(BinaryAuxMismatchGolden, EveryOutputMatchesItsGoldenFile) {
 // stop's own completion line; only the first link reached HRLDXY.ASC, and
 // no two-way file follows a stopped run.
 TEST_F(BinaryAuxMismatchGolden, TheRunStopsAtTheFirstLinkOutOfStep) {
-  EXPECT_TRUE(run_->report().ends_with(
-      " *** ERROR *** ZEFA HIGHWAY NETWORK AUXILIARY FILE MISMATCH\n"
-      "              LOOKING FOR LINK    20 -    10 AND FOUND LINK    20 -    30\n"));
+  EXPECT_TRUE(
+      run_->report().ends_with(" *** ERROR *** ZEFA HIGHWAY NETWORK AUXILIARY FILE MISMATCH\n"
+                               "              LOOKING FOR LINK    20 -    10 AND FOUND LINK    20 -    30\n"));
   EXPECT_EQ(run_->golden.expected("console.txt"),
             " DATA ARRAY MEMORY REQUIREMENT --  103200 BYTES\nKORVO -- Abnormal STOP\n");
   BinaryLink first = kValidationNetwork[0];
@@ -446,19 +452,16 @@ std::vector<BinaryLink> merged_network(bool as_stored) {
 class BinaryAuxDbfGolden : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    run_ = testing::run_golden_case(
-               "binary_aux_dbf",
-               [](const TempDir& dir) {
-                 fixtures::NetworkHeader header = network_header();
-                 header.set_word(23, 15000);
-                 header.set_word(24, 7500);
-                 header.set_word(25, 7500);
-                 header.set_word(54, 1);
-                 write_binary_network(dir.file("HRLDXY.XXX"), header, merged_network(true), 0);
-                 write_aux_table(dir);
-               },
-               "y\nAUXLINKS.DBF\n")
-               .release();
+    const auto prepare = [](const TempDir& dir) {
+      fixtures::NetworkHeader header = network_header();
+      header.set_word(23, 15000);
+      header.set_word(24, 7500);
+      header.set_word(25, 7500);
+      header.set_word(54, 1);
+      write_binary_network(dir.file("HRLDXY.XXX"), header, merged_network(true), 0);
+      write_aux_table(dir);
+    };
+    run_ = testing::run_golden_case("binary_aux_dbf", prepare, "y\nAUXLINKS.DBF\n").release();
     rates_ = new RatesFile(testing::read_file(run_->golden.shared_dir() / "KVRATES.SYN"));
   }
   static void TearDownTestSuite() {

@@ -42,7 +42,7 @@ struct Link {
   int anode, bnode, distance, at, ft, lanes, time, cong, capacity, count, volume, screenline;
   bool two_way;
   Fate fate;
-  int lane_class;  // 1..9, by hand: lanes, doubled for a two-way link; 0 or above 9 is "9+"
+  int lane_class;  // by hand: lanes, doubled for a two-way link, 0 or above 9 is "9+" (9); 0 when not evaluated
   // Analysis runs only, by hand.
   int level = 0;      // level of service 1..6 (A..F) from volume / capacity
   int s10 = 0;        // speed class of the emission tables
@@ -120,19 +120,19 @@ inline long long whole(double x) { return static_cast<long long>(x + 0.5); }
 // A real printed with `decimals` decimals agrees with the value worked out
 // here when it is within half its last digit (and a hair for the order in
 // which the program adds).
-#define EXPECT_PRINTED(printed, computed, decimals)                                             \
-  do {                                                                                          \
-    const std::optional<double> printed_value_ = (printed);                                     \
-    ASSERT_TRUE(printed_value_.has_value()) << #printed << " is not in the report";              \
+#define EXPECT_PRINTED(printed, computed, decimals)                                                 \
+  do {                                                                                              \
+    const std::optional<double> printed_value_ = (printed);                                         \
+    ASSERT_TRUE(printed_value_.has_value()) << #printed << " is not in the report";                 \
     EXPECT_NEAR(*printed_value_, (computed), 0.5 * std::pow(10.0, -(decimals)) + 1e-4) << #printed; \
   } while (false)
 
 // A whole number printed from a real.
-#define EXPECT_PRINTED_WHOLE(printed, computed)                               \
-  do {                                                                        \
-    const std::optional<double> printed_value_ = (printed);                   \
+#define EXPECT_PRINTED_WHOLE(printed, computed)                                     \
+  do {                                                                              \
+    const std::optional<double> printed_value_ = (printed);                         \
     ASSERT_TRUE(printed_value_.has_value()) << #printed << " is not in the report"; \
-    EXPECT_EQ(*printed_value_, static_cast<double>(whole(computed))) << #printed; \
+    EXPECT_EQ(*printed_value_, static_cast<double>(whole(computed))) << #printed;   \
   } while (false)
 
 // ---- Analysis: rates, costs and emissions ----------------------------------
@@ -239,13 +239,12 @@ inline void write_dbf_links(const std::filesystem::path& path, const std::vector
   if (sequence) fields.push_back({"SEQ", 'N', 3, 0});
   fixtures::DbfTable table(fields);
   for (const Link& l : links) {
-    std::vector<fixtures::DbfValue> values = {
-        // ANODE  BNODE    DISTANCE    DIR ATYPE FTYPE LANES    TIME
-        l.anode, l.bnode, l.distance, 1, l.at, l.ft, l.lanes, l.time,
-        // CAPACITY COUNT  SCREENLINE  ZONE USE LOCATION LANDUSE CONSTRUCT
-        l.capacity, l.count, l.screenline, 0, 0, 0, 0, l.construct,
-        // CONG_TIME MODELVOL COST TWFLAG
-        l.cong, l.volume, 0, l.two_way ? 1 : 0};
+    std::vector<fixtures::DbfValue> values = {// ANODE  BNODE    DISTANCE    DIR ATYPE FTYPE LANES    TIME
+                                              l.anode, l.bnode, l.distance, 1, l.at, l.ft, l.lanes, l.time,
+                                              // CAPACITY COUNT  SCREENLINE  ZONE USE LOCATION LANDUSE CONSTRUCT
+                                              l.capacity, l.count, l.screenline, 0, 0, 0, 0, l.construct,
+                                              // CONG_TIME MODELVOL COST TWFLAG
+                                              l.cong, l.volume, 0, l.two_way ? 1 : 0};
     if (sequence) values.emplace_back(1);
     table.add(values);
   }
@@ -309,8 +308,9 @@ inline void write_aux_network(const std::filesystem::path& path, const std::vect
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   fixtures::AuxNetworkWriter writer(out);
   for (const BinaryLink& b : network) {
-    writer.add({b.link.anode, b.link.bnode, 0, fixtures::pack_aux_codes(static_cast<std::uint32_t>(b.link.construct),
-                                                                        static_cast<std::uint32_t>(b.location))});
+    writer.add({b.link.anode, b.link.bnode, 0,
+                fixtures::pack_aux_codes(static_cast<std::uint32_t>(b.link.construct),
+                                         static_cast<std::uint32_t>(b.location))});
   }
 }
 

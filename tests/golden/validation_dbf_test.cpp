@@ -77,9 +77,8 @@ const std::vector<Link> kLinks = {
 class ValidationDbfGolden : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    run_ = testing::run_golden_case("validation_dbf", [](const TempDir& dir) {
-      write_dbf_links(dir.file("ZEF26A.DBF"), kLinks);
-    }).release();
+    const auto prepare = [](const TempDir& dir) { write_dbf_links(dir.file("ZEF26A.DBF"), kLinks); };
+    run_ = testing::run_golden_case("validation_dbf", prepare).release();
   }
   static void TearDownTestSuite() { delete run_; }
   static std::string report() { return run_->report(); }
@@ -137,9 +136,10 @@ TEST_F(ValidationDbfGolden, NoVolumeList) {
     }
   }
   EXPECT_EQ(lines, 2);
-  EXPECT_EQ(listed, (std::vector<std::pair<int, int>>{
-                        {401, 402}, {403, 404}, {405, 406}, {407, 408}, {409, 410},
-                        {411, 412}, {413, 414}, {415, 416}, {417, 418}}));
+  EXPECT_EQ(
+      listed,
+      (std::vector<std::pair<int, int>>{
+          {401, 402}, {403, 404}, {405, 406}, {407, 408}, {409, 410}, {411, 412}, {413, 414}, {415, 416}, {417, 418}}));
 }
 
 TEST_F(ValidationDbfGolden, SystemTotals) {
@@ -150,7 +150,7 @@ TEST_F(ValidationDbfGolden, SystemTotals) {
   // on the one-way links; every pair's two directions count in the
   // directional miles: 2 x 6.8 + 17.0.
   EXPECT_EQ(s.links, 20.0f);
-  EXPECT_PRINTED(testing::total_value(r, "TOTAL NUMBER OF LINKS"), 20, 0);
+  EXPECT_PRINTED_WHOLE(testing::total_value(r, "TOTAL NUMBER OF LINKS"), 20);
   EXPECT_PRINTED(testing::total_value(r, "TOTAL SYSTEM MILES"), 6.8 + 17.0, 2);
   EXPECT_PRINTED(testing::total_value(r, "TOTAL DIRECTIONAL MILES"), 2 * 6.8 + 17.0, 2);
   // Lane miles: pairs 9 + 3.2 + 12 + 4 + 1, one-way links 1.2 + 4 + 10 +
@@ -255,8 +255,9 @@ TEST_F(ValidationDbfGolden, Screenlines) {
   const auto other_screenline = testing::screenline_link(r, 3, 202, 201);
   ASSERT_TRUE(other_screenline.has_value());
   EXPECT_EQ(other_screenline->volume, 450);
-  EXPECT_NE(r.find(" ***INFO*** LINK   202 -   201 IS TWOWAY -- SCREEN LINE  3 IS NOT THE SAME FOR LINK   201 -   202\n"),
-            std::string::npos);
+  EXPECT_NE(
+      r.find(" ***INFO*** LINK   202 -   201 IS TWOWAY -- SCREEN LINE  3 IS NOT THE SAME FOR LINK   201 -   202\n"),
+      std::string::npos);
   const auto individual_pair = testing::screenline_link(r, 99, 301, 302);
   ASSERT_TRUE(individual_pair.has_value());
   EXPECT_EQ(individual_pair->volume, 1000 + 1100);

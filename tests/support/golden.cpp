@@ -206,7 +206,8 @@ std::vector<std::string> area_block(const std::vector<std::string>& table, std::
   std::vector<std::string> lines;
   bool inside = false;
   for (const std::string& line : table) {
-    const bool block_heading = line.find("AREA TYPE: ") != std::string::npos || line.find("TOTAL AREA TYPES") != std::string::npos;
+    const bool block_heading =
+        line.find("AREA TYPE: ") != std::string::npos || line.find("TOTAL AREA TYPES") != std::string::npos;
     if (block_heading) {
       const std::string_view text = trim(line);
       inside = text == heading || text == "AREA TYPE: " + std::string(trim(heading));

@@ -19,8 +19,8 @@ TEST(GoldenReaderTest, Numbers) {
     std::optional<double> value;
   };
   const Case cases[] = {
-      {"12.50", 12.5}, {"600.", 600}, {"-3", -3}, {"1234*", 1234}, {"  7 ", 7},
-      {"****", {}},    {"Totals", {}}, {"", {}},  {".", {}},        {"+", {}},
+      {"12.50", 12.5}, {"600.", 600},  {"-3", -3}, {"1234*", 1234}, {"  7 ", 7},
+      {"****", {}},    {"Totals", {}}, {"", {}},   {".", {}},       {"+", {}},
   };
   for (const Case& c : cases) EXPECT_EQ(parse_number(c.token), c.value) << c.token;
 
@@ -93,10 +93,14 @@ TEST(GoldenReaderTest, ScreenlineLines) {
 
 TEST(GoldenReaderTest, FirstDifference) {
   EXPECT_EQ(first_difference("a\nb\n", "a\nb\n"), "");
-  EXPECT_EQ(first_difference("a\n\fb\n", "a\n\xB3" "c\n"), "line 2:\n  expected: \\fb\n  actual:   \\xB3c");
+  EXPECT_EQ(first_difference("a\n\fb\n",
+                             "a\n\xB3"
+                             "c\n"),
+            "line 2:\n  expected: \\fb\n  actual:   \\xB3c");
   EXPECT_EQ(first_difference("a\n", "a\nb\n"), "line 2:\n  expected: (end of file)\n  actual:   b");
-  EXPECT_EQ(first_difference("a\n", "a"),
-            "line 2:\n  expected: (end of file)\n  actual:   (end of file)\n  (the texts differ in their last line end)");
+  EXPECT_EQ(
+      first_difference("a\n", "a"),
+      "line 2:\n  expected: (end of file)\n  actual:   (end of file)\n  (the texts differ in their last line end)");
 }
 
 }  // namespace
