@@ -81,13 +81,13 @@ struct FacilityTraits {
 };
 
 constexpr FacilityTraits kTraits[] = {
-    {kFreeway, 20'000, 55, 65, 0.12, 0.70, 1.12},
-    {kDividedArterial, 9'000, 40, 50, 0.07, 0.55, 1.00},
-    {kUndividedArterial, 7'500, 35, 45, 0.05, 0.45, 0.95},
-    {kCollector, 6'000, 30, 40, 0.04, 0.30, 0.82},
-    {kLocalStreet, 4'000, 25, 30, 0.02, 0.20, 0.70},
+    {kFreeway, 20'000, 55, 65, 0.12, 0.62, 1.12},
+    {kDividedArterial, 9'000, 40, 50, 0.07, 0.50, 1.00},
+    {kUndividedArterial, 7'500, 35, 45, 0.05, 0.40, 0.95},
+    {kCollector, 6'000, 30, 40, 0.04, 0.28, 0.82},
+    {kLocalStreet, 4'000, 25, 30, 0.02, 0.18, 0.70},
     {kCentroidConnector, 99'999, 20, 20, 0.00, 0.00, 0.00},
-    {kOneWayStreet, 8'000, 25, 30, 0.04, 0.45, 1.00},
+    {kOneWayStreet, 8'000, 25, 30, 0.04, 0.40, 1.00},
     {kPrivateRoad, 2'000, 15, 15, 0.00, 0.00, 0.30},
 };
 
