@@ -53,6 +53,7 @@ void open_binary_network(RunContext& ctx) {
   ctx.binary.stream = ByteStream::open_file(ctx.work.path(file), file);
   ctx.binary.records = FortranRecordReader(&ctx.binary.stream);
   read_binary_header(ctx.binary);
+  set_binary_slot_counts(ctx.binary.header, ctx.link);
   ctx.titles.line1.assign(ctx.binary.header.chars(105, 184));
   ctx.titles.line2.assign(ctx.binary.header.chars(185, 264));
   ctx.titles.line3.assign(ctx.binary.header.chars(265, 344));
