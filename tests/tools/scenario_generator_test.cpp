@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <sstream>
 #include <set>
 #include <tuple>
 
@@ -10,6 +11,8 @@
 #include "evaluation/rates.h"
 #include "input/database_control.h"
 #include "input/dbf_reader.h"
+#include "run/loaded_network.h"
+#include "run/run_context.h"
 #include "support/temp_dir.h"
 
 namespace korvo::fixtures {
@@ -27,16 +30,8 @@ ScenarioOptions options_of(std::int64_t links, ScenarioRunType type, ScenarioSou
   return o;
 }
 
-std::vector<ScenarioSource> sources() {
-  std::vector<ScenarioSource> s = {ScenarioSource::kDbf};
-#if __has_include("network_writer.h")
-  s.push_back(ScenarioSource::kBinary);
-#endif
-  return s;
-}
-
 TEST(ScenarioGenerator, SameSeedGivesTheSameFilesAndAnotherSeedOtherNetworks) {
-  for (ScenarioSource source : sources()) {
+  for (ScenarioSource source : {ScenarioSource::kDbf, ScenarioSource::kBinary}) {
     for (ScenarioRunType type : {ScenarioRunType::kValidation, ScenarioRunType::kAnalysis}) {
       SCOPED_TRACE(::testing::Message() << "source " << static_cast<int>(source) << ", type " << static_cast<int>(type));
       TempDir first;
@@ -208,6 +203,70 @@ TEST(ScenarioGenerator, KorvoReadsTheDbfNetworkAsGenerated) {
   read_next_dbf_link(source, r);
   EXPECT_TRUE(r.end_of_links);
   EXPECT_EQ(n, 3'000);
+}
+
+// The binary network read back by KORVO's link reader gives the generator's
+// links, with autos and trucks in volume slots 1 and 2, and VOLNAUX holds
+// each link's construction and location codes, record for record.
+TEST(ScenarioGenerator, KorvoReadsTheBinaryNetworkAndVolnauxAsGenerated) {
+  TempDir dir;
+  const ScenarioOptions options = options_of(3'000, ScenarioRunType::kAnalysis, ScenarioSource::kBinary, 5);
+  const auto summary = write_scenario(options, dir.path());
+  ASSERT_EQ(summary.network_file, "HRLDXY.45A");
+  std::ostringstream console;
+  std::istringstream input;
+  auto ctx = RunContext::create(WorkDir(dir.path()), Console(console, input));
+  ctx->binary.stream = ByteStream::open_file(dir.file("HRLDXY.45A"), "HRLDXY.45A");
+  ctx->binary.records = FortranRecordReader(&ctx->binary.stream);
+  read_binary_header(ctx->binary);
+  set_binary_slot_counts(ctx->binary.header, ctx->link);
+  const BinaryHeader& h = ctx->binary.header;
+  EXPECT_EQ(h.chars(105, 155), "NORDAL CITY -- 2045 FORECAST HIGHWAY ASSIGNMENT    ");
+  EXPECT_EQ((h.word(3) & 0xFFFF) | (h.word(4) << 16), summary.max_node);
+  EXPECT_EQ(ctx->link.time_slot_count, 1);
+  EXPECT_EQ(ctx->link.volume_slot_count, 2);
+
+  ByteStream aux_stream = ByteStream::open_file(dir.file("VOLNAUX.45A"), "VOLNAUX.45A");
+  FortranRecordReader aux(&aux_stream);
+  CityNetwork network(options);
+  GeneratedLink g;
+  LinkRecord& r = ctx->link;
+  std::int64_t n = 0;
+  while (network.next(g)) {
+    read_binary_link(*ctx);
+    ASSERT_FALSE(r.end_of_links) << "link " << n + 1;
+    SCOPED_TRACE(::testing::Message() << "link " << n + 1 << ": " << g.anode << "-" << g.bnode);
+    EXPECT_EQ(r.anode, g.anode);
+    EXPECT_EQ(r.bnode, g.bnode);
+    EXPECT_EQ(r.distance, g.distance);
+    EXPECT_EQ(r.time, g.time);
+    EXPECT_EQ(r.time2, g.time);
+    EXPECT_EQ(r.period_times[1], g.congested_time);
+    EXPECT_EQ(r.facility_type, g.facility_type);
+    EXPECT_EQ(r.area_type, g.area_type);
+    EXPECT_EQ(r.lanes, g.lanes);
+    EXPECT_EQ(r.capacity, g.capacity);
+    EXPECT_EQ(r.count, g.count);
+    EXPECT_EQ(r.screenline, g.screenline);
+    EXPECT_EQ(r.volume(1, 1), g.auto_volume);
+    EXPECT_EQ(r.volume(1, 2), g.truck_volume);
+    EXPECT_EQ(r.two_way, g.two_way);
+    std::string_view record;
+    ASSERT_EQ(aux.next(record, 64), FortranRecordReader::Status::kRecord);
+    ASSERT_EQ(record.size(), 10u);
+    EXPECT_EQ(load_u16le(record.data()), g.anode);
+    EXPECT_EQ(load_u16le(record.data() + 2), g.bnode);
+    const std::uint32_t packed = load_u32le(record.data() + 6);
+    EXPECT_EQ(static_cast<std::int32_t>(packed >> 24), g.construct);
+    EXPECT_EQ(static_cast<std::int32_t>((packed >> 8) & 0xFF), g.location);
+    if (::testing::Test::HasFailure()) break;
+    ++n;
+  }
+  read_binary_link(*ctx);
+  EXPECT_TRUE(r.end_of_links);
+  EXPECT_EQ(n, 3'000);
+  std::string_view record;
+  EXPECT_EQ(aux.next(record, 64), FortranRecordReader::Status::kEndOfFile);
 }
 
 TEST(ScenarioGenerator, RatesFileReadsAsPlannedRates) {

@@ -11,13 +11,7 @@
 #include <string_view>
 
 #include "dbf_writer.h"
-
-#if __has_include("network_writer.h")
 #include "network_writer.h"
-#define KORVO_HAVE_NETWORK_WRITER 1
-#else
-#define KORVO_HAVE_NETWORK_WRITER 0
-#endif
 
 namespace korvo::fixtures {
 namespace {
@@ -966,7 +960,6 @@ void write_dbf_network(const ScenarioOptions& options, const std::filesystem::pa
   out.close();
 }
 
-#if KORVO_HAVE_NETWORK_WRITER
 void write_binary_network(const ScenarioOptions& options, const std::filesystem::path& directory,
                           const std::string& code, ScenarioSummary& summary) {
   CityNetwork network(options);
@@ -1061,7 +1054,6 @@ void write_binary_network(const ScenarioOptions& options, const std::filesystem:
     if (!aux) throw std::runtime_error("cannot write " + (directory / ("VOLNAUX." + code)).string());
   }
 }
-#endif
 
 }  // namespace
 
@@ -1079,9 +1071,6 @@ ScenarioSummary write_scenario(const ScenarioOptions& options, const std::filesy
                                   std::to_string(entries));
     }
   }
-#if !KORVO_HAVE_NETWORK_WRITER
-  if (!dbf) throw std::invalid_argument("scenario generator: built without the binary network writer");
-#endif
   std::filesystem::create_directories(directory);
   ScenarioSummary summary;
   const std::string code = scenario_code(options);
@@ -1114,9 +1103,7 @@ ScenarioSummary write_scenario(const ScenarioOptions& options, const std::filesy
     summary.files.push_back(network_file);
   } else {
     text_file("VELMAR.CTL", "VELMAR SUITE CONTROL FILE -- NORDAL CITY\n FILEI\n" + code + "\n FILEO\n" + code + "\n");
-#if KORVO_HAVE_NETWORK_WRITER
     write_binary_network(options, directory, code, summary);
-#endif
     summary.files.push_back(network_file);
     summary.files.push_back(options.aux_dbf ? "NETAUX.DBF" : "VOLNAUX." + code);
   }
