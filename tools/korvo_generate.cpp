@@ -92,8 +92,9 @@ int main(int argc, char** argv) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("scenario %s in %s: %lld links in %.2f s\n", s.scenario_code.c_str(), directory.c_str(),
                 static_cast<long long>(s.links), seconds);
-    std::printf("  grid %d x %d nodes, %d zones, highest node %d, %d parallel link(s) per street\n", s.columns,
-                s.rows, s.zones, static_cast<int>(s.max_node), s.copies);
+    std::printf("  grid %d x %d nodes (%lld links), %d zones, highest node %d, %d parallel link(s) per street\n",
+                s.columns, s.rows, static_cast<long long>(s.grid_links), s.zones, static_cast<int>(s.max_node),
+                s.copies);
     std::printf("  %lld two-way and %lld one-way street links, %lld centroid connectors, %lld unclassified\n",
                 static_cast<long long>(s.two_way_links), static_cast<long long>(s.one_way_links),
                 static_cast<long long>(s.connectors), static_cast<long long>(s.unclassified));

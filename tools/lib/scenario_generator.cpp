@@ -1081,6 +1081,7 @@ ScenarioSummary write_scenario(const ScenarioOptions& options, const std::filesy
     summary.rows = network.rows();
     summary.zones = network.zones();
     summary.copies = network.copies();
+    summary.grid_links = network.grid_links();
     summary.max_node = network.max_node();
   }
   const std::string network_file = dbf ? "NET" + code + ".DBF" : "HRLDXY." + code;

@@ -129,6 +129,9 @@ class CityNetwork {
   std::int32_t first_grid_node() const { return first_grid_node_; }
   std::int32_t max_node() const { return first_grid_node_ + columns_ * rows_ - 1; }
   std::int64_t link_count() const { return target_; }
+  // Links of the whole grid, each street once per direction (before
+  // parallel links and before the stream is cut at link_count).
+  std::int64_t grid_links() const { return count_grid_links(); }
 
   // Geometry, exposed for the tests. Grid lines: row r runs east-west,
   // column c north-south; nodes are numbered first_grid_node + r x columns + c.
@@ -214,6 +217,7 @@ struct ScenarioSummary {
   int rows = 0;
   int zones = 0;
   int copies = 0;
+  std::int64_t grid_links = 0;  // links equals this for a whole city
   std::int32_t max_node = 0;
   std::string scenario_code;      // "26A" for the base year, "45A" for the future
   std::string network_file;       // the link file's name
