@@ -137,25 +137,53 @@ double CityNetwork::row_y(double r) const {
   return (r - (rows_ - 1) / 2.0) / half;
 }
 
-// The rings widen on small grids, so that a city of a few blocks still has
-// a centre, a fringe and an edge.
-std::int32_t CityNetwork::area_type_at(double x, double y) const {
+double CityNetwork::square(double v) { return v * v; }
+
+// Radii of the rings (squared, as they are compared with squared distances)
+// and the tables of the grid lines: positions of lines and of the midpoints
+// between them, block lengths and line types. The rings widen on small
+// grids, so that a city of a few blocks still has a centre, a fringe and an
+// edge.
+void CityNetwork::build_tables() {
   const double span = std::max(1, std::min(columns_, rows_) - 1);
-  const double rho = std::sqrt(x * x + y * y);
-  if (rho < std::max(0.15, 1.1 / span)) return kCbd;
-  if (rho < std::max(0.35, 2.4 / span)) return kFringe;
-  const double obd_radius = std::max(0.12, 1.0 / span);
-  if (std::hypot(x - 0.55, y + 0.5) < obd_radius || std::hypot(x + 0.45, y - 0.6) < obd_radius) {
+  cbd2_ = square(std::max(0.15, 1.1 / span));
+  fringe2_ = square(std::max(0.35, 2.4 / span));
+  obd2_ = square(std::max(0.12, 1.0 / span));
+  residential2_ = square(std::max(0.75, 3.2 / span));
+  core2_ = square(std::max(0.3, 2.5 / span));
+  auto block = [](double along) { return 0.12 + 0.85 * std::abs(along) * std::sqrt(std::abs(along)); };
+  x_.assign(2 * static_cast<std::size_t>(columns_), 0.0);
+  y_.assign(2 * static_cast<std::size_t>(rows_), 0.0);
+  column_block_.assign(static_cast<std::size_t>(columns_), 0.0);
+  row_block_.assign(static_cast<std::size_t>(rows_), 0.0);
+  column_type_.assign(static_cast<std::size_t>(columns_), 0);
+  row_type_.assign(static_cast<std::size_t>(rows_), 0);
+  for (int c = 0; c < columns_; ++c) {
+    x_[2 * static_cast<std::size_t>(c)] = column_x(c);
+    x_[2 * static_cast<std::size_t>(c) + 1] = column_x(c + 0.5);
+    column_block_[static_cast<std::size_t>(c)] = block(column_x(c + 0.5));
+    column_type_[static_cast<std::size_t>(c)] = line_type(c - columns_ / 2);
+  }
+  for (int r = 0; r < rows_; ++r) {
+    y_[2 * static_cast<std::size_t>(r)] = row_y(r);
+    y_[2 * static_cast<std::size_t>(r) + 1] = row_y(r + 0.5);
+    row_block_[static_cast<std::size_t>(r)] = block(row_y(r + 0.5));
+    row_type_[static_cast<std::size_t>(r)] = line_type(std::abs(r - rows_ / 2) + 8);
+  }
+}
+
+std::int32_t CityNetwork::area_type_at(double x, double y) const {
+  const double rho2 = x * x + y * y;
+  if (rho2 < cbd2_) return kCbd;
+  if (rho2 < fringe2_) return kFringe;
+  if (square(x - 0.55) + square(y + 0.5) < obd2_ || square(x + 0.45) + square(y - 0.6) < obd2_) {
     return kOutlyingBusiness;
   }
-  if (rho < std::max(0.75, 3.2 / span)) return kResidential;
+  if (rho2 < residential2_) return kResidential;
   return kRural;
 }
 
-bool CityNetwork::in_core(double x, double y) const {
-  const double span = std::max(1, std::min(columns_, rows_) - 1);
-  return std::sqrt(x * x + y * y) < std::max(0.3, 2.5 / span);
-}
+bool CityNetwork::in_core(double x, double y) const { return x * x + y * y < core2_; }
 
 // The hierarchy of grid lines by their offset from the centre: every 16th a
 // freeway, then divided arterials, undivided arterials and collectors at
@@ -171,8 +199,8 @@ std::int32_t CityNetwork::line_type(int offset) const {
 
 // Columns: a freeway down the middle. Rows: a divided arterial (the main
 // street) across the middle, freeways eight rows north and south.
-std::int32_t CityNetwork::column_line_type(int c) const { return line_type(c - columns_ / 2); }
-std::int32_t CityNetwork::row_line_type(int r) const { return line_type(std::abs(r - rows_ / 2) + 8); }
+std::int32_t CityNetwork::column_line_type(int c) const { return column_type_[static_cast<std::size_t>(c)]; }
+std::int32_t CityNetwork::row_line_type(int r) const { return row_type_[static_cast<std::size_t>(r)]; }
 
 void CityNetwork::choose_grid() {
   // About 4.2 directional links per grid node (two streets each way, less
@@ -192,6 +220,7 @@ void CityNetwork::choose_grid() {
     cut2_ = std::clamp(static_cast<int>(std::floor((rows - 1) * 0.66)), 0, rows - 2);
     cut3_ = std::clamp(static_cast<int>(std::floor((columns - 1) * 0.80)), 0, columns - 2);
     if (cut3_ == cut1_) cut3_ = std::min(columns - 2, cut1_ + 1);
+    build_tables();
   };
   auto fits = [this](int columns, int rows) {
     const int zb = std::min(columns, rows) < 16 ? 2 : 4;
@@ -270,8 +299,8 @@ bool CityNetwork::link_exists(std::int32_t anode, const Neighbour& n) const {
   if (n.kind == 0) return true;
   const std::int32_t type = n.kind == 1 ? row_line_type(n.line) : column_line_type(n.line);
   if (type != kCollector && type != kUndividedArterial && type != kLocalStreet) return true;
-  const double x = n.kind == 1 ? column_x(n.from + 0.5) : column_x(n.line);
-  const double y = n.kind == 1 ? row_y(n.line) : row_y(n.from + 0.5);
+  const double x = n.kind == 1 ? x_[2 * static_cast<std::size_t>(n.from) + 1] : x_[2 * static_cast<std::size_t>(n.line)];
+  const double y = n.kind == 1 ? y_[2 * static_cast<std::size_t>(n.line)] : y_[2 * static_cast<std::size_t>(n.from) + 1];
   if (!in_core(x, y)) return true;
   const bool forward = anode < n.node;  // east or south
   const int parity = std::abs(n.kind == 1 ? n.line - rows_ / 2 : n.line - columns_ / 2) % 2;
@@ -291,17 +320,19 @@ CityNetwork::PairInfo CityNetwork::pair_info(std::int32_t anode, const Neighbour
     const std::int32_t grid_node = std::max(anode, n.node);
     const std::int32_t centroid = std::min(anode, n.node);
     const int g = grid_node - first_grid_node_;
-    x = column_x(g % columns_);
-    y = row_y(g / columns_);
+    x = x_[2 * static_cast<std::size_t>(g % columns_)];
+    y = y_[2 * static_cast<std::size_t>(g / columns_)];
     p.facility_type = kCentroidConnector;
     p.zone = centroid;
-    spacing = 0.06 + 0.35 * std::pow(std::min(1.0, std::hypot(x, y)), 1.5);
+    const double rho = std::min(1.0, std::sqrt(x * x + y * y));
+    spacing = 0.06 + 0.35 * rho * std::sqrt(rho);
   } else {
     const bool row_line = n.kind == 1;
-    x = row_line ? column_x(n.from + 0.5) : column_x(n.line);
-    y = row_line ? row_y(n.line) : row_y(n.from + 0.5);
-    const double along = row_line ? x : y;
-    spacing = 0.12 + 0.85 * std::pow(std::abs(along), 1.5);
+    const auto from = static_cast<std::size_t>(n.from);
+    const auto line = static_cast<std::size_t>(n.line);
+    x = row_line ? x_[2 * from + 1] : x_[2 * line];
+    y = row_line ? y_[2 * line] : y_[2 * from + 1];
+    spacing = row_line ? column_block_[from] : row_block_[from];
     p.facility_type = row_line ? row_line_type(n.line) : column_line_type(n.line);
     const int lower = std::min(anode, n.node) - first_grid_node_;
     p.zone = (lower / columns_ / zone_block_) * zone_columns_ + (lower % columns_) / zone_block_ + 1;
@@ -328,7 +359,7 @@ CityNetwork::PairInfo CityNetwork::pair_info(std::int32_t anode, const Neighbour
     }
   }
   p.area_type = area_type_at(x, y);
-  p.location = std::hypot(x, y) < 0.75 ? 1 : (x >= 0 ? (y < 0 ? 2 : 3) : (y < 0 ? 5 : 4));
+  p.location = x * x + y * y < 0.75 * 0.75 ? 1 : (x >= 0 ? (y < 0 ? 2 : 3) : (y < 0 ? 5 : 4));
   const FacilityTraits& t = traits(p.facility_type);
   const bool urban = p.area_type != kRural;
   switch (p.facility_type) {
@@ -423,7 +454,7 @@ void CityNetwork::fill_link(std::int32_t anode, const Neighbour& n, std::int32_t
   const double ratio = p.capacity > 0 ? static_cast<double>(volume) / p.capacity : 0.0;
   link.congested_time = std::min<std::int32_t>(
       std::min(8 * p.time, 32'000),
-      static_cast<std::int32_t>(std::lround(p.time * (1.0 + 0.15 * std::pow(ratio, 4.0)))));
+      static_cast<std::int32_t>(std::lround(p.time * (1.0 + 0.15 * square(ratio) * square(ratio)))));
   link.count = 0;
   const bool missing = p.one_direction_counted && anode > n.node;
   if (p.counted && !missing) {

@@ -162,6 +162,8 @@ class CityNetwork {
   std::int32_t area_type_at(double x, double y) const;
   std::int32_t line_type(int offset) const;
   bool in_core(double x, double y) const;
+  void build_tables();
+  static double square(double v);
 
   ScenarioOptions options_;
   std::int64_t target_ = 0;
@@ -177,6 +179,21 @@ class CityNetwork {
   int cut1_ = 0;
   int cut2_ = 0;
   int cut3_ = 0;
+  // Squared radii of the rings and of the core of one-way streets.
+  double cbd2_ = 0;
+  double fringe2_ = 0;
+  double obd2_ = 0;
+  double residential2_ = 0;
+  double core2_ = 0;
+  // Per grid line, built once: positions of the lines and of the midpoints
+  // between them (x_[2c] is column c, x_[2c + 1] halfway to column c + 1),
+  // block lengths in miles and facility types.
+  std::vector<double> x_;
+  std::vector<double> y_;
+  std::vector<double> column_block_;
+  std::vector<double> row_block_;
+  std::vector<std::int32_t> column_type_;
+  std::vector<std::int32_t> row_type_;
   // Feature selection: a street has a feature when the hash of its pair
   // with the feature's salt falls below the threshold.
   struct Feature {
