@@ -13,6 +13,7 @@
 #include "evaluation/accumulators.h"
 #include "evaluation/aux_construction.h"
 #include "evaluation/class_tables.h"
+#include "evaluation/evaluation_driver.h"
 #include "evaluation/rate_tables.h"
 #include "input/aux_link_file.h"
 #include "input/dbf_reader.h"
@@ -77,6 +78,7 @@ struct RunContext {
   RateTables rates;
   Accumulators acc;
   AuxMergeState aux_merge;
+  EvaluationState eval;
 
   // Reports.
   TableLayoutTexts table_layouts;

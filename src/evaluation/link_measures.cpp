@@ -1,0 +1,298 @@
+#include "evaluation/link_measures.h"
+
+#include <array>
+#include <stdexcept>
+#include <string>
+
+#include "common/layout.h"
+#include "run/run_context.h"
+
+namespace korvo {
+namespace {
+
+// Upper limits of levels A..E; a ratio above the last one is F.
+constexpr std::array<float, 5> kLosLimits = {0.8f, 0.933f, 1.067f, 1.2f, 1.333f};
+
+// Lower limits of speed classes 2..10 (mph).
+constexpr std::array<float, 9> kSpeedLimits = {20.0f, 25.0f, 30.0f, 35.0f, 40.0f, 45.0f, 50.0f, 55.0f, 60.0f};
+constexpr float kTopSpeedLimit = 65.0f;  // class 11 of the 11-row tables
+
+// Lanes added per direction by construction codes 0..9.
+constexpr std::array<float, 10> kLanesAdded = {0.0f, 1.0f, 2.0f, 3.0f, 1.0f, 1.0f, 2.0f, 1.0f, 2.0f, 3.0f};
+
+constexpr int kNoConstructionRow = 10;
+// Codes from here on are not in the code table; the first one seen zeroes
+// the construction cost.
+constexpr int kFirstInconsistentCode = 11;
+
+constexpr const char* kCostTableZeroed = " ***INFO*** CONSTRUCTION CODE INCONSISTENCY -- COST TABLE ZEROED";
+
+// Rate of a facility-type class; the tables have columns for classes 1..9
+// only. An analysis run cannot reach a higher class (its labels stop at 9),
+// so 0 there is only a guard.
+template <typename Row>
+float rate(const Row& row, int ftc) {
+  return ftc <= kRateFtClasses ? row[static_cast<std::size_t>(ftc)] : 0.0f;
+}
+
+void write_screenline_overflow(RunContext& ctx, int limit) {
+  static const Layout kSlFatal = Layout::parse(
+      "(T2,'******** FATAL ******** THERE ARE MORE THAN',I4,"
+      "' LINKS IN THIS SCREENLINE (THAT IS A LIMIT PLACED BY THE PROGRAM).')");
+  static const Layout kSl99Fatal = Layout::parse(
+      "(T2,'******** FATAL ******** THERE ARE MORE THAN',I5,"
+      "' LINKS IN THIS SCREENLINE (THAT IS A LIMIT PLACED BY THE PROGRAM).')");
+  ctx.report.write(limit == kScreenlineListLimit ? kSlFatal : kSl99Fatal, {limit});
+}
+
+// Screenline totals of screenlines 1..99.
+void add_screenline_totals(RunContext& ctx, int sl, const LinkValues& v, bool validation) {
+  ScreenlineTables& t = ctx.acc.screenlines;
+  const auto i = static_cast<std::size_t>(sl);
+  if (validation) {
+    if (v.cnt != 0.0f) t.volume[i] += v.vol;
+    t.reference[i] += v.cnt;
+  } else {
+    if (v.cap != 0.0f) t.volume[i] += v.vol;
+    t.reference[i] += v.cap;
+  }
+  if (t.reference[i] != 0.0f) t.ratio[i] = t.volume[i] / t.reference[i];
+}
+
+// The link list of screenlines 1..98. The second direction of a two-way link
+// (the higher A-node) joins the first direction's entry.
+void add_screenline_link(RunContext& ctx, int sl, const LinkValues& v, float ref) {
+  static const Layout kNotSame = Layout::parse(
+      "(' ***INFO*** LINK',I6,' -',I6,' IS TWOWAY -- SCREEN LINE',I3,' IS NOT THE SAME FOR LINK',I6,' -',I6)");
+  const LinkRecord& link = ctx.link;
+  ScreenlineTables& t = ctx.acc.screenlines;
+  const auto s = static_cast<std::size_t>(sl);
+  auto& entries = t.links[s];
+  std::int16_t& n = t.nlinks[s];
+
+  ScreenlineEntry* entry = nullptr;
+  if (link.two_way && link.anode > link.bnode && n > 0) {
+    for (int k = 1; k <= n; ++k) {
+      ScreenlineEntry& e = entries[static_cast<std::size_t>(k)];
+      if (e.anode == link.bnode && e.bnode == link.anode) {
+        entry = &e;
+        break;
+      }
+    }
+    if (entry != nullptr) {
+      entry->volume += v.vol;
+      entry->reference += ref;
+      if (ref == 0.0f && v.vol != 0.0f) entry->no_reference = true;
+    } else {
+      ctx.report.write(kNotSame, {link.anode, link.bnode, sl, link.bnode, link.anode});
+    }
+  }
+  if (entry == nullptr) {
+    if (n >= kScreenlineListLimit) {
+      // The list is full: the link replaces the last entry, the run goes on.
+      n = kScreenlineListLimit;
+      write_screenline_overflow(ctx, kScreenlineListLimit);
+    } else {
+      ++n;
+    }
+    entry = &entries[static_cast<std::size_t>(n)];
+    // A fresh entry, so that a replaced last entry keeps nothing of the link
+    // it held before.
+    *entry = ScreenlineEntry{};
+    entry->anode = link.anode;
+    entry->bnode = link.bnode;
+    entry->volume = v.vol;
+    entry->ft = static_cast<std::int16_t>(v.ft_code);
+    entry->at = link.area_type;
+    entry->reference = ref;
+    entry->no_reference = ref == 0.0f && v.vol != 0.0f;
+  }
+  if (entry->reference != 0.0f) entry->ratio = entry->volume / entry->reference;
+}
+
+// The individual count links, coded screenline 99 (validation runs, links
+// with a count).
+void add_screenline99_link(RunContext& ctx, const LinkValues& v) {
+  const LinkRecord& link = ctx.link;
+  ScreenlineTables& t = ctx.acc.screenlines;
+  Screenline99Entry* entry = nullptr;
+  if (link.two_way && link.anode > link.bnode && t.sl99_count > 0) {
+    for (int k = 1; k <= t.sl99_count; ++k) {
+      Screenline99Entry& e = t.sl99[static_cast<std::size_t>(k)];
+      if (e.anode == link.bnode && e.bnode == link.anode) {
+        entry = &e;
+        break;
+      }
+    }
+    if (entry != nullptr) {
+      entry->volume += v.vol;
+      entry->count += v.cnt;
+    }
+  }
+  if (entry == nullptr) {
+    if (t.sl99_count >= kScreenline99Limit) {
+      t.sl99_count = kScreenline99Limit;
+      write_screenline_overflow(ctx, kScreenline99Limit);
+    } else {
+      ++t.sl99_count;
+    }
+    entry = &t.sl99[static_cast<std::size_t>(t.sl99_count)];
+    *entry = Screenline99Entry{};
+    entry->anode = link.anode;
+    entry->bnode = link.bnode;
+    entry->volume = v.vol;
+    entry->count = v.cnt;
+    entry->ft = static_cast<std::int16_t>(v.ft_code);
+    entry->at = link.area_type;
+  }
+  if (entry->count != 0.0f) entry->ratio = entry->volume / entry->count;
+}
+
+void add_screenlines(RunContext& ctx, const LinkValues& v, bool validation) {
+  const int sl = ctx.link.screenline;
+  // Numbers outside 1..99 have no slot in any screenline table; the link is
+  // otherwise evaluated as usual.
+  if (sl < 1 || sl > kMaxScreenline) return;
+  add_screenline_totals(ctx, sl, v, validation);
+  if (sl <= kListedScreenlines) {
+    add_screenline_link(ctx, sl, v, validation ? v.cnt : v.cap);
+  } else if (validation && v.cnt != 0.0f) {
+    add_screenline99_link(ctx, v);
+  }
+}
+
+}  // namespace
+
+int level_of_service(float vol, float cap) {
+  const float vc = cap != 0.0f ? vol / cap : 0.0f;
+  int level = 1;
+  for (float limit : kLosLimits) {
+    if (!(vc > limit)) break;
+    ++level;
+  }
+  return level;
+}
+
+int speed_class10(float speed) {
+  int cls = 1;
+  for (float limit : kSpeedLimits) {
+    if (!(speed >= limit)) break;
+    ++cls;
+  }
+  return cls;
+}
+
+int speed_class11(float speed) { return speed >= kTopSpeedLimit ? kSpeedClasses11 : speed_class10(speed); }
+
+float lanes_added(int construct) {
+  return construct >= 0 && construct <= 9 ? kLanesAdded[static_cast<std::size_t>(construct)] : 0.0f;
+}
+
+int construction_cost_row(int construct) { return construct >= 1 && construct <= 9 ? construct : kNoConstructionRow; }
+
+void evaluate_link(RunContext& ctx, const LinkValues& v) {
+  EvalSums& sums = ctx.acc.sums;
+  if (v.ftc < 1 || v.ftc >= sums.nft() || v.atc < 1 || v.atc >= sums.nat() || v.lane_class < 1 ||
+      v.lane_class > kLaneClassCount - 1) {
+    throw std::logic_error("evaluate_link: classes outside the table (" + std::to_string(v.ftc) + ", " +
+                           std::to_string(v.atc) + ", " + std::to_string(v.lane_class) + ")");
+  }
+  const LinkRecord& link = ctx.link;
+  const RateTables& rates = ctx.rates;
+  const bool validation = ctx.settings.validate_mode;
+  const bool short_link = v.dist <= kShortLinkMiles;
+  const bool timed = link.distance != 0 && v.time != 0.0f;
+  const bool otimed = link.distance != 0 && link.time != 0;
+  auto add = [&sums, &v](int slot, float x) { sums.at(v.ftc, v.atc, v.lane_class, slot) += x; };
+
+  // A link without distance or congested time has speed 0 (class 1).
+  float speed = 0.0f;
+  int s10 = 1;
+  int cost_row = kNoConstructionRow;
+  float added_lanes = 0.0f;
+  if (!validation) {
+    if (timed) speed = v.dist / (v.time / 60.0f);
+    s10 = speed_class10(speed);
+    added_lanes = lanes_added(link.construct);
+    cost_row = construction_cost_row(link.construct);
+    if (link.construct >= kFirstInconsistentCode && !ctx.eval.cost_table_zeroed) {
+      ctx.console.line(kCostTableZeroed);
+      ctx.eval.cost_table_zeroed = true;
+    }
+    if (v.cap != 0.0f) {
+      add(VOL_REF, v.vol);
+      add(REF_SUM, v.cap);
+      if (short_link) {
+        add(VMT_REFVOL, v.dist * v.vol);
+        add(VMT_REF, v.dist * v.cap);
+      }
+      if (timed) {
+        add(VHT_REFVOL, v.time / 60.0f * v.vol);
+        add(VHT_REF, v.cap * v.time / 60.0f);
+      }
+    }
+  } else if (v.cnt != 0.0f) {
+    add(LINKS_REF, v.w);
+    add(VOL_REF, v.vol);
+    add(REF_SUM, v.cnt);
+    if (short_link) {
+      add(VMT_REFVOL, v.dist * v.vol);
+      add(VMT_REF, v.dist * v.cnt);
+    }
+    if (timed) {
+      add(VHT_REFVOL, v.time / 60.0f * v.vol);
+      add(VHT_REF, v.cnt * v.time / 60.0f);
+    }
+  }
+
+  add(LINKS, v.w);
+  add(VOL_ALL, v.vol);
+  if (short_link) {
+    add(VMT_ALL, v.dist * v.vol);
+    if (timed) add(VHT_ALL, v.time / 60.0f * v.vol);
+    add(SYS_MILES, v.dist * v.w);
+    if (otimed) {
+      add(ORIG_MILES, v.dist);
+      add(ORIG_VMT, v.dist * v.vol);
+    }
+    add(LANE_MILES, static_cast<float>(v.lanes_value) * v.dist);
+    add(DIR_MILES, v.dist);
+  }
+  if (otimed) {
+    add(ORIG_TIME_SUM, v.otime);
+    add(ORIG_VHT, v.otime * v.vol / 60.0f);
+  }
+  if (timed) {
+    add(TIME_SUM, v.time);
+    add(CONG_VHT, v.time * v.vol / 60.0f);
+  }
+
+  if (short_link) {
+    ctx.acc.los_miles[static_cast<std::size_t>(v.ftc)][static_cast<std::size_t>(level_of_service(v.vol, v.cap))] +=
+        v.dist * v.w;
+  }
+
+  if (!validation) {
+    if (short_link) {
+      const float vmt = v.dist * v.vol;
+      const auto r10 = static_cast<std::size_t>(s10);
+      add(ACCIDENTS, vmt / 1000000.0f * rate(rates.accident, v.ftc));
+      add(INJURIES, vmt / 1000000.0f * rate(rates.injury, v.ftc));
+      add(FATALITIES, vmt / 1000000.0f * rate(rates.fatality, v.ftc));
+      add(CO_GRAMS, vmt * rate(rates.carbon_monoxide[r10], v.ftc));
+      add(HC_GRAMS, vmt * rate(rates.hydrocarbons[r10], v.ftc));
+      add(NOX_GRAMS, vmt * rate(rates.nitrogen_oxides[r10], v.ftc));
+      const auto r11 = static_cast<std::size_t>(speed >= kTopSpeedLimit ? kSpeedClasses11 : s10);
+      add(FUEL_GAL, vmt * rate(rates.fuel[r11], v.ftc));
+      add(NEW_LANE_MILES, added_lanes * 2.0f * v.dist * v.w);
+      ctx.acc.user_cost += vmt * rate(rates.user_cost[r11], v.ftc);
+      add(CONSTR_COST, v.w * v.dist * rate(rates.construction_cost[static_cast<std::size_t>(cost_row)], v.ftc));
+      ctx.acc.maint_cost += v.w * v.dist * rate(rates.maintenance_cost[static_cast<std::size_t>(v.lane_class)], v.ftc);
+    }
+    add(DELAY_VHT, v.vol / 60.0f * (v.time - v.otime));
+  }
+
+  if (link.screenline != 0) add_screenlines(ctx, v, validation);
+}
+
+}  // namespace korvo

@@ -1,0 +1,60 @@
+#pragma once
+// The measures of one accepted link and their accumulation: EVALSUMS by
+// facility-type class, area-type class and lane class, the level-of-service
+// miles, the three cost totals, the screenline totals and the screenline
+// link lists.
+//
+// All arithmetic is single precision, in the order written, so that the
+// totals match the planning package to the last printed digit.
+
+#include <cstdint>
+
+namespace korvo {
+
+struct RunContext;
+
+// The working values the evaluation driver forms for the current link.
+// Distances are in miles, times in minutes.
+struct LinkValues {
+  int ft_code = 0;      // facility-type code as coded (after the swapped-fields rule)
+  int lanes_value = 0;  // number of lanes as coded
+  int ftc = 0;          // facility-type class, 1..NFT-1
+  int atc = 0;          // area-type class, 1..NAT-1
+  int lane_class = 0;   // 1..9
+  float vol = 0;        // VOL
+  float cap = 0;        // CAP
+  float cnt = 0;        // CNT
+  float dist = 0;       // DIST = distance x 0.01
+  float time = 0;       // TIME, congested
+  float otime = 0;      // OTIME, original
+  float w = 1;          // 0.5 for one direction of a two-way link
+};
+
+// Links up to this length (99.99 itself included) count as "short": longer
+// ones are taken for coding errors and kept out of every mileage measure.
+inline constexpr float kShortLinkMiles = 99.99f;
+
+// Level of service 1..6 (A..F) of a volume over capacity ratio; 0 capacity
+// gives A. Limits are strict: 0.8 itself is A.
+int level_of_service(float vol, float cap);
+
+// Speed class of the emission tables: 1 below 20 mph, 2 for 20 up to 25,
+// one class per 5 mph, 10 from 60 up.
+int speed_class10(float speed);
+// Speed class of the fuel and user cost tables: as speed_class10, and 11
+// from 65 up.
+int speed_class11(float speed);
+
+// Lanes per direction that a construction code adds: codes 1..9 from the
+// code table, every other code 0.
+float lanes_added(int construct);
+// Row of the construction cost table: the code itself for 1..9, else row 10
+// (no construction).
+int construction_cost_row(int construct);
+
+// Evaluates ctx.link with its working values into ctx.acc. The classes must
+// be inside the table (ftc < NFT, atc < NAT, lane class 1..9); the driver
+// lists every other link as unclassified before it gets here.
+void evaluate_link(RunContext& ctx, const LinkValues& v);
+
+}  // namespace korvo
