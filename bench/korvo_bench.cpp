@@ -9,16 +9,20 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <vector>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <unistd.h>
 
 #include "common/layout.h"
+#include "evaluation/evaluation_driver.h"
+#include "evaluation/labels.h"
 #include "common/text_file.h"
 #include "input/database_control.h"
 #include "input/dbf_reader.h"
 #include "run/loaded_network.h"
+#include "run/profile.h"
 #include "run/run_context.h"
 #include "scenario_generator.h"
 
@@ -138,6 +142,65 @@ void BM_BinaryLinkDecode(benchmark::State& state) {
   state.SetItemsProcessed(links);
 }
 BENCHMARK(BM_BinaryLinkDecode);
+
+// Per-link evaluation: everything the link loop does with a link once it is
+// in the link record (selections, classes, the no-volume list, the measures
+// of both run types, level of service, costs, screenline lists), per item.
+// The links are the generator's, copied into the link record field by field.
+void BM_PerLinkEvaluation(benchmark::State& state) {
+  const auto type = state.range(0) == 0 ? ScenarioRunType::kValidation : ScenarioRunType::kAnalysis;
+  const Scenario scenario(type, ScenarioSource::kDbf);
+  std::ostringstream console;
+  std::istringstream input;
+  auto ctx = korvo::RunContext::create(korvo::WorkDir(scenario.dir()), korvo::Console(console, input));
+  ctx->report.create(scenario.dir() / "KORVO.OUT", "KORVO.OUT");
+  korvo::TextReader profile = korvo::TextReader::open_file(scenario.dir() / "PROFILE.MAS", "PROFILE.MAS");
+  korvo::read_profile_pass1(profile, ctx->settings, [] {});
+  const std::string network = scenario.summary().network_file;
+  ctx->dbf.stream = korvo::ByteStream::open_file(scenario.dir() / network, network);
+  korvo::prepare_labels_and_selection(*ctx);
+  if (!korvo::prepare_evaluation(*ctx)) {
+    state.SkipWithError("the generated network lacks a keyword field");
+    return;
+  }
+  std::vector<korvo::fixtures::GeneratedLink> links;
+  {
+    ScenarioOptions o;
+    o.links = kLinks;
+    o.run_type = type;
+    o.seed = 1;
+    korvo::fixtures::CityNetwork city(o);
+    korvo::fixtures::GeneratedLink l;
+    while (city.next(l)) links.push_back(l);
+  }
+  std::size_t i = 0;
+  korvo::LinkRecord& r = ctx->link;
+  for (auto _ : state) {
+    const auto& l = links[i];
+    if (++i == links.size()) i = 0;
+    r.anode = l.anode;
+    r.bnode = l.bnode;
+    r.distance = static_cast<std::int16_t>(l.distance);
+    r.area_type = static_cast<std::int16_t>(l.area_type);
+    r.facility_type = static_cast<std::int16_t>(l.facility_type);
+    r.lanes = static_cast<std::int16_t>(l.lanes);
+    r.time = static_cast<std::int16_t>(l.time);
+    r.time2 = r.time;
+    r.capacity = l.capacity;
+    r.count = l.count;
+    r.screenline = static_cast<std::int16_t>(l.screenline);
+    r.location = l.location;
+    r.construct = static_cast<std::int16_t>(l.construct);
+    r.cost = static_cast<std::int16_t>(l.cost);
+    r.period_times[1] = static_cast<std::int16_t>(l.congested_time);
+    r.volume(1, 1) = l.volume();
+    r.two_way = l.two_way;
+    korvo::process_link(*ctx);
+  }
+  state.SetItemsProcessed(state.iterations());
+  benchmark::DoNotOptimize(ctx->acc.work_area[0]);
+}
+BENCHMARK(BM_PerLinkEvaluation)->Arg(0)->Arg(1)->ArgName("analysis");
 
 // Counts the bytes of the records a layout writes, as a report file would
 // receive them, without the file system.
