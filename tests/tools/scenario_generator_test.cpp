@@ -367,6 +367,11 @@ struct RunCase {
   ScenarioSource source;
 };
 
+void PrintTo(const RunCase& c, std::ostream* out) {
+  *out << (c.type == ScenarioRunType::kValidation ? "validation" : "analysis") << " over "
+       << (c.source == ScenarioSource::kDbf ? "dBASE" : "binary");
+}
+
 class GeneratedRun : public ::testing::TestWithParam<RunCase> {};
 
 TEST_P(GeneratedRun, CompletesAndShowsTheGeneratedCity) {
