@@ -7,18 +7,18 @@
 //   build/bench/bench/korvo_bench
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <filesystem>
-#include <vector>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
+#include <vector>
 
 #include "common/layout.h"
+#include "common/text_file.h"
 #include "evaluation/evaluation_driver.h"
 #include "evaluation/labels.h"
-#include "common/text_file.h"
 #include "input/database_control.h"
 #include "input/dbf_reader.h"
 #include "run/loaded_network.h"
@@ -77,8 +77,7 @@ void BM_DbfRecordConversion(benchmark::State& state) {
   const std::string file = scenario.bytes(scenario.summary().network_file);
   korvo::LinkFieldMap map;
   {
-    korvo::TextReader control =
-        korvo::TextReader::open_file(scenario.dir() / "DATABASE.CTL", "DATABASE.CTL");
+    korvo::TextReader control = korvo::TextReader::open_file(scenario.dir() / "DATABASE.CTL", "DATABASE.CTL");
     korvo::read_database_control(control, map);
   }
   korvo::LinkRecord link;
@@ -229,7 +228,8 @@ BENCHMARK(BM_LayoutLaneTableRow);
 // Layout writer: one screenline link line (integers, F11.0, F6.2 and a
 // 46-character remark), per item.
 void BM_LayoutScreenlineLine(benchmark::State& state) {
-  static const korvo::Layout kLine = korvo::Layout::parse("(T6,I2,T13,I5,T19,I5,2(F11.0),TR5,F6.2,T64,I2,TR1,I2,TR1,A)");
+  static const korvo::Layout kLine =
+      korvo::Layout::parse("(T6,I2,T13,I5,T19,I5,2(F11.0),TR5,F6.2,T64,I2,TR1,I2,TR1,A)");
   static const std::string kRemark(46, ' ');
   CountingSink sink;
   std::int32_t node = 100;

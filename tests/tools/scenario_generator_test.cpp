@@ -4,8 +4,8 @@
 
 #include <cmath>
 #include <map>
-#include <sstream>
 #include <set>
+#include <sstream>
 #include <tuple>
 
 #include "common/text_file.h"
@@ -34,7 +34,8 @@ ScenarioOptions options_of(std::int64_t links, ScenarioRunType type, ScenarioSou
 TEST(ScenarioGenerator, SameSeedGivesTheSameFilesAndAnotherSeedOtherNetworks) {
   for (ScenarioSource source : {ScenarioSource::kDbf, ScenarioSource::kBinary}) {
     for (ScenarioRunType type : {ScenarioRunType::kValidation, ScenarioRunType::kAnalysis}) {
-      SCOPED_TRACE(::testing::Message() << "source " << static_cast<int>(source) << ", type " << static_cast<int>(type));
+      SCOPED_TRACE(::testing::Message() << "source " << static_cast<int>(source) << ", type "
+                                        << static_cast<int>(type));
       TempDir first;
       TempDir again;
       TempDir other;
@@ -445,16 +446,16 @@ TEST_P(GeneratedRun, CompletesAndShowsTheGeneratedCity) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    TypesAndSources, GeneratedRun,
-    ::testing::Values(RunCase{ScenarioRunType::kValidation, ScenarioSource::kDbf},
-                      RunCase{ScenarioRunType::kValidation, ScenarioSource::kBinary},
-                      RunCase{ScenarioRunType::kAnalysis, ScenarioSource::kDbf},
-                      RunCase{ScenarioRunType::kAnalysis, ScenarioSource::kBinary}),
-    [](const ::testing::TestParamInfo<RunCase>& info) {
-      return std::string(info.param.type == ScenarioRunType::kValidation ? "Validation" : "Analysis") +
-             (info.param.source == ScenarioSource::kDbf ? "Dbf" : "Binary");
-    });
+INSTANTIATE_TEST_SUITE_P(TypesAndSources, GeneratedRun,
+                         ::testing::Values(RunCase{ScenarioRunType::kValidation, ScenarioSource::kDbf},
+                                           RunCase{ScenarioRunType::kValidation, ScenarioSource::kBinary},
+                                           RunCase{ScenarioRunType::kAnalysis, ScenarioSource::kDbf},
+                                           RunCase{ScenarioRunType::kAnalysis, ScenarioSource::kBinary}),
+                         [](const ::testing::TestParamInfo<RunCase>& info) {
+                           return std::string(info.param.type == ScenarioRunType::kValidation ? "Validation"
+                                                                                              : "Analysis") +
+                                  (info.param.source == ScenarioSource::kDbf ? "Dbf" : "Binary");
+                         });
 
 // The two link sources carry the same city: the evaluation and every report
 // page after the run description agree, whichever file the links come from.

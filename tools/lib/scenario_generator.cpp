@@ -58,9 +58,7 @@ std::uint64_t pair_key(std::int32_t a, std::int32_t b) {
   return (lo << 32) | hi;
 }
 
-std::int32_t round_to(double v, int step) {
-  return static_cast<std::int32_t>(std::lround(v / step)) * step;
-}
+std::int32_t round_to(double v, int step) { return static_cast<std::int32_t>(std::lround(v / step)) * step; }
 
 // Per-lane daily capacity, free-flow speed (urban, rural) and the share of
 // trucks of each facility type.
@@ -74,16 +72,18 @@ struct FacilityTraits {
   double volume_factor;  // relative loading of the type
 };
 
+// clang-format off
 constexpr FacilityTraits kTraits[] = {
-    {kFreeway, 20'000, 55, 65, 0.12, 0.62, 1.12},
-    {kDividedArterial, 9'000, 40, 50, 0.07, 0.50, 1.00},
-    {kUndividedArterial, 7'500, 35, 45, 0.05, 0.40, 0.95},
-    {kCollector, 6'000, 30, 40, 0.04, 0.28, 0.82},
-    {kLocalStreet, 4'000, 25, 30, 0.02, 0.18, 0.70},
+    {kFreeway,           20'000, 55, 65, 0.12, 0.62, 1.12},
+    {kDividedArterial,    9'000, 40, 50, 0.07, 0.50, 1.00},
+    {kUndividedArterial,  7'500, 35, 45, 0.05, 0.40, 0.95},
+    {kCollector,          6'000, 30, 40, 0.04, 0.28, 0.82},
+    {kLocalStreet,        4'000, 25, 30, 0.02, 0.18, 0.70},
     {kCentroidConnector, 99'999, 20, 20, 0.00, 0.00, 0.00},
-    {kOneWayStreet, 8'000, 25, 30, 0.04, 0.40, 1.00},
-    {kPrivateRoad, 2'000, 15, 15, 0.00, 0.00, 0.30},
+    {kOneWayStreet,       8'000, 25, 30, 0.04, 0.40, 1.00},
+    {kPrivateRoad,        2'000, 15, 15, 0.00, 0.00, 0.30},
 };
+// clang-format on
 
 const FacilityTraits& traits(std::int32_t code) {
   for (const auto& t : kTraits) {
@@ -250,7 +250,8 @@ void CityNetwork::choose_grid() {
 }
 
 std::int64_t CityNetwork::count_grid_links() const {
-  const std::int64_t nodes = static_cast<std::int64_t>(zone_columns_) * zone_rows_ + static_cast<std::int64_t>(columns_) * rows_;
+  const std::int64_t nodes =
+      static_cast<std::int64_t>(zone_columns_) * zone_rows_ + static_cast<std::int64_t>(columns_) * rows_;
   std::int64_t count = 0;
   Neighbour n[6];
   for (std::int64_t i = 0; i < nodes; ++i) {
@@ -299,8 +300,10 @@ bool CityNetwork::link_exists(std::int32_t anode, const Neighbour& n) const {
   if (n.kind == 0) return true;
   const std::int32_t type = n.kind == 1 ? row_line_type(n.line) : column_line_type(n.line);
   if (type != kCollector && type != kUndividedArterial && type != kLocalStreet) return true;
-  const double x = n.kind == 1 ? x_[2 * static_cast<std::size_t>(n.from) + 1] : x_[2 * static_cast<std::size_t>(n.line)];
-  const double y = n.kind == 1 ? y_[2 * static_cast<std::size_t>(n.line)] : y_[2 * static_cast<std::size_t>(n.from) + 1];
+  const double x =
+      n.kind == 1 ? x_[2 * static_cast<std::size_t>(n.from) + 1] : x_[2 * static_cast<std::size_t>(n.line)];
+  const double y =
+      n.kind == 1 ? y_[2 * static_cast<std::size_t>(n.line)] : y_[2 * static_cast<std::size_t>(n.from) + 1];
   if (!in_core(x, y)) return true;
   const bool forward = anode < n.node;  // east or south
   const int parity = std::abs(n.kind == 1 ? n.line - rows_ / 2 : n.line - columns_ / 2) % 2;
@@ -350,8 +353,7 @@ CityNetwork::PairInfo CityNetwork::pair_info(std::int32_t anode, const Neighbour
     // Screenlines are counted on their major streets; on big grids the
     // local streets stay off them, and screenline 3 keeps to arterials.
     if (p.crossing && std::max(columns_, rows_) > 2 * kScreenlineCrossingLimit / 3) {
-      const bool minor = p.facility_type == kLocalStreet ||
-                         (p.screenline == 3 && p.facility_type == kCollector);
+      const bool minor = p.facility_type == kLocalStreet || (p.screenline == 3 && p.facility_type == kCollector);
       if (minor) {
         p.crossing = false;
         p.screenline = 0;
@@ -363,11 +365,21 @@ CityNetwork::PairInfo CityNetwork::pair_info(std::int32_t anode, const Neighbour
   const FacilityTraits& t = traits(p.facility_type);
   const bool urban = p.area_type != kRural;
   switch (p.facility_type) {
-    case kFreeway: p.lanes = urban ? 3 + (p.area_type <= kFringe) : 2; break;
-    case kDividedArterial: p.lanes = p.area_type <= kFringe ? 3 : 2; break;
-    case kUndividedArterial: p.lanes = urban ? 2 : 1; break;
-    case kOneWayStreet: p.lanes = p.area_type == kCbd ? 3 : 2; break;
-    default: p.lanes = 1; break;
+    case kFreeway:
+      p.lanes = urban ? 3 + (p.area_type <= kFringe) : 2;
+      break;
+    case kDividedArterial:
+      p.lanes = p.area_type <= kFringe ? 3 : 2;
+      break;
+    case kUndividedArterial:
+      p.lanes = urban ? 2 : 1;
+      break;
+    case kOneWayStreet:
+      p.lanes = p.area_type == kCbd ? 3 : 2;
+      break;
+    default:
+      p.lanes = 1;
+      break;
   }
   const double jitter = 1.0 + 0.16 * (unit(mix(street + 1)) - 0.5);
   p.distance = std::max<std::int32_t>(3, static_cast<std::int32_t>(std::lround(spacing * jitter * 100.0)));
@@ -402,12 +414,24 @@ CityNetwork::PairInfo CityNetwork::pair_info(std::int32_t anode, const Neighbour
     static constexpr std::int32_t kCodes[][3] = {{1, 2, 3}, {1, 2, 6}, {4, 6, 1}, {4, 5, 4}, {7, 8, 9}, {1, 2, 1}};
     int row = 0;
     switch (p.facility_type) {
-      case kFreeway: row = 0; break;
-      case kDividedArterial: row = 1; break;
-      case kUndividedArterial: row = 2; break;
-      case kCollector: row = 3; break;
-      case kLocalStreet: row = 4; break;
-      default: row = 5; break;
+      case kFreeway:
+        row = 0;
+        break;
+      case kDividedArterial:
+        row = 1;
+        break;
+      case kUndividedArterial:
+        row = 2;
+        break;
+      case kCollector:
+        row = 3;
+        break;
+      case kLocalStreet:
+        row = 4;
+        break;
+      default:
+        row = 5;
+        break;
     }
     p.construct = kCodes[row][mix(street + 5) % 3];
   }
@@ -415,8 +439,7 @@ CityNetwork::PairInfo CityNetwork::pair_info(std::int32_t anode, const Neighbour
   return p;
 }
 
-void CityNetwork::fill_link(std::int32_t anode, const Neighbour& n, std::int32_t sequence,
-                            GeneratedLink& link) const {
+void CityNetwork::fill_link(std::int32_t anode, const Neighbour& n, std::int32_t sequence, GeneratedLink& link) const {
   const PairInfo p = pair_info(anode, n, sequence);
   const FacilityTraits& t = traits(p.facility_type);
   const std::uint64_t dir = mix(p.hash ^ (static_cast<std::uint64_t>(anode) * 0x2545F4914F6CDD1DULL));
@@ -534,20 +557,29 @@ void CityNetwork::select_features() {
       }
     });
     if (eligible == 0) continue;
-    const std::int64_t target =
-        std::clamp(static_cast<std::int64_t>(std::llround(eligible * goal.per_street)), goal.min_target,
-                   goal.max_target);
+    const std::int64_t target = std::clamp(static_cast<std::int64_t>(std::llround(eligible * goal.per_street)),
+                                           goal.min_target, goal.max_target);
     const std::int64_t wanted = std::min(target, eligible);
     auto count_hits = [&]() {
       std::int64_t hits = 0;
       for_each_street([&](std::int32_t anode, const Neighbour& n) {
         const PairInfo p = pair_info(anode, n, 0);
         switch (goal.index) {
-          case kPrivateFeature: hits += p.facility_type == kPrivateRoad; break;
-          case kNoVolumeFeature: hits += p.no_volume; break;
-          case kCount99Feature: hits += p.screenline == kCountStationScreenline; break;
-          case kOneCountFeature: hits += p.one_direction_counted; break;
-          default: hits += p.construct != 0; break;
+          case kPrivateFeature:
+            hits += p.facility_type == kPrivateRoad;
+            break;
+          case kNoVolumeFeature:
+            hits += p.no_volume;
+            break;
+          case kCount99Feature:
+            hits += p.screenline == kCountStationScreenline;
+            break;
+          case kOneCountFeature:
+            hits += p.one_direction_counted;
+            break;
+          default:
+            hits += p.construct != 0;
+            break;
         }
       });
       return hits;
@@ -582,8 +614,9 @@ bool CityNetwork::next(GeneratedLink& link) {
       load_node(node_index_ + 1);
       continue;
     }
-    const std::int32_t anode = node_index_ < zones() ? static_cast<std::int32_t>(node_index_ + 1)
-                                                    : first_grid_node_ + static_cast<std::int32_t>(node_index_ - zones());
+    const std::int32_t anode = node_index_ < zones()
+                                   ? static_cast<std::int32_t>(node_index_ + 1)
+                                   : first_grid_node_ + static_cast<std::int32_t>(node_index_ - zones());
     const Neighbour& n = neighbours_[neighbour_];
     if (!link_exists(anode, n)) {
       ++neighbour_;
@@ -685,8 +718,8 @@ std::string scenario_profile(const ScenarioOptions& options, const std::string& 
     key("DBFONEWAY", "ONEWAY");
   }
   if (dbf) key("KORVODBF", network_file);
-  key("GLT", "GENERATED SCENARIO " + scenario_code(options) + ": " + std::to_string(options.links) +
-                 " LINKS, SEED " + std::to_string(options.seed));
+  key("GLT", "GENERATED SCENARIO " + scenario_code(options) + ": " + std::to_string(options.links) + " LINKS, SEED " +
+                 std::to_string(options.seed));
   return p;
 }
 
@@ -872,11 +905,10 @@ class RecordBuilder {
 
 std::vector<DbfFieldDef> network_fields(bool aux) {
   std::vector<DbfFieldDef> f = {
-      {"A", 'N', 7},          {"B", 'N', 7},          {"LENGTH", 'N', 6, 2}, {"DIR", 'N', 1},
-      {"ATYPE", 'N', 2},      {"FTYPE", 'N', 2},      {"LANES", 'N', 2},     {"FFTIME", 'N', 6, 2},
-      {"CAPACITY", 'N', 7},   {"COUNT", 'N', 7},      {"SCREENLINE", 'N', 2}, {"ZONE", 'N', 5},
-      {"USE", 'N', 1},        {"LOCATION", 'N', 3},   {"LANDUSE", 'N', 3},   {"CONSTRUCT", 'N', 2},
-      {"CONGTIME", 'N', 7, 2}, {"VOLUME", 'N', 7},    {"COST", 'N', 4},      {"TWFLAG", 'N', 1},
+      {"A", 'N', 7},          {"B", 'N', 7},           {"LENGTH", 'N', 6, 2}, {"DIR", 'N', 1},      {"ATYPE", 'N', 2},
+      {"FTYPE", 'N', 2},      {"LANES", 'N', 2},       {"FFTIME", 'N', 6, 2}, {"CAPACITY", 'N', 7}, {"COUNT", 'N', 7},
+      {"SCREENLINE", 'N', 2}, {"ZONE", 'N', 5},        {"USE", 'N', 1},       {"LOCATION", 'N', 3}, {"LANDUSE", 'N', 3},
+      {"CONSTRUCT", 'N', 2},  {"CONGTIME", 'N', 7, 2}, {"VOLUME", 'N', 7},    {"COST", 'N', 4},     {"TWFLAG", 'N', 1},
   };
   if (aux) {
     f.push_back({"SEQ", 'N', 4});
@@ -1010,9 +1042,9 @@ void write_binary_network(const ScenarioOptions& options, const std::filesystem:
   std::unique_ptr<BufferedFile> aux_dbf;
   std::unique_ptr<RecordBuilder> aux_record;
   if (options.aux_dbf) {
-    const std::vector<DbfFieldDef> fields = {{"ANODE", 'N', 7}, {"BNODE", 'N', 7},      {"SEQ", 'N', 4},
+    const std::vector<DbfFieldDef> fields = {{"ANODE", 'N', 7},     {"BNODE", 'N', 7},      {"SEQ", 'N', 4},
                                              {"CONSTRUCT", 'N', 2}, {"SCREENLINE", 'N', 2}, {"LOCATION", 'N', 3},
-                                             {"ZONE", 'N', 5},  {"ONEWAY", 'C', 1}};
+                                             {"ZONE", 'N', 5},      {"ONEWAY", 'C', 1}};
     // One record per street: a two-way street's record stands for both
     // directions. Count them first, so that the header is right.
     std::uint32_t records = 0;
@@ -1067,9 +1099,9 @@ void write_binary_network(const ScenarioOptions& options, const std::filesystem:
           aux_dbf->put(r.record());
         }
       } else {
-        volnaux.add(AuxRecord{l.anode, l.bnode, 0,
-                              pack_aux_codes(static_cast<std::uint32_t>(l.construct),
-                                             static_cast<std::uint32_t>(l.location))});
+        volnaux.add(
+            AuxRecord{l.anode, l.bnode, 0,
+                      pack_aux_codes(static_cast<std::uint32_t>(l.construct), static_cast<std::uint32_t>(l.location))});
       }
       add_to_summary(l, summary);
     }

@@ -236,8 +236,8 @@ struct ScenarioSummary {
   int copies = 0;
   std::int64_t grid_links = 0;  // links equals this for a whole city
   std::int32_t max_node = 0;
-  std::string scenario_code;      // "26A" for the base year, "45A" for the future
-  std::string network_file;       // the link file's name
+  std::string scenario_code;       // "26A" for the base year, "45A" for the future
+  std::string network_file;        // the link file's name
   std::vector<std::string> files;  // every file written, in order
 };
 
