@@ -149,7 +149,7 @@ std::string quoted(std::string_view text) {
 
 }  // namespace
 
-ParseStatus parse_integer_field(std::string_view field, std::int64_t& out) {
+ParseStatus parse_integer_field_general(std::string_view field, std::int64_t& out) {
   std::size_t i = 0;
   while (i < field.size() && field[i] == ' ') ++i;
   bool negative = false;
@@ -171,7 +171,7 @@ ParseStatus parse_integer_field(std::string_view field, std::int64_t& out) {
   return ParseStatus::kOk;
 }
 
-ParseStatus parse_real_field(std::string_view field, int decimals, double& out) {
+ParseStatus parse_real_field_general(std::string_view field, int decimals, double& out) {
   return parse_real_impl(field, decimals, out);
 }
 

@@ -8,7 +8,9 @@
 // The parse functions report failure through their result; FieldReader adds
 // the file, the line and the columns and throws InputError.
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -17,11 +19,15 @@ namespace korvo {
 enum class ParseStatus { kOk, kNotANumber, kOutOfRange };
 
 // Iw input. Accepts at most 18 significant digits.
-ParseStatus parse_integer_field(std::string_view field, std::int64_t& out);
+inline ParseStatus parse_integer_field(std::string_view field, std::int64_t& out);
 
 // Fw.d input.
-ParseStatus parse_real_field(std::string_view field, int decimals, double& out);
+inline ParseStatus parse_real_field(std::string_view field, int decimals, double& out);
 ParseStatus parse_real_field(std::string_view field, int decimals, float& out);
+
+// The general paths behind the inline fast paths below (any width, exponents).
+ParseStatus parse_integer_field_general(std::string_view field, std::int64_t& out);
+ParseStatus parse_real_field_general(std::string_view field, int decimals, double& out);
 
 // Free-format (list-directed) integer: the first integer of the record; leading
 // blanks are skipped and the number ends at a blank, a comma or the end of
@@ -48,5 +54,153 @@ float read_real_single(std::string_view text, int decimals, const FieldPlace& pl
 
 // The console line for a value that cannot be converted.
 std::string conversion_error_line(std::string_view text, const FieldPlace& place, std::string_view expected);
+
+// Fast paths for the fields that fill the link loop: at most 18 characters of
+// blanks, a sign, digits and one point. Anything else (exponents, long
+// fields) takes the general path, which gives the same results.
+inline ParseStatus parse_integer_field(std::string_view field, std::int64_t& out) {
+  if (field.size() > 18) return parse_integer_field_general(field, out);
+  const char* p = field.data();
+  const char* const end = p + field.size();
+  while (p < end && *p == ' ') ++p;
+  bool negative = false;
+  if (p < end && (*p == '-' || *p == '+')) {
+    negative = *p == '-';
+    ++p;
+  }
+  std::int64_t value = 0;
+  for (; p < end; ++p) {
+    const unsigned digit = static_cast<unsigned>(static_cast<unsigned char>(*p)) - '0';
+    if (digit > 9) {
+      if (*p == ' ') continue;
+      return ParseStatus::kNotANumber;
+    }
+    value = value * 10 + static_cast<std::int64_t>(digit);
+  }
+  out = negative ? -value : value;
+  return ParseStatus::kOk;
+}
+
+inline ParseStatus parse_real_field(std::string_view field, int decimals, double& out) {
+  // Powers of ten that a double holds exactly: mantissa / 10^k is then one
+  // correctly rounded division, the same value the general path gives.
+  static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                       1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  if (field.size() > 18 || decimals < 0 || decimals > 18) return parse_real_field_general(field, decimals, out);
+  const char* p = field.data();
+  const char* const end = p + field.size();
+  while (p < end && *p == ' ') ++p;
+  bool negative = false;
+  if (p < end && (*p == '-' || *p == '+')) {
+    negative = *p == '-';
+    ++p;
+  }
+  std::int64_t mantissa = 0;
+  int fraction_digits = -1;  // -1 until a point is seen
+  int digits = 0;
+  for (; p < end; ++p) {
+    const unsigned digit = static_cast<unsigned>(static_cast<unsigned char>(*p)) - '0';
+    if (digit <= 9) {
+      mantissa = mantissa * 10 + static_cast<std::int64_t>(digit);
+      ++digits;
+      if (fraction_digits >= 0) ++fraction_digits;
+    } else if (*p == '.' && fraction_digits < 0) {
+      fraction_digits = 0;
+    } else if (*p != ' ') {
+      return parse_real_field_general(field, decimals, out);
+    }
+  }
+  if (digits == 0) return parse_real_field_general(field, decimals, out);
+  if (mantissa > (std::int64_t{1} << 53)) return parse_real_field_general(field, decimals, out);
+  const int k = fraction_digits >= 0 ? fraction_digits : decimals;
+  const double x = static_cast<double>(mantissa) / kPowers[k];
+  out = negative ? -x : x;
+  return ParseStatus::kOk;
+}
+
+// Eight-byte paths for short fields (width 1..8) of right-justified numbers,
+// the common case of dBASE link files: blanks, then digits (and for reals one
+// point). They take `field_end`, one past the field's last byte, and read
+// the 8 bytes before it, which the caller must own. They return false for
+// anything else (a sign, an inner blank, an exponent), which the paths above
+// then convert; where they return true the value is the one those give.
+namespace swar {
+
+inline constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+inline constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+inline constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+
+// 0x80 in each byte of x that is zero, 0 elsewhere (exact, no borrow).
+inline std::uint64_t zero_bytes(std::uint64_t x) { return ~(((x & kLow7) + kLow7) | x) & kHigh; }
+inline std::uint64_t bytes_equal(std::uint64_t x, unsigned char c) { return zero_bytes(x ^ (kOnes * c)); }
+// 0x80 in each byte that is an ASCII digit: high nibble 3, low nibble 0..9.
+inline std::uint64_t digit_bytes(std::uint64_t x) {
+  const std::uint64_t high_nibble_3 = zero_bytes((x & 0xF0F0F0F0F0F0F0F0ULL) ^ 0x3030303030303030ULL);
+  const std::uint64_t low_nibble_small = ~(((x & 0x0F0F0F0F0F0F0F0FULL) + 0x0606060606060606ULL) << 3) & kHigh;
+  return high_nibble_3 & low_nibble_small;
+}
+// The value of eight ASCII digits, the first in the lowest byte.
+inline std::uint64_t eight_digits(std::uint64_t x) {
+  x = ((x & 0x0F0F0F0F0F0F0F0FULL) * 2561) >> 8;
+  x = ((x & 0x00FF00FF00FF00FFULL) * 6553601) >> 16;
+  return ((x & 0x0000FFFF0000FFFFULL) * 42949672960001ULL) >> 32;
+}
+// The 8 bytes ending at field_end, those before the field made blanks.
+inline std::uint64_t load_field(const char* field_end, int width) {
+  std::uint64_t x;
+  std::memcpy(&x, field_end - 8, 8);
+  if (width < 8) {
+    const std::uint64_t keep = ~0ULL << (8 * (8 - width));
+    x = (x & keep) | (0x2020202020202020ULL & ~keep);
+  }
+  return x;
+}
+
+}  // namespace swar
+
+inline bool fast_integer_field(const char* field_end, int width, std::int64_t& out) {
+  if constexpr (std::endian::native != std::endian::little) return false;
+  const std::uint64_t x = swar::load_field(field_end, width);
+  const std::uint64_t blanks = swar::bytes_equal(x, ' ');
+  if ((blanks | swar::digit_bytes(x)) != swar::kHigh) return false;
+  const std::uint64_t nonblank = ~blanks & swar::kHigh;
+  if (nonblank == 0) {
+    out = 0;
+    return true;
+  }
+  const int first = std::countr_zero(nonblank) / 8;
+  if ((blanks >> (8 * first)) != 0) return false;  // a blank after the first digit
+  out = static_cast<std::int64_t>(swar::eight_digits(x | (blanks >> 3)));  // blanks read as '0'
+  return true;
+}
+
+inline bool fast_real_field(const char* field_end, int width, int decimals, double& out) {
+  static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                       1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  if constexpr (std::endian::native != std::endian::little) return false;
+  std::uint64_t x = swar::load_field(field_end, width);
+  const std::uint64_t blanks = swar::bytes_equal(x, ' ');
+  const std::uint64_t digits = swar::digit_bytes(x);
+  const std::uint64_t points = swar::bytes_equal(x, '.');
+  if ((blanks | digits | points) != swar::kHigh || digits == 0) return false;
+  if ((points & (points - 1)) != 0) return false;  // more than one point
+  const int first = std::countr_zero(~blanks & swar::kHigh) / 8;
+  if ((blanks >> (8 * first)) != 0) return false;
+  x |= blanks >> 3;
+  int fraction_digits = decimals;
+  if (points != 0) {
+    // Take the point out: the bytes before it move up one place and a '0'
+    // enters at the front.
+    const int at = std::countr_zero(points) / 8;
+    fraction_digits = 7 - at;
+    const std::uint64_t below = at == 0 ? 0 : (x & ((1ULL << (8 * at)) - 1));
+    const std::uint64_t above = at == 7 ? 0 : (x & (~0ULL << (8 * (at + 1))));
+    x = (below << 8) | above | 0x30;
+  } else if (decimals < 0 || decimals > 22) {
+    return false;
+  }
+  out = static_cast<double>(swar::eight_digits(x)) / kPowers[fraction_digits];
+  return true;
+}
 
 }  // namespace korvo

@@ -96,9 +96,11 @@ std::int32_t convert_slot(const DbfLinkSource& source, const DbfSlotPlan& plan, 
   }
   constexpr double kLow = std::numeric_limits<std::int32_t>::min();
   constexpr double kHigh = std::numeric_limits<std::int32_t>::max();
+  const bool short_field = plan.width <= 8;  // the record copy has 8 bytes of room before it
   if (plan.conversion == DbfConversion::kReal) {
     double x = 0;
-    if (parse_real_field(text, plan.decimals, x) != ParseStatus::kOk) {
+    if (!(short_field && fast_real_field(text.data() + text.size(), plan.width, plan.decimals, x)) &&
+        parse_real_field(text, plan.decimals, x) != ParseStatus::kOk) {
       conversion_failed(source, source.fields[plan.field], text, "a number");
     }
     const double value = std::trunc(x * plan.scale + 0.5);
@@ -109,6 +111,9 @@ std::int32_t convert_slot(const DbfLinkSource& source, const DbfSlotPlan& plan, 
     return static_cast<std::int32_t>(value);
   }
   std::int64_t value = 0;
+  if (short_field && fast_integer_field(text.data() + text.size(), plan.width, value)) {
+    return static_cast<std::int32_t>(value);  // at most 8 digits: within 32 bits
+  }
   const ParseStatus status = parse_integer_field(text, value);
   if (status == ParseStatus::kNotANumber) conversion_failed(source, source.fields[plan.field], text, "an integer");
   if (status != ParseStatus::kOk || value < std::numeric_limits<std::int32_t>::min() ||
@@ -320,12 +325,15 @@ void prepare_link_fields(DbfLinkSource& source, RecordSink& report) {
 
 void read_next_dbf_link(DbfLinkSource& source, LinkRecord& link) {
   if (source.header.record_length <= 0) throw std::logic_error("dBASE link file read before its header");
-  const char* record = source.stream.take(static_cast<std::size_t>(source.header.record_length));
-  if (record == nullptr) {
+  const auto length = static_cast<std::size_t>(source.header.record_length);
+  const char* taken = source.stream.take(length);
+  if (taken == nullptr) {
     // A trailing partial record and the end-of-file byte 26 end the links.
     link.end_of_links = true;
     return;
   }
+  char* record = source.record_copy.data() + 8;
+  std::memcpy(record, taken, length);
   ++source.records_read;
   // All values first, so that a field that cannot be converted leaves the
   // link as it was.

@@ -99,6 +99,9 @@ struct DbfLinkSource {
   DbfFieldTable fields;
   std::array<DbfSlotPlan, kLinkKeywordCount + 1> plan{};  // slots 1..20
   std::uint64_t records_read = 0;
+  // The current record, behind 8 bytes of room so that a field of up to 8
+  // bytes can be loaded as one 64-bit word ending at the field's end.
+  std::array<char, 8 + kDbfBufferSize> record_copy{};
 };
 
 // Reads the header and the field descriptors from a stream at byte 0 and

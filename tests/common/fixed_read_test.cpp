@@ -4,6 +4,8 @@
 
 #include "common/errors.h"
 
+#include <cmath>
+
 namespace korvo {
 namespace {
 
@@ -104,6 +106,91 @@ TEST(FixedReadTest, ConversionErrorsNameFileLineColumnsAndText) {
   } catch (const InputError& e) {
     EXPECT_STREQ(e.what(), " NET.DBF, record 3 (field ANODE): expected an integer, found \"\\x015\"");
   }
+}
+
+}  // namespace
+}  // namespace korvo
+
+namespace korvo {
+namespace {
+
+// The inline fast paths must give exactly what the general paths give.
+TEST(FixedReadTest, FastPathsAgreeWithTheGeneralPaths) {
+  std::uint64_t state = 12345;
+  auto next = [&state] {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<unsigned>(state >> 33);
+  };
+  const std::string alphabet = "  0123456789012345678901234567890123456789.-+eE";
+  for (int trial = 0; trial < 200000; ++trial) {
+    std::string field(1 + next() % 18, ' ');
+    for (char& c : field) c = alphabet[next() % alphabet.size()];
+    const int decimals = static_cast<int>(next() % 6);
+    double fast = -7, general = -7;
+    const ParseStatus fs = parse_real_field(field, decimals, fast);
+    const ParseStatus gs = parse_real_field_general(field, decimals, general);
+    ASSERT_EQ(fs, gs) << '"' << field << "\" d=" << decimals;
+    if (fs == ParseStatus::kOk) {
+      ASSERT_EQ(std::signbit(fast) && fast != 0, std::signbit(general) && general != 0) << field;
+      ASSERT_EQ(fast, general) << '"' << field << "\" d=" << decimals;
+    }
+    std::int64_t ifast = -7, igeneral = -7;
+    const ParseStatus ifs = parse_integer_field(field, ifast);
+    const ParseStatus igs = parse_integer_field_general(field, igeneral);
+    ASSERT_EQ(ifs, igs) << '"' << field << '"';
+    if (ifs == ParseStatus::kOk) {
+      ASSERT_EQ(ifast, igeneral) << '"' << field << '"';
+    }
+  }
+}
+
+}  // namespace
+}  // namespace korvo
+
+namespace korvo {
+namespace {
+
+// The eight-byte paths either decline or give exactly the general result.
+TEST(FixedReadTest, EightBytePathsAgreeWithTheGeneralPaths) {
+  std::uint64_t state = 987654321;
+  auto next = [&state] {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<unsigned>(state >> 33);
+  };
+  const std::string alphabet = "    0123456789012345678901234567890123456789.-+eE\x01";
+  int fast_integers = 0, fast_reals = 0;
+  for (int trial = 0; trial < 300000; ++trial) {
+    const int width = 1 + static_cast<int>(next() % 8);
+    std::string buffer(16, '#');  // bytes before the field are the caller's, not blanks
+    std::string field(static_cast<std::size_t>(width), ' ');
+    // Mostly right-justified numbers, sometimes anything.
+    if (next() % 3 != 0) {
+      const int length = static_cast<int>(next() % static_cast<unsigned>(width + 1));
+      for (int k = 0; k < length; ++k) field[static_cast<std::size_t>(width - 1 - k)] = static_cast<char>('0' + next() % 10);
+      if (length > 0 && next() % 3 == 0) field[static_cast<std::size_t>(width - 1 - next() % length)] = '.';
+    } else {
+      for (char& c : field) c = alphabet[next() % alphabet.size()];
+    }
+    buffer.replace(16 - static_cast<std::size_t>(width), static_cast<std::size_t>(width), field);
+    const char* end = buffer.data() + 16;
+    const int decimals = static_cast<int>(next() % 4);
+
+    std::int64_t fast_i = 0, general_i = 0;
+    if (fast_integer_field(end, width, fast_i)) {
+      ++fast_integers;
+      ASSERT_EQ(parse_integer_field_general(field, general_i), ParseStatus::kOk) << '"' << field << '"';
+      ASSERT_EQ(fast_i, general_i) << '"' << field << '"';
+    }
+    double fast_r = 0, general_r = 0;
+    if (fast_real_field(end, width, decimals, fast_r)) {
+      ++fast_reals;
+      ASSERT_EQ(parse_real_field_general(field, decimals, general_r), ParseStatus::kOk) << '"' << field << '"';
+      ASSERT_EQ(fast_r, general_r) << '"' << field << "\" d=" << decimals;
+    }
+  }
+  // Most right-justified numbers take the fast paths.
+  EXPECT_GT(fast_integers, 100000);
+  EXPECT_GT(fast_reals, 150000);
 }
 
 }  // namespace
