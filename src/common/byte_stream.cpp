@@ -40,8 +40,9 @@ ByteStream ByteStream::open_file(const std::filesystem::path& path, std::string 
   if (s.fd_ < 0) {
     throw InputError(input_error_line(s.name_, "", "", std::string("cannot be opened for reading: ") + std::strerror(errno)));
   }
-  s.buffer_ = std::make_unique<char[]>(kBufferSize);
-  s.data_ = s.buffer_.get();
+  s.buffer_ = std::make_unique<char[]>(kFrontRoom + kBufferSize);
+  std::memset(s.buffer_.get(), ' ', kFrontRoom);
+  s.data_ = s.buffer_.get() + kFrontRoom;
   return s;
 }
 
@@ -64,12 +65,12 @@ void ByteStream::close() {
 bool ByteStream::fill(std::size_t wanted) {
   if (memory_mode_ || fd_ < 0) return end_ - begin_ >= wanted;
   if (begin_ > 0 && begin_ + wanted > kBufferSize) {
-    std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
+    std::memmove(buffer_.get() + kFrontRoom, buffer_.get() + kFrontRoom + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
   }
   while (end_ - begin_ < wanted && !eof_) {
-    ssize_t got = ::read(fd_, buffer_.get() + end_, kBufferSize - end_);
+    ssize_t got = ::read(fd_, buffer_.get() + kFrontRoom + end_, kBufferSize - end_);
     if (got < 0) {
       if (errno == EINTR) continue;
       throw InputError(input_error_line(name_, "byte offset " + std::to_string(consumed_ + (end_ - begin_)), "",

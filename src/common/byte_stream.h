@@ -18,6 +18,10 @@ class ByteStream {
  public:
   // The largest run take() can return.
   static constexpr std::size_t kBufferSize = 1 << 18;
+  // A file stream's buffer keeps this many bytes of its own before the first
+  // byte it hands out, so that a reader may load 8 bytes ending anywhere
+  // after the start of a run it took (see front_room()).
+  static constexpr std::size_t kFrontRoom = 8;
 
   ByteStream() = default;
   ByteStream(ByteStream&&) noexcept;
@@ -33,6 +37,9 @@ class ByteStream {
   static ByteStream from_memory(std::string_view bytes, std::string display_name);
 
   bool is_open() const { return fd_ >= 0 || memory_mode_; }
+  // True when the kFrontRoom bytes before any run that take() returns belong
+  // to the stream (a file stream); false for memory the caller owns.
+  bool front_room() const { return fd_ >= 0; }
   const std::string& name() const { return name_; }
 
   // The next n bytes (n <= kBufferSize), or nullptr when fewer than n are

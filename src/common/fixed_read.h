@@ -160,17 +160,20 @@ inline std::uint64_t load_field(const char* field_end, int width) {
 
 inline bool fast_integer_field(const char* field_end, int width, std::int64_t& out) {
   if constexpr (std::endian::native != std::endian::little) return false;
-  const std::uint64_t x = swar::load_field(field_end, width);
+  std::uint64_t x = swar::load_field(field_end, width);
   const std::uint64_t blanks = swar::bytes_equal(x, ' ');
-  if ((blanks | swar::digit_bytes(x)) != swar::kHigh) return false;
-  const std::uint64_t nonblank = ~blanks & swar::kHigh;
-  if (nonblank == 0) {
-    out = 0;
-    return true;
+  // Blanks only before the digits: the blank bytes form a run from the first
+  // byte, so no blank byte follows a byte that is not blank.
+  const std::uint64_t lead = blanks >> 7;
+  if ((lead & ~(lead << 8)) > 1) return false;
+  x |= blanks >> 3;  // blanks read as '0'
+  // Every byte a digit: high nibble 3, and adding 6 keeps it 3. A byte of
+  // 0xFA or more could carry into its neighbour, but fails the first test.
+  if ((x & 0xF0F0F0F0F0F0F0F0ULL) != 0x3030303030303030ULL ||
+      ((x + 0x0606060606060606ULL) & 0xF0F0F0F0F0F0F0F0ULL) != 0x3030303030303030ULL) {
+    return false;
   }
-  const int first = std::countr_zero(nonblank) / 8;
-  if ((blanks >> (8 * first)) != 0) return false;  // a blank after the first digit
-  out = static_cast<std::int64_t>(swar::eight_digits(x | (blanks >> 3)));  // blanks read as '0'
+  out = static_cast<std::int64_t>(swar::eight_digits(x));
   return true;
 }
 

@@ -75,15 +75,17 @@ void merge_from_file(RunContext& ctx) {
   // At the end of the file the record wanted is the one after the last.
   const std::int64_t number =
       merge.aux_records.record_number() + (status == FortranRecordReader::Status::kEndOfFile ? 1 : 0);
-  const std::string place =
-      "record " + std::to_string(number) + " at byte offset " + std::to_string(merge.aux_records.record_offset());
+  // Built only for an error: this runs once per link.
+  const auto place = [&] {
+    return "record " + std::to_string(number) + " at byte offset " + std::to_string(merge.aux_records.record_offset());
+  };
   if (status == FortranRecordReader::Status::kEndOfFile) {
-    throw InputError(input_error_line(merge.aux_stream.name(), place, "",
+    throw InputError(input_error_line(merge.aux_stream.name(), place(), "",
                                       "expected the record of link " + std::to_string(link.anode) + "-" +
                                           std::to_string(link.bnode) + ", found the end of the file"));
   }
   if (record.size() < kAuxRecordBytes) {
-    throw InputError(input_error_line(merge.aux_stream.name(), place, "record length",
+    throw InputError(input_error_line(merge.aux_stream.name(), place(), "record length",
                                       "expected at least " + std::to_string(kAuxRecordBytes) +
                                           " bytes (from-node, to-node, unused, codes), found " +
                                           std::to_string(record.size())));

@@ -96,15 +96,9 @@ std::int32_t convert_slot(const DbfLinkSource& source, const DbfSlotPlan& plan, 
   }
   constexpr double kLow = std::numeric_limits<std::int32_t>::min();
   constexpr double kHigh = std::numeric_limits<std::int32_t>::max();
-  // The eight-byte paths read the 8 bytes that end at the field (the record
-  // copy has room before it) and take widths of 1 to 8: a field of no bytes
-  // (a character field of length 0) is blank, and must not read the digits
-  // of the field before it.
-  const bool short_field = plan.width >= 1 && plan.width <= 8;
   if (plan.conversion == DbfConversion::kReal) {
     double x = 0;
-    if (!(short_field && fast_real_field(text.data() + text.size(), plan.width, plan.decimals, x)) &&
-        parse_real_field(text, plan.decimals, x) != ParseStatus::kOk) {
+    if (parse_real_field(text, plan.decimals, x) != ParseStatus::kOk) {
       conversion_failed(source, source.fields[plan.field], text, "a number");
     }
     const double value = std::trunc(x * plan.scale + 0.5);
@@ -115,9 +109,6 @@ std::int32_t convert_slot(const DbfLinkSource& source, const DbfSlotPlan& plan, 
     return static_cast<std::int32_t>(value);
   }
   std::int64_t value = 0;
-  if (short_field && fast_integer_field(text.data() + text.size(), plan.width, value)) {
-    return static_cast<std::int32_t>(value);  // at most 8 digits: within 32 bits
-  }
   const ParseStatus status = parse_integer_field(text, value);
   if (status == ParseStatus::kNotANumber) conversion_failed(source, source.fields[plan.field], text, "an integer");
   if (status != ParseStatus::kOk || value < std::numeric_limits<std::int32_t>::min() ||
@@ -157,6 +148,31 @@ void store_slot(LinkRecord& link, int slot, std::int32_t v) {
     case kKwTwflag: link.two_way = v == 1; break;
     default: break;
   }
+}
+
+// Every keyword present: the same stores as store_slot, without the switch.
+void store_all_slots(LinkRecord& link, const std::array<std::int32_t, kLinkKeywordCount + 1>& v) {
+  link.anode = v[kKwAnode];
+  link.bnode = v[kKwBnode];
+  link.distance = low16(v[kKwDistance]);
+  link.direction = low16(v[kKwDir]);
+  link.area_type = low16(v[kKwAtype]);
+  link.facility_type = low16(v[kKwFtype]);
+  link.lanes = low16(v[kKwLanes]);
+  link.time = low16(v[kKwTime]);
+  link.time2 = link.time;
+  link.capacity = v[kKwCapacity];
+  link.count = v[kKwCount];
+  link.screenline = low16(v[kKwScreenline]);
+  link.zone = v[kKwZone];
+  link.use = v[kKwUse];
+  link.location = v[kKwLocation];
+  link.landuse = v[kKwLanduse];
+  link.construct = low16(v[kKwConstruct]);
+  link.period_times[1] = low16(v[kKwCongTime]);
+  link.volume(1, 1) = v[kKwModelvol];
+  link.cost = low16(v[kKwCost]);
+  link.two_way = v[kKwTwflag] == 1;
 }
 
 }  // namespace
@@ -300,6 +316,7 @@ void prepare_link_fields(DbfLinkSource& source, RecordSink& report) {
   place_dbf_fields(file, source.header, source.fields);
   for (int k = 1; k <= source.fields.count; ++k) build_field_format(source.fields[k]);
 
+  source.all_slots_present = true;
   for (int slot = 1; slot <= kLinkKeywordCount; ++slot) {
     const auto s = static_cast<std::size_t>(slot);
     const int k = find_dbf_field(source.fields, source.map.name[s]);
@@ -308,6 +325,7 @@ void prepare_link_fields(DbfLinkSource& source, RecordSink& report) {
     if (k == 0) {
       write_record(report, kMissing, {source.map.name[s]});
       ++source.missing_field_count;
+      source.all_slots_present = false;
       continue;
     }
     const DbfField& field = source.fields[k];
@@ -324,6 +342,12 @@ void prepare_link_fields(DbfLinkSource& source, RecordSink& report) {
     plan.logical = field.conversion == DbfConversion::kText && field.type == 'L';
     plan.decimals = field.format_decimals;
     plan.scale = source.map.scale[s];
+    if (plan.width >= 1 && plan.width <= 8 && !plan.logical) {
+      if (plan.conversion == DbfConversion::kReal) plan.fast = DbfSlotPlan::Fast::kReal;
+      if (plan.conversion == DbfConversion::kInteger || plan.conversion == DbfConversion::kText) {
+        plan.fast = DbfSlotPlan::Fast::kInteger;
+      }
+    }
   }
 }
 
@@ -336,15 +360,45 @@ void read_next_dbf_link(DbfLinkSource& source, LinkRecord& link) {
     link.end_of_links = true;
     return;
   }
-  char* record = source.record_copy.data() + 8;
-  std::memcpy(record, taken, length);
+  // The eight-byte conversions load the 8 bytes that end a field: a file
+  // stream owns room before every record; memory handed in by a caller is
+  // copied behind room of our own.
+  const char* record = taken;
+  if (!source.stream.front_room()) {
+    std::memcpy(source.record_copy.data() + 8, taken, length);
+    record = source.record_copy.data() + 8;
+  }
   ++source.records_read;
   // All values first, so that a field that cannot be converted leaves the
   // link as it was.
   std::array<std::int32_t, kLinkKeywordCount + 1> values{};
-  for (int slot = 1; slot <= kLinkKeywordCount; ++slot) {
-    const DbfSlotPlan& plan = source.plan[static_cast<std::size_t>(slot)];
-    if (plan.field != 0) values[static_cast<std::size_t>(slot)] = convert_slot(source, plan, record);
+  for (std::size_t s = 1; s <= kLinkKeywordCount; ++s) {
+    const DbfSlotPlan& plan = source.plan[s];
+    // Right-justified numbers of up to 8 bytes (the record copy keeps 8
+    // bytes of room before the record); everything else, and every field
+    // the eight-byte conversions decline, goes through convert_slot.
+    const char* end = record + plan.offset + plan.width;
+    if (plan.fast == DbfSlotPlan::Fast::kInteger) {
+      std::int64_t v;
+      if (fast_integer_field(end, plan.width, v)) {
+        values[s] = static_cast<std::int32_t>(v);  // at most 8 digits
+        continue;
+      }
+    } else if (plan.fast == DbfSlotPlan::Fast::kReal) {
+      double x;
+      if (fast_real_field(end, plan.width, plan.decimals, x)) {
+        const double v = std::trunc(x * plan.scale + 0.5);
+        if (v >= -2147483648.0 && v <= 2147483647.0) {
+          values[s] = static_cast<std::int32_t>(v);
+          continue;
+        }
+      }
+    }
+    if (plan.field != 0) values[s] = convert_slot(source, plan, record);
+  }
+  if (source.all_slots_present) {
+    store_all_slots(link, values);
+    return;
   }
   for (int slot = 1; slot <= kLinkKeywordCount; ++slot) {
     const auto s = static_cast<std::size_t>(slot);

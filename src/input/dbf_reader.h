@@ -86,6 +86,8 @@ struct DbfSlotPlan {
   bool logical = false;  // an L field: T, t, Y or y read as 1
   int decimals = 0;
   double scale = 1.0;
+  // Fields of at most 8 bytes first try the eight-byte conversions.
+  enum class Fast : std::uint8_t { kNone, kInteger, kReal } fast = Fast::kNone;
 };
 
 // The dBASE link file's state for the run. The program driver opens the
@@ -99,6 +101,7 @@ struct DbfLinkSource {
   DbfFieldTable fields;
   std::array<DbfSlotPlan, kLinkKeywordCount + 1> plan{};  // slots 1..20
   std::uint64_t records_read = 0;
+  bool all_slots_present = false;  // every keyword has its field
   // The current record, behind 8 bytes of room so that a field of up to 8
   // bytes can be loaded as one 64-bit word ending at the field's end.
   std::array<char, 8 + kDbfBufferSize> record_copy{};

@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# Whole-run benchmark of KORVO on generated networks:
+#
+#   bench/run.sh [SIZE...]          (default: 10000 100000 1000000 10000000)
+#   RUNS=5 bench/run.sh 10000 100000
+#
+# For each size it generates a scenario for both link sources (dBASE and the
+# binary loaded network) and both run types (validation and analysis), then,
+# on the same files and in the same run, times:
+#   - KORVO itself (wall time and peak resident memory, from /usr/bin/time);
+#   - cat of the input network files to /dev/null: the I/O floor;
+#   - shapelib's dbfdump of the dBASE file to /dev/null (dBASE scenarios).
+# Each figure is the median of RUNS runs (default 3). Files are read warm
+# (the generator has just written them); each scenario is deleted once it has
+# been measured. The ASCII side files are off, so that every size does the
+# same work per link.
+#
+# Needs the "bench" preset (Release), GNU time (Debian package "time") and
+# shapelib's dbfdump (Debian package "shapelib").
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root="$PWD"
+
+sizes=("$@")
+[ ${#sizes[@]} -gt 0 ] || sizes=(10000 100000 1000000 10000000)
+runs="${RUNS:-3}"
+seed="${SEED:-1}"
+scratch="${SCRATCH:-$root/scratch/bench}"
+
+scripts/setup.sh time shapelib libbenchmark-dev >/dev/null
+cmake --preset bench >/dev/null
+cmake --build --preset bench -j2 --target korvo korvo_generate >/dev/null
+korvo="$root/build/bench/korvo"
+generate="$root/build/bench/tools/korvo_generate"
+
+# time_ns DIR RSS_FILE COMMAND...: nanoseconds of wall time of the command
+# run in DIR, its output discarded. Unless RSS_FILE is empty, GNU time
+# writes the peak resident set (KiB) there.
+time_ns() {
+  local dir="$1" rss_file="$2"
+  shift 2
+  local start end
+  start=$(date +%s%N)
+  if [ -n "$rss_file" ]; then
+    (cd "$dir" && /usr/bin/time -f '%M' -o "$rss_file" "$@" >/dev/null 2>&1)
+  else
+    (cd "$dir" && "$@" >/dev/null 2>&1)
+  fi
+  end=$(date +%s%N)
+  echo $((end - start))
+}
+
+median() {
+  printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
+}
+
+# Median wall time (ns) of RUNS runs of a command in a directory.
+median_ns() {
+  local dir="$1"
+  shift
+  local t=()
+  for _ in $(seq "$runs"); do t+=("$(time_ns "$dir" "" "$@")"); done
+  median "${t[@]}"
+}
+
+results=()
+rm -rf "$scratch"
+mkdir -p "$scratch"
+echo "KORVO benchmark: sizes ${sizes[*]}, median of $runs runs, seed $seed"
+echo "(machine: $(nproc) cores; $(uname -r))"
+for size in "${sizes[@]}"; do
+  for source in dbf binary; do
+    for type in validation analysis; do
+      dir="$scratch/$type-$source-$size"
+      "$generate" "$size" "$type" "$source" "$seed" "$dir" --no-ascii >/dev/null
+      if [ "$source" = dbf ]; then
+        inputs=("$dir"/NET*.DBF)
+      else
+        inputs=("$dir"/HRLDXY.??? "$dir"/VOLNAUX.???)
+      fi
+      bytes=$(cat "${inputs[@]}" | wc -c)
+      # One run to warm the cache and check the run ends normally.
+      (cd "$dir" && "$korvo" >console.txt 2>&1) || true
+      if ! grep -q '^KORVO -- Normal Completion$' "$dir/console.txt"; then
+        echo "KORVO did not complete normally on $dir:" >&2
+        cat "$dir/console.txt" >&2
+        exit 1
+      fi
+      k=()
+      rss=()
+      for _ in $(seq "$runs"); do
+        k+=("$(time_ns "$dir" "$dir/rss.txt" "$korvo")")
+        rss+=("$(tail -1 "$dir/rss.txt")")
+      done
+      korvo_ns=$(median "${k[@]}")
+      rss_kib=$(median "${rss[@]}")
+      cat_ns=$(median_ns "$dir" cat "${inputs[@]}")
+      dump_ns=""
+      if [ "$source" = dbf ]; then
+        dump_ns=$(median_ns "$dir" dbfdump "${inputs[0]}")
+      fi
+      results+=("$size $source $type $bytes $korvo_ns $cat_ns ${dump_ns:--} $rss_kib")
+      rm -rf "$dir"
+    done
+  done
+done
+
+echo
+printf '%10s %-7s %-10s %9s %9s %12s %8s %9s %9s %8s\n' \
+  links source run "input MB" "KORVO s" "links/s" "x cat" "dbfdump s" "/dbfdump" "RSS MiB"
+for r in "${results[@]}"; do
+  # shellcheck disable=SC2086
+  set -- $r
+  awk -v n="$1" -v src="$2" -v t="$3" -v b="$4" -v k="$5" -v c="$6" -v d="$7" -v m="$8" 'BEGIN {
+    ks = k / 1e9
+    dump = (d == "-") ? "-" : sprintf("%.3f", d / 1e9)
+    frac = (d == "-") ? "-" : sprintf("%.3f", k / d)
+    printf "%10d %-7s %-10s %9.1f %9.3f %12.0f %8.2f %9s %9s %8.1f\n", n, src, t, b / 1e6, ks, n / ks, k / c, dump, frac, m / 1024
+  }'
+done
+rm -rf "$scratch"
