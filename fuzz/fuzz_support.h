@@ -56,11 +56,14 @@ class ScratchDir {
 //   selector (1 byte), length (2 bytes, little-endian), that many bytes
 // (fewer at the end of the input). The selector picks one of kScenarioNames
 // (modulo their number); chunks of the same name are joined in order, so a
-// file can be longer than one chunk. The last name is the console input.
+// file can be longer than one chunk. The names are the fixed ones, those of
+// the hardening scenarios and those of the examples; the last name is the
+// console input.
 inline constexpr std::string_view kScenarioNames[] = {
-    "PROFILE.MAS", "VELMAR.CTL",  "TITLE",       "DATABASE.CTL", "LINKS05A.DBF", "AUXLINKS.DBF",
-    "KVLABELS.SYN", "KVSCREEN.SYN", "KVRATES.SYN", "HRLDXY.XXX",   "HRLDXY.05A",   "VOLNAUX.XXX",
-    "VOLNAUX.05A", "HRLDXY.ASC",  "<console>",
+    "PROFILE.MAS", "VELMAR.CTL",  "TITLE",       "DATABASE.CTL", "LINKS05A.DBF", "AUXLINKS.DBF", "KVLABELS.SYN",
+    "KVSCREEN.SYN", "KVRATES.SYN", "HRLDXY.XXX",  "HRLDXY.05A",   "VOLNAUX.XXX",  "VOLNAUX.05A",  "HRLDXY.ASC",
+    "NET26A.DBF",  "NET45A.DBF",  "NETAUX.DBF",  "HRLDXY.26A",   "HRLDXY.45A",   "VOLNAUX.26A",  "VOLNAUX.45A",
+    "<console>",
 };
 inline constexpr std::size_t kScenarioNameCount = std::size(kScenarioNames);
 inline constexpr std::string_view kConsoleName = "<console>";

@@ -89,7 +89,7 @@ void add_reader_seeds(SeedWriter& seeds, const std::string& name, const Files& f
     if (file == "VELMAR.CTL") seeds.add("control_file", name, bytes);
     if (file == "DATABASE.CTL") seeds.add("database_control", name, bytes);
     if (file == "KVRATES.SYN") seeds.add("rates", name, bytes);
-    if (file == kLinkDbf) seeds.add("dbf_link", name, bytes);
+    if (file == kLinkDbf || file.rfind("NET", 0) == 0) seeds.add("dbf_link", name, bytes);
     if (file == "AUXLINKS.DBF") seeds.add("aux_dbf", name, std::string(1, '\x1f') + bytes);
     if (file.rfind("HRLDXY.", 0) == 0 && file != "HRLDXY.ASC") seeds.add("binary_network", name, bytes);
     if (file == "HRLDXY.ASC") seeds.add("two_way", name, std::string(1, '\x01') + bytes);
