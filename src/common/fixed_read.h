@@ -158,7 +158,7 @@ inline std::uint64_t load_field(const char* field_end, int width) {
 
 }  // namespace swar
 
-inline bool fast_integer_field(const char* field_end, int width, std::int64_t& out) {
+[[gnu::always_inline]] inline bool fast_integer_field(const char* field_end, int width, std::int64_t& out) {
   if constexpr (std::endian::native != std::endian::little) return false;
   std::uint64_t x = swar::load_field(field_end, width);
   const std::uint64_t blanks = swar::bytes_equal(x, ' ');
@@ -177,7 +177,7 @@ inline bool fast_integer_field(const char* field_end, int width, std::int64_t& o
   return true;
 }
 
-inline bool fast_real_field(const char* field_end, int width, int decimals, double& out) {
+[[gnu::always_inline]] inline bool fast_real_field(const char* field_end, int width, int decimals, double& out) {
   static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
   if constexpr (std::endian::native != std::endian::little) return false;

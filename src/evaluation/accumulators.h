@@ -146,7 +146,9 @@ struct NoVolumeList {
 };
 
 struct Accumulators {
-  std::array<float, kWorkAreaCells> work_area{};
+  // Left uninitialized: the evaluation clears the cells a run lays EVALSUMS
+  // out in (NFT x NAT x 430), so the rest of the 4 MB is never touched.
+  std::array<float, kWorkAreaCells> work_area;
   EvalSums sums;
   float accident_cost = 0;  // ACCIDENT_COST
   float user_cost = 0;      // USER_COST

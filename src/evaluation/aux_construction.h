@@ -33,7 +33,7 @@ struct AuxMergeState {
   // Cursor into the auxiliary link table (1..count, then past the end) and
   // the entry it stands on.
   std::int32_t cursor = 0;
-  AuxLinkEntry current;
+  AuxLinkEntry current{};
 };
 
 // The construction and location codes of a packed word: bits 24-31 and

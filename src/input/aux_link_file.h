@@ -28,18 +28,21 @@ inline constexpr std::int32_t kAuxSequenceLimit = 1023;
 inline constexpr std::int32_t kAuxNodeLimit = 2'097'152;  // node numbers stay below
 inline constexpr int kAuxFieldWidthLimit = 99;
 
+// Plain values without initializers, so that the 200,000-entry table is not
+// cleared (and its memory not touched) before a run that uses none of it;
+// only entries 1..count are ever read.
 struct AuxLinkEntry {
-  std::int32_t anode = 0;
-  std::int32_t bnode = 0;  // to-node x 1024 + sequence while the table is built
-  std::int32_t construct = 0;
-  std::int32_t screenline = 0;
-  std::int32_t location = 0;
-  std::int32_t zone = 0;
+  std::int32_t anode;
+  std::int32_t bnode;  // to-node x 1024 + sequence while the table is built
+  std::int32_t construct;
+  std::int32_t screenline;
+  std::int32_t location;
+  std::int32_t zone;
 };
 
 struct AuxLinkTable {
   std::int32_t count = 0;                                  // aux_count
-  std::array<AuxLinkEntry, kAuxLinkLimit + 1> entries{};  // entries 1..count
+  std::array<AuxLinkEntry, kAuxLinkLimit + 1> entries;  // entries 1..count
 
   AuxLinkEntry& operator[](std::int32_t i) { return entries[static_cast<std::size_t>(i)]; }
   const AuxLinkEntry& operator[](std::int32_t i) const { return entries[static_cast<std::size_t>(i)]; }

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "evaluation/labels.h"
+#include "evaluation/evaluation_driver.h"
 #include "run/run_context.h"
 #include "support/temp_dir.h"
 
@@ -21,7 +22,7 @@ struct ReportFixture {
     set_default_classes(*ctx);
     ctx->classes.nft = nft;
     ctx->classes.nat = nat;
-    ctx->acc.sums = EvalSums(ctx->acc.work_area.data(), nft, nat);
+    reset_accumulators(*ctx);  // lays EVALSUMS out for nft x nat and clears it
     ctx->settings.analysis_mode = analysis;
     ctx->settings.validate_mode = !analysis;
     ctx->scenario_code.assign("05A");
