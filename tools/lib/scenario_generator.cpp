@@ -846,7 +846,7 @@ std::string scenario_database_control() {
   };
   int number = 1;
   for (const Alias& a : kAliases) {
-    char no[3];
+    char no[12];
     std::snprintf(no, sizeof no, "%02d", number++);
     std::string line = "LINK ALIAS " + std::string(no) + " " + pad(a.keyword, 11) + " " + pad(a.field, 11);
     if (*a.scale) line += std::string(8 - std::strlen(a.scale), ' ') + a.scale;
