@@ -21,9 +21,9 @@
 #include "evaluation/labels.h"
 #include "input/database_control.h"
 #include "input/dbf_reader.h"
-#include "run/loaded_network.h"
-#include "run/profile.h"
-#include "run/run_context.h"
+#include "input/binary_network.h"
+#include "input/profile.h"
+#include "app/run_context.h"
 #include "scenario_generator.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "common/errors.h"
 #include "fuzz_support.h"
 #include "input/aux_link_file.h"
-#include "run/settings.h"
+#include "input/settings.h"
 
 using namespace korvo;
 

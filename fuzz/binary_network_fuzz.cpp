@@ -7,8 +7,8 @@
 
 #include "common/errors.h"
 #include "fuzz_support.h"
-#include "run/loaded_network.h"
-#include "run/run_context.h"
+#include "input/binary_network.h"
+#include "app/run_context.h"
 
 using namespace korvo;
 

@@ -5,7 +5,7 @@
 
 #include "common/errors.h"
 #include "fuzz_support.h"
-#include "run/control_file.h"
+#include "input/control_file.h"
 
 using namespace korvo;
 

@@ -13,7 +13,7 @@
 #include "common/errors.h"
 #include "evaluation/labels.h"
 #include "fuzz_support.h"
-#include "run/run_context.h"
+#include "app/run_context.h"
 
 using namespace korvo;
 

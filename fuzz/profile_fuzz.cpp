@@ -4,7 +4,7 @@
 
 #include "common/errors.h"
 #include "fuzz_support.h"
-#include "run/profile.h"
+#include "input/profile.h"
 
 using namespace korvo;
 

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "common/errors.h"
-#include "evaluation/rates.h"
+#include "input/rates.h"
 #include "fuzz_support.h"
 
 using namespace korvo;

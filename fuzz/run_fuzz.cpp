@@ -9,8 +9,8 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "run/driver.h"
-#include "run/run_context.h"
+#include "app/driver.h"
+#include "app/run_context.h"
 
 using namespace korvo;
 

@@ -12,7 +12,7 @@
 
 #include "common/errors.h"
 #include "fuzz_support.h"
-#include "run/loaded_network.h"
+#include "input/binary_network.h"
 
 using namespace korvo;
 

@@ -18,7 +18,7 @@
 #include "evaluation/aux_construction.h"
 #include "fuzz_support.h"
 #include "input/aux_link_file.h"
-#include "run/run_context.h"
+#include "app/run_context.h"
 
 using namespace korvo;
 

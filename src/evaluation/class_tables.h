@@ -2,17 +2,19 @@
 // Facility-type and area-type classes: the code-to-class maps, the class
 // counts NFT and NAT (each including its final Total class), the class
 // labels and the screenline names.
+//
+// Without a labels file the defaults apply: NFT 10, NAT 6; in an analysis run
+// two-digit codes belong to the class of their leading digit. With one, each
+// record of "KVLABELS.SYN" sets the class of one code (apply_labels_record).
 
 #include <array>
 #include <cstdint>
 #include <string_view>
 
 #include "common/fixed_text.h"
+#include "input/labels_file.h"
 
 namespace korvo {
-
-inline constexpr int kMaxCode = 99;        // codes 1..99
-inline constexpr int kMaxScreenline = 99;  // screenlines 1..99
 
 struct ClassTables {
   // Index 1..99 is the code; index 0 is unused. 0 means "not selected".
@@ -26,7 +28,7 @@ struct ClassTables {
   std::array<FixedText<16>, kMaxCode + 1> ft_class_label{};
   std::array<FixedText<40>, kMaxCode + 1> at_class_label{};
   std::array<FixedText<8>, kMaxCode + 1> at_short_label{};
-  std::array<FixedText<40>, kMaxScreenline + 1> screenline_name{};
+  ScreenlineNames screenline_name{};
 
   // Labels by class. Classes 1..99 have stored labels, the Total class reads
   // "Total" ("   Total" for the short label), any other class reads blank:
@@ -60,5 +62,41 @@ struct ClassTables {
   static constexpr std::string_view kTotal40 = "Total                                   ";
   static constexpr std::string_view kBlank40 = "                                        ";
 };
+
+// The classes and labels of a run without a labels file: NFT 10, NAT 6.
+void set_default_classes(ClassTables& classes);
+
+// The analysis-class limits of the labels file.
+inline constexpr int kMaxAnalysisFtClass = 9;
+inline constexpr int kMaxAnalysisAtClass = 11;
+
+// The highest classes the labels records named so far.
+struct LabelsCounts {
+  int nft = 0;
+  int nat = 0;
+};
+
+// What a labels record did.
+enum class LabelsOutcome {
+  kApplied,           // the record set a class (or named a code outside 1..99, which sets nothing)
+  kFtClassTooHigh,    // analysis run: a facility-type class above 9; nothing set
+  kAtClassTooHigh,    // analysis run: an area-type class above 11; nothing set
+  kNeitherFtNorAt,    // the kind is neither "FT" nor "AT"
+};
+
+// Before the first labels record: every code unselected in validation, and
+// the analysis maps at their defaults.
+void start_labels_classes(ClassTables& classes);
+
+// Applies one record to the maps and labels of the run's mode.
+LabelsOutcome apply_labels_record(ClassTables& classes, LabelsCounts& counts, const LabelsRecord& record,
+                                  bool analysis);
+
+// After the last record: NFT and NAT from the highest classes, and the Total
+// labels.
+void finish_labels_classes(ClassTables& classes, const LabelsCounts& counts);
+
+// An analysis run evaluates with the analysis maps.
+void use_analysis_maps(ClassTables& classes);
 
 }  // namespace korvo

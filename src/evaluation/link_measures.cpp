@@ -5,7 +5,7 @@
 #include <string>
 
 #include "common/layout.h"
-#include "run/run_context.h"
+#include "app/run_context.h"
 
 namespace korvo {
 namespace {

@@ -6,9 +6,9 @@
 
 #include "common/errors.h"
 #include "common/fixed_read.h"
-#include "input/dbf_prompt.h"
+#include "app/dbf_prompt.h"
 #include "input/dbf_reader.h"
-#include "run/run_context.h"
+#include "app/run_context.h"
 
 namespace korvo {
 namespace {

@@ -18,7 +18,7 @@
 #include "common/layout.h"
 #include "common/work_dir.h"
 #include "input/database_control.h"
-#include "input/dbf_prompt.h"
+#include "app/dbf_prompt.h"
 #include "input/link_record.h"
 
 namespace korvo {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/layout.h"
-#include "run/run_context.h"
+#include "app/run_context.h"
 
 namespace korvo {
 namespace {

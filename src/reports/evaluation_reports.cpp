@@ -4,8 +4,8 @@
 #include "reports/los_tables.h"
 #include "reports/screenline_reports.h"
 #include "reports/system_totals.h"
-#include "reports/table_completion.h"
-#include "run/run_context.h"
+#include "evaluation/table_completion.h"
+#include "app/run_context.h"
 
 namespace korvo {
 

@@ -6,7 +6,7 @@
 
 #include "common/layout.h"
 #include "reports/cross_tabs.h"
-#include "run/run_context.h"
+#include "app/run_context.h"
 
 namespace korvo {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstddef>
 
 #include "common/layout.h"
-#include "run/run_context.h"
+#include "app/run_context.h"
 
 namespace korvo {
 namespace {

@@ -3,9 +3,9 @@
 #include <span>
 #include <string_view>
 
-#include "common/banner.h"
+#include "reports/banner.h"
 #include "common/layout.h"
-#include "run/run_context.h"
+#include "app/run_context.h"
 
 namespace korvo {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "common/errors.h"
 #include "network_writer.h"
-#include "run/run_context.h"
+#include "app/run_context.h"
 #include "support/fortran_program.h"
 #include "support/temp_dir.h"
 

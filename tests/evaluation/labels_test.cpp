@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "common/errors.h"
-#include "run/control_file.h"
-#include "run/run_context.h"
+#include "input/control_file.h"
+#include "app/run_context.h"
 #include "support/temp_dir.h"
 
 namespace korvo {

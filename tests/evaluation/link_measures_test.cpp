@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "evaluation/evaluation_driver.h"
-#include "run/run_context.h"
+#include "app/run_context.h"
 #include "support/temp_dir.h"
 
 namespace korvo {

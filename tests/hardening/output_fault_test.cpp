@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "hardening/scenarios.h"
-#include "run/driver.h"
+#include "app/driver.h"
 #include "support/temp_dir.h"
 
 namespace korvo::hardening {

@@ -8,7 +8,7 @@
 
 #include "common/errors.h"
 #include "dbf_writer.h"
-#include "run/run_context.h"
+#include "app/run_context.h"
 #include "support/temp_dir.h"
 
 namespace korvo {

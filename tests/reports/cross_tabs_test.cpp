@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "report_fixture.h"
-#include "reports/table_completion.h"
+#include "evaluation/table_completion.h"
 
 namespace korvo {
 namespace {

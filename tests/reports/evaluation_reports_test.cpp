@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "common/banner.h"
+#include "reports/banner.h"
 #include "report_fixture.h"
 
 namespace korvo {

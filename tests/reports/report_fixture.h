@@ -11,7 +11,7 @@
 
 #include "evaluation/labels.h"
 #include "evaluation/evaluation_driver.h"
-#include "run/run_context.h"
+#include "app/run_context.h"
 #include "support/temp_dir.h"
 
 namespace korvo::testing {

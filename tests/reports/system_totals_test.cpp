@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "common/banner.h"
+#include "reports/banner.h"
 #include "report_fixture.h"
 
 namespace korvo {

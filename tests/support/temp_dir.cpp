@@ -7,7 +7,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "run/driver.h"
+#include "app/driver.h"
 
 namespace korvo::testing {
 

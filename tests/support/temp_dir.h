@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "run/settings.h"
+#include "input/settings.h"
 
 namespace korvo::testing {
 

@@ -9,11 +9,11 @@
 #include <tuple>
 
 #include "common/text_file.h"
-#include "evaluation/rates.h"
+#include "input/rates.h"
 #include "input/database_control.h"
 #include "input/dbf_reader.h"
-#include "run/loaded_network.h"
-#include "run/run_context.h"
+#include "input/binary_network.h"
+#include "app/run_context.h"
 #include "support/temp_dir.h"
 
 namespace korvo::fixtures {

@@ -1,0 +1,94 @@
+#include "evaluation/table_completion.h"
+
+#include <cstddef>
+#include <stdexcept>
+#include <string>
+
+namespace korvo {
+
+void add_marginal_totals(std::span<float> plane, int n1, int n2, int n3) {
+  if (n1 < 1 || n2 < 1 || n3 < 1 ||
+      plane.size() < static_cast<std::size_t>(n1) * static_cast<std::size_t>(n2) * static_cast<std::size_t>(n3)) {
+    throw std::logic_error("add_marginal_totals: a plane of " + std::to_string(plane.size()) + " cells cannot hold " +
+                           std::to_string(n1) + " x " + std::to_string(n2) + " x " + std::to_string(n3));
+  }
+  const auto x = [&](int i, int j, int k) -> float& {
+    return plane[static_cast<std::size_t>(i - 1) +
+                 static_cast<std::size_t>(n1) *
+                     (static_cast<std::size_t>(j - 1) + static_cast<std::size_t>(n2) * static_cast<std::size_t>(k - 1))];
+  };
+  for (int k = 1; k < n3; ++k) {
+    for (int j = 1; j < n2; ++j) {
+      for (int i = 1; i < n1; ++i) x(n1, j, k) += x(i, j, k);
+    }
+  }
+  for (int k = 1; k < n3; ++k) {
+    for (int i = 1; i < n1; ++i) {
+      for (int j = 1; j < n2; ++j) x(i, n2, k) += x(i, j, k);
+    }
+  }
+  for (int j = 1; j < n2; ++j) {
+    for (int i = 1; i < n1; ++i) {
+      for (int k = 1; k < n3; ++k) x(i, j, n3) += x(i, j, k);
+    }
+  }
+  // Steps 4 to 6 reach the grand total X(n1,n2,n3) only in step 6, through
+  // the cells X(n1,n2,k) that step 4 has just filled.
+  for (int k = 1; k <= n3; ++k) {
+    for (int i = 1; i < n1; ++i) x(n1, n2, k) += x(i, n2, k);
+  }
+  for (int j = 1; j <= n2; ++j) {
+    for (int i = 1; i < n1; ++i) x(n1, j, n3) += x(i, j, n3);
+  }
+  for (int i = 1; i <= n1; ++i) {
+    for (int k = 1; k < n3; ++k) x(i, n2, n3) += x(i, n2, k);
+  }
+}
+
+void add_all_marginal_totals(EvalSums& sums) {
+  const std::size_t plane_size =
+      static_cast<std::size_t>(sums.nft()) * static_cast<std::size_t>(sums.nat()) * kLaneClassCount;
+  for (int slot = 1; slot <= kSlotCount; ++slot) {
+    add_marginal_totals(std::span<float>(sums.slot_plane(slot), plane_size), sums.nft(), sums.nat(), kLaneClassCount);
+  }
+}
+
+void compute_derived_slots(EvalSums& sums) {
+  const int nft = sums.nft();
+  const int nat = sums.nat();
+  // Both taken once, from the grand totals, before any cell changes.
+  const float total_links = 0.01f * sums.at(nft, nat, kLaneClassCount, LINKS);
+  const float grand_volume = sums.at(nft, nat, kLaneClassCount, VOL_ALL);
+  const float volume_factor = grand_volume != 0.0f ? 100.0f / grand_volume : 0.0f;
+
+  for (int k = 1; k <= kLaneClassCount; ++k) {
+    for (int j = 1; j <= nat; ++j) {
+      for (int i = 1; i <= nft; ++i) {
+        const auto s = [&](int slot) -> float& { return sums.at(i, j, k, slot); };
+        const float links = s(LINKS);
+        // With no link evaluated at all every share is 0.
+        s(LINK_PCT) = total_links != 0.0f ? links / total_links : 0.0f;
+        if (links != 0.0f) {
+          s(LINKS_REF) = s(LINKS_REF) * 100.0f / links;
+          s(AVG_LINK_LEN) = s(SYS_MILES) / links;
+          s(AVG_VOL) = s(VOL_ALL) / links;
+        }
+        if (s(VMT_REF) != 0.0f) s(VMT_RATIO) = s(VMT_REFVOL) / s(VMT_REF);
+        if (s(VHT_REF) != 0.0f) s(VHT_RATIO) = s(VHT_REFVOL) / s(VHT_REF);
+        if (s(REF_SUM) != 0.0f) s(VOL_RATIO) = s(VOL_REF) / s(REF_SUM);
+        s(VOL_PCT) = volume_factor * s(VOL_ALL);
+        // Times are in minutes: miles per minute x 60 gives miles per hour.
+        if (s(ORIG_TIME_SUM) != 0.0f) s(ORIG_SPEED) = s(ORIG_MILES) / s(ORIG_TIME_SUM) * 60.0f;
+        if (s(TIME_SUM) != 0.0f) s(CONG_SPEED) = s(ORIG_MILES) / s(TIME_SUM) * 60.0f;
+        if (s(ORIG_SPEED) != 0.0f) s(SPEED_CHANGE_PCT) = (s(CONG_SPEED) - s(ORIG_SPEED)) / s(ORIG_SPEED) * 100.0f;
+        if (s(ORIG_VHT) != 0.0f) s(LV_FREE_SPEED) = s(ORIG_VMT) / s(ORIG_VHT);
+        if (s(CONG_VHT) != 0.0f) s(LV_CONG_SPEED) = s(ORIG_VMT) / s(CONG_VHT);
+        if (s(LV_FREE_SPEED) != 0.0f) {
+          s(LV_SPEED_CHANGE_PCT) = (s(LV_CONG_SPEED) - s(LV_FREE_SPEED)) / s(LV_FREE_SPEED) * 100.0f;
+        }
+      }
+    }
+  }
+}
+
+}  // namespace korvo

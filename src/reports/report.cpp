@@ -1,0 +1,88 @@
+#include "reports/report.h"
+
+#include <string_view>
+
+namespace korvo {
+namespace {
+
+struct HeaderLabels {
+  std::string_view first, second, third;
+};
+// Each label is exactly 18 characters.
+constexpr HeaderLabels kAgencyLabels{"   ZEFALIA D.O.T. ", "       VELMAR     ", "      VER 5.50    "};
+constexpr HeaderLabels kPlanningLabels{"  NORDAL PLANNING ", "  VANTRIKS SYSTEM ", "    VERSION 9.2   "};
+
+}  // namespace
+
+RunStamp make_run_stamp(const LocalTime& now) {
+  static constexpr std::string_view kMonths = "JANFEBMARAPRMAYJUNJULAUGSEPOCTNOVDEC";
+  static constexpr std::string_view kDigits = "0123456789";
+  auto two = [](int v, char* out) {
+    v = ((v % 100) + 100) % 100;
+    out[0] = kDigits[static_cast<std::size_t>(v / 10)];
+    out[1] = kDigits[static_cast<std::size_t>(v % 10)];
+  };
+  RunStamp stamp;
+  char date[8];
+  two(now.day, date);
+  const int month = (now.month >= 1 && now.month <= 12) ? now.month : 1;
+  for (int k = 0; k < 3; ++k) date[2 + k] = kMonths[static_cast<std::size_t>(3 * month - 3 + k)];
+  two(now.year, date + 5);
+  date[7] = ' ';
+  stamp.date.assign(std::string_view(date, 8));
+  char time[8];
+  two(now.hour, time);
+  time[2] = ':';
+  two(now.minute, time + 3);
+  time[5] = ':';
+  two(now.second, time + 6);
+  stamp.time.assign(std::string_view(time, 8));
+  return stamp;
+}
+
+void Report::create(const std::filesystem::path& path, std::string display_name) {
+  out_.create(path, std::move(display_name));
+  page_ = PageState{};
+}
+
+void Report::write_page_header() {
+  static const Layout kFormFeed = Layout::parse("(' ',A)");
+  static const Layout kLine2 = Layout::parse("(A,8X,A,12X,'PAGE NO.',I6)");
+  static const Layout kLine3 = Layout::parse("(A,8X,A,12X,'DATE   ',A)");
+  static const Layout kLine4 = Layout::parse("(A,8X,A,12X,'TIME  ',A)");
+  static const Layout kLine5 = Layout::parse("(' ')");
+  const HeaderLabels& labels = agency_header ? kAgencyLabels : kPlanningLabels;
+  korvo::write_record(*this, kFormFeed, {"\f"});
+  korvo::write_record(*this, kLine2, {labels.first, titles_.line1, page_.page_number});
+  korvo::write_record(*this, kLine3, {labels.second, titles_.line2, stamp_.date.view().substr(0, 7)});
+  korvo::write_record(*this, kLine4, {labels.third, titles_.line3, stamp_.time});
+  korvo::write_record(*this, kLine5, {});
+}
+
+// Counts lines_to_add against the 51-line budget and writes the header when
+// a page begins (forced, or the count reached 51).
+void Report::check_page_break() {
+  if (!page_.force_new_page) {
+    page_.line_count += page_.lines_to_add;
+    page_.page_started = false;
+    if (page_.line_count < kLinesPerPage) return;
+  }
+  page_.page_started = true;
+  page_.force_new_page = false;
+  ++page_.page_number;
+  page_.line_count = page_.lines_to_add;
+  write_page_header();
+}
+
+bool Report::reserve(int lines) {
+  page_.lines_to_add = lines;
+  check_page_break();
+  return page_.page_started;
+}
+
+void Report::new_page() {
+  page_.force_new_page = true;
+  check_page_break();
+}
+
+}  // namespace korvo

@@ -1,0 +1,838 @@
+#include "input/binary_network.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <random>
+#include <sstream>
+#include <tuple>
+
+#include "common/errors.h"
+#include "network_writer.h"
+#include "app/run_context.h"
+#include "support/fortran_program.h"
+#include "support/temp_dir.h"
+
+namespace korvo {
+namespace {
+
+using fixtures::LinkEntry;
+using fixtures::LoadedNetworkWriter;
+using fixtures::NetworkHeader;
+
+NetworkHeader header_with(int periods, int slots, int node_word = 1) {
+  NetworkHeader h;
+  h.set_word(header_word::kPeriods, static_cast<std::int16_t>(periods));
+  h.set_word(header_word::kSlots, static_cast<std::int16_t>(slots));
+  h.set_word(header_word::kNodeLayout, static_cast<std::int16_t>(node_word));
+  return h;
+}
+
+std::string network_bytes(const NetworkHeader& header, const std::function<void(LoadedNetworkWriter&)>& body,
+                          int entries_per_record = 0) {
+  std::ostringstream out;
+  {
+    LoadedNetworkWriter writer(out, header, entries_per_record);
+    body(writer);
+    writer.finish();
+  }
+  return out.str();
+}
+
+// Everything the binary source writes into the link record.
+auto binary_fields(const LinkRecord& l) {
+  return std::tie(l.anode, l.bnode, l.direction, l.capacity, l.time, l.two_way, l.count, l.time2, l.facility_type,
+                  l.screenline, l.lanes, l.distance, l.area_type, l.link_group, l.cost, l.period_times, l.volumes,
+                  l.time_slot_count, l.volume_slot_count, l.end_of_links);
+}
+
+class BinaryLinkReaderTest : public ::testing::Test {
+ protected:
+  void open(std::string bytes) {
+    bytes_ = std::move(bytes);
+    ctx_->binary.stream = ByteStream::from_memory(bytes_, "HRLDXY.05A");
+    ctx_->binary.records = FortranRecordReader(&ctx_->binary.stream);
+    read_binary_header(ctx_->binary);
+  }
+  // The links up to end_of_links; a reader that does not end fails the test.
+  std::vector<LinkRecord> read_all(std::size_t limit = 10'000) {
+    std::vector<LinkRecord> links;
+    for (std::size_t i = 0; i <= limit; ++i) {
+      read_binary_link(*ctx_);
+      if (ctx_->link.end_of_links) return links;
+      links.push_back(ctx_->link);
+    }
+    ADD_FAILURE() << "no end of links after " << limit << " links";
+    return links;
+  }
+  std::vector<std::pair<std::int32_t, std::int32_t>> read_pairs() {
+    std::vector<std::pair<std::int32_t, std::int32_t>> pairs;
+    for (const LinkRecord& l : read_all()) pairs.emplace_back(l.anode, l.bnode);
+    return pairs;
+  }
+  // The message of the InputError that opening and reading every link
+  // raises, or "" when there is none.
+  std::string error_of(std::string bytes) {
+    try {
+      open(std::move(bytes));
+      read_all();
+    } catch (const InputError& e) {
+      return e.what();
+    }
+    return "";
+  }
+
+  testing::TempDir dir_;
+  std::ostringstream console_out_;
+  std::istringstream console_in_;
+  std::unique_ptr<RunContext> ctx_ = RunContext::create(WorkDir(dir_.path()), Console(console_out_, console_in_));
+  std::string bytes_;
+};
+
+TEST_F(BinaryLinkReaderTest, DecodesBothNodeLayouts) {
+  struct Case {
+    int node_word;  // header word 59
+    std::uint32_t word1;
+    std::int32_t anode, bnode;
+    std::int16_t direction;
+  };
+  const Case cases[] = {
+      {1, 65536u * 20 + 10, 10, 20, 1},
+      {3, 65536u * 20 + 10, 10, 20, 1},
+      {0, 3u * (1u << 28) + 20u * (1u << 14) + 10, 10, 20, 4},
+      {2, 3u * (1u << 28) + 20u * (1u << 14) + 10, 10, 20, 4},
+      {1, 0xFFFFFFFFu, 65535, 65535, 1},     // unsigned 16-bit halves
+      {0, 0xFFFFFFFFu, 16383, 16383, 16},    // 14 bits each, direction 15 + 1
+      {0, (1u << 28) - 1, 16383, 16383, 1},  // bits 28-31 clear
+      {0, 1u << 14, 0, 1, 1},
+      {1, 0x80000000u, 0, 32768, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.word1);
+    open(network_bytes(header_with(0, 0, c.node_word), [&](LoadedNetworkWriter& w) {
+      const std::int32_t entry[] = {static_cast<std::int32_t>(c.word1), 0, 0, 0, 0};
+      w.add_link_words(entry);
+    }));
+    read_binary_link(*ctx_);
+    ASSERT_FALSE(ctx_->link.end_of_links);
+    EXPECT_EQ(ctx_->link.anode, c.anode);
+    EXPECT_EQ(ctx_->link.bnode, c.bnode);
+    EXPECT_EQ(ctx_->link.direction, c.direction);
+  }
+}
+
+TEST_F(BinaryLinkReaderTest, DecodesThePackedFieldsWithoutBleeding) {
+  struct Expected {
+    std::int32_t capacity;
+    std::int16_t time;
+    bool two_way;
+    std::int32_t count;
+    std::int16_t time2, facility_type, screenline, lanes, distance, area_type, link_group, cost;
+  };
+  struct Case {
+    std::uint32_t w2, w3, w4, w5;
+    Expected e;
+  };
+  const Case cases[] = {
+      // Every bit set: each field at its maximum, the capacity unsigned.
+      {0xFFFFFFFFu,
+       0xFFFFFFFFu,
+       0xFFFFFFFFu,
+       0xFFFFFFFFu,
+       {1048575, 4095, true, 524287, 4095, 255, 255, 15, 4095, 255, 4095, 4095}},
+      // Only the top bit of word 3: two-way, no count.
+      {0, 0x80000000u, 0, 0, {0, 0, true, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+      // Bits 12-30 of word 3: the largest count, one-way.
+      {0, 0x7FFFF000u, 0, 0, {0, 0, false, 524287, 0, 0, 0, 0, 0, 0, 0, 0}},
+      // Distinct values in every field.
+      {(1800u << 12) | 125u,
+       (1u << 31) | (4321u << 12) | 130u,
+       (12u << 24) | (7u << 16) | (3u << 12) | 250u,
+       (4u << 24) | (77u << 12) | 9u,
+       {1800, 125, true, 4321, 130, 12, 7, 3, 250, 4, 77, 9}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.w2);
+    open(network_bytes(header_with(0, 0), [&](LoadedNetworkWriter& w) {
+      const std::int32_t entry[] = {65536 * 2 + 1, static_cast<std::int32_t>(c.w2), static_cast<std::int32_t>(c.w3),
+                                    static_cast<std::int32_t>(c.w4), static_cast<std::int32_t>(c.w5)};
+      w.add_link_words(entry);
+    }));
+    read_binary_link(*ctx_);
+    const LinkRecord& l = ctx_->link;
+    EXPECT_EQ(l.capacity, c.e.capacity);
+    EXPECT_EQ(l.time, c.e.time);
+    EXPECT_EQ(l.two_way, c.e.two_way);
+    EXPECT_EQ(l.count, c.e.count);
+    EXPECT_EQ(l.time2, c.e.time2);
+    EXPECT_EQ(l.facility_type, c.e.facility_type);
+    EXPECT_EQ(l.screenline, c.e.screenline);
+    EXPECT_EQ(l.lanes, c.e.lanes);
+    EXPECT_EQ(l.distance, c.e.distance);
+    EXPECT_EQ(l.area_type, c.e.area_type);
+    EXPECT_EQ(l.link_group, c.e.link_group);
+    EXPECT_EQ(l.cost, c.e.cost);
+  }
+}
+
+TEST_F(BinaryLinkReaderTest, FillsPeriodTimesAndVolumesAndLeavesTheDbaseFieldsAlone) {
+  NetworkHeader h = header_with(2, 3);
+  h.set_word(header_word::kWeighting, 1);  // no cumulative conversion
+  open(network_bytes(h, [](LoadedNetworkWriter& w) {
+    // Period times keep their low 16 bits: 0x12345678 gives 0x5678, 0x1FFFF gives -1.
+    const std::int32_t entry[] = {65536 * 2 + 1, 0, 0, 0, 0, 0x12345678, 11, 12, -13, 0x1FFFF, 21, 22, 2147483647};
+    w.add_link_words(entry);
+  }));
+  ctx_->link.zone = 5;
+  ctx_->link.location = 6;
+  ctx_->link.construct = 7;
+  ctx_->link.use = 8;
+  ctx_->link.landuse = 9;
+  read_binary_link(*ctx_);
+  const LinkRecord& l = ctx_->link;
+  EXPECT_EQ(l.time_slot_count, 2);
+  EXPECT_EQ(l.volume_slot_count, 3);
+  EXPECT_EQ(l.period_times[1], 0x5678);
+  EXPECT_EQ(l.period_times[2], -1);
+  EXPECT_EQ(l.volume(1, 1), 11);
+  EXPECT_EQ(l.volume(1, 2), 12);
+  EXPECT_EQ(l.volume(1, 3), -13);
+  EXPECT_EQ(l.volume(2, 1), 21);
+  EXPECT_EQ(l.volume(2, 2), 22);
+  EXPECT_EQ(l.volume(2, 3), 2147483647);
+  EXPECT_EQ(std::tie(l.zone, l.location, l.construct, l.use, l.landuse), std::make_tuple(5, 6, 7, 8, 9));
+}
+
+TEST_F(BinaryLinkReaderTest, WithoutSlotsThePeriodBlocksAreNotRead) {
+  open(network_bytes(header_with(2, 0), [](LoadedNetworkWriter& w) {
+    const std::int32_t entry[] = {65536 * 2 + 1, 0, 0, 0, 0, 150, 160};
+    w.add_link_words(entry);
+  }));
+  ctx_->link.period_times[1] = 99;
+  read_binary_link(*ctx_);
+  EXPECT_EQ(ctx_->link.bnode, 2);
+  EXPECT_EQ(ctx_->link.period_times[1], 99);
+  EXPECT_EQ(ctx_->link.time_slot_count, 2);
+  EXPECT_EQ(ctx_->link.volume_slot_count, 0);
+}
+
+TEST_F(BinaryLinkReaderTest, CumulativeVolumesBecomePerPeriodOnlyWhenTheHeaderSaysSo) {
+  struct Case {
+    const char* what;
+    int periods, slots, weighting_word, cumulative_word;
+    std::vector<std::int32_t> stored;    // V(1,1..S), V(2,1..S), ...
+    std::vector<std::int32_t> expected;  // the same order
+  };
+  std::vector<std::int32_t> eleven(11);
+  for (int p = 0; p < 11; ++p) eleven[static_cast<std::size_t>(p)] = 100 * (p + 1);
+  const Case cases[] = {
+      {"three periods", 3, 1, 0, 0, {100, 250, 300}, {100, 150, 50}},
+      {"word 23 of 99", 3, 1, 0, 99, {100, 250, 300}, {100, 150, 50}},
+      {"word 54 even", 3, 1, 2, 0, {100, 250, 300}, {100, 150, 50}},
+      {"two slots each", 2, 2, 0, 0, {10, 40, 25, 100}, {10, 40, 15, 60}},
+      {"ten periods", 10, 1, 0, 0, {1, 3, 6, 10, 15, 21, 28, 36, 45, 55}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
+      {"differences wrap", 2, 1, 0, 0, {1, -2147483647 - 1}, {1, 2147483647}},
+      {"one period", 1, 1, 0, 0, {100}, {100}},
+      {"eleven periods", 11, 1, 0, 0, eleven, eleven},
+      {"weighting on", 3, 1, 1, 0, {100, 250, 300}, {100, 250, 300}},
+      {"word 23 of 100", 3, 1, 0, 100, {100, 250, 300}, {100, 250, 300}},
+      {"word 23 of 500", 3, 1, 0, 500, {100, 250, 300}, {100, 250, 300}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    NetworkHeader h = header_with(c.periods, c.slots);
+    h.set_word(header_word::kWeighting, static_cast<std::int16_t>(c.weighting_word));
+    h.set_word(header_word::kCumulativeLimit, static_cast<std::int16_t>(c.cumulative_word));
+    open(network_bytes(h, [&](LoadedNetworkWriter& w) {
+      LinkEntry e;
+      e.anode = 1;
+      e.bnode = 2;
+      e.volumes = c.stored;
+      w.add_link(e);
+      w.add_link(e);  // the second entry starts again from the stored values
+    }));
+    for (int n = 0; n < 2; ++n) {
+      read_binary_link(*ctx_);
+      std::vector<std::int32_t> got;
+      for (int p = 1; p <= c.periods; ++p) {
+        for (int s = 1; s <= c.slots; ++s) got.push_back(ctx_->link.volume(p, s));
+      }
+      EXPECT_EQ(got, c.expected);
+    }
+  }
+}
+
+TEST_F(BinaryLinkReaderTest, TagsAreStoredInReverseAndOnlyLinkRecordsCarryLinks) {
+  const std::string bytes = network_bytes(header_with(0, 0), [](LoadedNetworkWriter& w) {
+    const std::int32_t a[] = {65536 * 2 + 1, 0, 0, 0, 0};
+    const std::int32_t b[] = {65536 * 3 + 2, 0, 0, 0, 0};
+    w.add_link_words(a);
+    w.add_link_words(b);
+    w.end_link_record();
+    const std::int32_t node_words[] = {1, 2, 3};
+    w.write_record("NODE", node_words);
+    w.write_record("TURN", node_words);
+    w.write_record("LINK", {});  // a LINK record without entries
+    const std::int32_t c[] = {65536 * 4 + 3, 0, 0, 0, 0};
+    w.add_link_words(c);
+    w.end_link_record();
+    w.write_record("XXXX", node_words);
+    w.add_link_words(c);  // behind the unknown tag: never read
+  });
+  // Header record (4 + 1120 + 4 bytes), then the first data record's marker
+  // and N: its tag "LINK" is stored as the bytes "KNIL".
+  ASSERT_GT(bytes.size(), 1140u);
+  EXPECT_EQ(bytes.substr(1136, 4), "KNIL");
+  EXPECT_NE(bytes.find("EDON"), std::string::npos);
+  EXPECT_NE(bytes.find("NRUT"), std::string::npos);
+  open(bytes);
+  EXPECT_EQ(read_pairs(), (std::vector<std::pair<std::int32_t, std::int32_t>>{{1, 2}, {2, 3}, {3, 4}}));
+}
+
+TEST_F(BinaryLinkReaderTest, ARecordWithoutATagEndsTheLinks) {
+  open(network_bytes(header_with(0, 0), [](LoadedNetworkWriter& w) {
+    const std::int32_t a[] = {65536 * 2 + 1, 0, 0, 0, 0};
+    w.add_link_words(a);
+    w.write_words({});  // N = 0
+    w.add_link_words(a);
+  }));
+  EXPECT_EQ(read_pairs(), (std::vector<std::pair<std::int32_t, std::int32_t>>{{1, 2}}));
+}
+
+TEST_F(BinaryLinkReaderTest, OnlyTheLow16BitsOfNCount) {
+  std::ostringstream out;
+  fixtures::FortranRecordWriter records(out);
+  records.write(header_with(0, 0).encode());
+  std::string body;
+  fixtures::append_i32le(body, 65536 + 6);  // six words: the tag and one entry
+  for (std::int32_t word : {kLinkTag, 65536 * 2 + 1, 0, 0, 0, 0}) fixtures::append_i32le(body, word);
+  records.write(body);
+  open(out.str());
+  EXPECT_EQ(read_pairs(), (std::vector<std::pair<std::int32_t, std::int32_t>>{{1, 2}}));
+}
+
+TEST_F(BinaryLinkReaderTest, ReadingAfterTheEndChangesNothingButEndOfLinks) {
+  NetworkHeader h = header_with(2, 2);
+  open(network_bytes(h, [](LoadedNetworkWriter& w) {
+    LinkEntry e;
+    e.anode = 7;
+    e.bnode = 8;
+    e.capacity = 1800;
+    e.two_way = true;
+    e.period_times = {120, 130};
+    e.volumes = {1, 2, 3, 4};
+    w.add_link(e);
+  }));
+  read_binary_link(*ctx_);
+  ASSERT_FALSE(ctx_->link.end_of_links);
+  LinkRecord last = ctx_->link;
+  for (int n = 0; n < 3; ++n) {
+    read_binary_link(*ctx_);
+    ASSERT_TRUE(ctx_->link.end_of_links);
+    ctx_->link.end_of_links = false;
+    EXPECT_TRUE(binary_fields(ctx_->link) == binary_fields(last)) << "read " << n + 2 << " changed the link";
+    ctx_->link.end_of_links = true;
+  }
+}
+
+TEST_F(BinaryLinkReaderTest, AnEmptyNetworkHasNoLinks) {
+  open(network_bytes(header_with(3, 1), [](LoadedNetworkWriter&) {}));
+  EXPECT_TRUE(read_all().empty());
+  EXPECT_EQ(ctx_->link.time_slot_count, 3);
+}
+
+TEST_F(BinaryLinkReaderTest, StreamsThousandsOfLinksAcrossRecordsInOrder) {
+  struct Case {
+    int periods, slots, entries_per_record;
+  };
+  // Strides 11 (44 entries fill a record), 5, 9 (seven to a record) and
+  // 464 (one entry per record).
+  const Case cases[] = {{2, 2, 0}, {0, 0, 0}, {3, 1, 7}, {9, 50, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.periods * 1000 + c.slots);
+    open(network_bytes(
+        header_with(c.periods, c.slots),
+        [&](LoadedNetworkWriter& w) {
+          for (std::uint32_t i = 1; i <= 1000; ++i) {
+            LinkEntry e;
+            e.anode = i;
+            e.bnode = 60000 - i;
+            if (c.slots > 0) e.volumes.assign(1, static_cast<std::int32_t>(i));
+            w.add_link(e);
+          }
+        },
+        c.entries_per_record));
+    const std::vector<LinkRecord> links = read_all();
+    ASSERT_EQ(links.size(), 1000u);
+    for (std::size_t i = 0; i < links.size(); ++i) {
+      ASSERT_EQ(links[i].anode, static_cast<std::int32_t>(i + 1));
+      ASSERT_EQ(links[i].bnode, static_cast<std::int32_t>(60000 - (i + 1)));
+      if (c.slots > 0) {
+        ASSERT_EQ(links[i].volume(1, 1), static_cast<std::int32_t>(i + 1));
+      }
+    }
+  }
+}
+
+TEST_F(BinaryLinkReaderTest, BadFilesStopWithALineNamingThePlaceAndTheLimit) {
+  auto with_records = [](const NetworkHeader& h, std::initializer_list<std::string> bodies) {
+    std::ostringstream out;
+    fixtures::FortranRecordWriter records(out);
+    records.write(h.encode());
+    for (const std::string& body : bodies) records.write(body);
+    return out.str();
+  };
+  auto words = [](std::initializer_list<std::int32_t> ws) {
+    std::string body;
+    for (std::int32_t w : ws) fixtures::append_i32le(body, w);
+    return body;
+  };
+  auto link_record = [&](int word_count) {
+    std::string body = words({word_count, kLinkTag});
+    for (int i = 1; i < word_count; ++i) fixtures::append_i32le(body, 65536 * 2 + 1);
+    return body;
+  };
+  std::ostringstream short_header;
+  fixtures::FortranRecordWriter(short_header).write(std::string(1000, ' '));
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"no header", "", " HRLDXY.05A, record 1 (header record): expected the header record, found the end of the file"},
+      {"short header", short_header.str(),
+       " HRLDXY.05A, record 1 (header record): expected at least 1120 bytes, found 1000"},
+      {"P above 50", with_records(header_with(51, 1), {}),
+       " HRLDXY.05A, record 1, byte offset 948 (header word 33, periods per link entry): expected 0 to 50, found 51"},
+      {"negative P", with_records(header_with(-1, 1), {}),
+       " HRLDXY.05A, record 1, byte offset 948 (header word 33, periods per link entry): expected 0 to 50, found -1"},
+      {"S above 50", with_records(header_with(1, 51), {}),
+       " HRLDXY.05A, record 1, byte offset 950 (header word 34, volume slots per period): expected 0 to 50, found "
+       "51"},
+      {"negative S", with_records(header_with(1, -6), {}),
+       " HRLDXY.05A, record 1, byte offset 950 (header word 34, volume slots per period): expected 0 to 50, found "
+       "-6"},
+      {"491 words", with_records(header_with(0, 0), {link_record(491)}),
+       " HRLDXY.05A, record 2 at byte offset 1128 (word count N): N = 491 exceeds the limit of 490 words per record"},
+      {"N of -1", with_records(header_with(0, 0), {words({-1, kLinkTag})}),
+       " HRLDXY.05A, record 2 at byte offset 1128 (word count N): N = 65535 exceeds the limit of 490 words per record"},
+      {"N beyond the bytes", with_records(header_with(0, 0), {words({10, kLinkTag, 1, 2, 3, 4})}),
+       " HRLDXY.05A, record 2 at byte offset 1128 (word count N): N = 10 needs 44 bytes, the record holds 24"},
+      {"no room for N", with_records(header_with(0, 0), {std::string(2, '\0')}),
+       " HRLDXY.05A, record 2 at byte offset 1128 (word count N): expected a record of at least 4 bytes, found 2"},
+      {"partial entry", with_records(header_with(0, 0), {link_record(8)}),
+       " HRLDXY.05A, record 2 at byte offset 1128 (LINK record): 7 words after the tag do not make whole link "
+       "entries of 5 words (header words 33 and 34: P = 0, S = 0)"},
+      {"partial entry in a later record",
+       with_records(header_with(1, 1), {link_record(15), words({2, kNodeTag, 0}), link_record(14)}),
+       " HRLDXY.05A, record 4 at byte offset 1220 (LINK record): 13 words after the tag do not make whole link "
+       "entries of 7 words (header words 33 and 34: P = 1, S = 1)"},
+      {"stride beyond the buffer", with_records(header_with(50, 50), {link_record(490)}),
+       " HRLDXY.05A, record 2 at byte offset 1128 (LINK record): 489 words after the tag do not make whole link "
+       "entries of 2555 words (header words 33 and 34: P = 50, S = 50)"},
+      {"broken framing", with_records(header_with(0, 0), {}) + words({8, 1, kLinkTag, 5}),
+       " HRLDXY.05A, record 2 at byte offset 1128 (record length): trailing marker 5 differs from leading marker 8"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(error_of(c.bytes), c.message);
+  }
+}
+
+// Damaged files end in links or in an InputError, never in anything else:
+// bytes of a valid network are overwritten at random, the header's P and S
+// and the record markers included.
+TEST_F(BinaryLinkReaderTest, DamagedFilesNeverReadOutsideTheRecord) {
+  const std::string valid = network_bytes(header_with(2, 3), [](LoadedNetworkWriter& w) {
+    for (std::uint32_t i = 1; i <= 60; ++i) {
+      LinkEntry e;
+      e.anode = i;
+      e.bnode = i + 1;
+      e.volumes = {1, 2, 3, 4, 5, 6};
+      w.add_link(e);
+      if (i % 25 == 0) w.write_record("NODE", std::vector<std::int32_t>(30, 7));
+    }
+  });
+  std::mt19937 random(1207);
+  int errors = 0;
+  for (int round = 0; round < 3000; ++round) {
+    std::string damaged = valid;
+    const int changes = 1 + static_cast<int>(random() % 4);
+    for (int k = 0; k < changes; ++k) {
+      // Half the changes hit the header words and the first records.
+      const std::size_t span = random() % 2 == 0 ? 1400 : damaged.size();
+      damaged[940 + random() % (span - 940)] = static_cast<char>(random());
+    }
+    try {
+      open(damaged);
+      int links = 0;
+      for (read_binary_link(*ctx_); !ctx_->link.end_of_links; read_binary_link(*ctx_)) {
+        ASSERT_LE(++links, 1000) << "round " << round << " does not end";
+      }
+    } catch (const InputError&) {
+      ++errors;
+    }
+  }
+  EXPECT_GT(errors, 0);
+}
+
+TEST_F(BinaryLinkReaderTest, HeaderGivesTextWordsAndTheHighestNode) {
+  struct Case {
+    std::int16_t word3, word4;
+    std::int32_t highest;
+  };
+  const Case cases[] = {
+      {-25536, 0, 40000}, {30000, 0, 30000}, {static_cast<std::int16_t>(0x86A0), 1, 100000}, {-1, -1, -1}};
+  for (const Case& c : cases) {
+    NetworkHeader h = header_with(1, 1);
+    h.set_text(105, "NETWORK 2030 ALTERNATIVE A");
+    h.set_word(header_word::kHighestNodeLow, c.word3);
+    h.set_word(header_word::kHighestNodeHigh, c.word4);
+    h.set_word(120, -7);
+    open(network_bytes(h, [](LoadedNetworkWriter&) {}));
+    EXPECT_EQ(ctx_->binary.header.chars(105, 130), "NETWORK 2030 ALTERNATIVE A");
+    EXPECT_EQ(ctx_->binary.header.word(120), -7);
+    EXPECT_EQ(ctx_->binary.header.highest_node(), c.highest);
+  }
+}
+
+// A loaded network written by a Fortran model (sequential unformatted WRITE
+// of INTEGER*2 header words, CHARACTER*880 text and INTEGER*4 words) is the
+// same file, byte for byte, as the writer's, and reads as the same links.
+TEST_F(BinaryLinkReaderTest, ReadsAFileWrittenByFortranAsTheWritersFile) {
+  const std::string program = R"(program writenet
+  implicit none
+  character(len=880) :: text
+  integer(kind=2) :: hw(120)
+  integer(kind=4) :: w(490), n, k, link_tag, node_tag, turn_tag
+  ! A tag's letters from the most significant byte down.
+  link_tag = ichar('L')*16777216 + ichar('I')*65536 + ichar('N')*256 + ichar('K')
+  node_tag = ichar('N')*16777216 + ichar('O')*65536 + ichar('D')*256 + ichar('E')
+  turn_tag = ichar('T')*16777216 + ichar('U')*65536 + ichar('R')*256 + ichar('N')
+  text = ' '
+  text(105:184) = 'FORTRAN WRITTEN NETWORK'
+  hw = 0
+  hw(33) = 2
+  hw(34) = 1
+  hw(59) = 1
+  open(10, file='HRLDXY.FOR', form='unformatted', access='sequential', status='replace')
+  write(10) text, hw
+  n = 1
+  w(1) = link_tag
+  do k = 1, 3
+    w(n+1) = ior(ishft(10*k+10, 16), 10*k)
+    w(n+2) = ior(ishft(1800, 12), 100 + k)
+    w(n+3) = ibset(ior(ishft(500 + k, 12), 90), 31)
+    w(n+4) = ior(ior(ishft(3, 24), ishft(7, 16)), ior(ishft(2, 12), 125))
+    w(n+5) = ior(ior(ishft(4, 24), ishft(77, 12)), 9)
+    w(n+6) = 110 + k
+    w(n+7) = 1000*k
+    w(n+8) = 120 + k
+    w(n+9) = 2500*k
+    n = n + 9
+  end do
+  write(10) n, (w(k), k = 1, n)
+  n = 3
+  w(1) = node_tag
+  w(2) = 5
+  w(3) = 6
+  write(10) n, (w(k), k = 1, n)
+  w(1) = turn_tag
+  write(10) n, (w(k), k = 1, n)
+  n = 10
+  w(1) = link_tag
+  w(2) = ior(ishft(2, 16), 65535)
+  w(3) = 0
+  w(4) = 0
+  w(5) = 0
+  w(6) = 0
+  w(7) = 1
+  w(8) = 10
+  w(9) = 2
+  w(10) = 30
+  write(10) n, (w(k), k = 1, n)
+  close(10)
+end program writenet
+)";
+  if (!testing::run_fortran_program(dir_, program)) GTEST_SKIP() << "gfortran is not available";
+  const std::string fortran_file = dir_.read("HRLDXY.FOR");
+
+  NetworkHeader h = header_with(2, 1);
+  h.set_text(105, "FORTRAN WRITTEN NETWORK");
+  const std::string ours = network_bytes(h, [](LoadedNetworkWriter& w) {
+    for (std::uint32_t k = 1; k <= 3; ++k) {
+      LinkEntry e;
+      e.anode = 10 * k;
+      e.bnode = 10 * k + 10;
+      e.capacity = 1800;
+      e.time = 100 + k;
+      e.two_way = true;
+      e.count = 500 + k;
+      e.time2 = 90;
+      e.facility_type = 3;
+      e.screenline = 7;
+      e.lanes = 2;
+      e.distance = 125;
+      e.area_type = 4;
+      e.link_group = 77;
+      e.cost = 9;
+      e.period_times = {static_cast<std::int32_t>(110 + k), static_cast<std::int32_t>(120 + k)};
+      e.volumes = {static_cast<std::int32_t>(1000 * k), static_cast<std::int32_t>(2500 * k)};
+      w.add_link(e);
+    }
+    w.end_link_record();
+    const std::int32_t node_words[] = {5, 6};
+    w.write_record("NODE", node_words);
+    w.write_record("TURN", node_words);
+    LinkEntry last;
+    last.anode = 65535;
+    last.bnode = 2;
+    last.period_times = {1, 2};
+    last.volumes = {10, 30};
+    w.add_link(last);
+  });
+  EXPECT_EQ(fortran_file, ours);
+
+  std::vector<LinkRecord> from_fortran;
+  open(fortran_file);
+  from_fortran = read_all();
+  open(ours);
+  const std::vector<LinkRecord> from_ours = read_all();
+  ASSERT_EQ(from_fortran.size(), 4u);
+  ASSERT_EQ(from_ours.size(), 4u);
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_TRUE(binary_fields(from_fortran[i]) == binary_fields(from_ours[i])) << i;
+  // Cumulative volumes 1000k, 2500k became 1000k, 1500k.
+  EXPECT_EQ(
+      std::make_tuple(from_fortran[2].anode, from_fortran[2].bnode, from_fortran[2].count, from_fortran[2].two_way),
+      std::make_tuple(30, 40, 503, true));
+  EXPECT_EQ(std::make_tuple(from_fortran[2].volume(1, 1), from_fortran[2].volume(2, 1)), std::make_tuple(3000, 4500));
+  EXPECT_EQ(std::make_tuple(from_fortran[3].anode, from_fortran[3].bnode, from_fortran[3].volume(2, 1)),
+            std::make_tuple(65535, 2, 20));
+}
+
+// ---------------------------------------------------------------------------
+// The two-way file.
+
+// An "HRLDXY.ASC" record: nodes, FT, AT, lanes, location, distance, time,
+// congested time, volume, capacity, then 7-column extras.
+std::string ascii_record(int a, int b, int lanes, int volume, int capacity, std::vector<int> extras = {}, int ft = 3,
+                         int at = 2) {
+  char buffer[256];
+  int n = std::snprintf(buffer, sizeof buffer, "%6d%6d%3d%3d%3d%3d%5d%5d%5d%7d%7d", a, b, ft, at, lanes, 0, 125, 101,
+                        130, volume, capacity);
+  for (int x : extras) n += std::snprintf(buffer + n, sizeof buffer - static_cast<std::size_t>(n), "%7d", x);
+  return std::string(buffer, static_cast<std::size_t>(n)) + "\n";
+}
+
+// A two-way record, built independently of the layout library.
+std::string two_way_record(int a, int b, int ft, int at, int lanes, int vol, int cap, int vol2, int cap2, int lanes2,
+                           std::vector<int> slots = {}) {
+  char buffer[256];
+  int n = std::snprintf(buffer, sizeof buffer, "%6d%6d%3d%3d%3d%3d%5d%5d%5d%7d%7d%7d%7d%7d%7d%3d%3d", a, b, ft, at,
+                        lanes, 0, 125, 101, 130, vol, cap, vol2, cap2, vol + vol2, cap + cap2, lanes2, lanes + lanes2);
+  for (int x : slots) n += std::snprintf(buffer + n, sizeof buffer - static_cast<std::size_t>(n), "%7d", x);
+  return std::string(buffer, static_cast<std::size_t>(n)) + "\n";
+}
+
+// Collects records into one text, each followed by "\n".
+class TextSink final : public RecordSink {
+ public:
+  void write_record(std::string_view record) override {
+    text.append(record);
+    text.push_back('\n');
+  }
+  std::string text;
+};
+
+std::string convert(const std::string& ascii, int slots, bool counts) {
+  TextReader reader = TextReader::from_memory(ascii, "HRLDXY.ASC");
+  TextSink sink;
+  convert_to_two_way(reader, sink, slots, counts);
+  return sink.text;
+}
+
+TEST(TwoWayFileTest, WritesTheRecordsOfEachWorkedExample) {
+  struct Case {
+    const char* what;
+    std::string ascii;
+    int slots;
+    bool counts;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"a pair written once, from 10-20", ascii_record(10, 20, 2, 500, 1800) + ascii_record(20, 10, 1, 300, 900), 1,
+       false, two_way_record(10, 20, 3, 2, 2, 500, 1800, 300, 900, 1)},
+      {"a link without its opposite direction", ascii_record(10, 20, 2, 500, 1800) + ascii_record(20, 30, 1, 300, 900),
+       1, false,
+       two_way_record(10, 20, 3, 2, 2, 500, 1800, 0, 0, 0) + two_way_record(20, 30, 3, 2, 1, 300, 900, 0, 0, 0)},
+      {"slot volumes summed over both directions",
+       ascii_record(10, 20, 2, 500, 1800, {100, 150, 250}) + ascii_record(20, 10, 2, 300, 1800, {30, 70, 200}), 3,
+       false, two_way_record(10, 20, 3, 2, 2, 500, 1800, 300, 1800, 2, {130, 220, 450})},
+      {"the count is skipped before the slot volumes",
+       ascii_record(10, 20, 2, 500, 1800, {444, 200, 300}) + ascii_record(20, 10, 2, 300, 1800, {555, 100, 200}), 2,
+       true, two_way_record(10, 20, 3, 2, 2, 500, 1800, 300, 1800, 2, {300, 500})},
+      {"one slot: the count is not a slot volume", ascii_record(10, 20, 2, 500, 1800, {444}), 1, true,
+       two_way_record(10, 20, 3, 2, 2, 500, 1800, 0, 0, 0)},
+      {"no slots", ascii_record(10, 20, 2, 500, 1800) + ascii_record(20, 10, 1, 300, 900), 0, false,
+       two_way_record(10, 20, 3, 2, 2, 500, 1800, 300, 900, 1)},
+      {"columns 13-39 travel from the written record",
+       ascii_record(10, 20, 2, 500, 1800, {}, 7, 8) + ascii_record(20, 10, 1, 300, 900, {}, 5, 6), 1, false,
+       two_way_record(10, 20, 7, 8, 2, 500, 1800, 300, 900, 1)},
+      // Unsorted: the scan for 5-1 stops at once (A-node 5 exceeds 1), so 5-1
+      // stands alone, while 1-5 finds 5-1 and is written with it.
+      {"the scan stops early on an unsorted file", ascii_record(5, 1, 1, 70, 700) + ascii_record(1, 5, 1, 30, 300), 1,
+       false, two_way_record(5, 1, 3, 2, 1, 70, 700, 0, 0, 0) + two_way_record(1, 5, 3, 2, 1, 30, 300, 70, 700, 1)},
+      {"sums too wide print asterisks", ascii_record(1, 2, 9, 9000000, 5, {}) + ascii_record(2, 1, 9, 2000000, 5, {}),
+       1, false,
+       "     1     2  3  2  9  0  125  101  130"
+       "9000000      52000000      5*******     10  9 18\n"},
+      {"a short record reads blanks as zeros", "    10    20\n", 1, false,
+       "    10    20" + std::string(27, ' ') + "      0      0      0      0      0      0  0  0\n"},
+      {"an empty file", "", 1, false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(convert(c.ascii, c.slots, c.counts), c.expected);
+  }
+}
+
+TEST(TwoWayFileTest, BadRecordsAndLimitsStopWithTheirLimit) {
+  struct Case {
+    const char* what;
+    std::string ascii;
+    int slots;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"volume not a number",
+       ascii_record(10, 20, 2, 500, 1800) + "    20    10  3  2  1  0  125  101  130  12.5     900\n", 1,
+       " HRLDXY.ASC, line 2, columns 40-46 (volume): expected an integer, found \"  12.5 \""},
+      {"overflowed volume", "    20    10  3  2  1  0  125  101  130*******    900\n", 1,
+       " HRLDXY.ASC, line 1, columns 40-46 (volume): expected an integer, found \"*******\""},
+      {"slot volume not a number",
+       ascii_record(10, 20, 2, 500, 1800) + "    20    10  3  2  1  0  125  101  130    300    900      x\n", 2,
+       " HRLDXY.ASC, line 2, columns 54-60 (slot volume): expected an integer, found \"      x\""},
+      {"eleven slots", ascii_record(10, 20, 2, 500, 1800), 11,
+       " HRLDXY.ASC (volume slots): the two-way conversion holds at most 10 slot volumes per link, the network has 11"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    try {
+      convert(c.ascii, c.slots, false);
+      ADD_FAILURE() << "no error";
+    } catch (const InputError& e) {
+      EXPECT_EQ(std::string(e.what()), c.message);
+    }
+  }
+}
+
+std::vector<std::int32_t> scan_partners(const std::vector<NodePair>& pairs) {
+  std::vector<std::int32_t> partners(pairs.size(), -1);
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    for (std::size_t j = 0; j < pairs.size(); ++j) {
+      if (pairs[j].anode > pairs[i].bnode) break;
+      if (pairs[j].anode == pairs[i].bnode && pairs[j].bnode == pairs[i].anode) {
+        partners[i] = static_cast<std::int32_t>(j);
+        break;
+      }
+    }
+  }
+  return partners;
+}
+
+TEST(TwoWayFileTest, PairingAgreesWithTheFileOrderScanOnRandomFiles) {
+  std::mt19937 random(20260704);
+  for (int round = 0; round < 400; ++round) {
+    const int n = 1 + static_cast<int>(random() % 200);
+    const int nodes = 2 + static_cast<int>(random() % 30);  // few nodes: many pairs, duplicates, self-loops
+    std::vector<NodePair> pairs(static_cast<std::size_t>(n));
+    for (NodePair& p : pairs) {
+      p.anode = static_cast<std::int32_t>(random() % static_cast<unsigned>(nodes)) - (round % 7 == 0 ? 5 : 0);
+      p.bnode = static_cast<std::int32_t>(random() % static_cast<unsigned>(nodes));
+    }
+    if (round % 2 == 0) {
+      std::stable_sort(pairs.begin(), pairs.end(),
+                       [](const NodePair& x, const NodePair& y) { return x.anode < y.anode; });
+    }
+    std::vector<std::int32_t> partners(pairs.size());
+    pair_opposite_directions(pairs, partners);
+    ASSERT_EQ(partners, scan_partners(pairs)) << "round " << round;
+  }
+}
+
+// A full table: 100,000 pairs in ascending A-node order and one link
+// without a partner. The file-order scan would take about 10^10 steps here.
+TEST(TwoWayFileTest, ConvertsTheLargestTableAllowed) {
+  std::string ascii;
+  std::string expected;
+  ascii.reserve(static_cast<std::size_t>(kMaxTwoWayRecords) * 54);
+  for (int k = 1; k <= 100'000; ++k) {
+    const int volume = k % 5000;
+    ascii += ascii_record(2 * k - 1, 2 * k, 2, volume, 1800);
+    ascii += ascii_record(2 * k, 2 * k - 1, 1, volume + 7, 900);
+    expected += two_way_record(2 * k - 1, 2 * k, 3, 2, 2, volume, 1800, volume + 7, 900, 1);
+  }
+  ascii += ascii_record(200'001, 5, 3, 42, 600);
+  expected += two_way_record(200'001, 5, 3, 2, 3, 42, 600, 0, 0, 0);
+  const std::string out = convert(ascii, 1, false);
+  EXPECT_EQ(out.size(), expected.size());
+  EXPECT_TRUE(out == expected);
+
+  ascii += ascii_record(200'002, 5, 3, 42, 600);
+  try {
+    convert(ascii, 1, false);
+    ADD_FAILURE() << "no error";
+  } catch (const InputError& e) {
+    EXPECT_EQ(std::string(e.what()), " HRLDXY.ASC, line 200002: the two-way conversion holds at most 200001 links");
+  }
+}
+
+class TwoWayRunTest : public ::testing::Test {
+ protected:
+  testing::TempDir dir_;
+  std::ostringstream console_out_;
+  std::istringstream console_in_;
+  std::unique_ptr<RunContext> ctx_ = RunContext::create(WorkDir(dir_.path()), Console(console_out_, console_in_));
+};
+
+TEST_F(TwoWayRunTest, ReplacesHrldxy2FromHrldxyWithTheRunsSlotsAndCounts) {
+  dir_.write(kAsciiNetworkFile,
+             ascii_record(10, 20, 2, 500, 1800, {9, 100, 400}) + ascii_record(20, 10, 1, 300, 900, {8, 50, 250}));
+  dir_.write(kTwoWayFile, "an old file that is much longer than the new one\n\n\n\n\n\n\n\n");
+  ctx_->link.volume_slot_count = 2;
+  ctx_->settings.use_counts = true;
+  make_two_way_file(*ctx_);
+  EXPECT_EQ(dir_.read(kTwoWayFile), two_way_record(10, 20, 3, 2, 2, 500, 1800, 300, 900, 1, {150, 650}));
+}
+
+TEST_F(TwoWayRunTest, ConvertsWhatAnAsciiFileStillOpenHolds) {
+  ctx_->ascii_out.create(dir_.file(kAsciiNetworkFile), kAsciiNetworkFile);
+  ctx_->ascii_out.write_record(ascii_record(10, 20, 2, 500, 1800).substr(0, 53));
+  make_two_way_file(*ctx_);
+  EXPECT_EQ(dir_.read(kTwoWayFile), two_way_record(10, 20, 3, 2, 2, 500, 1800, 0, 0, 0));
+}
+
+TEST_F(TwoWayRunTest, AMissingAsciiFileOrTooManySlotsStopsTheRun) {
+  try {
+    make_two_way_file(*ctx_);
+    ADD_FAILURE() << "no error";
+  } catch (const InputError& e) {
+    EXPECT_EQ(std::string(e.what()), " HRLDXY.ASC: cannot be opened for reading: No such file or directory");
+  }
+  dir_.write(kAsciiNetworkFile, ascii_record(10, 20, 2, 500, 1800));
+  ctx_->link.volume_slot_count = 12;
+  try {
+    make_two_way_file(*ctx_);
+    ADD_FAILURE() << "no error";
+  } catch (const InputError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              " HRLDXY.ASC (volume slots): the two-way conversion holds at most 10 slot volumes per link, the network "
+              "has 12");
+  }
+  EXPECT_FALSE(dir_.exists(kTwoWayFile));
+}
+
+}  // namespace
+}  // namespace korvo
