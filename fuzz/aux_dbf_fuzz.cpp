@@ -7,12 +7,12 @@
 
 #include <cstdint>
 #include <memory>
-#include <sstream>
 
 #include "common/errors.h"
 #include "fuzz_support.h"
 #include "input/aux_link_file.h"
-#include "input/settings.h"
+#include "input/profile.h"
+#include "reports/dbf_listing.h"
 
 using namespace korvo;
 
@@ -29,17 +29,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (names & 8) fields[kAuxZone].assign("ZONE");
   if (names & 16) fields[kAuxOneWay].assign("ONEWAY");
 
-  std::ostringstream console_out;
-  std::istringstream console_in;
-  Console console(console_out, console_in);
-  fuzz::NullSink listing;
+  fuzz::NullSink sink;
+  DbfHeaderListing listing(sink);
   ByteStream stream = ByteStream::from_memory({reinterpret_cast<const char*>(data + 1), size - 1}, "AUXLINKS.DBF");
   table->count = 0;
   try {
-    read_aux_links(stream, fields, *table, &listing, console);
+    read_aux_links(stream, fields, *table, &listing);
   } catch (const InputError&) {
     return 0;
-  } catch (const RunStop&) {
+  } catch (const AuxFieldNotFound&) {
     return 0;
   }
   fuzz::check(table->count >= 0 && table->count <= kAuxLinkLimit, "entry count outside the table");

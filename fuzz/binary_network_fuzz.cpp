@@ -3,41 +3,39 @@
 
 #include <cstdint>
 #include <memory>
-#include <sstream>
 
 #include "common/errors.h"
 #include "fuzz_support.h"
 #include "input/binary_network.h"
-#include "app/run_context.h"
 
 using namespace korvo;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static std::ostringstream console_out;
-  static std::istringstream console_in;
-  static auto ctx = RunContext::create(WorkDir{}, Console(console_out, console_in));
-  ctx->binary = BinaryNetwork{};
-  ctx->link = LinkRecord{};
-  BinaryNetwork& binary = ctx->binary;
+  static auto binary_owner = std::make_unique<BinaryNetwork>();
+  static auto link_owner = std::make_unique<LinkRecord>();
+  BinaryNetwork& binary = *binary_owner;
+  LinkRecord& link = *link_owner;
+  binary = BinaryNetwork{};
+  link = LinkRecord{};
   binary.stream = ByteStream::from_memory({reinterpret_cast<const char*>(data), size}, "HRLDXY.05A");
   binary.records = FortranRecordReader(&binary.stream);
   try {
     read_binary_header(binary);
-    set_binary_slot_counts(binary.header, ctx->link);
+    set_binary_slot_counts(binary.header, link);
     // An entry takes at least 5 words, so the input bounds the links.
     std::size_t links = 0;
     for (;;) {
-      read_binary_link(*ctx);
-      if (ctx->link.end_of_links) break;
+      read_binary_link(binary, link);
+      if (link.end_of_links) break;
       fuzz::check(++links <= size / 20, "more links than the file's words can hold");
-      fuzz::check(ctx->link.time_slot_count >= 0 && ctx->link.time_slot_count <= kMaxPeriods &&
-                      ctx->link.volume_slot_count >= 0 && ctx->link.volume_slot_count <= kMaxVolumeSlots,
+      fuzz::check(link.time_slot_count >= 0 && link.time_slot_count <= kMaxPeriods &&
+                      link.volume_slot_count >= 0 && link.volume_slot_count <= kMaxVolumeSlots,
                   "slot counts beyond the link record");
     }
     // Reading after the end changes nothing but the flag.
-    const std::int32_t anode = ctx->link.anode;
-    read_binary_link(*ctx);
-    fuzz::check(ctx->link.end_of_links && ctx->link.anode == anode, "a read after the end delivered a link");
+    const std::int32_t anode = link.anode;
+    read_binary_link(binary, link);
+    fuzz::check(link.end_of_links && link.anode == anode, "a read after the end delivered a link");
   } catch (const InputError&) {
   }
   return 0;

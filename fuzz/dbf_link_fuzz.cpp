@@ -7,6 +7,7 @@
 #include "common/errors.h"
 #include "fuzz_support.h"
 #include "input/dbf_reader.h"
+#include "reports/dbf_listing.h"
 
 using namespace korvo;
 
@@ -14,6 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static auto source = std::make_unique<DbfLinkSource>();
   static auto link = std::make_unique<LinkRecord>();
   fuzz::NullSink report;
+  DbfHeaderListing listing(report);
   *source = DbfLinkSource{};
   *link = LinkRecord{};
   // Real fields are scaled as a DATABASE.CTL would ask: distance in miles
@@ -22,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   source->map.scale[kKwCongTime] = 100.0;
   source->stream = ByteStream::from_memory({reinterpret_cast<const char*>(data), size}, "LINKS05A.DBF");
   try {
-    read_link_file_header(*source, &report);
-    prepare_link_fields(*source, report);
+    read_link_file_header(*source, &listing);
+    prepare_link_fields(*source, &listing);
     if (source->missing_field_count > 0) return 0;
     // Every record takes at least one byte, so the input bounds the links.
     std::size_t links = 0;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "common/layout.h"
+#include "evaluation/evaluation.h"
 
 namespace korvo::fuzz {
 
@@ -23,6 +24,19 @@ namespace korvo::fuzz {
 class NullSink final : public RecordSink {
  public:
   void write_record(std::string_view) override {}
+};
+
+// Link loop events that are only counted.
+class CountingEvents final : public EvaluationEvents {
+ public:
+  void screenline_list_full(int) override { ++count; }
+  void no_volume_list_full(int) override { ++count; }
+  void screenline_not_the_same(std::int32_t, std::int32_t, int) override { ++count; }
+  void link_skipped(const LinkRecord&, int) override { ++count; }
+  void construction_code_inconsistent() override { ++count; }
+  void aux_link_not_found(std::int32_t, std::int32_t) override { ++count; }
+  void aux_network_mismatch(std::int32_t, std::int32_t, std::int32_t, std::int32_t) override { ++count; }
+  long count = 0;
 };
 
 // Stops the process with a message on stderr; a finding.

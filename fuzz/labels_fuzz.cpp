@@ -11,9 +11,8 @@
 #include <string_view>
 
 #include "common/errors.h"
-#include "evaluation/labels.h"
+#include "app/driver.h"
 #include "fuzz_support.h"
-#include "app/run_context.h"
 
 using namespace korvo;
 
@@ -35,7 +34,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ctx->settings = RunSettings{};
   ctx->settings.analysis_mode = (mode & 1) != 0;
   ctx->settings.validate_mode = !ctx->settings.analysis_mode;
-  ctx->page = PageState{};
   ctx->report.create(ctx->work.path(kReportFile), kReportFile);
   try {
     prepare_labels_and_selection(*ctx);
@@ -47,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   ctx->report.close();
-  const ClassTables& c = ctx->classes;
+  const ClassTables& c = ctx->eval.classes;
   fuzz::check(c.nft >= 1 && c.nft <= kMaxClasses && c.nat >= 1 && c.nat <= kMaxClasses,
               "class counts outside the accumulator layout");
   for (int code = 1; code <= kMaxCode; ++code) {

@@ -7,6 +7,7 @@
 
 #include "common/errors.h"
 #include "input/rates.h"
+#include "reports/rate_pages.h"
 #include "fuzz_support.h"
 
 using namespace korvo;

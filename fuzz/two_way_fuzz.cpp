@@ -12,7 +12,7 @@
 
 #include "common/errors.h"
 #include "fuzz_support.h"
-#include "input/binary_network.h"
+#include "reports/two_way_file.h"
 
 using namespace korvo;
 

@@ -10,22 +10,18 @@
 
 #include <cstdint>
 #include <memory>
-#include <new>
-#include <sstream>
 
 #include "common/errors.h"
 #include "common/fortran_records.h"
-#include "evaluation/aux_construction.h"
+#include "evaluation/aux_merge.h"
 #include "fuzz_support.h"
 #include "input/aux_link_file.h"
-#include "app/run_context.h"
+#include "input/aux_network_file.h"
 
 using namespace korvo;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static std::ostringstream console_out;
-  static std::istringstream console_in;
-  static auto ctx = RunContext::create(WorkDir{}, Console(console_out, console_in));
+  static auto table = std::make_unique<AuxLinkTable>();
   if (size < 2) return 0;
   const std::uint8_t mode = data[0];
   const std::size_t links = data[1];
@@ -34,16 +30,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const char* link_bytes = reinterpret_cast<const char*>(data + pos);
   pos += 8 * links;
   const std::string_view rest(reinterpret_cast<const char*>(data + pos), size - pos);
-
-  ctx->settings = RunSettings{};
-  ctx->aux_merge.~AuxMergeState();
-  new (&ctx->aux_merge) AuxMergeState();
-  fuzz::NullSink report_sink;
-  if (mode & 4) ctx->settings.aux_field_names[kAuxScreenline].assign("SL");
-  if (mode & 2) {
-    ctx->settings.aux_dbf_given = true;
-    ctx->aux.count = 0;
-    for (std::size_t p = 0; p + 16 <= rest.size() && ctx->aux.count < kAuxLinkLimit; p += 16) {
+  const bool from_table = (mode & 2) != 0;
+  AuxMergeState merge;
+  AuxNetworkFile file;
+  fuzz::CountingEvents events;
+  if (from_table) {
+    table->count = 0;
+    for (std::size_t p = 0; p + 16 <= rest.size() && table->count < kAuxLinkLimit; p += 16) {
       const char* e = rest.data() + p;
       AuxLinkEntry entry;
       entry.anode = load_i32le(e);
@@ -51,32 +44,36 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       entry.construct = load_i32le(e + 8);
       entry.screenline = load_i32le(e + 12);
       entry.location = entry.construct & 0xFF;
+      entry.zone = 0;
       entry.bnode <<= 10;
-      ctx->aux[++ctx->aux.count] = entry;
+      (*table)[++table->count] = entry;
     }
-    sort_aux_links(ctx->aux);
-    merge_aux_links(ctx->aux);
+    sort_aux_links(*table);
+    merge_aux_links(*table);
+    start_aux_merge(merge, *table, (mode & 4) != 0);
   } else {
-    ctx->aux_merge.aux_stream = ByteStream::from_memory(rest, "VOLNAUX.05A");
-    ctx->aux_merge.aux_records = FortranRecordReader(&ctx->aux_merge.aux_stream);
-    ctx->aux_merge.aux_file_open = true;
-    ctx->aux_merge.unsigned_nodes = (mode & 1) != 0;
+    file.stream = ByteStream::from_memory(rest, "VOLNAUX.05A");
+    file.records = FortranRecordReader(&file.stream);
+    file.open = true;
+    file.unsigned_nodes = (mode & 1) != 0;
   }
-  start_aux_merge(*ctx);
   for (std::size_t i = 0; i < links; ++i) {
-    ctx->link = LinkRecord{};
-    ctx->link.anode = load_i32le(link_bytes + 8 * i);
-    ctx->link.bnode = load_i32le(link_bytes + 8 * i + 4);
+    LinkRecord link;
+    link.anode = load_i32le(link_bytes + 8 * i);
+    link.bnode = load_i32le(link_bytes + 8 * i + 4);
     try {
-      merge_aux_attributes(*ctx);
+      if (from_table) {
+        merge_from_table(merge, *table, link, events);
+      } else {
+        merge_aux_record(link, read_aux_network_record(file, link.anode, link.bnode), events);
+      }
     } catch (const InputError&) {
       break;
     } catch (const RunStop&) {
       break;
     }
-    if (mode & 2) {
-      fuzz::check(ctx->aux_merge.cursor >= 1 && ctx->aux_merge.cursor <= ctx->aux.count + 1,
-                  "the table cursor left the table");
+    if (from_table) {
+      fuzz::check(merge.cursor >= 1 && merge.cursor <= table->count + 1, "the table cursor left the table");
     }
   }
   return 0;

@@ -2,33 +2,50 @@
 
 #include <string>
 
+#include "app/dbf_prompt.h"
 #include "common/errors.h"
 #include "common/fixed_read.h"
-#include "evaluation/evaluation_driver.h"
-#include "evaluation/labels.h"
+#include "evaluation/link_evaluation.h"
+#include "evaluation/table_completion.h"
 #include "input/control_file.h"
-#include "input/binary_network.h"
-#include "input/profile.h"
+#include "input/database_control.h"
+#include "input/labels_file.h"
+#include "input/rates.h"
+#include "reports/dbf_listing.h"
+#include "reports/description_pages.h"
+#include "reports/evaluation_reports.h"
+#include "reports/labels_listing.h"
+#include "reports/rate_pages.h"
+#include "reports/two_way_file.h"
 
 namespace korvo {
 namespace {
 
 constexpr std::int64_t kCellsPerClassPair = kLaneClassCount * kSlotCount;  // 430
 
-// Step 1: a new, empty report file; an old one is deleted first.
+// ---- Start-up ---------------------------------------------------------------
+
+// A new, empty report file; an old one is deleted first.
 void create_report(RunContext& ctx) {
   if (ctx.work.exists(kReportFile)) ctx.work.remove(kReportFile);
   ctx.report.create(ctx.work.path(kReportFile), kReportFile);
 }
 
-void create_ascii_network_file(RunContext& ctx) {
-  if (ctx.ascii_out.is_open()) ctx.ascii_out.close();
-  if (ctx.work.exists(kAsciiNetworkFile)) ctx.work.remove(kAsciiNetworkFile);
-  ctx.ascii_out.create(ctx.work.path(kAsciiNetworkFile), kAsciiNetworkFile);
+// The output-file code of the suite control file, when it has one, as the
+// extension of name ("HRLDXY.XXX" becomes "HRLDXY.05A").
+FixedText<32> with_suite_extension(const RunContext& ctx, std::string_view name) {
+  FixedText<32> file(name);
+  if (ctx.work.exists(kControlFile)) {
+    TextReader control = TextReader::open_file(ctx.work.path(kControlFile), kControlFile);
+    FixedText<3> code;
+    // A control file without an output key leaves the placeholder extension.
+    if (read_file_code(control, false, code)) apply_file_code(file, code);
+  }
+  return file;
 }
 
-// Step 5 and 7: the dBASE link file must exist; its name gives the scenario
-// code (LOADED05A.DBF gives 05A).
+// The dBASE link file must exist; its name gives the scenario code
+// (LOADED05A.DBF gives 05A).
 void open_dbf_link_file(RunContext& ctx) {
   const FixedText<80>& name = ctx.settings.dbf_file_name;
   const std::string file(trim_right(name.view()));
@@ -37,85 +54,105 @@ void open_dbf_link_file(RunContext& ctx) {
     throw RunStop(kAbnormalCompletion);
   }
   ctx.dbf.stream = ByteStream::open_file(ctx.work.path(file), file);
-  ctx.scenario_code = scenario_code_from_dbf_name(name);
+  ctx.report.scenario_code() = scenario_code_from_dbf_name(name);
 }
 
-// Step 6: the binary loaded-network file "HRLDXY.XXX" with the scenario's
-// output-file code as its extension.
+// The binary loaded-network file "HRLDXY.XXX" with the scenario's
+// output-file code as its extension; its header gives the title lines and
+// the header variant.
 void open_binary_network(RunContext& ctx) {
-  FixedText<32> name("HRLDXY.XXX");
-  if (ctx.work.exists(kControlFile)) {
-    TextReader control = TextReader::open_file(ctx.work.path(kControlFile), kControlFile);
-    FixedText<3> code;
-    if (read_file_code(control, false, code)) apply_file_code(name, code);
-  }
+  const FixedText<32> name = with_suite_extension(ctx, "HRLDXY.XXX");
   const std::string file(trim_right(name.view()));
-  ctx.binary.stream = ByteStream::open_file(ctx.work.path(file), file);
-  ctx.binary.records = FortranRecordReader(&ctx.binary.stream);
-  read_binary_header(ctx.binary);
-  set_binary_slot_counts(ctx.binary.header, ctx.link);
-  ctx.titles.line1.assign(ctx.binary.header.chars(105, 184));
-  ctx.titles.line2.assign(ctx.binary.header.chars(185, 264));
-  ctx.titles.line3.assign(ctx.binary.header.chars(265, 344));
-  ctx.page.agency_header = (ctx.binary.header.word(53) & 1) != 0;
-  if (ctx.settings.volume_slots == 0) ctx.settings.volume_slots = ctx.binary.header.word(34);
+  BinaryNetwork& binary = ctx.binary;
+  binary.stream = ByteStream::open_file(ctx.work.path(file), file);
+  binary.records = FortranRecordReader(&binary.stream);
+  read_binary_header(binary);
+  set_binary_slot_counts(binary.header, ctx.link);
+  TitleLines& titles = ctx.report.titles();
+  titles.line1.assign(binary.header.chars(105, 184));
+  titles.line2.assign(binary.header.chars(185, 264));
+  titles.line3.assign(binary.header.chars(265, 344));
+  ctx.report.agency_header = (binary.header.word(53) & 1) != 0;
+  if (ctx.settings.volume_slots == 0) ctx.settings.volume_slots = binary.header.word(header_word::kSlots);
   const std::size_t dot = name.view().substr(0, 29).find('.');
-  ctx.scenario_code.assign(dot == std::string_view::npos ? std::string_view("XXX") : name.view().substr(dot + 1, 3));
+  ctx.report.scenario_code().assign(dot == std::string_view::npos ? std::string_view("XXX")
+                                                                   : name.view().substr(dot + 1, 3));
 }
 
-// Step 11: the title lines of every later page.
+// The title lines of every later page.
 void set_title_lines(RunContext& ctx, bool title_given) {
+  TitleLines& titles = ctx.report.titles();
   if (ctx.work.exists(kTitleFile)) {
     TextReader title = TextReader::open_file(ctx.work.path(kTitleFile), kTitleFile);
     std::string_view record;
     // An empty TITLE file gives a blank title.
-    ctx.titles.line2.assign(title.next(record) ? columns(record, 1, 80) : std::string_view{});
+    titles.line2.assign(title.next(record) ? columns(record, 1, 80) : std::string_view{});
   } else {
-    ctx.titles.line2 = ctx.titles.line1;
+    titles.line2 = titles.line1;
   }
-  ctx.titles.line1.clear();
-  if (!title_given) ctx.titles.line3.clear();
+  titles.line1.clear();
+  if (!title_given) titles.line3.clear();
 }
 
-}  // namespace
+// ---- The evaluation's preparation -------------------------------------------
 
-// The accumulator table must fit the fixed work area.
-void check_memory(RunContext& ctx) {
-  static const Layout kRequirement = Layout::parse("(' DATA ARRAY MEMORY REQUIREMENT --',I8,' BYTES')");
-  static const Layout kMaximum = Layout::parse("(' Requirement exceeds maximum of',I8,' bytes')");
-  const std::int64_t cells = accumulator_cells(ctx.classes.nft, ctx.classes.nat);
-  ctx.console.line(render_line(kRequirement, {4 * cells}));
-  if (cells > static_cast<std::int64_t>(kWorkAreaCells)) {
-    ctx.console.line(render_line(kMaximum, {static_cast<std::int64_t>(4 * kWorkAreaCells)}));
-    throw RunStop(kAbnormalCompletion);
-  }
-  ctx.acc.sums = EvalSums(ctx.acc.work_area.data(), ctx.classes.nft, ctx.classes.nat);
+std::string header_word_error(const RunContext& ctx, int word, std::string_view meaning, int low, int high, int found) {
+  return input_error_line(
+      ctx.binary.stream.name(), "record 1", "header word " + std::to_string(word) + ", " + std::string(meaning),
+      "expected " + std::to_string(low) + " to " + std::to_string(high) + ", found " + std::to_string(found));
 }
 
-FixedText<3> scenario_code_from_dbf_name(const FixedText<80>& name) {
-  for (std::size_t p = 1; p <= 77; ++p) {
-    if (name[p - 1] != '.') continue;
-    // A name with fewer than three characters before its "." keeps "YYA".
-    if (p >= 4) return FixedText<3>(name.view().substr(p - 4, 3));
-    break;
+// The binary path's periods and volume slots. The header read keeps both
+// within the link record's tables, but a network may announce no period at
+// all: it then has neither volumes nor a congested time to evaluate.
+void set_evaluation_slots(RunContext& ctx) {
+  set_binary_slot_counts(ctx.binary.header, ctx.link);
+  const int periods = ctx.link.time_slot_count;
+  const int slots = ctx.link.volume_slot_count;
+  if (periods < 1 || periods > kMaxPeriods) {
+    throw InputError(header_word_error(ctx, header_word::kPeriods, "periods per link entry", 1, kMaxPeriods, periods));
   }
-  return FixedText<3>("YYA");
+  if (slots < 0 || slots > kMaxVolumeSlots) {
+    throw InputError(header_word_error(ctx, header_word::kSlots, "volume slots per period", 0, kMaxVolumeSlots, slots));
+  }
 }
 
-namespace {
+// dBASE path: the field aliases, the header and the keyword fields. False
+// when a keyword field is missing (the listing names each one).
+bool prepare_dbf_source(RunContext& ctx) {
+  ctx.dbf.map = LinkFieldMap{};
+  if (ctx.work.exists(kDatabaseControlFile)) {
+    TextReader control = TextReader::open_file(ctx.work.path(kDatabaseControlFile), kDatabaseControlFile);
+    read_database_control(control, ctx.dbf.map);
+  }
+  DbfHeaderListing listing(ctx.report);
+  read_link_file_header(ctx.dbf, &listing);
+  ctx.link.time_slot_count = 1;
+  ctx.link.volume_slot_count = 1;
+  prepare_link_fields(ctx.dbf, &listing);
+  return ctx.dbf.missing_field_count == 0;
+}
+
+void evaluate_network(RunContext& ctx) {
+  if (!prepare_evaluation(ctx)) return;
+  run_link_loop(ctx);
+  finish_evaluation(ctx);
+  write_evaluation_reports(ctx.report, ctx.side_files, ctx.eval, ctx.settings.analysis_mode,
+                           ctx.settings.ascii_output);
+}
+
+// ---- The whole run and its end ---------------------------------------------
 
 void run_steps(RunContext& ctx) {
   create_report(ctx);
-  ctx.titles = TitleLines{};
+  ctx.report.titles() = TitleLines{};
   ctx.settings = RunSettings{};
-  ctx.page.page_number = 0;
-  ctx.page.lines_to_add = 1;
 
   if (!ctx.work.exists(kProfileFile)) {
     throw InputError(input_error_line(kProfileFile, "", "", "not found: the run needs its profile in the working directory"));
   }
   TextReader profile = TextReader::open_file(ctx.work.path(kProfileFile), kProfileFile);
-  read_profile_pass1(profile, ctx.settings, [&ctx] { create_ascii_network_file(ctx); });
+  read_profile_pass1(profile, ctx.settings, [&ctx] { ctx.side_files.create_ascii_network(); });
   profile.rewind();
 
   if (ctx.settings.dbf_input_given) {
@@ -123,13 +160,13 @@ void run_steps(RunContext& ctx) {
   } else {
     open_binary_network(ctx);
   }
-  ctx.stamp = make_run_stamp(ctx.clock());
+  ctx.report.stamp() = make_run_stamp(ctx.clock());
   prepare_labels_and_selection(ctx);
 
-  FixedText<80> title3 = ctx.titles.line3;
+  FixedText<80> title3 = ctx.report.titles().line3;
   const bool title_given = read_profile_pass2(profile, ctx.settings, title3);
   profile.close();
-  if (title_given) ctx.titles.line3 = title3;
+  if (title_given) ctx.report.titles().line3 = title3;
   set_title_lines(ctx, title_given);
 
   check_memory(ctx);
@@ -138,19 +175,17 @@ void run_steps(RunContext& ctx) {
 }
 
 void close_outputs(RunContext& ctx) {
-  ctx.skip_list.close();
-  ctx.ascii_out.close();
+  ctx.side_files.close();
   ctx.report.close();
 }
 
 // After an error: keep what was written, whatever else fails now.
 void close_outputs_quietly(RunContext& ctx) {
-  for (TextWriter* file : {&ctx.skip_list, &ctx.ascii_out, &ctx.report}) {
-    try {
-      file->close();
-    } catch (const InputError&) {
-      // The error being reported is the first one.
-    }
+  ctx.side_files.close_quietly();
+  try {
+    ctx.report.close();
+  } catch (const InputError&) {
+    // The error being reported is the first one.
   }
 }
 
@@ -177,8 +212,207 @@ std::string console_safe(std::string_view text) {
 
 }  // namespace
 
+// ---- The steps ---------------------------------------------------------------
+
 std::int64_t accumulator_cells(std::int32_t nft, std::int32_t nat) {
   return kCellsPerClassPair * static_cast<std::int64_t>(nft) * static_cast<std::int64_t>(nat);
+}
+
+// The accumulator table must fit the fixed work area.
+void check_memory(RunContext& ctx) {
+  static const Layout kRequirement = Layout::parse("(' DATA ARRAY MEMORY REQUIREMENT --',I8,' BYTES')");
+  static const Layout kMaximum = Layout::parse("(' Requirement exceeds maximum of',I8,' bytes')");
+  const ClassTables& classes = ctx.eval.classes;
+  const std::int64_t cells = accumulator_cells(classes.nft, classes.nat);
+  ctx.console.line(render_line(kRequirement, {4 * cells}));
+  if (cells > static_cast<std::int64_t>(kWorkAreaCells)) {
+    ctx.console.line(render_line(kMaximum, {static_cast<std::int64_t>(4 * kWorkAreaCells)}));
+    throw RunStop(kAbnormalCompletion);
+  }
+  Accumulators& acc = ctx.eval.acc;
+  acc.sums = EvalSums(acc.work_area.data(), classes.nft, classes.nat);
+}
+
+FixedText<3> scenario_code_from_dbf_name(const FixedText<80>& name) {
+  for (std::size_t p = 1; p <= 77; ++p) {
+    if (name[p - 1] != '.') continue;
+    // A name with fewer than three characters before its "." keeps "YYA".
+    if (p >= 4) return FixedText<3>(name.view().substr(p - 4, 3));
+    break;
+  }
+  return FixedText<3>("YYA");
+}
+
+void prepare_labels_and_selection(RunContext& ctx) {
+  ClassTables& classes = ctx.eval.classes;
+  classes = ClassTables{};
+  if (ctx.work.exists(kScreenNamesFile)) {
+    TextReader names = TextReader::open_file(ctx.work.path(kScreenNamesFile), kScreenNamesFile);
+    read_screenline_names(names, classes.screenline_name);
+  }
+  if (!ctx.work.exists(kLabelsFile)) {
+    set_default_classes(classes);
+    return;
+  }
+  // The labels file is echoed record by record; a record that cannot be
+  // read stops the run with the records before it listed.
+  Report& report = ctx.report;
+  const bool analysis = ctx.settings.analysis_mode;
+  report.agency_header = true;
+  start_labels_listing(report);
+  start_labels_classes(classes);
+  LabelsCounts counts;
+  bool limit_exceeded = false;
+  TextReader labels = TextReader::open_file(ctx.work.path(kLabelsFile), kLabelsFile);
+  LabelsText text;
+  while (next_labels_text(labels, text)) {
+    list_labels_record(report, text);
+    const LabelsRecord record = decode_labels_record(text, labels.name(), labels.line_number());
+    const LabelsOutcome outcome = apply_labels_record(classes, counts, record, analysis);
+    switch (outcome) {
+      case LabelsOutcome::kApplied:
+        break;
+      case LabelsOutcome::kFtClassTooHigh:
+      case LabelsOutcome::kAtClassTooHigh:
+        write_labels_limit_message(report, record, outcome);
+        limit_exceeded = true;
+        break;
+      case LabelsOutcome::kNeitherFtNorAt:
+        ctx.console.line(R"( ***CRITICAL*** NO "FT" OR "AT" ON KVLABELS.SYN FILE)");
+        throw RunStop(kAbnormalCompletionShort);
+    }
+  }
+  labels.close();
+
+  write_selection_lists(report, classes, analysis);
+  if (limit_exceeded) throw RunStop(kAbnormalCompletionShort);
+  finish_labels_classes(classes, counts);
+}
+
+void prepare_aux_source(RunContext& ctx) {
+  if (!ctx.settings.aux_dbf_given) {
+    ctx.aux_file_name = with_suite_extension(ctx, "VOLNAUX.XXX");
+    return;
+  }
+  ByteStream stream = open_with_prompt(ctx.work, ctx.console, ctx.settings.dbf_file_name);
+  DbfHeaderListing listing(ctx.report);
+  try {
+    load_aux_links(stream, ctx.settings.aux_field_names, ctx.aux, &listing);
+  } catch (const AuxFieldNotFound& missing) {
+    ctx.console.line(" ***CRITICAL*** FIELD NAME > " + missing.name().str() + " -- NOT FOUND ON THE DBF FILE");
+    throw RunStop(kAuxAbnormalCompletion);
+  }
+}
+
+void open_aux_network_file(RunContext& ctx) {
+  const std::string file(trim_right(ctx.aux_file_name.view()));
+  if (!ctx.work.exists(file)) {
+    write_no_aux_file_notice(ctx.report);
+    return;
+  }
+  AuxNetworkFile& aux = ctx.aux_file;
+  aux.stream = ByteStream::open_file(ctx.work.path(file), file);
+  aux.records = FortranRecordReader(&aux.stream);
+  aux.open = true;
+  aux.unsigned_nodes = ctx.binary.header.highest_node() >= kUnsignedNodeThreshold;
+}
+
+void merge_aux_codes(RunContext& ctx) {
+  LinkRecord& link = ctx.link;
+  Evaluation& e = ctx.eval;
+  if (ctx.settings.aux_dbf_given) {
+    merge_from_table(e.aux_merge, ctx.aux, link, *e.events);
+  } else if (ctx.aux_file.open) {
+    merge_aux_record(link, read_aux_network_record(ctx.aux_file, link.anode, link.bnode), *e.events);
+  } else {
+    clear_aux_codes(link);
+  }
+}
+
+bool prepare_evaluation(RunContext& ctx) {
+  const RunSettings& settings = ctx.settings;
+  Evaluation& e = ctx.eval;
+  e.state = EvaluationState{};
+  reset_accumulators(e.acc, e.classes);
+  if (settings.dbf_input_given) {
+    if (!prepare_dbf_source(ctx)) return false;
+  } else {
+    set_evaluation_slots(ctx);
+  }
+  TextReader rates = TextReader::open_file(ctx.work.path(kRatesFile), kRatesFile);
+  // On the dBASE path no auxiliary source is consulted unless the profile
+  // names an auxiliary dBASE file.
+  if (settings.aux_dbf_given || !settings.dbf_input_given) prepare_aux_source(ctx);
+  set_volume_weights(e.state, settings.dbf_input_given ? nullptr : &ctx.binary.header, ctx.link.time_slot_count);
+  ctx.side_files.remove_old_skip_list();
+  if (!settings.aux_dbf_given && !settings.dbf_input_given) open_aux_network_file(ctx);
+  read_rate_tables(rates, e.rates);
+  rates.close();
+
+  if (settings.validate_mode) {
+    e.state.run_type = kValidationRun;
+  } else {
+    e.state.run_type = kAnalysisRun;
+    use_analysis_maps(e.classes);
+  }
+  write_description_pages(ctx.report, ctx.report.stamp(), e.state.run_type == kValidationRun ? "VALIDATE" : "ANALYSIS");
+  if (!settings.validate_mode) write_rate_pages(ctx.report, e.rates);
+  if (settings.aux_dbf_given) {
+    start_aux_merge(e.aux_merge, ctx.aux, names_a_field(settings.aux_field_names[kAuxScreenline]));
+  }
+  ctx.link.end_of_links = false;
+  return true;
+}
+
+void process_link(RunContext& ctx) {
+  LinkRecord& link = ctx.link;
+  const RunSettings& settings = ctx.settings;
+  Evaluation& e = ctx.eval;
+  if (!settings.dbf_input_given) merge_aux_codes(ctx);  // the dBASE record carries its own codes
+  LinkValues v = begin_link(e.state, link, settings);
+  if (settings.ascii_output) ctx.side_files.write_ascii_record(link, v, e.state, settings.use_counts);
+  finish_link(e, link, v, settings);
+}
+
+void run_link_loop(RunContext& ctx) {
+  const bool dbf = ctx.settings.dbf_input_given;
+  for (;;) {
+    if (dbf) {
+      read_next_dbf_link(ctx.dbf, ctx.link);
+    } else {
+      read_binary_link(ctx.binary, ctx.link);
+    }
+    if (ctx.link.end_of_links) break;
+    process_link(ctx);
+  }
+}
+
+void finish_evaluation(RunContext& ctx) {
+  static const Layout kSkipped =
+      Layout::parse("(' ***INFO***',I5,' LINKS SKIPPED WITH FACILITY OR AREA TYPES NOT ON \"KVLABELS.SYN\"')");
+  if (ctx.settings.ascii_output) ctx.side_files.start_screenline_file();
+  Evaluation& e = ctx.eval;
+  if (e.state.nskipped > 0) {
+    ctx.side_files.close_skip_list();
+    ctx.console.line(render_line(kSkipped, {e.state.nskipped}));
+    ctx.console.line("                 CHECK \"KVSKIP.LNK\" FILE FOR LIST OF LINKS SKIPPED");
+  }
+  complete_tables(e.acc, e.rates, e.state.cost_table_zeroed, ctx.settings.analysis_mode);
+}
+
+void make_two_way_file(RunContext& ctx) {
+  // A run whose evaluation ended early still writes "HRLDXY.ASC"; what it
+  // holds so far is converted.
+  ctx.side_files.flush_ascii_network();
+  TextReader ascii = TextReader::open_file(ctx.work.path(kAsciiNetworkFile), kAsciiNetworkFile);
+  check_two_way_slots(ctx.link.volume_slot_count, kAsciiNetworkFile);
+  if (ctx.work.exists(kTwoWayFile)) ctx.work.remove(kTwoWayFile);
+  TextWriter two_way;
+  two_way.create(ctx.work.path(kTwoWayFile), kTwoWayFile);
+  convert_to_two_way(ascii, two_way, ctx.link.volume_slot_count, ctx.settings.use_counts);
+  ascii.close();
+  two_way.close();
+  if (!ctx.settings.dbf_input_given) ctx.binary.stream.close();
 }
 
 int run_program(RunContext& ctx) {

@@ -1,5 +1,11 @@
 #pragma once
-// The program driver: the whole of a run's start-up and shut-down.
+// The program driver: a run from start to end. Start-up (the report, the
+// profile, the link source, the labels, the titles, the memory check), the
+// evaluation's preparation, the link loop, the reports, the two-way file and
+// shut-down; and the one place where errors become console lines and exit
+// statuses.
+
+#include <cstdint>
 
 #include "app/run_context.h"
 
@@ -23,5 +29,36 @@ void check_memory(RunContext& ctx);
 // its first "." in positions 1-77 (LOADED05A.DBF gives 05A); "YYA" when there
 // is none or fewer than three characters stand before it.
 FixedText<3> scenario_code_from_dbf_name(const FixedText<80>& name);
+
+// The steps of a run, for tests that look at the state between them.
+//
+// The labels step: screenline names, the labels file (echoed to the report
+// with its selection lists) or the default classes.
+void prepare_labels_and_selection(RunContext& ctx);
+// The evaluation's preparation: zeroed accumulators, the link source's
+// header (dBASE: with DATABASE.CTL and the header listing), the rates, the
+// auxiliary source, the volume weights, the run type, the description and
+// rate pages. False when the dBASE link file lacks a keyword field: nothing
+// is evaluated then.
+bool prepare_evaluation(RunContext& ctx);
+// The auxiliary source of the evaluation: with an auxiliary dBASE file its
+// link table (the header listed in the report), otherwise the name of the
+// auxiliary network file "VOLNAUX.xxx".
+void prepare_aux_source(RunContext& ctx);
+// Binary path without an auxiliary dBASE file: opens the auxiliary network
+// file, or writes the report's notice that there is none.
+void open_aux_network_file(RunContext& ctx);
+// The construction and location codes of the link in ctx.link (binary path):
+// from the table, from the auxiliary network file's next record, or 0.
+void merge_aux_codes(RunContext& ctx);
+// Everything the loop does with the link in ctx.link.
+void process_link(RunContext& ctx);
+// Reads and processes every link of the source.
+void run_link_loop(RunContext& ctx);
+// After the last link: "SCRNLINE.ASC" takes the ASCII writer, skipped links
+// are reported on the console and the tables are completed.
+void finish_evaluation(RunContext& ctx);
+// Makes "HRLDXY2.ASC" from "HRLDXY.ASC" at the end of the run.
+void make_two_way_file(RunContext& ctx);
 
 }  // namespace korvo

@@ -118,6 +118,14 @@ class Layout {
   // while values remain.
   std::size_t reversion_index() const { return reversion_; }
   const std::string& text() const { return text_; }
+  // The same layout with d of every F descriptor set to decimals.
+  Layout with_decimals(int decimals) const {
+    Layout out = *this;
+    for (EditItem& item : out.items_) {
+      if (item.op == EditOp::kFixed) item.decimals = decimals;
+    }
+    return out;
+  }
 
  private:
   std::vector<EditItem> items_;

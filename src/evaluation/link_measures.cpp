@@ -4,8 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "common/layout.h"
-#include "app/run_context.h"
+#include "evaluation/evaluation.h"
 
 namespace korvo {
 namespace {
@@ -25,8 +24,6 @@ constexpr int kNoConstructionRow = 10;
 // the construction cost.
 constexpr int kFirstInconsistentCode = 11;
 
-constexpr const char* kCostTableZeroed = " ***INFO*** CONSTRUCTION CODE INCONSISTENCY -- COST TABLE ZEROED";
-
 // Rate of a facility-type class; the tables have columns for classes 1..9
 // only. An analysis run cannot reach a higher class (its labels stop at 9),
 // so 0 there is only a guard.
@@ -35,19 +32,8 @@ float rate(const Row& row, int ftc) {
   return ftc <= kRateFtClasses ? row[static_cast<std::size_t>(ftc)] : 0.0f;
 }
 
-void write_screenline_overflow(RunContext& ctx, int limit) {
-  static const Layout kSlFatal = Layout::parse(
-      "(T2,'******** FATAL ******** THERE ARE MORE THAN',I4,"
-      "' LINKS IN THIS SCREENLINE (THAT IS A LIMIT PLACED BY THE PROGRAM).')");
-  static const Layout kSl99Fatal = Layout::parse(
-      "(T2,'******** FATAL ******** THERE ARE MORE THAN',I5,"
-      "' LINKS IN THIS SCREENLINE (THAT IS A LIMIT PLACED BY THE PROGRAM).')");
-  ctx.report.write(limit == kScreenlineListLimit ? kSlFatal : kSl99Fatal, {limit});
-}
-
 // Screenline totals of screenlines 1..99.
-void add_screenline_totals(RunContext& ctx, int sl, const LinkValues& v, bool validation) {
-  ScreenlineTables& t = ctx.acc.screenlines;
+void add_screenline_totals(ScreenlineTables& t, int sl, const LinkValues& v, bool validation) {
   const auto i = static_cast<std::size_t>(sl);
   if (validation) {
     if (v.cnt != 0.0f) t.volume[i] += v.vol;
@@ -61,11 +47,8 @@ void add_screenline_totals(RunContext& ctx, int sl, const LinkValues& v, bool va
 
 // The link list of screenlines 1..98. The second direction of a two-way link
 // (the higher A-node) joins the first direction's entry.
-void add_screenline_link(RunContext& ctx, int sl, const LinkValues& v, float ref) {
-  static const Layout kNotSame = Layout::parse(
-      "(' ***INFO*** LINK',I6,' -',I6,' IS TWOWAY -- SCREEN LINE',I3,' IS NOT THE SAME FOR LINK',I6,' -',I6)");
-  const LinkRecord& link = ctx.link;
-  ScreenlineTables& t = ctx.acc.screenlines;
+void add_screenline_link(ScreenlineTables& t, const LinkRecord& link, int sl, const LinkValues& v, float ref,
+                         EvaluationEvents& events) {
   const auto s = static_cast<std::size_t>(sl);
   auto& entries = t.links[s];
   std::int16_t& n = t.nlinks[s];
@@ -84,14 +67,14 @@ void add_screenline_link(RunContext& ctx, int sl, const LinkValues& v, float ref
       entry->reference += ref;
       if (ref == 0.0f && v.vol != 0.0f) entry->no_reference = true;
     } else {
-      ctx.report.write(kNotSame, {link.anode, link.bnode, sl, link.bnode, link.anode});
+      events.screenline_not_the_same(link.anode, link.bnode, sl);
     }
   }
   if (entry == nullptr) {
     if (n >= kScreenlineListLimit) {
       // The list is full: the link replaces the last entry, the run goes on.
       n = kScreenlineListLimit;
-      write_screenline_overflow(ctx, kScreenlineListLimit);
+      events.screenline_list_full(kScreenlineListLimit);
     } else {
       ++n;
     }
@@ -112,9 +95,8 @@ void add_screenline_link(RunContext& ctx, int sl, const LinkValues& v, float ref
 
 // The individual count links, coded screenline 99 (validation runs, links
 // with a count).
-void add_screenline99_link(RunContext& ctx, const LinkValues& v) {
-  const LinkRecord& link = ctx.link;
-  ScreenlineTables& t = ctx.acc.screenlines;
+void add_screenline99_link(ScreenlineTables& t, const LinkRecord& link, const LinkValues& v,
+                           EvaluationEvents& events) {
   Screenline99Entry* entry = nullptr;
   if (link.two_way && link.anode > link.bnode && t.sl99_count > 0) {
     for (int k = 1; k <= t.sl99_count; ++k) {
@@ -132,7 +114,7 @@ void add_screenline99_link(RunContext& ctx, const LinkValues& v) {
   if (entry == nullptr) {
     if (t.sl99_count >= kScreenline99Limit) {
       t.sl99_count = kScreenline99Limit;
-      write_screenline_overflow(ctx, kScreenline99Limit);
+      events.screenline_list_full(kScreenline99Limit);
     } else {
       ++t.sl99_count;
     }
@@ -148,16 +130,17 @@ void add_screenline99_link(RunContext& ctx, const LinkValues& v) {
   if (entry->count != 0.0f) entry->ratio = entry->volume / entry->count;
 }
 
-void add_screenlines(RunContext& ctx, const LinkValues& v, bool validation) {
-  const int sl = ctx.link.screenline;
+void add_screenlines(ScreenlineTables& t, const LinkRecord& link, const LinkValues& v, bool validation,
+                     EvaluationEvents& events) {
+  const int sl = link.screenline;
   // Numbers outside 1..99 have no slot in any screenline table; the link is
   // otherwise evaluated as usual.
   if (sl < 1 || sl > kMaxScreenline) return;
-  add_screenline_totals(ctx, sl, v, validation);
+  add_screenline_totals(t, sl, v, validation);
   if (sl <= kListedScreenlines) {
-    add_screenline_link(ctx, sl, v, validation ? v.cnt : v.cap);
+    add_screenline_link(t, link, sl, v, validation ? v.cnt : v.cap, events);
   } else if (validation && v.cnt != 0.0f) {
-    add_screenline99_link(ctx, v);
+    add_screenline99_link(t, link, v, events);
   }
 }
 
@@ -190,16 +173,14 @@ float lanes_added(int construct) {
 
 int construction_cost_row(int construct) { return construct >= 1 && construct <= 9 ? construct : kNoConstructionRow; }
 
-void evaluate_link(RunContext& ctx, const LinkValues& v) {
-  EvalSums& sums = ctx.acc.sums;
+void evaluate_link(Accumulators& acc, EvaluationState& state, const RateTables& rates, const LinkRecord& link,
+                   const LinkValues& v, bool validation, EvaluationEvents& events) {
+  EvalSums& sums = acc.sums;
   if (v.ftc < 1 || v.ftc >= sums.nft() || v.atc < 1 || v.atc >= sums.nat() || v.lane_class < 1 ||
       v.lane_class > kLaneClassCount - 1) {
     throw std::logic_error("evaluate_link: classes outside the table (" + std::to_string(v.ftc) + ", " +
                            std::to_string(v.atc) + ", " + std::to_string(v.lane_class) + ")");
   }
-  const LinkRecord& link = ctx.link;
-  const RateTables& rates = ctx.rates;
-  const bool validation = ctx.settings.validate_mode;
   const bool short_link = v.dist <= kShortLinkMiles;
   const bool timed = link.distance != 0 && v.time != 0.0f;
   const bool otimed = link.distance != 0 && link.time != 0;
@@ -215,9 +196,9 @@ void evaluate_link(RunContext& ctx, const LinkValues& v) {
     s10 = speed_class10(speed);
     added_lanes = lanes_added(link.construct);
     cost_row = construction_cost_row(link.construct);
-    if (link.construct >= kFirstInconsistentCode && !ctx.eval.cost_table_zeroed) {
-      ctx.console.line(kCostTableZeroed);
-      ctx.eval.cost_table_zeroed = true;
+    if (link.construct >= kFirstInconsistentCode && !state.cost_table_zeroed) {
+      events.construction_code_inconsistent();
+      state.cost_table_zeroed = true;
     }
     if (v.cap != 0.0f) {
       add(VOL_REF, v.vol);
@@ -268,7 +249,7 @@ void evaluate_link(RunContext& ctx, const LinkValues& v) {
   }
 
   if (short_link) {
-    ctx.acc.los_miles[static_cast<std::size_t>(v.ftc)][static_cast<std::size_t>(level_of_service(v.vol, v.cap))] +=
+    acc.los_miles[static_cast<std::size_t>(v.ftc)][static_cast<std::size_t>(level_of_service(v.vol, v.cap))] +=
         v.dist * v.w;
   }
 
@@ -285,14 +266,14 @@ void evaluate_link(RunContext& ctx, const LinkValues& v) {
       const auto r11 = static_cast<std::size_t>(speed >= kTopSpeedLimit ? kSpeedClasses11 : s10);
       add(FUEL_GAL, vmt * rate(rates.fuel[r11], v.ftc));
       add(NEW_LANE_MILES, added_lanes * 2.0f * v.dist * v.w);
-      ctx.acc.user_cost += vmt * rate(rates.user_cost[r11], v.ftc);
+      acc.user_cost += vmt * rate(rates.user_cost[r11], v.ftc);
       add(CONSTR_COST, v.w * v.dist * rate(rates.construction_cost[static_cast<std::size_t>(cost_row)], v.ftc));
-      ctx.acc.maint_cost += v.w * v.dist * rate(rates.maintenance_cost[static_cast<std::size_t>(v.lane_class)], v.ftc);
+      acc.maint_cost += v.w * v.dist * rate(rates.maintenance_cost[static_cast<std::size_t>(v.lane_class)], v.ftc);
     }
     add(DELAY_VHT, v.vol / 60.0f * (v.time - v.otime));
   }
 
-  if (link.screenline != 0) add_screenlines(ctx, v, validation);
+  if (link.screenline != 0) add_screenlines(acc.screenlines, link, v, validation, events);
 }
 
 }  // namespace korvo

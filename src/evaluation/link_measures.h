@@ -9,9 +9,14 @@
 
 #include <cstdint>
 
+#include "evaluation/accumulators.h"
+#include "input/link_record.h"
+#include "input/rates.h"
+
 namespace korvo {
 
-struct RunContext;
+class EvaluationEvents;
+struct EvaluationState;
 
 // The working values the evaluation driver forms for the current link.
 // Distances are in miles, times in minutes.
@@ -52,9 +57,12 @@ float lanes_added(int construct);
 // (no construction).
 int construction_cost_row(int construct);
 
-// Evaluates ctx.link with its working values into ctx.acc. The classes must
-// be inside the table (ftc < NFT, atc < NAT, lane class 1..9); the driver
-// lists every other link as unclassified before it gets here.
-void evaluate_link(RunContext& ctx, const LinkValues& v);
+// Evaluates the link with its working values into the accumulators. The
+// classes must be inside the table (ftc < NFT, atc < NAT, lane class 1..9);
+// every other link is listed as unclassified before it gets here. A full
+// screenline list and the first construction code of 11 or more are
+// reported to events.
+void evaluate_link(Accumulators& acc, EvaluationState& state, const RateTables& rates, const LinkRecord& link,
+                   const LinkValues& v, bool validation, EvaluationEvents& events);
 
 }  // namespace korvo

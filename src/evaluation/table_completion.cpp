@@ -1,5 +1,6 @@
 #include "evaluation/table_completion.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <stdexcept>
 #include <string>
@@ -89,6 +90,72 @@ void compute_derived_slots(EvalSums& sums) {
       }
     }
   }
+}
+
+void total_level_of_service(LosTable& los, int nft_classes) {
+  const auto nft = static_cast<std::size_t>(std::clamp(nft_classes, 1, kMaxClasses));
+  for (std::size_t level = 1; level <= kLosLevels; ++level) {
+    float total = 0.0f;
+    for (std::size_t c = 1; c < nft; ++c) total += los[c][level];
+    los[nft][level] = total;
+  }
+  for (std::size_t c = 1; c <= nft; ++c) {
+    float total = 0.0f;
+    for (std::size_t level = 1; level < kLosLevels; ++level) total += los[c][level];
+    los[c][kLosLevels] = total;
+  }
+}
+
+void zero_construction_cost(EvalSums& sums) {
+  for (int lc = 1; lc <= kLaneClassCount; ++lc) {
+    for (int atc = 1; atc <= sums.nat(); ++atc) {
+      for (int ftc = 1; ftc <= sums.nft(); ++ftc) sums.at(ftc, atc, lc, CONSTR_COST) = 0.0f;
+    }
+  }
+}
+
+void convert_emissions_to_kilograms(EvalSums& sums) {
+  for (int slot : {CO_GRAMS, HC_GRAMS, NOX_GRAMS}) {
+    for (int k = 1; k <= kLaneClassCount; ++k) {
+      for (int j = 1; j <= sums.nat(); ++j) {
+        for (int i = 1; i <= sums.nft(); ++i) sums.at(i, j, k, slot) *= 0.001f;
+      }
+    }
+  }
+}
+
+void level_of_service_percentages(Accumulators& acc) {
+  // Facility-type classes have rows 1..kMaxClasses in both tables. Every
+  // cell is a share of the whole system's mileage, not of its row.
+  const int nft = std::clamp(acc.sums.nft(), 1, kMaxClasses);
+  const LosTable& miles = acc.los_miles;
+  LosTable& percent = acc.los_pct;
+  const float grand_total = miles[static_cast<std::size_t>(nft)][kLosLevels];
+  const float factor = grand_total != 0.0f ? 100.0f / grand_total : 0.0f;
+  for (int i = 1; i <= nft; ++i) {
+    for (int c = 1; c <= kLosLevels; ++c) {
+      percent[static_cast<std::size_t>(i)][static_cast<std::size_t>(c)] =
+          factor * miles[static_cast<std::size_t>(i)][static_cast<std::size_t>(c)];
+    }
+  }
+}
+
+void compute_accident_cost(Accumulators& acc, const RateTables& rates) {
+  const EvalSums& sums = acc.sums;
+  const auto grand = [&](int slot) { return sums.at(sums.nft(), sums.nat(), kLaneClassCount, slot); };
+  const auto& unit_cost = rates.unit_cost;  // 1 accident, 2 injury, 3 fatality
+  acc.accident_cost = unit_cost[1] * grand(ACCIDENTS) + unit_cost[2] * grand(INJURIES) + unit_cost[3] * grand(FATALITIES);
+}
+
+void complete_tables(Accumulators& acc, const RateTables& rates, bool cost_table_zeroed, bool analysis) {
+  total_level_of_service(acc.los_miles, acc.sums.nft());
+  if (cost_table_zeroed) zero_construction_cost(acc.sums);
+  add_all_marginal_totals(acc.sums);
+  compute_derived_slots(acc.sums);
+  if (!analysis) return;
+  convert_emissions_to_kilograms(acc.sums);
+  level_of_service_percentages(acc);
+  compute_accident_cost(acc, rates);
 }
 
 }  // namespace korvo

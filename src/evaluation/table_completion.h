@@ -1,11 +1,15 @@
 #pragma once
-// Completing EVALSUMS after the link loop: the total cells (Total classes and
-// the all-lanes class 10), then the ratios, averages, percentages and speeds
-// of the derived slots, cell by cell, totals included.
+// Completing the tables after the link loop, before any of them is printed:
+// the level-of-service totals, the zeroed construction cost, the total cells
+// of EVALSUMS (Total classes and the all-lanes class 10), the ratios,
+// averages, percentages and speeds of the derived slots, and in an analysis
+// run the emissions in kilograms, the level-of-service percentages and the
+// accident cost. The report writers print the finished tables as they are.
 
 #include <span>
 
 #include "evaluation/accumulators.h"
+#include "input/rates.h"
 
 namespace korvo {
 
@@ -27,5 +31,31 @@ void add_all_marginal_totals(EvalSums& sums);
 // VOL_PCT, whose divisors are the grand totals, are 0 when those are 0.
 // LINKS_REF is overwritten by the percentage of links with a count.
 void compute_derived_slots(EvalSums& sums);
+
+// Level-of-service totals: the Total class (row NFT) sums the classes, level
+// 7 the levels A..F.
+void total_level_of_service(LosTable& miles, int nft);
+
+// Slot CONSTR_COST of every cell set to 0 (a construction code of 11 or more
+// was seen).
+void zero_construction_cost(EvalSums& sums);
+
+// Every cell of the CO, HC and NOx slots, totals included: grams to
+// kilograms.
+void convert_emissions_to_kilograms(EvalSums& sums);
+
+// The level-of-service miles as percentages of the grand total of miles (all
+// 0 when that total is 0), rows 1..NFT.
+void level_of_service_percentages(Accumulators& acc);
+
+// The accident cost: the unit costs times the grand totals of accidents,
+// injuries and fatalities.
+void compute_accident_cost(Accumulators& acc, const RateTables& rates);
+
+// Everything above, in the order the run needs it: after the link loop the
+// level-of-service totals and the zeroed construction cost, then the table's
+// totals and derived slots, then (analysis) kilograms, level-of-service
+// percentages and the accident cost.
+void complete_tables(Accumulators& acc, const RateTables& rates, bool cost_table_zeroed, bool analysis);
 
 }  // namespace korvo

@@ -47,7 +47,6 @@ void check_two_way_slots(int slots, const std::string& file) {
                                         " slot volumes per link, the network has " + std::to_string(slots)));
 }
 
-
 void pair_opposite_directions(std::span<const NodePair> pairs, std::span<std::int32_t> partners) {
   const std::size_t n = pairs.size();
   // The scan for B-node b stops at the first link whose A-node exceeds b:
@@ -76,6 +75,7 @@ void pair_opposite_directions(std::span<const NodePair> pairs, std::span<std::in
         first != order.end() && pair_of(*first).anode == wanted.anode && pair_of(*first).bnode == wanted.bnode;
     partners[i] = found && *first < stop ? *first : -1;
   }
+}
 
 void read_two_way_links(TextReader& ascii, int slots, bool counts_column, TwoWayLinks& links) {
   check_two_way_slots(slots, ascii.name());

@@ -6,9 +6,7 @@
 
 #include "common/errors.h"
 #include "common/fixed_read.h"
-#include "app/dbf_prompt.h"
-#include "input/dbf_reader.h"
-#include "app/run_context.h"
+#include "input/profile.h"
 
 namespace korvo {
 namespace {
@@ -22,11 +20,6 @@ struct AuxFieldRef {
   int offset = 0;  // 0-based within the record
   int width = 0;
 };
-
-bool is_absent(const FixedText<11>& name) {
-  const std::string_view first4 = name.view().substr(0, 4);
-  return first4 == "NONE" || first4 == "none";
-}
 
 class AuxRecordReader {
  public:
@@ -108,8 +101,7 @@ class AuxRecordReader {
 // Locates the named fields in role order; a name to be located that is not
 // in the file stops the run.
 std::array<AuxFieldRef, kRoleCount> locate_fields(const std::string& file, const DbfFieldTable& table,
-                                                  const std::array<FixedText<11>, kRoleCount>& names,
-                                                  Console& console) {
+                                                  const std::array<FixedText<11>, kRoleCount>& names) {
   std::array<AuxFieldRef, kRoleCount> refs{};
   bool screenline_absent = false;
   for (int role = kAuxAnode; role <= kAuxOneWay; ++role) {
@@ -118,10 +110,10 @@ std::array<AuxFieldRef, kRoleCount> locate_fields(const std::string& file, const
       case kAuxConstruct:
       case kAuxZone:
       case kAuxOneWay:
-        if (is_absent(name)) continue;
+        if (!names_a_field(name)) continue;
         break;
       case kAuxScreenline:
-        screenline_absent = is_absent(name);
+        screenline_absent = !names_a_field(name);
         if (screenline_absent) continue;
         break;
       case kAuxLocation:
@@ -131,10 +123,7 @@ std::array<AuxFieldRef, kRoleCount> locate_fields(const std::string& file, const
         break;
     }
     const int k = find_dbf_field(table, name);
-    if (k == 0) {
-      console.line(" ***CRITICAL*** FIELD NAME > " + name.str() + " -- NOT FOUND ON THE DBF FILE");
-      throw RunStop(kAuxAbnormalCompletion);
-    }
+    if (k == 0) throw AuxFieldNotFound(name);
     const DbfField& field = table[k];
     // The one-way marker is read by its first character alone.
     if (role != kAuxOneWay && field.length > kAuxFieldWidthLimit) {
@@ -159,7 +148,7 @@ void fold_value(std::int32_t& kept, std::int32_t other) {
 }  // namespace
 
 void read_aux_links(ByteStream& stream, const std::array<FixedText<11>, 8>& field_names, AuxLinkTable& table,
-                    RecordSink* listing, Console& console) {
+                    DbfListing* listing) {
   // The auxiliary file has a field table of its own; the link file's stays
   // as it is.
   DbfFieldTable fields;
@@ -167,7 +156,7 @@ void read_aux_links(ByteStream& stream, const std::array<FixedText<11>, 8>& fiel
   table.count = 0;
   read_dbf_header(stream, header, fields, listing);
   place_dbf_fields(stream.name(), header, fields);
-  const auto refs = locate_fields(stream.name(), fields, field_names, console);
+  const auto refs = locate_fields(stream.name(), fields, field_names);
   const auto& anode = refs[kAuxAnode];
   const auto& bnode = refs[kAuxBnode];
   const auto& sequence = refs[kAuxSequence];
@@ -235,11 +224,11 @@ void merge_aux_links(AuxLinkTable& table) {
   table.count = out;
 }
 
-void load_aux_links(RunContext& ctx) {
-  ByteStream stream = open_with_prompt(ctx.work, ctx.console, ctx.settings.dbf_file_name);
-  read_aux_links(stream, ctx.settings.aux_field_names, ctx.aux, &ctx.report, ctx.console);
-  sort_aux_links(ctx.aux);
-  merge_aux_links(ctx.aux);
+void load_aux_links(ByteStream& stream, const std::array<FixedText<11>, 8>& field_names, AuxLinkTable& table,
+                    DbfListing* listing) {
+  read_aux_links(stream, field_names, table, listing);
+  sort_aux_links(table);
+  merge_aux_links(table);
 }
 
 }  // namespace korvo

@@ -11,15 +11,13 @@
 
 #include <array>
 #include <cstdint>
+#include <exception>
 
 #include "common/byte_stream.h"
-#include "common/console.h"
 #include "common/fixed_text.h"
-#include "common/layout.h"
+#include "input/dbf_reader.h"
 
 namespace korvo {
-
-struct RunContext;
 
 inline constexpr int kAuxLinkLimit = 200'000;
 // To-node and sequence are packed as to-node x 1024 + sequence while the
@@ -48,20 +46,29 @@ struct AuxLinkTable {
   const AuxLinkEntry& operator[](std::int32_t i) const { return entries[static_cast<std::size_t>(i)]; }
 };
 
-// Loads ctx.aux from the auxiliary dBASE file that the profile names
-// (ctx.settings.dbf_file_name, ctx.settings.aux_field_names), opening it
-// through the console prompt and listing its header in the report.
-void load_aux_links(RunContext& ctx);
+// A field the profile names is not in the file: the run stops with its
+// console line (the program driver writes it).
+class AuxFieldNotFound : public std::exception {
+ public:
+  explicit AuxFieldNotFound(const FixedText<11>& name) : name_(name) {}
+  const FixedText<11>& name() const { return name_; }
+  const char* what() const noexcept override { return "a field of the auxiliary dBASE file is missing"; }
 
-// The steps of load_aux_links, for a stream at byte 0.
-//
-// Reads the header (listing it when listing is not null), locates the named
-// fields and appends one entry per record, and the reverse entry unless the
-// record is one-way; entries hold to-node x 1024 + sequence. A named field
-// that is missing writes its console line and throws
-// RunStop(" KORVO Abnormal Completion").
+ private:
+  FixedText<11> name_;
+};
+
+// The steps of loading the table, for a stream at byte 0: read_aux_links,
+// sort_aux_links, merge_aux_links.
+void load_aux_links(ByteStream& stream, const std::array<FixedText<11>, 8>& field_names, AuxLinkTable& table,
+                    DbfListing* listing);
+
+// Reads the header (handing it to listing when that is not null), locates
+// the named fields and appends one entry per record, and the reverse entry
+// unless the record is one-way; entries hold to-node x 1024 + sequence.
+// Throws AuxFieldNotFound for a named field that is missing.
 void read_aux_links(ByteStream& stream, const std::array<FixedText<11>, 8>& field_names, AuxLinkTable& table,
-                    RecordSink* listing, Console& console);
+                    DbfListing* listing);
 // Sorts by from-node, then packed to-node (Shell sort, gaps n/2, n/4, ..., 1).
 void sort_aux_links(AuxLinkTable& table);
 // Unpacks the to-nodes and folds entries of the same node pair into one; in

@@ -8,7 +8,6 @@
 namespace korvo {
 namespace {
 
-constexpr const char* kFileName = "DATABASE.CTL";
 constexpr int kHeadingLines = 3;
 constexpr std::size_t kColumnsRead = 80;
 constexpr char kEndOfFileChar = 26;
@@ -50,13 +49,6 @@ void read_database_control(TextReader& control, LinkFieldMap& map) {
       break;
     }
   }
-}
-
-void load_database_control(const WorkDir& work, LinkFieldMap& map) {
-  map = LinkFieldMap{};
-  if (!work.exists(kFileName)) return;
-  TextReader control = TextReader::open_file(work.path(kFileName), kFileName);
-  read_database_control(control, map);
 }
 
 }  // namespace korvo

@@ -16,7 +16,6 @@
 
 #include "common/fixed_text.h"
 #include "common/text_file.h"
-#include "common/work_dir.h"
 #include "input/link_record.h"
 
 namespace korvo {
@@ -39,9 +38,5 @@ struct LinkFieldMap {
 // InputError for a file of fewer than three lines and for a LINK ALIAS line
 // whose number or factor columns are not numeric.
 void read_database_control(TextReader& control, LinkFieldMap& map);
-
-// Resets map to the keyword names and a scale of 1, then applies
-// "DATABASE.CTL" from the working directory when it exists.
-void load_database_control(const WorkDir& work, LinkFieldMap& map);
 
 }  // namespace korvo

@@ -31,29 +31,6 @@ std::uint32_t le32(const unsigned char* p) { return le16(p) | (le16(p + 2) << 16
 
 std::string offset_text(std::uint64_t offset) { return "byte offset " + std::to_string(offset); }
 
-void write_header_listing(RecordSink& listing, const DbfHeader& header) {
-  static const Layout kVersion = Layout::parse("('\f Version > ',A)");
-  static const Layout kDate = Layout::parse("(' File Creation Date >',I5,'/',I2,'/',I2)");
-  static const Layout kRecords = Layout::parse("(' Number of Data Records =',I8)");
-  static const Layout kHeaderBytes = Layout::parse("(' Number of Bytes in Header Record =',I5)");
-  static const Layout kRecordBytes = Layout::parse("(' Number of Bytes in Data Record =',I5)");
-  // A year byte above 99 counts from 1900 (104 is 2004); smaller ones are
-  // printed as they stand (98).
-  const int year = header.year > 99 ? header.year + 1900 : header.year;
-  write_record(listing, kVersion, {dbf_version_label(header.version)});
-  write_record(listing, kDate, {year, static_cast<int>(header.month), static_cast<int>(header.day)});
-  write_record(listing, kRecords, {header.record_count});
-  write_record(listing, kHeaderBytes, {header.header_length});
-  write_record(listing, kRecordBytes, {header.record_length});
-}
-
-void write_field_listing(RecordSink& listing, int k, const DbfField& field) {
-  static const Layout kField =
-      Layout::parse("(' FIELD NO. =',I3,' -- NAME >',A,' -- TYPE >',A,' -- LENGTH =',I3,' -- DECIMALS =',I3)");
-  write_record(listing, kField,
-               {k, field.stored_name(), std::string_view(&field.type, 1), field.length, field.decimals});
-}
-
 void check_header_limits(const std::string& file, const DbfHeader& header) {
   if (header.header_length < kDbfHeaderSize) {
     throw InputError(input_error_line(file, offset_text(kHeaderLengthOffset), "header length",
@@ -193,7 +170,7 @@ std::string_view dbf_version_label(std::uint8_t version) {
   }
 }
 
-void read_dbf_header(ByteStream& stream, DbfHeader& header, DbfFieldTable& table, RecordSink* listing) {
+void read_dbf_header(ByteStream& stream, DbfHeader& header, DbfFieldTable& table, DbfListing* listing) {
   const std::string& file = stream.name();
   // The whole header, and zeros behind it: a last descriptor that the header
   // length cuts short reads its missing bytes as NUL.
@@ -214,7 +191,7 @@ void read_dbf_header(ByteStream& stream, DbfHeader& header, DbfFieldTable& table
   header.header_length = static_cast<std::int32_t>(le16(&bytes[kHeaderLengthOffset]));
   header.record_length = static_cast<std::int32_t>(le16(&bytes[kRecordLengthOffset]));
   table.count = 0;
-  if (listing != nullptr) write_header_listing(*listing, header);
+  if (listing != nullptr) listing->header(header);
   check_header_limits(file, header);
 
   const std::size_t rest = static_cast<std::size_t>(header.header_length - kDbfHeaderSize);
@@ -236,7 +213,7 @@ void read_dbf_header(ByteStream& stream, DbfHeader& header, DbfFieldTable& table
     field.type = static_cast<char>(d[kDescriptorTypeByte]);
     field.length = d[kDescriptorLengthByte];
     field.decimals = (field.type == 'N' || field.type == 'F') ? d[kDescriptorDecimalsByte] : 0;
-    if (listing != nullptr) write_field_listing(*listing, k, field);
+    if (listing != nullptr) listing->field(k, field);
   }
 }
 
@@ -306,12 +283,11 @@ void build_field_format(DbfField& field) {
   }
 }
 
-void read_link_file_header(DbfLinkSource& source, RecordSink* listing) {
+void read_link_file_header(DbfLinkSource& source, DbfListing* listing) {
   read_dbf_header(source.stream, source.header, source.fields, listing);
 }
 
-void prepare_link_fields(DbfLinkSource& source, RecordSink& report) {
-  static const Layout kMissing = Layout::parse("(' ***CRITICAL*** FIELD NAME > ',A,' NOT FOUND ON THE DBF FILE')");
+void prepare_link_fields(DbfLinkSource& source, DbfListing* listing) {
   const std::string& file = source.stream.name();
   place_dbf_fields(file, source.header, source.fields);
   for (int k = 1; k <= source.fields.count; ++k) build_field_format(source.fields[k]);
@@ -323,7 +299,7 @@ void prepare_link_fields(DbfLinkSource& source, RecordSink& report) {
     source.map.index[s] = k;
     source.plan[s] = DbfSlotPlan{};
     if (k == 0) {
-      write_record(report, kMissing, {source.map.name[s]});
+      if (listing != nullptr) listing->keyword_missing(source.map.name[s]);
       ++source.missing_field_count;
       source.all_slots_present = false;
       continue;

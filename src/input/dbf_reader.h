@@ -13,12 +13,8 @@
 #include <string_view>
 
 #include "common/byte_stream.h"
-#include "common/console.h"
 #include "common/fixed_text.h"
-#include "common/layout.h"
-#include "common/work_dir.h"
 #include "input/database_control.h"
-#include "app/dbf_prompt.h"
 #include "input/link_record.h"
 
 namespace korvo {
@@ -90,6 +86,21 @@ struct DbfSlotPlan {
   enum class Fast : std::uint8_t { kNone, kInteger, kReal } fast = Fast::kNone;
 };
 
+// Receives the header listing's contents in the order the reader decodes
+// them: the fixed part of the header (before its limits are checked), each
+// field descriptor, and each link keyword that has no field. A listing of the
+// report implements it; a stop in the middle of the header leaves what was
+// listed so far.
+class DbfListing {
+ public:
+  virtual void header(const DbfHeader& header) = 0;
+  virtual void field(int number, const DbfField& field) = 0;
+  virtual void keyword_missing(const FixedText<11>& name) = 0;
+
+ protected:
+  ~DbfListing() = default;
+};
+
 // The dBASE link file's state for the run. The program driver opens the
 // stream; the evaluation driver reads the header, prepares the fields and
 // then reads one record per link.
@@ -108,11 +119,11 @@ struct DbfLinkSource {
 };
 
 // Reads the header and the field descriptors from a stream at byte 0 and
-// leaves the stream at the first record. When listing is not null, writes
-// the header listing to it as the header is decoded. Throws InputError when
+// leaves the stream at the first record. When listing is not null, hands it
+// the header and each descriptor as they are decoded. Throws InputError when
 // the header cannot be used (too short or too long, a record length of 0 or
 // beyond the buffer, the file ending inside the header).
-void read_dbf_header(ByteStream& stream, DbfHeader& header, DbfFieldTable& table, RecordSink* listing);
+void read_dbf_header(ByteStream& stream, DbfHeader& header, DbfFieldTable& table, DbfListing* listing);
 
 // Fills start and end of every field. Throws InputError for a field that
 // runs past the record length.
@@ -131,12 +142,12 @@ void build_field_format(DbfField& field);
 std::string_view dbf_version_label(std::uint8_t version);
 
 // Reads the header and field descriptors of the link file; when listing is
-// not null, writes the header listing to it.
-void read_link_file_header(DbfLinkSource& source, RecordSink* listing);
+// not null, hands them to it.
+void read_link_file_header(DbfLinkSource& source, DbfListing* listing);
 
 // Fills the record positions and conversion layouts of every field, then
-// resolves the 20 keywords, writing one report line per missing keyword.
-void prepare_link_fields(DbfLinkSource& source, RecordSink& report);
+// resolves the 20 keywords, handing each one without a field to listing.
+void prepare_link_fields(DbfLinkSource& source, DbfListing* listing);
 
 // Reads the next record into link, or sets link.end_of_links. Throws
 // InputError for a field text that cannot be converted; the link is then

@@ -83,6 +83,11 @@ std::int64_t free_integer(TextReader& profile, std::string_view keyword, std::st
 
 }  // namespace
 
+bool names_a_field(const FixedText<11>& name) {
+  const std::string_view head = name.view().substr(0, 4);
+  return head != "NONE" && head != "none";
+}
+
 void read_profile_pass1(TextReader& profile, RunSettings& settings, const std::function<void()>& create_ascii_file) {
   std::string_view record;
   while (profile.next(record)) {

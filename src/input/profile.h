@@ -47,6 +47,10 @@ enum AuxField : int {
   kAuxOneWay,
 };
 
+// A field name of the profile names a field unless its first four
+// characters are "NONE" or "none".
+bool names_a_field(const FixedText<11>& name);
+
 // Pass 1. create_ascii_file is called each time an "ASCII" keyword turns the
 // ASCII loaded-network file on. Throws InputError when a keyword's value
 // record is missing or a "KORVOL" value is not an integer.

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "common/layout.h"
-#include "app/run_context.h"
 
 namespace korvo {
 namespace {
@@ -65,7 +64,8 @@ std::string facility_group_name(int group) {
                 10);
 }
 
-void write_lane_table(RunContext& ctx, std::string_view caption, int slot, bool whole, int decimals, bool subtotals) {
+void write_lane_table(Report& report, const EvalSums& sums, const ClassTables& classes, std::string_view caption,
+                      int slot, bool whole, int decimals, bool subtotals) {
   static const Layout kTitle = Layout::parse(
       "(' HIGHWAY EVALUATION -- YEAR/ALT (',A,') -- REPORT: ',A,///,"
       "T2,'TOTAL LANES:',T27,'1',T37,'2',T47,'3',T57,'4',T67,'5',T77,'6',T87,'7',T97,'8',T107,'9+',T112,'TOTALS')");
@@ -75,21 +75,18 @@ void write_lane_table(RunContext& ctx, std::string_view caption, int slot, bool 
   static const Layout kWholeTotals = Layout::parse("(' Totals',T18,10I10)");
   static const Layout kWholeSubtotal = Layout::parse("(TR1,A,T18,I10,A,9(I9,A))");
 
-  TableLayoutTexts& texts = ctx.table_layouts;
-  if (!whole) {
-    write_decimals(texts.lane_row, decimals);
-    write_decimals(texts.lane_totals, decimals);
-    write_decimals(texts.lane_subtotal, decimals);
-  }
-  const Layout real_row = Layout::parse(texts.lane_row);
-  const Layout real_totals = Layout::parse(texts.lane_totals);
-  const Layout real_subtotal = Layout::parse(texts.lane_subtotal);
+  static const Layout kRealRow = Layout::parse("(T2,A,T18,10F10.0)");
+  static const Layout kRealTotals = Layout::parse("(' Totals',10X,10F10.0)");
+  // A group subtotal: each value followed by its "*".
+  static const Layout kRealSubtotal = Layout::parse("(T2,A,T18,F10.0,A,9(F9.0,A))");
+  const Layout real_row = kRealRow.with_decimals(decimals);
+  const Layout real_totals = kRealTotals.with_decimals(decimals);
+  const Layout real_subtotal = kRealSubtotal.with_decimals(decimals);
 
-  const EvalSums& sums = ctx.acc.sums;
   const int nft = sums.nft();
   const int nat = sums.nat();
   const std::string title_caption = pad_to(caption, 48);
-  const auto write_title = [&] { ctx.report.write(kTitle, {ctx.scenario_code, title_caption}); };
+  const auto write_title = [&] { write_record(report, kTitle, {report.scenario_code(), title_caption}); };
 
   std::vector<FieldValue> values;
   values.reserve(2 * kLaneClassCount + 1);
@@ -107,18 +104,18 @@ void write_lane_table(RunContext& ctx, std::string_view caption, int slot, bool 
     }
   };
 
-  ctx.start_new_page();
+  report.new_page();
   write_title();
   for (int j = 1; j <= nat; ++j) {
     // With more than ten facility-type classes every area type gets a page.
     if (j != 1 && nft >= 11) {
-      ctx.start_new_page();
+      report.new_page();
       write_title();
     }
     if (j == nat) {
-      ctx.report.write(kTotalAreaHeading, {});
+      write_record(report, kTotalAreaHeading, {});
     } else {
-      ctx.report.write(kAreaHeading, {ctx.classes.at_label(j)});
+      write_record(report, kAreaHeading, {classes.at_label(j)});
     }
 
     int group = 0;  // the group of the last boundary passed
@@ -153,39 +150,36 @@ void write_lane_table(RunContext& ctx, std::string_view caption, int slot, bool 
             }
             values.emplace_back("*");
           }
-          ctx.report.write(whole ? kWholeSubtotal : real_subtotal, values);
+          write_record(report, whole ? kWholeSubtotal : real_subtotal, values);
         }
       }
 
       if (i == nft) {
         row_values({}, i, j);
-        ctx.report.write(whole ? kWholeTotals : real_totals, values);
+        write_record(report, whole ? kWholeTotals : real_totals, values);
         continue;
       }
       const float lane_total = sums.at(i, j, kAllLanes, slot);
       if (whole ? round_half_up(lane_total) == 0 : lane_total == 0.0f) continue;
-      row_values(ctx.classes.ft_label(i), i, j);
-      ctx.report.write(whole ? kWholeRow : real_row, values);
+      row_values(classes.ft_label(i), i, j);
+      write_record(report, whole ? kWholeRow : real_row, values);
     }
   }
 }
 
-void write_area_table(RunContext& ctx, std::string_view caption, int slot, bool whole, int decimals) {
+void write_area_table(Report& report, const EvalSums& sums, const ClassTables& classes, std::string_view caption,
+                      int slot, bool whole, int decimals) {
   static const Layout kTitle =
       Layout::parse("(' HIGHWAY EVALUATION -- YEAR/ALT (',A,') -- REPORT: ',A,///,T24,12(TR1,A))");
   static const Layout kTwoBlankLines = Layout::parse("(/)");
   static const Layout kWholeRow = Layout::parse("(T2,A,T24,12I9)");
   static const Layout kWholeTotals = Layout::parse("(/' Totals',T24,12I9)");
 
-  TableLayoutTexts& texts = ctx.table_layouts;
-  if (!whole) {
-    write_decimals(texts.area_row, decimals);
-    write_decimals(texts.area_totals, decimals);
-  }
-  const Layout real_row = Layout::parse(texts.area_row);
-  const Layout real_totals = Layout::parse(texts.area_totals);
+  static const Layout kRealRow = Layout::parse("(T2,A,T24,12F9.0)");
+  static const Layout kRealTotals = Layout::parse("(/' Totals',T24,12F9.0)");
+  const Layout real_row = kRealRow.with_decimals(decimals);
+  const Layout real_totals = kRealTotals.with_decimals(decimals);
 
-  const EvalSums& sums = ctx.acc.sums;
   const int nft = sums.nft();
   const int nat = sums.nat();
   const int columns = std::min(nat, kAreaColumns);
@@ -193,19 +187,19 @@ void write_area_table(RunContext& ctx, std::string_view caption, int slot, bool 
 
   std::vector<FieldValue> values;
   values.reserve(kAreaColumns + 3);
-  values.emplace_back(ctx.scenario_code);
+  values.emplace_back(report.scenario_code());
   values.emplace_back(title_caption);
-  for (int j = 1; j <= columns; ++j) values.emplace_back(ctx.classes.at_short(j));
-  ctx.start_new_page();
-  ctx.report.write(kTitle, values);
-  ctx.report.write(kTwoBlankLines, {});
+  for (int j = 1; j <= columns; ++j) values.emplace_back(classes.at_short(j));
+  report.new_page();
+  write_record(report, kTitle, values);
+  write_record(report, kTwoBlankLines, {});
 
   for (int i = 1; i <= nft; ++i) {
     values.clear();
     if (i != nft) {
       const float row_total = sums.at(i, nat, kAllLanes, slot);
       if (whole ? round_half_up(row_total) == 0 : row_total == 0.0f) continue;
-      values.emplace_back(ctx.classes.ft_label(i));
+      values.emplace_back(classes.ft_label(i));
     }
     for (int j = 1; j <= columns; ++j) {
       const float cell = sums.at(i, j, kAllLanes, slot);
@@ -216,16 +210,16 @@ void write_area_table(RunContext& ctx, std::string_view caption, int slot, bool 
       }
     }
     if (i == nft) {
-      ctx.report.write(whole ? kWholeTotals : real_totals, values);
+      write_record(report, whole ? kWholeTotals : real_totals, values);
     } else {
-      ctx.report.write(whole ? kWholeRow : real_row, values);
+      write_record(report, whole ? kWholeRow : real_row, values);
     }
   }
 }
 
-void write_validation_tables(RunContext& ctx) {
+void write_validation_tables(Report& report, const EvalSums& sums, const ClassTables& classes) {
   for (const LaneTableCall& table : kValidationTables) {
-    write_lane_table(ctx, table.caption, table.slot, table.whole, table.decimals, table.subtotals);
+    write_lane_table(report, sums, classes, table.caption, table.slot, table.whole, table.decimals, table.subtotals);
   }
 }
 

@@ -8,9 +8,11 @@
 #include <string>
 #include <string_view>
 
-namespace korvo {
+#include "evaluation/accumulators.h"
+#include "evaluation/class_tables.h"
+#include "reports/report.h"
 
-struct RunContext;
+namespace korvo {
 
 // Facility-type classes (rows) by lane classes "1" to "8", "9+" and "TOTALS"
 // for every area-type class, the last block being "TOTAL AREA TYPES".
@@ -20,17 +22,19 @@ struct RunContext;
 // ...) that has two or more non-empty rows in the block.
 // A row whose lane total is zero (after rounding, for whole numbers) is left
 // out; the "Totals" row is always printed.
-void write_lane_table(RunContext& ctx, std::string_view caption, int slot, bool whole, int decimals, bool subtotals);
+void write_lane_table(Report& report, const EvalSums& sums, const ClassTables& classes, std::string_view caption,
+                      int slot, bool whole, int decimals, bool subtotals);
 
 // Facility-type classes (rows) by area-type classes (columns headed by their
 // short labels), from the all-lanes class. caption is printed without its
 // trailing blanks. Rows whose total is zero (after rounding, for whole
 // numbers) are left out; the "Totals" row is always printed. The layouts hold
 // twelve columns, which is as many as an analysis run can have.
-void write_area_table(RunContext& ctx, std::string_view caption, int slot, bool whole, int decimals);
+void write_area_table(Report& report, const EvalSums& sums, const ClassTables& classes, std::string_view caption,
+                      int slot, bool whole, int decimals);
 
 // The 24 lane tables of a validation run, in their fixed order.
-void write_validation_tables(RunContext& ctx);
+void write_validation_tables(Report& report, const EvalSums& sums, const ClassTables& classes);
 
 // The 10-character name of a group of ten facility-type classes in subtotal
 // labels: group 0 (rows 1-9) "Class 1-9 ", groups 1-9 "Freeway   " to

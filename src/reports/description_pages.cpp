@@ -148,4 +148,10 @@ void write_construction_code_definitions(RecordSink& report) {
   for (int k = 0; k < 3; ++k) empty_line(report);
 }
 
+void write_no_aux_file_notice(RecordSink& report) {
+  static const Layout kNoFile =
+      Layout::parse("(A,' NO AUXILIARY FILE AVAILABLE -- ALL CONSTRUCTION CODES REPORTED AS \"0\" (10)')");
+  write_record(report, kNoFile, {"\f"});
+}
+
 }  // namespace korvo

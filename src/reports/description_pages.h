@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "common/layout.h"
-#include "input/settings.h"
+#include "reports/report.h"
 
 namespace korvo {
 
@@ -16,5 +16,9 @@ void write_description_pages(RecordSink& report, const RunStamp& stamp, std::str
 void write_assumptions_banner(RecordSink& report);
 
 void write_construction_code_definitions(RecordSink& report);
+
+// A binary network without an auxiliary network file: a form feed in column
+// 1, then the notice that every construction code is reported as 0.
+void write_no_aux_file_notice(RecordSink& report);
 
 }  // namespace korvo

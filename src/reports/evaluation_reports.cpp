@@ -4,25 +4,22 @@
 #include "reports/los_tables.h"
 #include "reports/screenline_reports.h"
 #include "reports/system_totals.h"
-#include "evaluation/table_completion.h"
-#include "app/run_context.h"
 
 namespace korvo {
 
-void write_evaluation_reports(RunContext& ctx) {
-  EvalSums& sums = ctx.acc.sums;
-  add_all_marginal_totals(sums);
-  compute_derived_slots(sums);
-  if (ctx.settings.analysis_mode) {
-    write_analysis_tables(ctx);
+void write_evaluation_reports(Report& report, SideFiles& side_files, const Evaluation& e, bool analysis,
+                              bool ascii_output) {
+  if (analysis) {
+    write_analysis_tables(report, e.acc, e.classes);
   } else {
-    write_no_volume_list(ctx);
-    write_validation_tables(ctx);
+    write_no_volume_list(report, e.acc.no_volume);
+    write_validation_tables(report, e.acc.sums, e.classes);
   }
-  write_screenline_summaries(ctx);
-  write_system_totals(ctx);
+  write_screenline_summaries(report, e.acc.screenlines, e.classes.screenline_name, analysis,
+                             ascii_output ? &side_files.screenline_file() : nullptr);
+  write_system_totals(report, e.acc, analysis);
   // "SCRNLINE.ASC" is complete; it is closed and kept.
-  if (ctx.settings.ascii_output) ctx.ascii_out.close();
+  if (ascii_output) side_files.close_screenline_file();
 }
 
 }  // namespace korvo

@@ -1,12 +1,10 @@
 #include "reports/los_tables.h"
 
 #include <algorithm>
-#include <span>
 #include <string_view>
 
 #include "common/layout.h"
 #include "reports/cross_tabs.h"
-#include "app/run_context.h"
 
 namespace korvo {
 namespace {
@@ -19,8 +17,8 @@ struct AreaTableCall {
 
 constexpr int kDecimals = 2;
 
-// Tables 1 to 28, before the emissions are converted to kilograms.
-constexpr AreaTableCall kTablesBeforeConversion[] = {
+// The 35 tables in their order.
+constexpr AreaTableCall kAreaTables[] = {
     {"TOTAL SYSTEM MILES", SYS_MILES, false},
     {"TOTAL LANE MILES", LANE_MILES, false},
     {"TOTAL DIRECTIONAL SYSTEM MILES", DIR_MILES, false},
@@ -49,10 +47,6 @@ constexpr AreaTableCall kTablesBeforeConversion[] = {
     {"TOTAL ACCIDENT OCCURENCES", ACCIDENTS, false},
     {"TOTAL INJURY OCCURENCES", INJURIES, false},
     {"TOTAL FATALITY OCCURENCES", FATALITIES, false},
-};
-
-// Tables 29 to 35; the emission slots hold kilograms by then.
-constexpr AreaTableCall kTablesAfterConversion[] = {
     {"TOTAL EMISSIONS OF CARBON MONOXIDE (KILOGRAMS)", CO_GRAMS, true},
     {"TOTAL EMISSIONS OF HYDROCARBONS (KILOGRAMS)", HC_GRAMS, true},
     {"TOTAL EMISSIONS OF OXIDES OF NITROGEN (KILOGRAMS)", NOX_GRAMS, true},
@@ -62,26 +56,9 @@ constexpr AreaTableCall kTablesAfterConversion[] = {
     {"TOTAL DELAY DUE TO CONGESTION (VEH-HRS)", DELAY_VHT, false},
 };
 
-void write_area_tables(RunContext& ctx, std::span<const AreaTableCall> tables) {
-  for (const AreaTableCall& table : tables) {
-    write_area_table(ctx, table.caption, table.slot, table.whole, kDecimals);
-  }
-}
-
-// Every cell of the three emission slots, totals included: grams to kilograms.
-void convert_emissions_to_kilograms(EvalSums& sums) {
-  for (int slot : {CO_GRAMS, HC_GRAMS, NOX_GRAMS}) {
-    for (int k = 1; k <= kLaneClassCount; ++k) {
-      for (int j = 1; j <= sums.nat(); ++j) {
-        for (int i = 1; i <= sums.nft(); ++i) sums.at(i, j, k, slot) *= 0.001f;
-      }
-    }
-  }
-}
-
 }  // namespace
 
-void write_level_of_service_tables(RunContext& ctx) {
+void write_level_of_service_tables(Report& report, const Accumulators& acc, const ClassTables& classes) {
   static const Layout kMilesHeading = Layout::parse(
       "(' HIGHWAY EVALUATION -- YEAR/ALT (',A,') : MILES OF ROADWAY AT EACH LEVEL OF SERVICE',///,"
       "T48,'LEVEL OF SERVICE',//,T24,'A       B       C       D       E       F     TOTAL',///)");
@@ -91,17 +68,17 @@ void write_level_of_service_tables(RunContext& ctx) {
   static const Layout kRow = Layout::parse("(T2,A,T19,7F8.2)");
 
   // Facility-type classes have rows 1..kMaxClasses in both tables.
-  const int nft = std::clamp(ctx.acc.sums.nft(), 1, kMaxClasses);
-  const LosTable& miles = ctx.acc.los_miles;
-  LosTable& percent = ctx.acc.los_pct;
+  const int nft = std::clamp(acc.sums.nft(), 1, kMaxClasses);
+  const LosTable& miles = acc.los_miles;
+  const LosTable& percent = acc.los_pct;
 
   const auto write_row = [&](const LosTable& table, int i) {
     const auto& r = table[static_cast<std::size_t>(i)];
-    ctx.report.write(kRow, {ctx.classes.ft_label(i), r[1], r[2], r[3], r[4], r[5], r[6], r[7]});
+    write_record(report, kRow, {classes.ft_label(i), r[1], r[2], r[3], r[4], r[5], r[6], r[7]});
   };
 
-  ctx.start_new_page();
-  ctx.report.write(kMilesHeading, {ctx.scenario_code});
+  report.new_page();
+  write_record(report, kMilesHeading, {report.scenario_code()});
   int lines_to_reserve = 10;
   for (int i = 1; i < nft; ++i) {
     if (miles[static_cast<std::size_t>(i)][kLosLevels] == 0.0f) continue;
@@ -110,18 +87,8 @@ void write_level_of_service_tables(RunContext& ctx) {
   }
   write_row(miles, nft);
 
-  // Every cell is a share of the whole system's mileage, not of its row.
-  const float grand_total = miles[static_cast<std::size_t>(nft)][kLosLevels];
-  const float factor = grand_total != 0.0f ? 100.0f / grand_total : 0.0f;
-  for (int i = 1; i <= nft; ++i) {
-    for (int c = 1; c <= kLosLevels; ++c) {
-      percent[static_cast<std::size_t>(i)][static_cast<std::size_t>(c)] =
-          factor * miles[static_cast<std::size_t>(i)][static_cast<std::size_t>(c)];
-    }
-  }
-
-  ctx.reserve_lines(lines_to_reserve);
-  ctx.report.write(kPercentHeading, {ctx.scenario_code});
+  report.reserve(lines_to_reserve);
+  write_record(report, kPercentHeading, {report.scenario_code()});
   for (int i = 1; i < nft; ++i) {
     if (percent[static_cast<std::size_t>(i)][kLosLevels] == 0.0f) continue;
     write_row(percent, i);
@@ -129,11 +96,11 @@ void write_level_of_service_tables(RunContext& ctx) {
   write_row(percent, nft);
 }
 
-void write_analysis_tables(RunContext& ctx) {
-  write_area_tables(ctx, kTablesBeforeConversion);
-  convert_emissions_to_kilograms(ctx.acc.sums);
-  write_area_tables(ctx, kTablesAfterConversion);
-  write_level_of_service_tables(ctx);
+void write_analysis_tables(Report& report, const Accumulators& acc, const ClassTables& classes) {
+  for (const AreaTableCall& table : kAreaTables) {
+    write_area_table(report, acc.sums, classes, table.caption, table.slot, table.whole, kDecimals);
+  }
+  write_level_of_service_tables(report, acc, classes);
 }
 
 }  // namespace korvo

@@ -45,18 +45,19 @@ void Report::create(const std::filesystem::path& path, std::string display_name)
   page_ = PageState{};
 }
 
-void Report::write_page_header() {
+void write_page_header(RecordSink& out, std::int32_t page_number, const TitleLines& titles, const RunStamp& stamp,
+                       bool agency_header) {
   static const Layout kFormFeed = Layout::parse("(' ',A)");
   static const Layout kLine2 = Layout::parse("(A,8X,A,12X,'PAGE NO.',I6)");
   static const Layout kLine3 = Layout::parse("(A,8X,A,12X,'DATE   ',A)");
   static const Layout kLine4 = Layout::parse("(A,8X,A,12X,'TIME  ',A)");
   static const Layout kLine5 = Layout::parse("(' ')");
   const HeaderLabels& labels = agency_header ? kAgencyLabels : kPlanningLabels;
-  korvo::write_record(*this, kFormFeed, {"\f"});
-  korvo::write_record(*this, kLine2, {labels.first, titles_.line1, page_.page_number});
-  korvo::write_record(*this, kLine3, {labels.second, titles_.line2, stamp_.date.view().substr(0, 7)});
-  korvo::write_record(*this, kLine4, {labels.third, titles_.line3, stamp_.time});
-  korvo::write_record(*this, kLine5, {});
+  write_record(out, kFormFeed, {"\f"});
+  write_record(out, kLine2, {labels.first, titles.line1, page_number});
+  write_record(out, kLine3, {labels.second, titles.line2, stamp.date.view().substr(0, 7)});
+  write_record(out, kLine4, {labels.third, titles.line3, stamp.time});
+  write_record(out, kLine5, {});
 }
 
 // Counts lines_to_add against the 51-line budget and writes the header when
@@ -71,7 +72,7 @@ void Report::check_page_break() {
   page_.force_new_page = false;
   ++page_.page_number;
   page_.line_count = page_.lines_to_add;
-  write_page_header();
+  write_page_header(*this, page_.page_number, titles_, stamp_, agency_header);
 }
 
 bool Report::reserve(int lines) {

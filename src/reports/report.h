@@ -56,6 +56,12 @@ struct PageState {
   bool page_started = false;
 };
 
+// The five header records of a page: a form feed, three lines of the
+// variant's labels with the title lines, the page number, the date and the
+// time, and a blank line.
+void write_page_header(RecordSink& out, std::int32_t page_number, const TitleLines& titles, const RunStamp& stamp,
+                       bool agency_header);
+
 class Report final : public RecordSink {
  public:
   // Creates (or truncates) the report file and starts counting from page 0.
@@ -86,9 +92,6 @@ class Report final : public RecordSink {
   // True: the agency variant of the page header (a binary network that says
   // so, or a labels file); false: the planning package's.
   bool agency_header = false;
-
-  // The five header records of the current page.
-  void write_page_header();
 
  private:
   void check_page_break();

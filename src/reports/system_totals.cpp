@@ -4,8 +4,6 @@
 #include <string_view>
 
 #include "reports/banner.h"
-#include "common/layout.h"
-#include "app/run_context.h"
 
 namespace korvo {
 namespace {
@@ -88,7 +86,8 @@ constexpr TotalLine kAnalysisThird[] = {
 
 // One block: blank_before empty lines, then the lines with one empty line
 // between each two; values at column 35 (validation) or 45 (analysis).
-void write_block(RunContext& ctx, std::span<const TotalLine> lines, int blank_before, bool analysis) {
+void write_block(RecordSink& report, const Accumulators& acc, std::span<const TotalLine> lines, int blank_before,
+                 bool analysis) {
   static const Layout kEmpty = Layout::parse("()");
   static const Layout kWhole35 = Layout::parse("(T5,A,T35,I10)");
   static const Layout kReal35 = Layout::parse("(T5,A,T35,F13.2)");
@@ -97,48 +96,42 @@ void write_block(RunContext& ctx, std::span<const TotalLine> lines, int blank_be
   static const Layout kWhole45 = Layout::parse("(T5,A,T45,I10)");
   static const Layout kReal45 = Layout::parse("(T5,A,T45,F13.2)");
 
-  const EvalSums& sums = ctx.acc.sums;
-  for (int n = 0; n < blank_before; ++n) ctx.report.write(kEmpty, {});
+  const EvalSums& sums = acc.sums;
+  for (int n = 0; n < blank_before; ++n) write_record(report, kEmpty, {});
   bool first = true;
   for (const TotalLine& line : lines) {
-    if (!first) ctx.report.write(kEmpty, {});
+    if (!first) write_record(report, kEmpty, {});
     first = false;
     float value = 0.0f;
     switch (line.source) {
       case Source::kSlot: value = sums.at(sums.nft(), sums.nat(), kLaneClassCount, line.slot); break;
-      case Source::kAccidentCost: value = ctx.acc.accident_cost; break;
-      case Source::kUserCost: value = ctx.acc.user_cost; break;
-      case Source::kMaintCost: value = ctx.acc.maint_cost; break;
+      case Source::kAccidentCost: value = acc.accident_cost; break;
+      case Source::kUserCost: value = acc.user_cost; break;
+      case Source::kMaintCost: value = acc.maint_cost; break;
     }
     const Layout& layout = analysis                  ? (line.whole ? kWhole45 : kReal45)
                            : line.links_with_counts ? (line.whole ? kWholeCounts35 : kRealCounts35)
                                                     : (line.whole ? kWhole35 : kReal35);
     if (line.whole) {
-      ctx.report.write(layout, {line.caption, round_half_up(value)});
+      write_record(report, layout, {line.caption, round_half_up(value)});
     } else {
-      ctx.report.write(layout, {line.caption, value});
+      write_record(report, layout, {line.caption, value});
     }
   }
 }
 
 }  // namespace
 
-void write_system_totals(RunContext& ctx) {
-  const bool analysis = ctx.settings.analysis_mode;
-  write_banner(ctx.report, "STATISTICS");
+void write_system_totals(RecordSink& report, const Accumulators& acc, bool analysis) {
+  write_banner(report, "STATISTICS");
   if (!analysis) {
-    write_block(ctx, kValidationFirst, 2, false);
-    write_block(ctx, kValidationSecond, 1, false);
+    write_block(report, acc, kValidationFirst, 2, false);
+    write_block(report, acc, kValidationSecond, 1, false);
     return;
   }
-  write_block(ctx, kAnalysisFirst, 0, true);
-  write_block(ctx, kAnalysisSecond, 1, true);
-  const EvalSums& sums = ctx.acc.sums;
-  const auto grand = [&](int slot) { return sums.at(sums.nft(), sums.nat(), kLaneClassCount, slot); };
-  const auto& unit_cost = ctx.rates.unit_cost;  // 1 accident, 2 injury, 3 fatality
-  ctx.acc.accident_cost = unit_cost[1] * grand(ACCIDENTS) + unit_cost[2] * grand(INJURIES) +
-                          unit_cost[3] * grand(FATALITIES);
-  write_block(ctx, kAnalysisThird, 1, true);
+  write_block(report, acc, kAnalysisFirst, 0, true);
+  write_block(report, acc, kAnalysisSecond, 1, true);
+  write_block(report, acc, kAnalysisThird, 1, true);
 }
 
 }  // namespace korvo

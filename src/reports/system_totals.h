@@ -3,13 +3,13 @@
 // completed table, with the accidents, emissions, fuel and costs of an
 // analysis run.
 
+#include "common/layout.h"
+#include "evaluation/accumulators.h"
+
 namespace korvo {
 
-struct RunContext;
-
-// Writes the banner and the totals of the run's mode. In an analysis run it
-// first sets the accident cost (unit costs times the accidents, injuries and
-// fatalities). The page is written directly, without the page-break check.
-void write_system_totals(RunContext& ctx);
+// Writes the banner and the totals of the run's mode from the completed
+// tables. The page is written directly, without the page-break check.
+void write_system_totals(RecordSink& report, const Accumulators& acc, bool analysis);
 
 }  // namespace korvo

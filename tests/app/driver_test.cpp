@@ -168,12 +168,12 @@ TEST(DriverTest, MemoryCheckPassesAtTheLimitAndStopsAboveIt) {
     std::ostringstream out;
     std::istringstream in;
     auto ctx = RunContext::create(WorkDir{}, Console(out, in));
-    ctx->classes.nft = c.nft;
-    ctx->classes.nat = c.nat;
+    ctx->eval.classes.nft = c.nft;
+    ctx->eval.classes.nat = c.nat;
     if (c.fits) {
       EXPECT_NO_THROW(check_memory(*ctx));
-      EXPECT_EQ(ctx->acc.sums.nft(), c.nft);
-      EXPECT_EQ(ctx->acc.sums.nat(), c.nat);
+      EXPECT_EQ(ctx->eval.acc.sums.nft(), c.nft);
+      EXPECT_EQ(ctx->eval.acc.sums.nat(), c.nat);
     } else {
       try {
         check_memory(*ctx);

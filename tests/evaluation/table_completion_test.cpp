@@ -71,7 +71,7 @@ TEST(DerivedSlots, RatiosAveragesAndSpeedsOfCellsAndTotals) {
     f.cell(1, 1, 1, in.slot) = in.first;
     f.cell(2, 1, 2, in.slot) = in.second;
   }
-  EvalSums& sums = f.ctx->acc.sums;
+  EvalSums& sums = f.e.acc.sums;
   add_all_marginal_totals(sums);
   compute_derived_slots(sums);
 
@@ -100,7 +100,7 @@ TEST(DerivedSlots, ZeroDivisorsLeaveZeros) {
   for (bool with_links : {false, true}) {
     testing::ReportFixture f(4, 3);
     if (with_links) f.cell(2, 1, 3, LINKS) = 5;  // links, but no volume anywhere
-    EvalSums& sums = f.ctx->acc.sums;
+    EvalSums& sums = f.e.acc.sums;
     add_all_marginal_totals(sums);
     compute_derived_slots(sums);
     for (int slot = 1; slot <= kSlotCount; ++slot)

@@ -8,7 +8,6 @@
 
 #include "common/errors.h"
 #include "dbf_writer.h"
-#include "app/run_context.h"
 #include "support/temp_dir.h"
 
 namespace korvo {
@@ -38,7 +37,6 @@ std::string aux_file(const std::vector<Row>& rows) {
 
 struct Loaded {
   std::unique_ptr<AuxLinkTable> table = std::make_unique<AuxLinkTable>();
-  std::string console;
   std::string entries() const {  // "A-B:cc/sl/gl/zon" per entry
     std::string out;
     for (std::int32_t i = 1; i <= table->count; ++i) {
@@ -52,14 +50,8 @@ struct Loaded {
 
 Loaded load(const std::string& bytes, const Names& names = kAllNames) {
   Loaded result;
-  std::ostringstream out;
-  std::istringstream in;
-  Console console(out, in);
   ByteStream stream = ByteStream::from_memory(bytes, "AUX.DBF");
-  read_aux_links(stream, names, *result.table, nullptr, console);
-  sort_aux_links(*result.table);
-  merge_aux_links(*result.table);
-  result.console = out.str();
+  load_aux_links(stream, names, *result.table, nullptr);
   return result;
 }
 
@@ -103,37 +95,29 @@ TEST(AuxLinks, AbsentNamesLeaveTheirColumnsZero) {
   }
 }
 
-TEST(AuxLinks, ANamedFieldThatIsMissingStopsTheRun) {
+TEST(AuxLinks, ANamedFieldThatIsMissingIsNamedInTheStop) {
   const std::string bytes = aux_file({{10, 20, 1}});
   struct Case {
     std::array<const char*, 8> names;
-    std::string console;
+    std::string missing;
   };
   const Case cases[] = {
-      {{"A", "B", "SEQ", "CCX", "SL", "GL", "ZZ", "OW"},
-       " ***CRITICAL*** FIELD NAME > CCX         -- NOT FOUND ON THE DBF FILE\n"},  // ZZ is not examined
-      {{"NONE", "B", "SEQ", "CC", "SL", "GL", "ZON", "OW"},
-       " ***CRITICAL*** FIELD NAME > NONE        -- NOT FOUND ON THE DBF FILE\n"},  // required
-      {{"A", "B", "SEQ", "CC", "SL", "NONE", "ZON", "OW"},
-       " ***CRITICAL*** FIELD NAME > NONE        -- NOT FOUND ON THE DBF FILE\n"},  // required with SL
-      {{"A", "B", "SEQ", "CC", "SL", "GL", "ZON", "ow"},
-       " ***CRITICAL*** FIELD NAME > ow          -- NOT FOUND ON THE DBF FILE\n"},
+      {{"A", "B", "SEQ", "CCX", "SL", "GL", "ZZ", "OW"}, "CCX        "},  // ZZ is not examined
+      {{"NONE", "B", "SEQ", "CC", "SL", "GL", "ZON", "OW"}, "NONE       "},  // required
+      {{"A", "B", "SEQ", "CC", "SL", "NONE", "ZON", "OW"}, "NONE       "},  // required with SL
+      {{"A", "B", "SEQ", "CC", "SL", "GL", "ZON", "ow"}, "ow         "},
   };
   for (const Case& c : cases) {
     Names names;
     for (std::size_t i = 0; i < 8; ++i) names[i].assign(c.names[i]);
     auto table = std::make_unique<AuxLinkTable>();
-    std::ostringstream out;
-    std::istringstream in;
-    Console console(out, in);
     ByteStream stream = ByteStream::from_memory(bytes, "AUX.DBF");
     try {
-      read_aux_links(stream, names, *table, nullptr, console);
+      read_aux_links(stream, names, *table, nullptr);
       ADD_FAILURE() << "no stop";
-    } catch (const RunStop& stop) {
-      EXPECT_STREQ(stop.completion_line(), " KORVO Abnormal Completion");
+    } catch (const AuxFieldNotFound& missing) {
+      EXPECT_EQ(missing.name().view(), c.missing);
     }
-    EXPECT_EQ(out.str(), c.console);
   }
 }
 
@@ -227,26 +211,6 @@ TEST(AuxLinks, EqualKeysKeepTheShellSortOrder) {
                                   {5, 6, 0, 0, 0, 0, 0, "F"},
                                   {30, 40, 0, 0, 0, 0, 0, "F"}}));
   EXPECT_EQ(l.entries(), "5-6:0/0/0/0 10-20:2/0/0/0 30-40:0/0/0/0 ");
-}
-
-TEST(AuxLinks, LoadAsksForTheFileAndListsItInTheReport) {
-  korvo::testing::TempDir dir;
-  dir.write("AUX.DBF", aux_file({{10, 20, 1, 5}}));
-  std::ostringstream out;
-  std::istringstream in("Y\nAUX.DBF\n");
-  auto ctx = RunContext::create(WorkDir(dir.path()), Console(out, in), korvo::testing::fixed_clock);
-  ctx->settings.dbf_file_name.assign("MISSING.DBF");
-  ctx->settings.aux_field_names = kAllNames;
-  ctx->dbf.header.record_length = 94;  // the link reader's state stays as it is
-  ctx->report.create(dir.file("KORVO.OUT"), "KORVO.OUT");
-  load_aux_links(*ctx);
-  ctx->report.close();
-  EXPECT_EQ(ctx->aux.count, 2);
-  EXPECT_EQ(ctx->dbf.header.record_length, 94);
-  EXPECT_EQ(out.str(), " Input file does not exist -- Respecify? (Y/N)> Enter the \"DBF\" file name>");
-  const std::string report = dir.read("KORVO.OUT");
-  EXPECT_EQ(report.substr(0, 21), "\f Version > dBASEIII\n");
-  EXPECT_NE(report.find(" FIELD NO. =  8 -- NAME >OW"), std::string::npos);
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 
 #include "common/errors.h"
 #include "network_writer.h"
-#include "app/run_context.h"
 #include "support/fortran_program.h"
 #include "support/temp_dir.h"
 
@@ -51,17 +50,17 @@ class BinaryLinkReaderTest : public ::testing::Test {
  protected:
   void open(std::string bytes) {
     bytes_ = std::move(bytes);
-    ctx_->binary.stream = ByteStream::from_memory(bytes_, "HRLDXY.05A");
-    ctx_->binary.records = FortranRecordReader(&ctx_->binary.stream);
-    read_binary_header(ctx_->binary);
+    binary_.stream = ByteStream::from_memory(bytes_, "HRLDXY.05A");
+    binary_.records = FortranRecordReader(&binary_.stream);
+    read_binary_header(binary_);
   }
   // The links up to end_of_links; a reader that does not end fails the test.
   std::vector<LinkRecord> read_all(std::size_t limit = 10'000) {
     std::vector<LinkRecord> links;
     for (std::size_t i = 0; i <= limit; ++i) {
-      read_binary_link(*ctx_);
-      if (ctx_->link.end_of_links) return links;
-      links.push_back(ctx_->link);
+      read_binary_link(binary_, link_);
+      if (link_.end_of_links) return links;
+      links.push_back(link_);
     }
     ADD_FAILURE() << "no end of links after " << limit << " links";
     return links;
@@ -84,9 +83,8 @@ class BinaryLinkReaderTest : public ::testing::Test {
   }
 
   testing::TempDir dir_;
-  std::ostringstream console_out_;
-  std::istringstream console_in_;
-  std::unique_ptr<RunContext> ctx_ = RunContext::create(WorkDir(dir_.path()), Console(console_out_, console_in_));
+  BinaryNetwork binary_;
+  LinkRecord link_;
   std::string bytes_;
 };
 
@@ -114,11 +112,11 @@ TEST_F(BinaryLinkReaderTest, DecodesBothNodeLayouts) {
       const std::int32_t entry[] = {static_cast<std::int32_t>(c.word1), 0, 0, 0, 0};
       w.add_link_words(entry);
     }));
-    read_binary_link(*ctx_);
-    ASSERT_FALSE(ctx_->link.end_of_links);
-    EXPECT_EQ(ctx_->link.anode, c.anode);
-    EXPECT_EQ(ctx_->link.bnode, c.bnode);
-    EXPECT_EQ(ctx_->link.direction, c.direction);
+    read_binary_link(binary_, link_);
+    ASSERT_FALSE(link_.end_of_links);
+    EXPECT_EQ(link_.anode, c.anode);
+    EXPECT_EQ(link_.bnode, c.bnode);
+    EXPECT_EQ(link_.direction, c.direction);
   }
 }
 
@@ -159,8 +157,8 @@ TEST_F(BinaryLinkReaderTest, DecodesThePackedFieldsWithoutBleeding) {
                                     static_cast<std::int32_t>(c.w4), static_cast<std::int32_t>(c.w5)};
       w.add_link_words(entry);
     }));
-    read_binary_link(*ctx_);
-    const LinkRecord& l = ctx_->link;
+    read_binary_link(binary_, link_);
+    const LinkRecord& l = link_;
     EXPECT_EQ(l.capacity, c.e.capacity);
     EXPECT_EQ(l.time, c.e.time);
     EXPECT_EQ(l.two_way, c.e.two_way);
@@ -184,13 +182,13 @@ TEST_F(BinaryLinkReaderTest, FillsPeriodTimesAndVolumesAndLeavesTheDbaseFieldsAl
     const std::int32_t entry[] = {65536 * 2 + 1, 0, 0, 0, 0, 0x12345678, 11, 12, -13, 0x1FFFF, 21, 22, 2147483647};
     w.add_link_words(entry);
   }));
-  ctx_->link.zone = 5;
-  ctx_->link.location = 6;
-  ctx_->link.construct = 7;
-  ctx_->link.use = 8;
-  ctx_->link.landuse = 9;
-  read_binary_link(*ctx_);
-  const LinkRecord& l = ctx_->link;
+  link_.zone = 5;
+  link_.location = 6;
+  link_.construct = 7;
+  link_.use = 8;
+  link_.landuse = 9;
+  read_binary_link(binary_, link_);
+  const LinkRecord& l = link_;
   EXPECT_EQ(l.time_slot_count, 2);
   EXPECT_EQ(l.volume_slot_count, 3);
   EXPECT_EQ(l.period_times[1], 0x5678);
@@ -209,12 +207,12 @@ TEST_F(BinaryLinkReaderTest, WithoutSlotsThePeriodBlocksAreNotRead) {
     const std::int32_t entry[] = {65536 * 2 + 1, 0, 0, 0, 0, 150, 160};
     w.add_link_words(entry);
   }));
-  ctx_->link.period_times[1] = 99;
-  read_binary_link(*ctx_);
-  EXPECT_EQ(ctx_->link.bnode, 2);
-  EXPECT_EQ(ctx_->link.period_times[1], 99);
-  EXPECT_EQ(ctx_->link.time_slot_count, 2);
-  EXPECT_EQ(ctx_->link.volume_slot_count, 0);
+  link_.period_times[1] = 99;
+  read_binary_link(binary_, link_);
+  EXPECT_EQ(link_.bnode, 2);
+  EXPECT_EQ(link_.period_times[1], 99);
+  EXPECT_EQ(link_.time_slot_count, 2);
+  EXPECT_EQ(link_.volume_slot_count, 0);
 }
 
 TEST_F(BinaryLinkReaderTest, CumulativeVolumesBecomePerPeriodOnlyWhenTheHeaderSaysSo) {
@@ -253,10 +251,10 @@ TEST_F(BinaryLinkReaderTest, CumulativeVolumesBecomePerPeriodOnlyWhenTheHeaderSa
       w.add_link(e);  // the second entry starts again from the stored values
     }));
     for (int n = 0; n < 2; ++n) {
-      read_binary_link(*ctx_);
+      read_binary_link(binary_, link_);
       std::vector<std::int32_t> got;
       for (int p = 1; p <= c.periods; ++p) {
-        for (int s = 1; s <= c.slots; ++s) got.push_back(ctx_->link.volume(p, s));
+        for (int s = 1; s <= c.slots; ++s) got.push_back(link_.volume(p, s));
       }
       EXPECT_EQ(got, c.expected);
     }
@@ -324,22 +322,22 @@ TEST_F(BinaryLinkReaderTest, ReadingAfterTheEndChangesNothingButEndOfLinks) {
     e.volumes = {1, 2, 3, 4};
     w.add_link(e);
   }));
-  read_binary_link(*ctx_);
-  ASSERT_FALSE(ctx_->link.end_of_links);
-  LinkRecord last = ctx_->link;
+  read_binary_link(binary_, link_);
+  ASSERT_FALSE(link_.end_of_links);
+  LinkRecord last = link_;
   for (int n = 0; n < 3; ++n) {
-    read_binary_link(*ctx_);
-    ASSERT_TRUE(ctx_->link.end_of_links);
-    ctx_->link.end_of_links = false;
-    EXPECT_TRUE(binary_fields(ctx_->link) == binary_fields(last)) << "read " << n + 2 << " changed the link";
-    ctx_->link.end_of_links = true;
+    read_binary_link(binary_, link_);
+    ASSERT_TRUE(link_.end_of_links);
+    link_.end_of_links = false;
+    EXPECT_TRUE(binary_fields(link_) == binary_fields(last)) << "read " << n + 2 << " changed the link";
+    link_.end_of_links = true;
   }
 }
 
 TEST_F(BinaryLinkReaderTest, AnEmptyNetworkHasNoLinks) {
   open(network_bytes(header_with(3, 1), [](LoadedNetworkWriter&) {}));
   EXPECT_TRUE(read_all().empty());
-  EXPECT_EQ(ctx_->link.time_slot_count, 3);
+  EXPECT_EQ(link_.time_slot_count, 3);
 }
 
 TEST_F(BinaryLinkReaderTest, StreamsThousandsOfLinksAcrossRecordsInOrder) {
@@ -468,7 +466,7 @@ TEST_F(BinaryLinkReaderTest, DamagedFilesNeverReadOutsideTheRecord) {
     try {
       open(damaged);
       int links = 0;
-      for (read_binary_link(*ctx_); !ctx_->link.end_of_links; read_binary_link(*ctx_)) {
+      for (read_binary_link(binary_, link_); !link_.end_of_links; read_binary_link(binary_, link_)) {
         ASSERT_LE(++links, 1000) << "round " << round << " does not end";
       }
     } catch (const InputError&) {
@@ -492,9 +490,9 @@ TEST_F(BinaryLinkReaderTest, HeaderGivesTextWordsAndTheHighestNode) {
     h.set_word(header_word::kHighestNodeHigh, c.word4);
     h.set_word(120, -7);
     open(network_bytes(h, [](LoadedNetworkWriter&) {}));
-    EXPECT_EQ(ctx_->binary.header.chars(105, 130), "NETWORK 2030 ALTERNATIVE A");
-    EXPECT_EQ(ctx_->binary.header.word(120), -7);
-    EXPECT_EQ(ctx_->binary.header.highest_node(), c.highest);
+    EXPECT_EQ(binary_.header.chars(105, 130), "NETWORK 2030 ALTERNATIVE A");
+    EXPECT_EQ(binary_.header.word(120), -7);
+    EXPECT_EQ(binary_.header.highest_node(), c.highest);
   }
 }
 
@@ -610,228 +608,6 @@ end program writenet
   EXPECT_EQ(std::make_tuple(from_fortran[2].volume(1, 1), from_fortran[2].volume(2, 1)), std::make_tuple(3000, 4500));
   EXPECT_EQ(std::make_tuple(from_fortran[3].anode, from_fortran[3].bnode, from_fortran[3].volume(2, 1)),
             std::make_tuple(65535, 2, 20));
-}
-
-// ---------------------------------------------------------------------------
-// The two-way file.
-
-// An "HRLDXY.ASC" record: nodes, FT, AT, lanes, location, distance, time,
-// congested time, volume, capacity, then 7-column extras.
-std::string ascii_record(int a, int b, int lanes, int volume, int capacity, std::vector<int> extras = {}, int ft = 3,
-                         int at = 2) {
-  char buffer[256];
-  int n = std::snprintf(buffer, sizeof buffer, "%6d%6d%3d%3d%3d%3d%5d%5d%5d%7d%7d", a, b, ft, at, lanes, 0, 125, 101,
-                        130, volume, capacity);
-  for (int x : extras) n += std::snprintf(buffer + n, sizeof buffer - static_cast<std::size_t>(n), "%7d", x);
-  return std::string(buffer, static_cast<std::size_t>(n)) + "\n";
-}
-
-// A two-way record, built independently of the layout library.
-std::string two_way_record(int a, int b, int ft, int at, int lanes, int vol, int cap, int vol2, int cap2, int lanes2,
-                           std::vector<int> slots = {}) {
-  char buffer[256];
-  int n = std::snprintf(buffer, sizeof buffer, "%6d%6d%3d%3d%3d%3d%5d%5d%5d%7d%7d%7d%7d%7d%7d%3d%3d", a, b, ft, at,
-                        lanes, 0, 125, 101, 130, vol, cap, vol2, cap2, vol + vol2, cap + cap2, lanes2, lanes + lanes2);
-  for (int x : slots) n += std::snprintf(buffer + n, sizeof buffer - static_cast<std::size_t>(n), "%7d", x);
-  return std::string(buffer, static_cast<std::size_t>(n)) + "\n";
-}
-
-// Collects records into one text, each followed by "\n".
-class TextSink final : public RecordSink {
- public:
-  void write_record(std::string_view record) override {
-    text.append(record);
-    text.push_back('\n');
-  }
-  std::string text;
-};
-
-std::string convert(const std::string& ascii, int slots, bool counts) {
-  TextReader reader = TextReader::from_memory(ascii, "HRLDXY.ASC");
-  TextSink sink;
-  convert_to_two_way(reader, sink, slots, counts);
-  return sink.text;
-}
-
-TEST(TwoWayFileTest, WritesTheRecordsOfEachWorkedExample) {
-  struct Case {
-    const char* what;
-    std::string ascii;
-    int slots;
-    bool counts;
-    std::string expected;
-  };
-  const Case cases[] = {
-      {"a pair written once, from 10-20", ascii_record(10, 20, 2, 500, 1800) + ascii_record(20, 10, 1, 300, 900), 1,
-       false, two_way_record(10, 20, 3, 2, 2, 500, 1800, 300, 900, 1)},
-      {"a link without its opposite direction", ascii_record(10, 20, 2, 500, 1800) + ascii_record(20, 30, 1, 300, 900),
-       1, false,
-       two_way_record(10, 20, 3, 2, 2, 500, 1800, 0, 0, 0) + two_way_record(20, 30, 3, 2, 1, 300, 900, 0, 0, 0)},
-      {"slot volumes summed over both directions",
-       ascii_record(10, 20, 2, 500, 1800, {100, 150, 250}) + ascii_record(20, 10, 2, 300, 1800, {30, 70, 200}), 3,
-       false, two_way_record(10, 20, 3, 2, 2, 500, 1800, 300, 1800, 2, {130, 220, 450})},
-      {"the count is skipped before the slot volumes",
-       ascii_record(10, 20, 2, 500, 1800, {444, 200, 300}) + ascii_record(20, 10, 2, 300, 1800, {555, 100, 200}), 2,
-       true, two_way_record(10, 20, 3, 2, 2, 500, 1800, 300, 1800, 2, {300, 500})},
-      {"one slot: the count is not a slot volume", ascii_record(10, 20, 2, 500, 1800, {444}), 1, true,
-       two_way_record(10, 20, 3, 2, 2, 500, 1800, 0, 0, 0)},
-      {"no slots", ascii_record(10, 20, 2, 500, 1800) + ascii_record(20, 10, 1, 300, 900), 0, false,
-       two_way_record(10, 20, 3, 2, 2, 500, 1800, 300, 900, 1)},
-      {"columns 13-39 travel from the written record",
-       ascii_record(10, 20, 2, 500, 1800, {}, 7, 8) + ascii_record(20, 10, 1, 300, 900, {}, 5, 6), 1, false,
-       two_way_record(10, 20, 7, 8, 2, 500, 1800, 300, 900, 1)},
-      // Unsorted: the scan for 5-1 stops at once (A-node 5 exceeds 1), so 5-1
-      // stands alone, while 1-5 finds 5-1 and is written with it.
-      {"the scan stops early on an unsorted file", ascii_record(5, 1, 1, 70, 700) + ascii_record(1, 5, 1, 30, 300), 1,
-       false, two_way_record(5, 1, 3, 2, 1, 70, 700, 0, 0, 0) + two_way_record(1, 5, 3, 2, 1, 30, 300, 70, 700, 1)},
-      {"sums too wide print asterisks", ascii_record(1, 2, 9, 9000000, 5, {}) + ascii_record(2, 1, 9, 2000000, 5, {}),
-       1, false,
-       "     1     2  3  2  9  0  125  101  130"
-       "9000000      52000000      5*******     10  9 18\n"},
-      {"a short record reads blanks as zeros", "    10    20\n", 1, false,
-       "    10    20" + std::string(27, ' ') + "      0      0      0      0      0      0  0  0\n"},
-      {"an empty file", "", 1, false, ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    EXPECT_EQ(convert(c.ascii, c.slots, c.counts), c.expected);
-  }
-}
-
-TEST(TwoWayFileTest, BadRecordsAndLimitsStopWithTheirLimit) {
-  struct Case {
-    const char* what;
-    std::string ascii;
-    int slots;
-    std::string message;
-  };
-  const Case cases[] = {
-      {"volume not a number",
-       ascii_record(10, 20, 2, 500, 1800) + "    20    10  3  2  1  0  125  101  130  12.5     900\n", 1,
-       " HRLDXY.ASC, line 2, columns 40-46 (volume): expected an integer, found \"  12.5 \""},
-      {"overflowed volume", "    20    10  3  2  1  0  125  101  130*******    900\n", 1,
-       " HRLDXY.ASC, line 1, columns 40-46 (volume): expected an integer, found \"*******\""},
-      {"slot volume not a number",
-       ascii_record(10, 20, 2, 500, 1800) + "    20    10  3  2  1  0  125  101  130    300    900      x\n", 2,
-       " HRLDXY.ASC, line 2, columns 54-60 (slot volume): expected an integer, found \"      x\""},
-      {"eleven slots", ascii_record(10, 20, 2, 500, 1800), 11,
-       " HRLDXY.ASC (volume slots): the two-way conversion holds at most 10 slot volumes per link, the network has 11"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    try {
-      convert(c.ascii, c.slots, false);
-      ADD_FAILURE() << "no error";
-    } catch (const InputError& e) {
-      EXPECT_EQ(std::string(e.what()), c.message);
-    }
-  }
-}
-
-std::vector<std::int32_t> scan_partners(const std::vector<NodePair>& pairs) {
-  std::vector<std::int32_t> partners(pairs.size(), -1);
-  for (std::size_t i = 0; i < pairs.size(); ++i) {
-    for (std::size_t j = 0; j < pairs.size(); ++j) {
-      if (pairs[j].anode > pairs[i].bnode) break;
-      if (pairs[j].anode == pairs[i].bnode && pairs[j].bnode == pairs[i].anode) {
-        partners[i] = static_cast<std::int32_t>(j);
-        break;
-      }
-    }
-  }
-  return partners;
-}
-
-TEST(TwoWayFileTest, PairingAgreesWithTheFileOrderScanOnRandomFiles) {
-  std::mt19937 random(20260704);
-  for (int round = 0; round < 400; ++round) {
-    const int n = 1 + static_cast<int>(random() % 200);
-    const int nodes = 2 + static_cast<int>(random() % 30);  // few nodes: many pairs, duplicates, self-loops
-    std::vector<NodePair> pairs(static_cast<std::size_t>(n));
-    for (NodePair& p : pairs) {
-      p.anode = static_cast<std::int32_t>(random() % static_cast<unsigned>(nodes)) - (round % 7 == 0 ? 5 : 0);
-      p.bnode = static_cast<std::int32_t>(random() % static_cast<unsigned>(nodes));
-    }
-    if (round % 2 == 0) {
-      std::stable_sort(pairs.begin(), pairs.end(),
-                       [](const NodePair& x, const NodePair& y) { return x.anode < y.anode; });
-    }
-    std::vector<std::int32_t> partners(pairs.size());
-    pair_opposite_directions(pairs, partners);
-    ASSERT_EQ(partners, scan_partners(pairs)) << "round " << round;
-  }
-}
-
-// A full table: 100,000 pairs in ascending A-node order and one link
-// without a partner. The file-order scan would take about 10^10 steps here.
-TEST(TwoWayFileTest, ConvertsTheLargestTableAllowed) {
-  std::string ascii;
-  std::string expected;
-  ascii.reserve(static_cast<std::size_t>(kMaxTwoWayRecords) * 54);
-  for (int k = 1; k <= 100'000; ++k) {
-    const int volume = k % 5000;
-    ascii += ascii_record(2 * k - 1, 2 * k, 2, volume, 1800);
-    ascii += ascii_record(2 * k, 2 * k - 1, 1, volume + 7, 900);
-    expected += two_way_record(2 * k - 1, 2 * k, 3, 2, 2, volume, 1800, volume + 7, 900, 1);
-  }
-  ascii += ascii_record(200'001, 5, 3, 42, 600);
-  expected += two_way_record(200'001, 5, 3, 2, 3, 42, 600, 0, 0, 0);
-  const std::string out = convert(ascii, 1, false);
-  EXPECT_EQ(out.size(), expected.size());
-  EXPECT_TRUE(out == expected);
-
-  ascii += ascii_record(200'002, 5, 3, 42, 600);
-  try {
-    convert(ascii, 1, false);
-    ADD_FAILURE() << "no error";
-  } catch (const InputError& e) {
-    EXPECT_EQ(std::string(e.what()), " HRLDXY.ASC, line 200002: the two-way conversion holds at most 200001 links");
-  }
-}
-
-class TwoWayRunTest : public ::testing::Test {
- protected:
-  testing::TempDir dir_;
-  std::ostringstream console_out_;
-  std::istringstream console_in_;
-  std::unique_ptr<RunContext> ctx_ = RunContext::create(WorkDir(dir_.path()), Console(console_out_, console_in_));
-};
-
-TEST_F(TwoWayRunTest, ReplacesHrldxy2FromHrldxyWithTheRunsSlotsAndCounts) {
-  dir_.write(kAsciiNetworkFile,
-             ascii_record(10, 20, 2, 500, 1800, {9, 100, 400}) + ascii_record(20, 10, 1, 300, 900, {8, 50, 250}));
-  dir_.write(kTwoWayFile, "an old file that is much longer than the new one\n\n\n\n\n\n\n\n");
-  ctx_->link.volume_slot_count = 2;
-  ctx_->settings.use_counts = true;
-  make_two_way_file(*ctx_);
-  EXPECT_EQ(dir_.read(kTwoWayFile), two_way_record(10, 20, 3, 2, 2, 500, 1800, 300, 900, 1, {150, 650}));
-}
-
-TEST_F(TwoWayRunTest, ConvertsWhatAnAsciiFileStillOpenHolds) {
-  ctx_->ascii_out.create(dir_.file(kAsciiNetworkFile), kAsciiNetworkFile);
-  ctx_->ascii_out.write_record(ascii_record(10, 20, 2, 500, 1800).substr(0, 53));
-  make_two_way_file(*ctx_);
-  EXPECT_EQ(dir_.read(kTwoWayFile), two_way_record(10, 20, 3, 2, 2, 500, 1800, 0, 0, 0));
-}
-
-TEST_F(TwoWayRunTest, AMissingAsciiFileOrTooManySlotsStopsTheRun) {
-  try {
-    make_two_way_file(*ctx_);
-    ADD_FAILURE() << "no error";
-  } catch (const InputError& e) {
-    EXPECT_EQ(std::string(e.what()), " HRLDXY.ASC: cannot be opened for reading: No such file or directory");
-  }
-  dir_.write(kAsciiNetworkFile, ascii_record(10, 20, 2, 500, 1800));
-  ctx_->link.volume_slot_count = 12;
-  try {
-    make_two_way_file(*ctx_);
-    ADD_FAILURE() << "no error";
-  } catch (const InputError& e) {
-    EXPECT_EQ(std::string(e.what()),
-              " HRLDXY.ASC (volume slots): the two-way conversion holds at most 10 slot volumes per link, the network "
-              "has 12");
-  }
-  EXPECT_FALSE(dir_.exists(kTwoWayFile));
 }
 
 }  // namespace

@@ -74,24 +74,5 @@ TEST(ControlFileTest, ReplacesTheExtensionAfterTheFirstPoint) {
   }
 }
 
-TEST(ControlFileTest, RunStampLayouts) {
-  struct Case {
-    LocalTime now;
-    std::string date;
-    std::string time;
-  };
-  const std::vector<Case> cases = {
-      {{2026, 7, 4, 9, 5, 7}, "04JUL26 ", "09:05:07"},
-      {{2000, 1, 31, 0, 0, 0}, "31JAN00 ", "00:00:00"},
-      {{1999, 12, 9, 23, 59, 59}, "09DEC99 ", "23:59:59"},
-      {{2010, 10, 10, 10, 10, 10}, "10OCT10 ", "10:10:10"},
-  };
-  for (const auto& c : cases) {
-    const RunStamp stamp = make_run_stamp(c.now);
-    EXPECT_EQ(stamp.date.view(), c.date);
-    EXPECT_EQ(stamp.time.view(), c.time);
-  }
-}
-
 }  // namespace
 }  // namespace korvo

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "common/errors.h"
-#include "support/temp_dir.h"
 
 namespace korvo {
 namespace {
@@ -91,15 +90,16 @@ TEST(DatabaseControl, UnreadableLinesStopWithTheirPlace) {
             " DATABASE.CTL, line 4, columns 38-45 (LINK ALIAS scale factor): expected a number, found \"   1.0.0\"");
 }
 
-TEST(DatabaseControl, LoadResetsTheMapAndReadsTheFileWhenPresent) {
-  korvo::testing::TempDir dir;
-  LinkFieldMap map;
-  map.name[kKwAnode].assign("STALE");
-  load_database_control(WorkDir(dir.path()), map);
-  EXPECT_EQ(map.name[kKwAnode].trimmed(), "ANODE");
-  dir.write("DATABASE.CTL", kHeadings + alias("ANODE", "FROMNODE"));
-  load_database_control(WorkDir(dir.path()), map);
-  EXPECT_EQ(map.name[kKwAnode].trimmed(), "FROMNODE");
+// Without the file every keyword slot reads the field of its own name,
+// unscaled.
+TEST(DatabaseControl, TheMapStartsWithTheKeywordNamesAndNoScale) {
+  const LinkFieldMap map;
+  for (int slot = 1; slot <= kLinkKeywordCount; ++slot) {
+    const auto s = static_cast<std::size_t>(slot);
+    EXPECT_EQ(map.name[s].trimmed(), kLinkKeywordNames[s - 1]);
+    EXPECT_EQ(map.scale[s], 1.0);
+    EXPECT_EQ(map.index[s], 0);
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "common/errors.h"
 #include "dbf_writer.h"
+#include "reports/dbf_listing.h"
 #include "support/temp_dir.h"
 
 namespace korvo {
@@ -24,8 +25,8 @@ struct LinkFile {
     source->map = map;
   }
   void prepare() {
-    read_link_file_header(*source, &listing);
-    prepare_link_fields(*source, report);
+    read_link_file_header(*source, &header_listing);
+    prepare_link_fields(*source, &report_listing);
   }
   bool next() {
     read_next_dbf_link(*source, link);
@@ -35,6 +36,8 @@ struct LinkFile {
   std::unique_ptr<DbfLinkSource> source = std::make_unique<DbfLinkSource>();
   StringSink listing;
   StringSink report;
+  DbfHeaderListing header_listing{listing};
+  DbfHeaderListing report_listing{report};
   LinkRecord link;
 };
 
@@ -63,7 +66,7 @@ TEST(DbfHeaderListing, WritesHeaderAndOneLinePerField) {
   table.options().day = 15;
   table.add({1, 1.5, "A"}).add({2, 2.5, "B"});
   LinkFile f(table.bytes());
-  read_link_file_header(*f.source, &f.listing);
+  read_link_file_header(*f.source, &f.header_listing);
   const std::string nul6(6, '\0');
   EXPECT_EQ(f.listing.joined(),
             "\f Version > dBASEIII\n"
@@ -95,7 +98,7 @@ TEST(DbfHeaderListing, VersionLabelsDatesAndOverflow) {
   for (const Case& c : cases) {
     DbfOptions options{.version = c.version, .year = c.year, .month = c.month, .announced_records = c.announced};
     LinkFile f(DbfTable({}, options).bytes());
-    read_link_file_header(*f.source, &f.listing);
+    read_link_file_header(*f.source, &f.header_listing);
     // A table without descriptors lists the five header lines only.
     ASSERT_EQ(f.listing.records.size(), 5u) << c.first_line;
     EXPECT_EQ(f.listing.records[0], c.first_line);
@@ -113,7 +116,7 @@ TEST(DbfHeader, FieldCountFollowsTheHeaderLength) {
     DbfOptions options;
     options.header_length = static_cast<std::uint16_t>(length);
     LinkFile f(DbfTable(three, options).bytes());
-    read_link_file_header(*f.source, &f.listing);
+    read_link_file_header(*f.source, &f.header_listing);
     EXPECT_EQ(f.source->fields.count, fields) << length;
     EXPECT_EQ(f.listing.records.size(), 5u + static_cast<std::size_t>(fields)) << length;
   }
@@ -175,7 +178,7 @@ TEST(DbfFields, ConversionLayoutsAndPositions) {
   for (const Case& c : cases) defs.push_back(c.def);
   LinkFile f(DbfTable(defs).bytes());
   read_link_file_header(*f.source, nullptr);
-  prepare_link_fields(*f.source, f.report);
+  prepare_link_fields(*f.source, &f.report_listing);
   int start = 2;
   for (int k = 1; k <= 7; ++k) {
     const Case& c = cases[k - 1];
@@ -428,8 +431,9 @@ TEST(DbfRecords, StreamsAFileLargerThanTheReadBuffer) {
   DbfLinkSource source;
   source.stream = ByteStream::open_file(dir.file("BIG.DBF"), "BIG.DBF");
   StringSink sink;
+  DbfHeaderListing sink_listing(sink);
   read_link_file_header(source, nullptr);
-  prepare_link_fields(source, sink);
+  prepare_link_fields(source, &sink_listing);
   LinkRecord link;
   std::int64_t n = 0, sum = 0;
   for (read_next_dbf_link(source, link); !link.end_of_links; read_next_dbf_link(source, link)) {

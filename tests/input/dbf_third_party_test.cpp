@@ -9,6 +9,7 @@
 
 #include "common/errors.h"
 #include "input/dbf_reader.h"
+#include "reports/dbf_listing.h"
 #include "support/temp_dir.h"
 
 namespace korvo {
@@ -68,6 +69,8 @@ void run(const korvo::testing::TempDir& dir, const std::string& command) {
 struct ReadBack {
   StringSink listing;
   StringSink report;
+  DbfHeaderListing header_listing{listing};
+  DbfHeaderListing report_listing{report};
   std::vector<std::array<std::int64_t, 20>> links;
 };
 
@@ -77,8 +80,8 @@ ReadBack read_back(const korvo::testing::TempDir& dir, const std::string& file) 
   source->stream = ByteStream::open_file(dir.file(file), file);
   source->map.scale[kKwDistance] = 100.0;
   source->map.scale[kKwCongTime] = 100.0;
-  read_link_file_header(*source, &out.listing);
-  prepare_link_fields(*source, out.report);
+  read_link_file_header(*source, &out.header_listing);
+  prepare_link_fields(*source, &out.report_listing);
   LinkRecord link;
   for (read_next_dbf_link(*source, link); !link.end_of_links; read_next_dbf_link(*source, link)) {
     out.links.push_back(slot_values(link));
@@ -145,8 +148,9 @@ TEST(DbfThirdParty, AnEmptyOgr2ogrCellStopsTheRunNamingItsField) {
   source->map.name.fill(FixedText<11>("ANODE"));
   source->map.name[kKwCount].assign("COUNT");
   StringSink sink;
+  DbfHeaderListing sink_listing(sink);
   read_link_file_header(*source, nullptr);
-  prepare_link_fields(*source, sink);
+  prepare_link_fields(*source, &sink_listing);
   LinkRecord link;
   read_next_dbf_link(*source, link);
   EXPECT_EQ(link.count, 5);

@@ -131,6 +131,15 @@ TEST(ProfileTest, AuxFieldNamesAreColumnsOneToEleven) {
   }
 }
 
+// "NONE" in the first four characters, in either of its two spellings, names
+// no field; anything else names one.
+TEST(ProfileTest, AFieldNameStartingWithNoneNamesNoField) {
+  const std::pair<const char*, bool> cases[] = {{"NONE", false},  {"none", false}, {"NONESUCH", false},
+                                                {"SCREEN", true}, {"None", true},  {"SL", true},
+                                                {" NONE", true}};
+  for (const auto& [name, named] : cases) EXPECT_EQ(names_a_field(FixedText<11>(name)), named) << name;
+}
+
 TEST(ProfileTest, VolumeSlotsAreReadInFreeFormat) {
   struct Case {
     std::string value_records;

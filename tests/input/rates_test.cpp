@@ -2,34 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <type_traits>
 
 #include "common/errors.h"
-#include "support/temp_dir.h"
+#include "support/rates_files.h"
 
 namespace korvo {
 namespace {
 
-// A rates file of n lines; line l holds the nine values text(l, c).
-template <typename Text>
-std::string rates_file(int lines, Text text) {
-  std::string file;
-  for (int l = 1; l <= lines; ++l) {
-    for (int c = 1; c <= 9; ++c) file += text(l, c) + " ";
-    file += "\n";
-  }
-  return file;
-}
-
-// Every value carries its line: l + c/100 ("  5.03" on line 5, field 3).
-std::string numbered(int l, int c) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%6.2f", l + c / 100.0);
-  return buf;
-}
+using testing::numbered;
+using testing::rates_file;
 
 RateTables read(const std::string& text) {
   TextReader reader = TextReader::from_memory(text, "KVRATES.SYN");
@@ -119,26 +103,6 @@ TEST(ReadRateTables, ShortFilesAndBadFieldsNameTheLine) {
   // Line 4 holds three values; the rest of it is not read.
   EXPECT_EQ(read_error(rates_file(75, [](int l, int c) { return l == 4 && c == 4 ? std::string("ignore") : numbered(l, c); })),
             "no error");
-}
-
-// The rates behind the expected rate pages: numbered values, and a few that
-// do not fit their fields or are negative.
-std::string golden_rates(int l, int c) {
-  if (l == 1 && c == 1) return "12.345";
-  if (l == 1 && c == 5) return " 100.5";  // F6.3 of 100.5 does not fit
-  if (l == 5 && c == 1) return "999999";  // nor does F7.2 of 999999
-  if (l == 15 && c == 3) return "123456";  // nor F8.2 of 123456
-  if (l == 36 && c == 2) return "  -1.5";
-  return numbered(l, c);
-}
-
-TEST(WriteRatePages, AnalysisRatePagesMatchTheExpectedText) {
-  const RateTables t = read(rates_file(75, golden_rates));
-  StringSink sink;
-  write_rate_pages(sink, t);
-  const std::string expected = testing::read_file(KORVO_SOURCE_DIR "/tests/golden/pages/analysis_rate_pages.txt");
-  ASSERT_FALSE(expected.empty());
-  EXPECT_EQ(sink.joined(), expected);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "input/control_file.h"
+#include "reports/report.h"
 #include "support/temp_dir.h"
 
 namespace korvo {

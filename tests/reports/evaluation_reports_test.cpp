@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "reports/banner.h"
-#include "report_fixture.h"
+#include "evaluation/table_completion.h"
+#include "reports/report_fixture.h"
 
 namespace korvo {
 namespace {
@@ -27,13 +28,14 @@ bool in_order(const std::string& report, std::initializer_list<std::string_view>
 
 const std::string kBanner = "\f " + banner_row("STATISTICS", 1);
 
-// Seven two-way records add 0.5 link each: the totals are completed from the
-// class cells before anything is printed, and 3.5 links print as 4.
+// Seven two-way records add 0.5 link each: the totals, completed from the
+// class cells before anything is printed, give 3.5 links, which print as 4.
 TEST(EvaluationReports, ValidationRunInOrderFromTheClassCells) {
   ReportFixture f;
   for (int n = 0; n < 7; ++n) f.cell(1 + n % 3, 1 + n % 5, 1 + n % 9, LINKS) = 0.5f;
-  f.ctx->acc.no_volume.count = 1;
-  write_evaluation_reports(*f.ctx);
+  f.e.acc.no_volume.count = 1;
+  complete_tables(f.e.acc, f.e.rates, false, false);
+  write_evaluation_reports(f.out, f.side_files, f.e, false, false);
   const std::string report = f.report();
 
   EXPECT_TRUE(in_order(report, {"LINKS WITH NO ASSIGNED VOLUME", "REPORT: TOTAL NUMBER OF LINKS",
@@ -53,10 +55,10 @@ TEST(EvaluationReports, ValidationRunInOrderFromTheClassCells) {
 // "SCRNLINE.ASC" is closed at the end and holds the screenline-99 record.
 TEST(EvaluationReports, AnalysisRunInOrderAndClosesTheScreenlineFile) {
   ReportFixture f(10, 6, true);
-  f.ctx->settings.ascii_output = true;
-  f.ctx->ascii_out.create(f.dir.file(kScreenlineFile), kScreenlineFile);
+  f.side_files.start_screenline_file();
   f.cell(2, 3, 4, CO_GRAMS) = 1499;
-  write_evaluation_reports(*f.ctx);
+  complete_tables(f.e.acc, f.e.rates, false, true);
+  write_evaluation_reports(f.out, f.side_files, f.e, true, true);
   const std::string report = f.report();
 
   EXPECT_TRUE(in_order(report, {"REPORT: TOTAL SYSTEM MILES", "REPORT: TOTAL DELAY DUE TO CONGESTION",
@@ -64,7 +66,7 @@ TEST(EvaluationReports, AnalysisRunInOrderAndClosesTheScreenlineFile) {
                                            "SCREENLINE SUMMARIES", kBanner, "TOTAL DELAY DUE TO CONGESTION (VEH-HRS)"}));
   EXPECT_EQ(report.find("LINKS WITH NO ASSIGNED VOLUME"), std::string::npos);
   EXPECT_NE(report.find(Line().at(5, "TOTAL CO EMISSIONS (KILOGRAMS)").fields(45, 10, {"1"}).str()), std::string::npos);
-  EXPECT_FALSE(f.ctx->ascii_out.is_open());
+  EXPECT_FALSE(f.side_files.screenline_file().is_open());
   EXPECT_EQ(f.dir.read(kScreenlineFile), " 99         0.         0.   0.00    " + std::string(40, ' ') + "\n");
   EXPECT_EQ(report.find("NaN"), std::string::npos);
 }

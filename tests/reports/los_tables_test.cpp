@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "report_fixture.h"
+#include "reports/report_fixture.h"
 #include "evaluation/table_completion.h"
 
 namespace korvo {
@@ -25,7 +25,7 @@ std::string los_row(std::string_view label, std::initializer_list<std::string_vi
 }
 
 void set_miles(ReportFixture& f, int cls, std::array<float, 7> levels) {
-  for (std::size_t c = 0; c < 7; ++c) f.ctx->acc.los_miles[static_cast<std::size_t>(cls)][c + 1] = levels[c];
+  for (std::size_t c = 0; c < 7; ++c) f.e.acc.los_miles[static_cast<std::size_t>(cls)][c + 1] = levels[c];
 }
 
 // 40 miles at level A and 60 at C in one class: both tables show the class
@@ -34,7 +34,8 @@ TEST(LevelOfServiceTables, MilesAndPercentOfTheWholeSystem) {
   ReportFixture f(10, 6, true);
   set_miles(f, 1, {40, 0, 60, 0, 0, 0, 100});
   set_miles(f, 10, {40, 0, 60, 0, 0, 0, 100});
-  write_level_of_service_tables(*f.ctx);
+  level_of_service_percentages(f.e.acc);
+  write_level_of_service_tables(f.out, f.e.acc, f.e.classes);
   const std::string rows = los_row("Freeway", {"40.00", "0.00", "60.00", "0.00", "0.00", "0.00", "100.00"}) +
                            los_row("Total", {"40.00", "0.00", "60.00", "0.00", "0.00", "0.00", "100.00"});
   EXPECT_EQ(f.report(), page_header(1) + los_heading("MILES OF ROADWAY") + rows + "\n\n\n" +
@@ -48,16 +49,17 @@ TEST(LevelOfServiceTables, PercentTableOnANewPageAndZeroGrandTotal) {
   ReportFixture f(10, 6, true);
   set_miles(f, 3, {0, 0, 0, 0, 0, 0, 0.5f});  // an inconsistent row total, to keep the class in the miles table
   set_miles(f, 4, {1, 0, 0, 0, 0, 0, 1});
-  f.ctx->page.lines_to_add = 45;
-  write_level_of_service_tables(*f.ctx);
+  f.out.reserve(45);
+  level_of_service_percentages(f.e.acc);
+  write_level_of_service_tables(f.out, f.e.acc, f.e.classes);
   const std::string z = "0.00";
   EXPECT_EQ(f.report(), page_header(1) + los_heading("MILES OF ROADWAY") +
                             los_row("Undivid.Arterial", {z, z, z, z, z, z, "0.50"}) +
                             los_row("Collector Street", {"1.00", z, z, z, z, z, "1.00"}) +
                             los_row("Total", {z, z, z, z, z, z, z}) + page_header(2) + "\n\n\n" +
                             los_heading("PERCENT OF MILEAGE") + los_row("Total", {z, z, z, z, z, z, z}));
-  EXPECT_EQ(f.ctx->page.line_count, 12);
-  for (const auto& row : f.ctx->acc.los_pct) {
+  EXPECT_EQ(f.out.page().line_count, 12);
+  for (const auto& row : f.e.acc.los_pct) {
     for (float v : row) ASSERT_EQ(v, 0.0f);
   }
 }
@@ -68,8 +70,9 @@ TEST(AnalysisTables, ThirtyFiveTablesInOrderWithEmissionsInKilograms) {
   ReportFixture f(10, 6, true);
   f.cell(1, 1, 1, CO_GRAMS) = 1499;
   f.cell(1, 1, 1, HC_GRAMS) = 2500;
-  add_all_marginal_totals(f.ctx->acc.sums);
-  write_analysis_tables(*f.ctx);
+  add_all_marginal_totals(f.e.acc.sums);
+  convert_emissions_to_kilograms(f.e.acc.sums);
+  write_analysis_tables(f.out, f.e.acc, f.e.classes);
   const std::string report = f.report();
 
   const std::vector<std::string> captions = {

@@ -1,44 +1,46 @@
 #pragma once
-// A run context for the report writers: default classes (or the counts a
-// test asks for), an empty accumulator table, the report file in a temporary
-// directory, and helpers to build expected report text column by column.
+// The report writers on their own: the report in a temporary directory, an
+// evaluation with the default classes (or the counts a test asks for) and an
+// empty accumulator table, and helpers to build expected report text column
+// by column.
 
 #include <initializer_list>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <string_view>
 
-#include "evaluation/labels.h"
-#include "evaluation/evaluation_driver.h"
-#include "app/run_context.h"
+#include "evaluation/class_tables.h"
+#include "evaluation/evaluation.h"
+#include "evaluation/link_evaluation.h"
+#include "reports/report.h"
+#include "reports/side_files.h"
 #include "support/temp_dir.h"
 
 namespace korvo::testing {
 
 struct ReportFixture {
-  explicit ReportFixture(int nft = 10, int nat = 6, bool analysis = false)
-      : ctx(RunContext::create(WorkDir(dir.path()), Console(console_out, console_in))) {
-    set_default_classes(*ctx);
-    ctx->classes.nft = nft;
-    ctx->classes.nat = nat;
-    reset_accumulators(*ctx);  // lays EVALSUMS out for nft x nat and clears it
-    ctx->settings.analysis_mode = analysis;
-    ctx->settings.validate_mode = !analysis;
-    ctx->scenario_code.assign("05A");
-    ctx->report.create(dir.file(kReportFile), kReportFile);
+  explicit ReportFixture(int nft = 10, int nat = 6, bool analysis_run = false)
+      : owner(std::make_unique<Evaluation>()), e(*owner), analysis(analysis_run) {
+    set_default_classes(e.classes);
+    e.classes.nft = nft;
+    e.classes.nat = nat;
+    reset_accumulators(e.acc, e.classes);  // lays EVALSUMS out for nft x nat and clears it
+    out.scenario_code().assign("05A");
+    out.create(dir.file("KORVO.OUT"), "KORVO.OUT");
   }
-  float& cell(int i, int j, int k, int slot) { return ctx->acc.sums.at(i, j, k, slot); }
+  float& cell(int i, int j, int k, int slot) { return e.acc.sums.at(i, j, k, slot); }
   // Everything written so far.
   std::string report() {
-    ctx->report.flush();
-    return dir.read(kReportFile);
+    out.flush();
+    return dir.read("KORVO.OUT");
   }
 
   TempDir dir;
-  std::ostringstream console_out;
-  std::istringstream console_in;
-  std::unique_ptr<RunContext> ctx;
+  std::unique_ptr<Evaluation> owner;
+  Evaluation& e;
+  bool analysis;
+  Report out;
+  SideFiles side_files{WorkDir(dir.path())};
 };
 
 // A line built by columns: at(col, text) writes text from 1-based column col.

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "report_fixture.h"
+#include "reports/report_fixture.h"
 
 namespace korvo {
 namespace {
@@ -21,7 +21,7 @@ const std::string kSeparator = " " + [] {
 const std::string kNoVolumeHeading = " LINKS WITH NO ASSIGNED VOLUME\n\n\n\n" + kSeparator;
 
 void add_no_volume_links(ReportFixture& f, int count) {
-  NoVolumeList& list = f.ctx->acc.no_volume;
+  NoVolumeList& list = f.e.acc.no_volume;
   list.count = static_cast<std::int16_t>(count);
   for (int n = 1; n <= count; ++n) {
     list.anode[static_cast<std::size_t>(n)] = 1000 + n;
@@ -53,7 +53,7 @@ TEST(NoVolumeList, EightEntriesToALineAndTheClosingSeparator) {
   for (const auto& c : cases) {
     ReportFixture f;
     add_no_volume_links(f, c.links);
-    write_no_volume_list(*f.ctx);
+    write_no_volume_list(f.out, f.e.acc.no_volume);
     EXPECT_EQ(f.report(), c.expected) << c.links << " links";
   }
 }
@@ -63,7 +63,7 @@ TEST(NoVolumeList, EightEntriesToALineAndTheClosingSeparator) {
 TEST(NoVolumeList, TwentyLinesToAPage) {
   ReportFixture f;
   add_no_volume_links(f, 161);
-  write_no_volume_list(*f.ctx);
+  write_no_volume_list(f.out, f.e.acc.no_volume);
   std::string first_page = page_header(1) + kNoVolumeHeading;
   for (int line = 0; line < 20; ++line) first_page += no_volume_line(8 * line + 1, 8 * line + 8);
   EXPECT_EQ(f.report(), first_page + page_header(2) + kNoVolumeHeading + no_volume_line(161, 161) + kSeparator);
@@ -90,11 +90,11 @@ Line link_line(std::string_view s, std::string_view a, std::string_view b, std::
 }
 
 void add_link(ReportFixture& f, int s, ScreenlineEntry e) {
-  ScreenlineTables& sl = f.ctx->acc.screenlines;
+  ScreenlineTables& sl = f.e.acc.screenlines;
   sl.links[static_cast<std::size_t>(s)][static_cast<std::size_t>(++sl.nlinks[static_cast<std::size_t>(s)])] = e;
 }
 void set_total(ReportFixture& f, int s, float volume, float reference, float ratio) {
-  ScreenlineTables& sl = f.ctx->acc.screenlines;
+  ScreenlineTables& sl = f.e.acc.screenlines;
   sl.volume[static_cast<std::size_t>(s)] = volume;
   sl.reference[static_cast<std::size_t>(s)] = reference;
   sl.ratio[static_cast<std::size_t>(s)] = ratio;
@@ -104,21 +104,21 @@ void set_total(ReportFixture& f, int s, float volume, float reference, float rat
 // remark at column 70, screenline 99 and the records of "SCRNLINE.ASC".
 TEST(ScreenlineSummaries, ValidationLinesTotalsAndScreenline99) {
   ReportFixture f;
-  f.ctx->settings.ascii_output = true;
-  f.ctx->ascii_out.create(f.dir.file(kScreenlineFile), kScreenlineFile);
-  f.ctx->classes.screenline_name[3].assign("NORTH CORDON");
-  f.ctx->classes.screenline_name[99].assign("COUNT LINKS");
+  f.side_files.start_screenline_file();
+  f.e.classes.screenline_name[3].assign("NORTH CORDON");
+  f.e.classes.screenline_name[99].assign("COUNT LINKS");
   add_link(f, 3, {101, 102, 1500, 1200, 1.25f, false, 1, 2});
   add_link(f, 3, {123456, 7, 800, 0, 0, false, 21, 3});
   add_link(f, 3, {150, 160, 700, 300, 700.0f / 300.0f, true, 3, 1});
   set_total(f, 3, 3000, 1500, 2);
   set_total(f, 99, 500, 400, 1.25f);
-  ScreenlineTables& sl = f.ctx->acc.screenlines;
+  ScreenlineTables& sl = f.e.acc.screenlines;
   sl.sl99_count = 1;
   sl.sl99[1] = {55, 66, 500, 400, 1.25f, 1, 1};
 
-  write_screenline_summaries(*f.ctx);
-  f.ctx->ascii_out.close();
+  write_screenline_summaries(f.out, f.e.acc.screenlines, f.e.classes.screenline_name, f.analysis,
+                             &f.side_files.screenline_file());
+  f.side_files.close_screenline_file();
   EXPECT_EQ(f.report(),
             page_header(1) + kValidationHeading +
                 link_line("3", "101", "102", "1500.", "1200.", "1.25", "1", "2").at(70, std::string(46, ' ')).str() +
@@ -137,10 +137,10 @@ TEST(ScreenlineSummaries, ValidationLinesTotalsAndScreenline99) {
 TEST(ScreenlineSummaries, NoScreenlinesInEitherRunType) {
   for (bool analysis : {false, true}) {
     ReportFixture f(10, 6, analysis);
-    f.ctx->settings.ascii_output = true;
-    f.ctx->ascii_out.create(f.dir.file(kScreenlineFile), kScreenlineFile);
-    write_screenline_summaries(*f.ctx);
-    f.ctx->ascii_out.close();
+    f.side_files.start_screenline_file();
+    write_screenline_summaries(f.out, f.e.acc.screenlines, f.e.classes.screenline_name, f.analysis,
+                               &f.side_files.screenline_file());
+    f.side_files.close_screenline_file();
     const std::string blank_name(40, ' ');
     if (analysis) {
       EXPECT_EQ(f.report(), page_header(1) + kAnalysisHeading + "\n" +
@@ -159,7 +159,7 @@ TEST(ScreenlineSummaries, AnalysisLinesNameTheCapacity) {
   add_link(f, 12, {1, 2, 900, 0, 0, false, 2, 5});
   add_link(f, 12, {3, 4, 100, 2000, 0.05f, true, 2, 5});
   set_total(f, 12, 1000, 2000, 0.5f);
-  write_screenline_summaries(*f.ctx);
+  write_screenline_summaries(f.out, f.e.acc.screenlines, f.e.classes.screenline_name, f.analysis, nullptr);
   const std::string report = f.report();
   EXPECT_NE(report.find(kAnalysisHeading +
                         link_line("12", "1", "2", "900.", "0.", "0.00", "2", "5").at(73, "********** THIS LINK HAS NO CAPACITY **********").str() +
@@ -176,7 +176,7 @@ TEST(ScreenlineSummaries, AScreenlineThatDoesNotFitBeginsAPage) {
     for (int k = 1; k <= 30; ++k) add_link(f, s, {100 * s + k, 1, 10, 10, 1, false, 1, 1});
     set_total(f, s, 300, 300, 1);
   }
-  write_screenline_summaries(*f.ctx);
+  write_screenline_summaries(f.out, f.e.acc.screenlines, f.e.classes.screenline_name, f.analysis, nullptr);
   const std::string report = f.report();
   const std::size_t page2 = report.find(page_header(2));
   ASSERT_NE(page2, std::string::npos);
@@ -185,7 +185,7 @@ TEST(ScreenlineSummaries, AScreenlineThatDoesNotFitBeginsAPage) {
   const std::string page2_start = page_header(2) + kValidationHeading +
                                   link_line("2", "201", "1", "10.", "10.", "1.00", "1", "1").at(70, std::string(46, ' ')).str();
   EXPECT_EQ(report.substr(page2, page2_start.size()), page2_start);
-  EXPECT_EQ(f.ctx->page.line_count, 34);
+  EXPECT_EQ(f.out.page().line_count, 34);
 }
 
 }  // namespace

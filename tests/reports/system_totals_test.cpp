@@ -5,7 +5,8 @@
 #include <string>
 
 #include "reports/banner.h"
-#include "report_fixture.h"
+#include "evaluation/table_completion.h"
+#include "reports/report_fixture.h"
 
 namespace korvo {
 namespace {
@@ -40,7 +41,7 @@ TEST(SystemTotals, ValidationPage) {
                        {VMT_REFVOL, 2.49f}, {VMT_REF, 0.5f}, {VMT_RATIO, 1.08f}, {VHT_REFVOL, 100.5f}, {VHT_REF, 99},
                        {VHT_RATIO, 1.02f}, {VOL_ALL, 12345.6f}, {AVG_VOL, 3527.25f}, {VMT_ALL, 5000.4f},
                        {VHT_ALL, 250}, {ORIG_SPEED, 45.5f}, {CONG_SPEED, 40.25f}});
-  write_system_totals(*f.ctx);
+  write_system_totals(f.out, f.e.acc, f.analysis);
   EXPECT_EQ(f.report(),
             banner() + "\n\n" + total("TOTAL NUMBER OF LINKS", 35, "4") + "\n" + total("TOTAL SYSTEM MILES", 35, "12.50") +
                 "\n" + total("TOTAL LANE MILES", 35, "30.25") + "\n" + total("TOTAL DIRECTIONAL MILES", 35, "20.75") + "\n" +
@@ -52,18 +53,19 @@ TEST(SystemTotals, ValidationPage) {
                 total("TOTAL ORIGINAL SPEED (MPH)", 35, "45.50") + "\n" + total("TOTAL CONGESTED SPEED (MPH)", 35, "40.25"));
 }
 
-// The accident cost is set from the unit costs and the grand totals of
-// accidents, injuries and fatalities before the third block.
+// The accident cost comes from the unit costs and the grand totals of
+// accidents, injuries and fatalities; the page prints it in the third block.
 TEST(SystemTotals, AnalysisPageWithCosts) {
   ReportFixture f(10, 6, true);
-  f.ctx->rates.unit_cost = {0, 1000, 500, 100000};
-  f.ctx->acc.user_cost = 123.5f;
-  f.ctx->acc.maint_cost = 77.49f;
+  f.e.rates.unit_cost = {0, 1000, 500, 100000};
+  f.e.acc.user_cost = 123.5f;
+  f.e.acc.maint_cost = 77.49f;
   set_grand_totals(f, {{LINKS, 10}, {VMT_REF, 7}, {VHT_REF, 3}, {ACCIDENTS, 2.5f}, {INJURIES, 1.25f},
                        {FATALITIES, 0.01f}, {CO_GRAMS, 1.499f}, {HC_GRAMS, 2.5f}, {NOX_GRAMS, 0.49f}, {FUEL_GAL, 900},
                        {NEW_LANE_MILES, 4}, {CONSTR_COST, 1500.5f}, {DELAY_VHT, 12.75f}});
-  write_system_totals(*f.ctx);
-  EXPECT_FLOAT_EQ(f.ctx->acc.accident_cost, 4125.0f);
+  compute_accident_cost(f.e.acc, f.e.rates);
+  EXPECT_FLOAT_EQ(f.e.acc.accident_cost, 4125.0f);
+  write_system_totals(f.out, f.e.acc, f.analysis);
   const std::string z = "0.00";
   EXPECT_EQ(f.report(),
             banner() + total("TOTAL NUMBER OF LINKS", 45, "10") + "\n" + total("TOTAL SYSTEM MILES", 45, z) + "\n" +

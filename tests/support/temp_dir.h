@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "input/settings.h"
+#include "reports/report.h"
 
 namespace korvo::testing {
 

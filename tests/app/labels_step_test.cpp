@@ -1,4 +1,6 @@
-#include "evaluation/labels.h"
+// The labels step of the program driver: "KVSCREEN.SYN" and "KVLABELS.SYN"
+// read into the class tables, the labels file echoed to the report with its
+// selection lists, and the stops on a bad record.
 
 #include <gtest/gtest.h>
 
@@ -8,8 +10,7 @@
 #include <vector>
 
 #include "common/errors.h"
-#include "input/control_file.h"
-#include "app/run_context.h"
+#include "app/driver.h"
 #include "support/temp_dir.h"
 
 namespace korvo {
@@ -56,7 +57,7 @@ std::vector<std::string> split_lines(const std::string& text) {
 class LabelsTest : public ::testing::Test {
  protected:
   LabelsTest() : ctx_(RunContext::create(WorkDir(dir_.path()), Console(console_, input_), testing::fixed_clock)) {
-    ctx_->stamp = make_run_stamp(testing::fixed_clock());
+    ctx_->report.stamp() = make_run_stamp(testing::fixed_clock());
     ctx_->report.create(dir_.file(kReportFile), kReportFile);
   }
 
@@ -75,7 +76,7 @@ class LabelsTest : public ::testing::Test {
     ctx_->report.close();
     return dir_.read(kReportFile);
   }
-  const ClassTables& classes() const { return ctx_->classes; }
+  const ClassTables& classes() const { return ctx_->eval.classes; }
 
   testing::TempDir dir_;
   std::ostringstream console_;
@@ -94,7 +95,7 @@ TEST_F(LabelsTest, TwoFacilityTypeRecordsListAndSelect) {
   EXPECT_EQ(classes().ft_label(1), "Interstate freew");
   EXPECT_EQ(classes().ft_label(2), "Total           ");
   EXPECT_EQ(classes().at_label(1), ClassTables::kTotal40);
-  EXPECT_TRUE(ctx_->page.agency_header);
+  EXPECT_TRUE(ctx_->report.agency_header);
 
   const std::string all_codes =
       "             1   2   3   4   5   6   7   8   9  10\n"
@@ -278,7 +279,7 @@ TEST_F(LabelsTest, DefaultsWithoutALabelsFile) {
   const std::string report = prepare();
   const ClassTables& c = classes();
   EXPECT_EQ(report, "");
-  EXPECT_FALSE(ctx_->page.agency_header);
+  EXPECT_FALSE(ctx_->report.agency_header);
   EXPECT_EQ(c.nft, 10);
   EXPECT_EQ(c.nat, 6);
   struct Code {

@@ -1,0 +1,42 @@
+#include "input/aux_network_file.h"
+
+#include <string>
+
+#include "common/errors.h"
+
+namespace korvo {
+
+AuxNetworkRecord read_aux_network_record(AuxNetworkFile& file, std::int32_t anode, std::int32_t bnode) {
+  std::string_view record;
+  const auto status = file.records.next(record, ByteStream::kBufferSize);
+  // At the end of the file the record wanted is the one after the last.
+  const std::int64_t number =
+      file.records.record_number() + (status == FortranRecordReader::Status::kEndOfFile ? 1 : 0);
+  // Built only for an error: this runs once per link.
+  const auto place = [&] {
+    return "record " + std::to_string(number) + " at byte offset " + std::to_string(file.records.record_offset());
+  };
+  if (status == FortranRecordReader::Status::kEndOfFile) {
+    throw InputError(input_error_line(file.stream.name(), place(), "",
+                                      "expected the record of link " + std::to_string(anode) + "-" +
+                                          std::to_string(bnode) + ", found the end of the file"));
+  }
+  if (record.size() < kAuxRecordBytes) {
+    throw InputError(input_error_line(file.stream.name(), place(), "record length",
+                                      "expected at least " + std::to_string(kAuxRecordBytes) +
+                                          " bytes (from-node, to-node, unused, codes), found " +
+                                          std::to_string(record.size())));
+  }
+  AuxNetworkRecord r;
+  if (file.unsigned_nodes) {
+    r.from = load_u16le(record.data());
+    r.to = load_u16le(record.data() + 2);
+  } else {
+    r.from = load_i16le(record.data());
+    r.to = load_i16le(record.data() + 2);
+  }
+  r.packed = load_u32le(record.data() + 6);
+  return r;
+}
+
+}  // namespace korvo

@@ -1,0 +1,99 @@
+#include "reports/side_files.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include "common/errors.h"
+#include "common/layout.h"
+
+namespace korvo {
+namespace {
+
+// The ASCII loaded-network record: 11 fixed values, then the count and up to
+// kMaxVolumeSlots slot volumes; every value is written, however many.
+constexpr std::size_t kAsciiWideFields = 2 + 1 + kMaxVolumeSlots;  // 7-column fields
+constexpr std::size_t kAsciiMaxValues = 9 + kAsciiWideFields;
+
+template <std::size_t... I>
+std::array<FieldValue, sizeof...(I)> zero_values(std::index_sequence<I...>) {
+  return {((void)I, FieldValue(0))...};
+}
+
+void recreate(const WorkDir& work, TextWriter& file, const char* name) {
+  if (work.exists(name)) work.remove(name);
+  file.create(work.path(name), name);
+}
+
+}  // namespace
+
+void SideFiles::create_ascii_network() {
+  if (ascii_.is_open()) ascii_.close();
+  recreate(work_, ascii_, kAsciiNetworkFile);
+}
+
+void SideFiles::write_ascii_record(const LinkRecord& link, const LinkValues& v, const EvaluationState& state,
+                                   bool use_counts) {
+  static const Layout kRecord = Layout::parse("(2I6,4I3,3I5," + std::to_string(kAsciiWideFields) + "I7)");
+  std::array<FieldValue, kAsciiMaxValues> values = zero_values(std::make_index_sequence<kAsciiMaxValues>{});
+  std::size_t n = 0;
+  values[n++] = link.anode;
+  values[n++] = link.bnode;
+  values[n++] = v.ft_code;
+  values[n++] = link.area_type;
+  values[n++] = v.lanes_value;
+  values[n++] = link.location;
+  values[n++] = link.distance;
+  values[n++] = link.time;
+  values[n++] = link.period_times[static_cast<std::size_t>(link.time_slot_count)];
+  values[n++] = round_half_up(v.vol);
+  values[n++] = round_half_up(v.cap);
+  if (use_counts) values[n++] = link.count;
+  if (link.volume_slot_count != 1) {
+    const int slots = std::clamp<int>(link.volume_slot_count, 0, kMaxVolumeSlots);
+    for (int s = 1; s <= slots; ++s) values[n++] = state.slot_volume_rounded[static_cast<std::size_t>(s)];
+  }
+  ascii_.write(kRecord, std::span<const FieldValue>(values.data(), n));
+}
+
+void SideFiles::flush_ascii_network() {
+  if (ascii_.is_open() && ascii_.name() == kAsciiNetworkFile) ascii_.flush();
+}
+
+void SideFiles::start_screenline_file() {
+  ascii_.close();
+  recreate(work_, ascii_, kScreenlineFile);
+}
+
+void SideFiles::remove_old_skip_list() {
+  if (work_.exists(kSkipFile)) work_.remove(kSkipFile);
+}
+
+void SideFiles::list_skipped_link(const LinkRecord& link, int ft_code) {
+  static const Layout kLine = Layout::parse("(2I7,2I4)");
+  if (!skip_.is_open()) {
+    skip_.create(work_.path(kSkipFile), kSkipFile);
+    skip_.write_record(" LIST IS SKIPPED LINKS:");
+    skip_.write_record("");
+    skip_.write_record("  ANODE  BNODE  FT  AT");
+    skip_.write_record("");
+  }
+  skip_.write(kLine, {link.anode, link.bnode, ft_code, link.area_type});
+}
+
+void SideFiles::close() {
+  skip_.close();
+  ascii_.close();
+}
+
+void SideFiles::close_quietly() {
+  for (TextWriter* file : {&skip_, &ascii_}) {
+    try {
+      file->close();
+    } catch (const InputError&) {
+      // The error being reported is the first one.
+    }
+  }
+}
+
+}  // namespace korvo
