@@ -194,12 +194,13 @@ class CountingSink final : public korvo::RecordSink {
 // Layout writer: one row of a lane table (a 16-character label and ten
 // F10.2 values at fixed columns), per item.
 void BM_LayoutLaneTableRow(benchmark::State& state) {
-  static const korvo::Layout kRow = korvo::Layout::parse("(T2,A,T18,10F10.2)");
+  using korvo::operator""_layout;
+  static constexpr auto kRow = "(T2,A,T18,10F10.2)"_layout;
   CountingSink sink;
   float v = 1.25f;
   for (auto _ : state) {
-    korvo::write_record(sink, kRow,
-                        {"Divided Arterial", v, v * 2, v * 3, v * 4, v * 5, v * 6, v * 7, v * 8, v * 9, v * 10});
+    korvo::write_record(sink, kRow, "Divided Arterial", v, v * 2, v * 3, v * 4, v * 5, v * 6, v * 7, v * 8, v * 9,
+                        v * 10);
     v += 0.5f;
   }
   state.SetItemsProcessed(state.iterations());
@@ -210,13 +211,13 @@ BENCHMARK(BM_LayoutLaneTableRow);
 // Layout writer: one screenline link line (integers, F11.0, F6.2 and a
 // 46-character remark), per item.
 void BM_LayoutScreenlineLine(benchmark::State& state) {
-  static const korvo::Layout kLine =
-      korvo::Layout::parse("(T6,I2,T13,I5,T19,I5,2(F11.0),TR5,F6.2,T64,I2,TR1,I2,TR1,A)");
+  using korvo::operator""_layout;
+  static constexpr auto kLine = "(T6,I2,T13,I5,T19,I5,2(F11.0),TR5,F6.2,T64,I2,TR1,I2,TR1,A)"_layout;
   static const std::string kRemark(46, ' ');
   CountingSink sink;
   std::int32_t node = 100;
   for (auto _ : state) {
-    korvo::write_record(sink, kLine, {1, node, node + 1, 12345.0f, 11000.0f, 1.12f, 21, 3, kRemark});
+    korvo::write_record(sink, kLine, 1, node, node + 1, 12345.0f, 11000.0f, 1.12f, 21, 3, kRemark);
     ++node;
   }
   state.SetItemsProcessed(state.iterations());

@@ -220,13 +220,13 @@ std::int64_t accumulator_cells(std::int32_t nft, std::int32_t nat) {
 
 // The accumulator table must fit the fixed work area.
 void check_memory(RunContext& ctx) {
-  static const Layout kRequirement = Layout::parse("(' DATA ARRAY MEMORY REQUIREMENT --',I8,' BYTES')");
-  static const Layout kMaximum = Layout::parse("(' Requirement exceeds maximum of',I8,' bytes')");
+  static constexpr auto kRequirement = "(' DATA ARRAY MEMORY REQUIREMENT --',I8,' BYTES')"_layout;
+  static constexpr auto kMaximum = "(' Requirement exceeds maximum of',I8,' bytes')"_layout;
   const ClassTables& classes = ctx.eval.classes;
   const std::int64_t cells = accumulator_cells(classes.nft, classes.nat);
-  ctx.console.line(render_line(kRequirement, {4 * cells}));
+  ctx.console.line(render_line(kRequirement, 4 * cells));
   if (cells > static_cast<std::int64_t>(kWorkAreaCells)) {
-    ctx.console.line(render_line(kMaximum, {static_cast<std::int64_t>(4 * kWorkAreaCells)}));
+    ctx.console.line(render_line(kMaximum, static_cast<std::int64_t>(4 * kWorkAreaCells)));
     throw RunStop(kAbnormalCompletion);
   }
   Accumulators& acc = ctx.eval.acc;
@@ -388,13 +388,12 @@ void run_link_loop(RunContext& ctx) {
 }
 
 void finish_evaluation(RunContext& ctx) {
-  static const Layout kSkipped =
-      Layout::parse("(' ***INFO***',I5,' LINKS SKIPPED WITH FACILITY OR AREA TYPES NOT ON \"KVLABELS.SYN\"')");
+  static constexpr auto kSkipped = "(' ***INFO***',I5,' LINKS SKIPPED WITH FACILITY OR AREA TYPES NOT ON \"KVLABELS.SYN\"')"_layout;
   if (ctx.settings.ascii_output) ctx.side_files.start_screenline_file();
   Evaluation& e = ctx.eval;
   if (e.state.nskipped > 0) {
     ctx.side_files.close_skip_list();
-    ctx.console.line(render_line(kSkipped, {e.state.nskipped}));
+    ctx.console.line(render_line(kSkipped, e.state.nskipped));
     ctx.console.line("                 CHECK \"KVSKIP.LNK\" FILE FOR LIST OF LINKS SKIPPED");
   }
   complete_tables(e.acc, e.rates, e.state.cost_table_zeroed, ctx.settings.analysis_mode);

@@ -9,197 +9,6 @@
 namespace korvo {
 namespace {
 
-constexpr int kMaxGroupDepth = 16;
-
-class Parser {
- public:
-  explicit Parser(std::string_view text) : text_(text) {}
-
-  void run(std::vector<EditItem>& items, std::string& literals, std::size_t& reversion) {
-    items_ = &items;
-    literals_ = &literals;
-    skip_blanks();
-    if (at_end() || text_[pos_] != '(') fail("a layout starts with \"(\"");
-    ++pos_;
-    parse_list(0);
-    skip_blanks();
-    if (!at_end()) fail("text after the closing \")\"");
-    reversion = last_top_group_;
-  }
-
- private:
-  [[noreturn]] void fail(const std::string& what) const {
-    throw LayoutError("layout \"" + std::string(text_) + "\", position " + std::to_string(pos_ + 1) + ": " + what);
-  }
-  bool at_end() const { return pos_ >= text_.size(); }
-  void skip_blanks() {
-    while (!at_end() && (text_[pos_] == ' ' || text_[pos_] == '\t')) ++pos_;
-  }
-  char peek_upper() {
-    skip_blanks();
-    if (at_end()) return '\0';
-    char c = text_[pos_];
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-  }
-  bool digit_next() {
-    skip_blanks();
-    return !at_end() && text_[pos_] >= '0' && text_[pos_] <= '9';
-  }
-  int number() {
-    skip_blanks();
-    if (!digit_next()) fail("a number was expected");
-    long value = 0;
-    while (digit_next()) {
-      value = value * 10 + (text_[pos_] - '0');
-      if (value > 100000) fail("number too large");
-      ++pos_;
-    }
-    return static_cast<int>(value);
-  }
-
-  // Parses items up to the ")" that closes the current level.
-  void parse_list(int depth) {
-    bool expect_item = true;
-    for (;;) {
-      char c = peek_upper();
-      if (c == '\0') fail("missing \")\"");
-      if (c == ')') {
-        ++pos_;
-        return;
-      }
-      if (c == ',') {
-        ++pos_;
-        expect_item = true;
-        continue;
-      }
-      // Commas are optional around "/" and ":" and after a quoted text.
-      (void)expect_item;
-      parse_item(depth);
-      expect_item = false;
-    }
-  }
-
-  void push(EditItem item) { items_->push_back(item); }
-
-  void parse_item(int depth) {
-    int repeat = 1;
-    bool has_repeat = false;
-    if (digit_next()) {
-      repeat = number();
-      has_repeat = true;
-      if (repeat == 0) fail("a repeat count must be at least 1");
-    }
-    char c = peek_upper();
-    switch (c) {
-      case '(': {
-        if (depth + 1 >= kMaxGroupDepth) fail("groups nested too deeply");
-        ++pos_;
-        const std::size_t start = items_->size();
-        push({.op = EditOp::kGroupStart, .repeat = repeat});
-        parse_list(depth + 1);
-        const std::size_t end = items_->size();
-        push({.op = EditOp::kGroupEnd, .partner = static_cast<std::int32_t>(start)});
-        (*items_)[start].partner = static_cast<std::int32_t>(end);
-        if (depth == 0) last_top_group_ = start;
-        return;
-      }
-      case '/':
-        ++pos_;
-        push({.op = EditOp::kNewRecord, .repeat = repeat});
-        return;
-      case ':':
-        if (has_repeat) fail("\":\" takes no repeat count");
-        ++pos_;
-        push({.op = EditOp::kColon});
-        return;
-      case '\'':
-      case '"': {
-        if (has_repeat) fail("a quoted text takes no repeat count");
-        parse_literal();
-        return;
-      }
-      case 'I': {
-        ++pos_;
-        EditItem item{.op = EditOp::kInteger, .repeat = repeat};
-        item.width = number();
-        if (item.width == 0) fail("I needs a width of at least 1");
-        if (peek_upper() == '.') {
-          ++pos_;
-          item.decimals = number();
-        }
-        push(item);
-        return;
-      }
-      case 'F': {
-        ++pos_;
-        EditItem item{.op = EditOp::kFixed, .repeat = repeat};
-        item.width = number();
-        if (item.width == 0) fail("F needs a width of at least 1");
-        if (peek_upper() != '.') fail("F needs \".d\"");
-        ++pos_;
-        item.decimals = number();
-        push(item);
-        return;
-      }
-      case 'A': {
-        ++pos_;
-        EditItem item{.op = EditOp::kText, .repeat = repeat};
-        if (digit_next()) item.width = number();
-        push(item);
-        return;
-      }
-      case 'X': {
-        ++pos_;
-        push({.op = EditOp::kTabRight, .width = repeat});
-        return;
-      }
-      case 'T': {
-        if (has_repeat) fail("T takes no repeat count");
-        ++pos_;
-        char next = peek_upper();
-        if (next == 'R' || next == 'L') {
-          ++pos_;
-          push({.op = next == 'R' ? EditOp::kTabRight : EditOp::kTabLeft, .width = number()});
-        } else {
-          const int column = number();
-          if (column < 1) fail("T needs a column of at least 1");
-          push({.op = EditOp::kTab, .width = column});
-        }
-        return;
-      }
-      default:
-        fail(std::string("unknown descriptor \"") + text_[pos_] + "\"");
-    }
-  }
-
-  void parse_literal() {
-    const char quote = text_[pos_++];
-    const std::size_t offset = literals_->size();
-    for (;;) {
-      if (at_end()) fail("quoted text not closed");
-      char c = text_[pos_++];
-      if (c == quote) {
-        if (!at_end() && text_[pos_] == quote) {  // a doubled quote stands for itself
-          literals_->push_back(quote);
-          ++pos_;
-          continue;
-        }
-        break;
-      }
-      literals_->push_back(c);
-    }
-    push({.op = EditOp::kLiteral,
-          .literal_offset = static_cast<std::uint32_t>(offset),
-          .literal_size = static_cast<std::uint32_t>(literals_->size() - offset)});
-  }
-
-  std::string_view text_;
-  std::size_t pos_ = 0;
-  std::vector<EditItem>* items_ = nullptr;
-  std::string* literals_ = nullptr;
-  std::size_t last_top_group_ = 0;
-};
-
 // The record being built: characters, the column cursor and the furthest
 // column written.
 class RecordBuffer {
@@ -276,14 +85,33 @@ void put_value(RecordBuffer& record, const EditItem& item, const FieldValue& val
   }
 }
 
-bool is_data(EditOp op) { return op == EditOp::kInteger || op == EditOp::kFixed || op == EditOp::kText; }
+// Runs the parser into the layout's own storage.
+struct VectorOutput {
+  std::vector<EditItem>& items;
+  std::string& literals;
+  std::size_t push(const EditItem& item) {
+    items.push_back(item);
+    return items.size() - 1;
+  }
+  void set_partner(std::size_t index, std::int32_t partner) { items[index].partner = partner; }
+  void add_literal_char(char c) { literals.push_back(c); }
+  std::size_t literal_size() const { return literals.size(); }
+};
 
 }  // namespace
 
 Layout Layout::parse(std::string_view text) {
   Layout layout;
   layout.text_ = std::string(text);
-  Parser(text).run(layout.items_, layout.literals_, layout.reversion_);
+  VectorOutput out{layout.items_, layout.literals_};
+  const layout_detail::ParseStatus status = layout_detail::Parser<VectorOutput>(text, out).run(layout.reversion_);
+  if (!status.ok()) {
+    std::string problem = status.problem;
+    if (problem == "unknown descriptor" && status.position <= text.size()) {
+      problem += std::string(" \"") + text[status.position - 1] + "\"";
+    }
+    throw LayoutError("layout \"" + layout.text_ + "\", position " + std::to_string(status.position) + ": " + problem);
+  }
   return layout;
 }
 
@@ -296,101 +124,50 @@ std::string StringSink::joined() const {
   return out;
 }
 
-void write_record(RecordSink& sink, const Layout& layout, std::span<const FieldValue> values) {
+void write_record(RecordSink& sink, const LayoutView& layout, std::span<const FieldValue> values) {
   thread_local RecordBuffer record;
   record.reset();
-  const auto items = layout.items();
-  struct Frame {
-    std::size_t start;
-    std::int32_t remaining;
-  };
-  std::array<Frame, kMaxGroupDepth> stack;
-  int depth = 0;
-  std::size_t next_value = 0;
-  std::size_t index = 0;
-  bool used_value_this_pass = false;
-
-  for (;;) {
-    if (index == items.size()) {
-      if (next_value == values.size()) break;
-      if (!used_value_this_pass) throw LayoutError("layout \"" + layout.text() + "\" has no descriptor for a value");
+  struct Writer {
+    RecordSink& sink;
+    const LayoutView& layout;
+    std::span<const FieldValue> values;
+    void value(const EditItem& item, std::size_t index) { put_value(record, item, values[index]); }
+    void control(const EditItem& item) {
+      switch (item.op) {
+        case EditOp::kLiteral:
+          record.put(layout.literal(item));
+          break;
+        case EditOp::kTab:
+          record.move_to(item.width - 1);
+          break;
+        case EditOp::kTabRight:
+          record.move_to(static_cast<std::int64_t>(record.pos()) + item.width);
+          break;
+        case EditOp::kTabLeft:
+          record.move_to(static_cast<std::int64_t>(record.pos()) - item.width);
+          break;
+        case EditOp::kNewRecord:
+          for (std::int32_t r = 0; r < item.repeat; ++r) end_record();
+          break;
+        default:
+          break;
+      }
+    }
+    void end_record() {
       sink.write_record(record.view());
       record.reset();
-      index = layout.reversion_index();
-      depth = 0;
-      used_value_this_pass = false;
-      continue;
     }
-    const EditItem& item = items[index];
-    if (is_data(item.op)) {
-      bool out_of_values = false;
-      for (std::int32_t r = 0; r < item.repeat; ++r) {
-        if (next_value == values.size()) {
-          out_of_values = true;
-          break;
-        }
-        put_value(record, item, values[next_value++]);
-        used_value_this_pass = true;
-      }
-      if (out_of_values) break;
-      ++index;
-      continue;
-    }
-    switch (item.op) {
-      case EditOp::kLiteral:
-        record.put(layout.literal(item));
-        break;
-      case EditOp::kTab:
-        record.move_to(item.width - 1);
-        break;
-      case EditOp::kTabRight:
-        record.move_to(static_cast<std::int64_t>(record.pos()) + item.width);
-        break;
-      case EditOp::kTabLeft:
-        record.move_to(static_cast<std::int64_t>(record.pos()) - item.width);
-        break;
-      case EditOp::kNewRecord:
-        for (std::int32_t r = 0; r < item.repeat; ++r) {
-          sink.write_record(record.view());
-          record.reset();
-        }
-        break;
-      case EditOp::kColon:
-        if (next_value == values.size()) {
-          index = items.size();
-          continue;
-        }
-        break;
-      case EditOp::kGroupStart:
-        stack[static_cast<std::size_t>(depth++)] = {index, item.repeat};
-        break;
-      case EditOp::kGroupEnd: {
-        Frame& frame = stack[static_cast<std::size_t>(depth - 1)];
-        if (--frame.remaining > 0) {
-          index = frame.start + 1;
-          continue;
-        }
-        --depth;
-        break;
-      }
-      default:
-        break;
-    }
-    ++index;
+  } writer{sink, layout, values};
+  if (!layout_detail::walk_layout(layout, values.size(), writer)) {
+    throw LayoutError("layout \"" + std::string(layout.text) + "\" has no descriptor for a value");
   }
   sink.write_record(record.view());
 }
 
-std::string render(const Layout& layout, std::initializer_list<FieldValue> values) {
+std::string render(const LayoutView& layout, std::span<const FieldValue> values) {
   StringSink sink;
   write_record(sink, layout, values);
   return sink.joined();
-}
-
-std::string render_line(const Layout& layout, std::initializer_list<FieldValue> values) {
-  std::string out = render(layout, values);
-  out.pop_back();
-  return out;
 }
 
 std::string render(std::string_view layout_text, std::initializer_list<FieldValue> values) {

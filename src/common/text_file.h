@@ -60,11 +60,11 @@ class TextWriter final : public RecordSink {
   const std::string& name() const { return name_; }
 
   void write_record(std::string_view record) override;
-  // Writes through a layout.
-  void write(const Layout& layout, std::initializer_list<FieldValue> values) {
-    korvo::write_record(*this, layout, values);
+  // Writes through a layout (see write_record).
+  template <typename AnyLayout, typename... Values>
+  void write(const AnyLayout& layout, const Values&... values) {
+    korvo::write_record(*this, layout, values...);
   }
-  void write(const Layout& layout, std::span<const FieldValue> values) { korvo::write_record(*this, layout, values); }
 
   void flush();
   // Flushes and closes; the file is kept.

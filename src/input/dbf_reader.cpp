@@ -246,13 +246,13 @@ int find_dbf_field(const DbfFieldTable& table, const FixedText<11>& name) {
 void build_field_format(DbfField& field) {
   // Width and decimals go into four columns each and the blanks are then
   // squeezed out: a 10-byte field with 2 decimals gives "(F10.2)".
-  static const Layout kIntegerFormat = Layout::parse("('(I',I4,')')");
-  static const Layout kRealFormat = Layout::parse("('(F',I4,'.',I4,')')");
+  static constexpr auto kIntegerFormat = "('(I',I4,')')"_layout;
+  static constexpr auto kRealFormat = "('(F',I4,'.',I4,')')"_layout;
   std::string text;
   if (field.type == 'N' && field.decimals == 0) {
-    text = render(kIntegerFormat, {field.length});
+    text = render(kIntegerFormat, field.length);
   } else if (field.type == 'N' || field.type == 'F') {
-    text = render(kRealFormat, {field.length, field.decimals});
+    text = render(kRealFormat, field.length, field.decimals);
   } else {
     text = "(A)";
   }

@@ -46,12 +46,12 @@ std::string banner_row(std::string_view word, int row) {
 }
 
 void write_banner(RecordSink& out, std::string_view word) {
-  static const Layout kFirst = Layout::parse("(A,' ',A)");
-  static const Layout kRow = Layout::parse("(' ',A)");
-  static const Layout kAfter = Layout::parse("(//)");
-  write_record(out, kFirst, {"\f", banner_row(word, 1)});
-  for (int row = 2; row <= 5; ++row) write_record(out, kRow, {banner_row(word, row)});
-  write_record(out, kAfter, {});
+  static constexpr auto kFirst = "(A,' ',A)"_layout;
+  static constexpr auto kRow = "(' ',A)"_layout;
+  static constexpr auto kAfter = "(//)"_layout;
+  write_record(out, kFirst, "\f", banner_row(word, 1));
+  for (int row = 2; row <= 5; ++row) write_record(out, kRow, banner_row(word, row));
+  write_record(out, kAfter);
 }
 
 }  // namespace korvo

@@ -66,27 +66,27 @@ std::string facility_group_name(int group) {
 
 void write_lane_table(Report& report, const EvalSums& sums, const ClassTables& classes, std::string_view caption,
                       int slot, bool whole, int decimals, bool subtotals) {
-  static const Layout kTitle = Layout::parse(
+  static constexpr auto kTitle =
       "(' HIGHWAY EVALUATION -- YEAR/ALT (',A,') -- REPORT: ',A,///,"
-      "T2,'TOTAL LANES:',T27,'1',T37,'2',T47,'3',T57,'4',T67,'5',T77,'6',T87,'7',T97,'8',T107,'9+',T112,'TOTALS')");
-  static const Layout kAreaHeading = Layout::parse("(/,T53,'AREA TYPE: ',A)");
-  static const Layout kTotalAreaHeading = Layout::parse("(/,T51,'TOTAL AREA TYPES')");
-  static const Layout kWholeRow = Layout::parse("(T2,A,T18,10I10)");
-  static const Layout kWholeTotals = Layout::parse("(' Totals',T18,10I10)");
-  static const Layout kWholeSubtotal = Layout::parse("(TR1,A,T18,I10,A,9(I9,A))");
+      "T2,'TOTAL LANES:',T27,'1',T37,'2',T47,'3',T57,'4',T67,'5',T77,'6',T87,'7',T97,'8',T107,'9+',T112,'TOTALS')"_layout;
+  static constexpr auto kAreaHeading = "(/,T53,'AREA TYPE: ',A)"_layout;
+  static constexpr auto kTotalAreaHeading = "(/,T51,'TOTAL AREA TYPES')"_layout;
+  static constexpr auto kWholeRow = "(T2,A,T18,10I10)"_layout;
+  static constexpr auto kWholeTotals = "(' Totals',T18,10I10)"_layout;
+  static constexpr auto kWholeSubtotal = "(TR1,A,T18,I10,A,9(I9,A))"_layout;
 
-  static const Layout kRealRow = Layout::parse("(T2,A,T18,10F10.0)");
-  static const Layout kRealTotals = Layout::parse("(' Totals',10X,10F10.0)");
+  static constexpr auto kRealRow = "(T2,A,T18,10F10.0)"_layout;
+  static constexpr auto kRealTotals = "(' Totals',10X,10F10.0)"_layout;
   // A group subtotal: each value followed by its "*".
-  static const Layout kRealSubtotal = Layout::parse("(T2,A,T18,F10.0,A,9(F9.0,A))");
-  const Layout real_row = kRealRow.with_decimals(decimals);
-  const Layout real_totals = kRealTotals.with_decimals(decimals);
-  const Layout real_subtotal = kRealSubtotal.with_decimals(decimals);
+  static constexpr auto kRealSubtotal = "(T2,A,T18,F10.0,A,9(F9.0,A))"_layout;
+  const auto real_row = kRealRow.with_decimals(decimals);
+  const auto real_totals = kRealTotals.with_decimals(decimals);
+  const auto real_subtotal = kRealSubtotal.with_decimals(decimals);
 
   const int nft = sums.nft();
   const int nat = sums.nat();
   const std::string title_caption = pad_to(caption, 48);
-  const auto write_title = [&] { write_record(report, kTitle, {report.scenario_code(), title_caption}); };
+  const auto write_title = [&] { write_record(report, kTitle, report.scenario_code(), title_caption); };
 
   std::vector<FieldValue> values;
   values.reserve(2 * kLaneClassCount + 1);
@@ -113,9 +113,9 @@ void write_lane_table(Report& report, const EvalSums& sums, const ClassTables& c
       write_title();
     }
     if (j == nat) {
-      write_record(report, kTotalAreaHeading, {});
+      write_record(report, kTotalAreaHeading);
     } else {
-      write_record(report, kAreaHeading, {classes.at_label(j)});
+      write_record(report, kAreaHeading, classes.at_label(j));
     }
 
     int group = 0;  // the group of the last boundary passed
@@ -150,35 +150,34 @@ void write_lane_table(Report& report, const EvalSums& sums, const ClassTables& c
             }
             values.emplace_back("*");
           }
-          write_record(report, whole ? kWholeSubtotal : real_subtotal, values);
+          write_record(report, whole ? kWholeSubtotal.view() : real_subtotal.view(), values);
         }
       }
 
       if (i == nft) {
         row_values({}, i, j);
-        write_record(report, whole ? kWholeTotals : real_totals, values);
+        write_record(report, whole ? kWholeTotals.view() : real_totals.view(), values);
         continue;
       }
       const float lane_total = sums.at(i, j, kAllLanes, slot);
       if (whole ? round_half_up(lane_total) == 0 : lane_total == 0.0f) continue;
       row_values(classes.ft_label(i), i, j);
-      write_record(report, whole ? kWholeRow : real_row, values);
+      write_record(report, whole ? kWholeRow.view() : real_row.view(), values);
     }
   }
 }
 
 void write_area_table(Report& report, const EvalSums& sums, const ClassTables& classes, std::string_view caption,
                       int slot, bool whole, int decimals) {
-  static const Layout kTitle =
-      Layout::parse("(' HIGHWAY EVALUATION -- YEAR/ALT (',A,') -- REPORT: ',A,///,T24,12(TR1,A))");
-  static const Layout kTwoBlankLines = Layout::parse("(/)");
-  static const Layout kWholeRow = Layout::parse("(T2,A,T24,12I9)");
-  static const Layout kWholeTotals = Layout::parse("(/' Totals',T24,12I9)");
+  static constexpr auto kTitle = "(' HIGHWAY EVALUATION -- YEAR/ALT (',A,') -- REPORT: ',A,///,T24,12(TR1,A))"_layout;
+  static constexpr auto kTwoBlankLines = "(/)"_layout;
+  static constexpr auto kWholeRow = "(T2,A,T24,12I9)"_layout;
+  static constexpr auto kWholeTotals = "(/' Totals',T24,12I9)"_layout;
 
-  static const Layout kRealRow = Layout::parse("(T2,A,T24,12F9.0)");
-  static const Layout kRealTotals = Layout::parse("(/' Totals',T24,12F9.0)");
-  const Layout real_row = kRealRow.with_decimals(decimals);
-  const Layout real_totals = kRealTotals.with_decimals(decimals);
+  static constexpr auto kRealRow = "(T2,A,T24,12F9.0)"_layout;
+  static constexpr auto kRealTotals = "(/' Totals',T24,12F9.0)"_layout;
+  const auto real_row = kRealRow.with_decimals(decimals);
+  const auto real_totals = kRealTotals.with_decimals(decimals);
 
   const int nft = sums.nft();
   const int nat = sums.nat();
@@ -192,7 +191,7 @@ void write_area_table(Report& report, const EvalSums& sums, const ClassTables& c
   for (int j = 1; j <= columns; ++j) values.emplace_back(classes.at_short(j));
   report.new_page();
   write_record(report, kTitle, values);
-  write_record(report, kTwoBlankLines, {});
+  write_record(report, kTwoBlankLines);
 
   for (int i = 1; i <= nft; ++i) {
     values.clear();
@@ -210,9 +209,9 @@ void write_area_table(Report& report, const EvalSums& sums, const ClassTables& c
       }
     }
     if (i == nft) {
-      write_record(report, whole ? kWholeTotals : real_totals, values);
+      write_record(report, whole ? kWholeTotals.view() : real_totals.view(), values);
     } else {
-      write_record(report, whole ? kWholeRow : real_row, values);
+      write_record(report, whole ? kWholeRow.view() : real_row.view(), values);
     }
   }
 }

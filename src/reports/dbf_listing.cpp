@@ -3,31 +3,29 @@
 namespace korvo {
 
 void DbfHeaderListing::header(const DbfHeader& header) {
-  static const Layout kVersion = Layout::parse("('\f Version > ',A)");
-  static const Layout kDate = Layout::parse("(' File Creation Date >',I5,'/',I2,'/',I2)");
-  static const Layout kRecords = Layout::parse("(' Number of Data Records =',I8)");
-  static const Layout kHeaderBytes = Layout::parse("(' Number of Bytes in Header Record =',I5)");
-  static const Layout kRecordBytes = Layout::parse("(' Number of Bytes in Data Record =',I5)");
+  static constexpr auto kVersion = "('\f Version > ',A)"_layout;
+  static constexpr auto kDate = "(' File Creation Date >',I5,'/',I2,'/',I2)"_layout;
+  static constexpr auto kRecords = "(' Number of Data Records =',I8)"_layout;
+  static constexpr auto kHeaderBytes = "(' Number of Bytes in Header Record =',I5)"_layout;
+  static constexpr auto kRecordBytes = "(' Number of Bytes in Data Record =',I5)"_layout;
   // A year byte above 99 counts from 1900 (104 is 2004); smaller ones are
   // printed as they stand (98).
   const int year = header.year > 99 ? header.year + 1900 : header.year;
-  write_record(out_, kVersion, {dbf_version_label(header.version)});
-  write_record(out_, kDate, {year, static_cast<int>(header.month), static_cast<int>(header.day)});
-  write_record(out_, kRecords, {header.record_count});
-  write_record(out_, kHeaderBytes, {header.header_length});
-  write_record(out_, kRecordBytes, {header.record_length});
+  write_record(out_, kVersion, dbf_version_label(header.version));
+  write_record(out_, kDate, year, static_cast<int>(header.month), static_cast<int>(header.day));
+  write_record(out_, kRecords, header.record_count);
+  write_record(out_, kHeaderBytes, header.header_length);
+  write_record(out_, kRecordBytes, header.record_length);
 }
 
 void DbfHeaderListing::field(int number, const DbfField& field) {
-  static const Layout kField =
-      Layout::parse("(' FIELD NO. =',I3,' -- NAME >',A,' -- TYPE >',A,' -- LENGTH =',I3,' -- DECIMALS =',I3)");
-  write_record(out_, kField,
-               {number, field.stored_name(), std::string_view(&field.type, 1), field.length, field.decimals});
+  static constexpr auto kField = "(' FIELD NO. =',I3,' -- NAME >',A,' -- TYPE >',A,' -- LENGTH =',I3,' -- DECIMALS =',I3)"_layout;
+  write_record(out_, kField, number, field.stored_name(), std::string_view(&field.type, 1), field.length, field.decimals);
 }
 
 void DbfHeaderListing::keyword_missing(const FixedText<11>& name) {
-  static const Layout kMissing = Layout::parse("(' ***CRITICAL*** FIELD NAME > ',A,' NOT FOUND ON THE DBF FILE')");
-  write_record(out_, kMissing, {name});
+  static constexpr auto kMissing = "(' ***CRITICAL*** FIELD NAME > ',A,' NOT FOUND ON THE DBF FILE')"_layout;
+  write_record(out_, kMissing, name);
 }
 
 }  // namespace korvo

@@ -26,11 +26,11 @@ constexpr std::array<std::string_view, kTitleRows> kLetterV = {
     "  ***   ***  ", "  ***   ***  ", "   *** ***   ", "    *****    "};
 
 void write_title_page(RecordSink& out) {
-  static const Layout kFormFeed = Layout::parse("(A,12/)");
-  static const Layout kRow = Layout::parse("(T12,A,3X,A,3X,A,3X,A,3X,A)");
-  write_record(out, kFormFeed, {"\f"});
+  static constexpr auto kFormFeed = "(A,12/)"_layout;
+  static constexpr auto kRow = "(T12,A,3X,A,3X,A,3X,A,3X,A)"_layout;
+  write_record(out, kFormFeed, "\f");
   for (std::size_t r = 0; r < kTitleRows; ++r) {
-    write_record(out, kRow, {kLetterK[r], kLetterO[r], kLetterR[r], kLetterV[r], kLetterO[r]});
+    write_record(out, kRow, kLetterK[r], kLetterO[r], kLetterR[r], kLetterV[r], kLetterO[r]);
   }
 }
 
@@ -81,17 +81,17 @@ constexpr std::string_view kConstructionCodes[] = {
 
 // Column 2 and column 7 texts of the description and assumptions pages.
 void heading(RecordSink& out, std::string_view text) {
-  static const Layout kHeading = Layout::parse("(T2,A)");
-  write_record(out, kHeading, {text});
+  static constexpr auto kHeading = "(T2,A)"_layout;
+  write_record(out, kHeading, text);
 }
 void body(RecordSink& out, std::string_view text) {
-  static const Layout kBody = Layout::parse("(T7,A)");
-  write_record(out, kBody, {text});
+  static constexpr auto kBody = "(T7,A)"_layout;
+  write_record(out, kBody, text);
 }
 void empty_line(RecordSink& out) { out.write_record({}); }
 
 void write_description_page(RecordSink& out, const RunStamp& stamp, std::string_view run_type_name) {
-  static const Layout kStamp = Layout::parse("(T7,A8,' (DDMMMYY)  ',A8,' (HH.MM.SS) ')");
+  static constexpr auto kStamp = "(T7,A8,' (DDMMMYY)  ',A8,' (HH.MM.SS) ')"_layout;
   write_banner(out, "DESCRIPTION");
   heading(out, "KORVO MODULE (Q7730518.DRIVER.SETUP.FORT(KORVO))");
   empty_line(out);
@@ -110,7 +110,7 @@ void write_description_page(RecordSink& out, const RunStamp& stamp, std::string_
   empty_line(out);
   heading(out, "DATE AND TIME OF THIS RUN:");
   empty_line(out);
-  write_record(out, kStamp, {stamp.date, stamp.time});
+  write_record(out, kStamp, stamp.date, stamp.time);
   empty_line(out);
   heading(out, "TYPE OF RUN:");
   empty_line(out);
@@ -139,19 +139,18 @@ void write_description_pages(RecordSink& report, const RunStamp& stamp, std::str
 void write_assumptions_banner(RecordSink& report) { write_banner(report, "ASSUMPTIONS"); }
 
 void write_construction_code_definitions(RecordSink& report) {
-  static const Layout kIntro = Layout::parse(
+  static constexpr auto kIntro =
       "(/T6,'KORVO USES CONSTRUCTION CODES TO CALCULATE NEW AND IMPROVED'/"
-      "T6,'LANE MILES AND CONSTRUCTION COSTS. THE CODE DEFINITIONS ARE:'//T11,'CODE')");
-  static const Layout kCode = Layout::parse("(T12,A)");
-  write_record(report, kIntro, {});
-  for (std::string_view text : kConstructionCodes) write_record(report, kCode, {text});
+      "T6,'LANE MILES AND CONSTRUCTION COSTS. THE CODE DEFINITIONS ARE:'//T11,'CODE')"_layout;
+  static constexpr auto kCode = "(T12,A)"_layout;
+  write_record(report, kIntro);
+  for (std::string_view text : kConstructionCodes) write_record(report, kCode, text);
   for (int k = 0; k < 3; ++k) empty_line(report);
 }
 
 void write_no_aux_file_notice(RecordSink& report) {
-  static const Layout kNoFile =
-      Layout::parse("(A,' NO AUXILIARY FILE AVAILABLE -- ALL CONSTRUCTION CODES REPORTED AS \"0\" (10)')");
-  write_record(report, kNoFile, {"\f"});
+  static constexpr auto kNoFile = "(A,' NO AUXILIARY FILE AVAILABLE -- ALL CONSTRUCTION CODES REPORTED AS \"0\" (10)')"_layout;
+  write_record(report, kNoFile, "\f");
 }
 
 }  // namespace korvo

@@ -59,13 +59,13 @@ constexpr AreaTableCall kAreaTables[] = {
 }  // namespace
 
 void write_level_of_service_tables(Report& report, const Accumulators& acc, const ClassTables& classes) {
-  static const Layout kMilesHeading = Layout::parse(
+  static constexpr auto kMilesHeading =
       "(' HIGHWAY EVALUATION -- YEAR/ALT (',A,') : MILES OF ROADWAY AT EACH LEVEL OF SERVICE',///,"
-      "T48,'LEVEL OF SERVICE',//,T24,'A       B       C       D       E       F     TOTAL',///)");
-  static const Layout kPercentHeading = Layout::parse(
+      "T48,'LEVEL OF SERVICE',//,T24,'A       B       C       D       E       F     TOTAL',///)"_layout;
+  static constexpr auto kPercentHeading =
       "(///' HIGHWAY EVALUATION -- YEAR/ALT (',A,') : PERCENT OF MILEAGE AT EACH LEVEL OF SERVICE',///,"
-      "T48,'LEVEL OF SERVICE',//,T24,'A       B       C       D       E       F     TOTAL',///)");
-  static const Layout kRow = Layout::parse("(T2,A,T19,7F8.2)");
+      "T48,'LEVEL OF SERVICE',//,T24,'A       B       C       D       E       F     TOTAL',///)"_layout;
+  static constexpr auto kRow = "(T2,A,T19,7F8.2)"_layout;
 
   // Facility-type classes have rows 1..kMaxClasses in both tables.
   const int nft = std::clamp(acc.sums.nft(), 1, kMaxClasses);
@@ -74,11 +74,11 @@ void write_level_of_service_tables(Report& report, const Accumulators& acc, cons
 
   const auto write_row = [&](const LosTable& table, int i) {
     const auto& r = table[static_cast<std::size_t>(i)];
-    write_record(report, kRow, {classes.ft_label(i), r[1], r[2], r[3], r[4], r[5], r[6], r[7]});
+    write_record(report, kRow, classes.ft_label(i), r[1], r[2], r[3], r[4], r[5], r[6], r[7]);
   };
 
   report.new_page();
-  write_record(report, kMilesHeading, {report.scenario_code()});
+  write_record(report, kMilesHeading, report.scenario_code());
   int lines_to_reserve = 10;
   for (int i = 1; i < nft; ++i) {
     if (miles[static_cast<std::size_t>(i)][kLosLevels] == 0.0f) continue;
@@ -88,7 +88,7 @@ void write_level_of_service_tables(Report& report, const Accumulators& acc, cons
   write_row(miles, nft);
 
   report.reserve(lines_to_reserve);
-  write_record(report, kPercentHeading, {report.scenario_code()});
+  write_record(report, kPercentHeading, report.scenario_code());
   for (int i = 1; i < nft; ++i) {
     if (percent[static_cast<std::size_t>(i)][kLosLevels] == 0.0f) continue;
     write_row(percent, i);

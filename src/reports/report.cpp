@@ -47,17 +47,17 @@ void Report::create(const std::filesystem::path& path, std::string display_name)
 
 void write_page_header(RecordSink& out, std::int32_t page_number, const TitleLines& titles, const RunStamp& stamp,
                        bool agency_header) {
-  static const Layout kFormFeed = Layout::parse("(' ',A)");
-  static const Layout kLine2 = Layout::parse("(A,8X,A,12X,'PAGE NO.',I6)");
-  static const Layout kLine3 = Layout::parse("(A,8X,A,12X,'DATE   ',A)");
-  static const Layout kLine4 = Layout::parse("(A,8X,A,12X,'TIME  ',A)");
-  static const Layout kLine5 = Layout::parse("(' ')");
+  static constexpr auto kFormFeed = "(' ',A)"_layout;
+  static constexpr auto kLine2 = "(A,8X,A,12X,'PAGE NO.',I6)"_layout;
+  static constexpr auto kLine3 = "(A,8X,A,12X,'DATE   ',A)"_layout;
+  static constexpr auto kLine4 = "(A,8X,A,12X,'TIME  ',A)"_layout;
+  static constexpr auto kLine5 = "(' ')"_layout;
   const HeaderLabels& labels = agency_header ? kAgencyLabels : kPlanningLabels;
-  write_record(out, kFormFeed, {"\f"});
-  write_record(out, kLine2, {labels.first, titles.line1, page_number});
-  write_record(out, kLine3, {labels.second, titles.line2, stamp.date.view().substr(0, 7)});
-  write_record(out, kLine4, {labels.third, titles.line3, stamp.time});
-  write_record(out, kLine5, {});
+  write_record(out, kFormFeed, "\f");
+  write_record(out, kLine2, labels.first, titles.line1, page_number);
+  write_record(out, kLine3, labels.second, titles.line2, stamp.date.view().substr(0, 7));
+  write_record(out, kLine4, labels.third, titles.line3, stamp.time);
+  write_record(out, kLine5);
 }
 
 // Counts lines_to_add against the 51-line budget and writes the header when

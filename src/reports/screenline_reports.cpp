@@ -21,16 +21,19 @@ constexpr std::string_view kNoRemark = "                                        
 // Screenline summary title and headings, written at the start and again on
 // every page the summaries continue on.
 void write_screenline_heading(Report& report, bool analysis) {
-  static const Layout kTitle =
-      Layout::parse("(' HIGHWAY EVALUATION -- YEAR/ALT (',A,') -- SCREENLINE SUMMARIES',/)");
-  static const Layout kValidationHeading = Layout::parse(
+  static constexpr auto kTitle = "(' HIGHWAY EVALUATION -- YEAR/ALT (',A,') -- SCREENLINE SUMMARIES',/)"_layout;
+  static constexpr auto kValidationHeading =
       "(T2,'SCREENLINE',T29,'TOTAL',T40,'TOTAL',T49,'VOLUME OVER',T65,'F  A',/,"
-      "T4,'NUMBER',T13,'ANODE',T19,'BNODE',T28,'VOLUME',T40,'COUNT',T49,'COUNT RATIO',T65,'T  T',/)");
-  static const Layout kAnalysisHeading = Layout::parse(
+      "T4,'NUMBER',T13,'ANODE',T19,'BNODE',T28,'VOLUME',T40,'COUNT',T49,'COUNT RATIO',T65,'T  T',/)"_layout;
+  static constexpr auto kAnalysisHeading =
       "(T2,'SCREENLINE',T29,'TOTAL',T40,'TOTAL',T49,'VOLUME OVER',T65,'F  A',/,"
-      "T4,'NUMBER',T13,'ANODE',T19,'BNODE',T28,'VOLUME',T37,'CAPACITY',T46,'CAPACITY RATIO',T65,'T  T',/)");
-  write_record(report, kTitle, {report.scenario_code()});
-  write_record(report, analysis ? kAnalysisHeading : kValidationHeading, {});
+      "T4,'NUMBER',T13,'ANODE',T19,'BNODE',T28,'VOLUME',T37,'CAPACITY',T46,'CAPACITY RATIO',T65,'T  T',/)"_layout;
+  write_record(report, kTitle, report.scenario_code());
+  if (analysis) {
+    write_record(report, kAnalysisHeading);
+  } else {
+    write_record(report, kValidationHeading);
+  }
 }
 
 struct Summaries {
@@ -42,13 +45,13 @@ struct Summaries {
 };
 
 void write_listed_screenline(const Summaries& out, int s) {
-  static const Layout kLink = Layout::parse("(T6,I2,T13,I5,T19,I5,2(F11.0),TR5,F6.2,T64,I2,TR1,I2,TR1,A)");
-  static const Layout kLinkNoCount = Layout::parse(
-      "(T6,I2,T13,I5,T19,I5,2(F11.0),TR5,F6.2,T64,I2,TR1,I2,TR4,'********** THIS LINK HAS NO COUNT **********')");
-  static const Layout kLinkNoCapacity = Layout::parse(
-      "(T6,I2,T13,I5,T19,I5,2(F11.0),TR5,F6.2,T64,I2,TR1,I2,TR4,'********** THIS LINK HAS NO CAPACITY **********')");
-  static const Layout kTotal = Layout::parse("(/,T6,I2,T16,'TOTALS',T24,2(F11.0),TR5,F6.2,TR4,A,/,/)");
-  static const Layout kAsciiTotal = Layout::parse("(I3,2F11.0,F7.2,TR4,A)");
+  static constexpr auto kLink = "(T6,I2,T13,I5,T19,I5,2(F11.0),TR5,F6.2,T64,I2,TR1,I2,TR1,A)"_layout;
+  static constexpr auto kLinkNoCount =
+      "(T6,I2,T13,I5,T19,I5,2(F11.0),TR5,F6.2,T64,I2,TR1,I2,TR4,'********** THIS LINK HAS NO COUNT **********')"_layout;
+  static constexpr auto kLinkNoCapacity =
+      "(T6,I2,T13,I5,T19,I5,2(F11.0),TR5,F6.2,T64,I2,TR1,I2,TR4,'********** THIS LINK HAS NO CAPACITY **********')"_layout;
+  static constexpr auto kTotal = "(/,T6,I2,T16,'TOTALS',T24,2(F11.0),TR5,F6.2,TR4,A,/,/)"_layout;
+  static constexpr auto kAsciiTotal = "(I3,2F11.0,F7.2,TR4,A)"_layout;
 
   const ScreenlineTables& sl = out.sl;
   const bool analysis = out.analysis;
@@ -62,27 +65,28 @@ void write_listed_screenline(const Summaries& out, int s) {
   if (report.reserve(nlinks + 4)) write_screenline_heading(report, analysis);
   for (int k = 1; k <= nlinks; ++k) {
     const ScreenlineEntry& e = sl.links[si][static_cast<std::size_t>(k)];
-    if (e.reference == 0.0f) {
-      write_record(report, analysis ? kLinkNoCapacity : kLinkNoCount,
-                   {s, e.anode, e.bnode, e.volume, e.reference, e.ratio, e.ft, e.at});
+    if (e.reference != 0.0f) {
+      write_record(report, kLink, s, e.anode, e.bnode, e.volume, e.reference, e.ratio, e.ft, e.at,
+                   e.no_reference ? remark : no_remark);
+    } else if (analysis) {
+      write_record(report, kLinkNoCapacity, s, e.anode, e.bnode, e.volume, e.reference, e.ratio, e.ft, e.at);
     } else {
-      write_record(report, kLink,
-                   {s, e.anode, e.bnode, e.volume, e.reference, e.ratio, e.ft, e.at, e.no_reference ? remark : no_remark});
+      write_record(report, kLinkNoCount, s, e.anode, e.bnode, e.volume, e.reference, e.ratio, e.ft, e.at);
     }
   }
   const FixedText<40>& name = out.names[si];
-  write_record(report, kTotal, {s, sl.volume[si], sl.reference[si], sl.ratio[si], name});
+  write_record(report, kTotal, s, sl.volume[si], sl.reference[si], sl.ratio[si], name);
   if (out.ascii_file != nullptr) {
-    out.ascii_file->write(kAsciiTotal, {s, sl.volume[si], sl.reference[si], sl.ratio[si], name});
+    out.ascii_file->write(kAsciiTotal, s, sl.volume[si], sl.reference[si], sl.ratio[si], name);
   }
 }
 
 void write_screenline_99(const Summaries& out) {
-  static const Layout kLink = Layout::parse("(T6,'99',T13,I5,T19,I5,2(F11.0),TR5,F6.2,T64,I2,TR1,I2)");
-  static const Layout kLinkNoCount = Layout::parse(
-      "(T6,'99',T13,I5,T19,I5,2(F11.0),TR5,F6.2,T64,I2,TR1,I2,TR5,'********** THIS LINK HAS NO COUNT **********')");
-  static const Layout kTotal = Layout::parse("(/,T6,'99',T16,'TOTALS',T24,2(F11.0),TR5,F6.2,TR1,A,/,/)");
-  static const Layout kAsciiTotal = Layout::parse("(' 99',2F11.0,F7.2,TR4,A)");
+  static constexpr auto kLink = "(T6,'99',T13,I5,T19,I5,2(F11.0),TR5,F6.2,T64,I2,TR1,I2)"_layout;
+  static constexpr auto kLinkNoCount =
+      "(T6,'99',T13,I5,T19,I5,2(F11.0),TR5,F6.2,T64,I2,TR1,I2,TR5,'********** THIS LINK HAS NO COUNT **********')"_layout;
+  static constexpr auto kTotal = "(/,T6,'99',T16,'TOTALS',T24,2(F11.0),TR5,F6.2,TR1,A,/,/)"_layout;
+  static constexpr auto kAsciiTotal = "(' 99',2F11.0,F7.2,TR4,A)"_layout;
 
   const ScreenlineTables& sl = out.sl;
   const bool analysis = out.analysis;
@@ -95,25 +99,28 @@ void write_screenline_99(const Summaries& out) {
     for (int k = 1; k <= count; ++k) {
       const Screenline99Entry& e = sl.sl99[static_cast<std::size_t>(k)];
       if (report.reserve(1)) write_screenline_heading(report, analysis);
-      write_record(report, e.count == 0.0f ? kLinkNoCount : kLink,
-                   {e.anode, e.bnode, e.volume, e.count, e.ratio, e.ft, e.at});
+      if (e.count == 0.0f) {
+        write_record(report, kLinkNoCount, e.anode, e.bnode, e.volume, e.count, e.ratio, e.ft, e.at);
+      } else {
+        write_record(report, kLink, e.anode, e.bnode, e.volume, e.count, e.ratio, e.ft, e.at);
+      }
     }
   }
   const FixedText<40>& name = out.names[s];
-  write_record(report, kTotal, {sl.volume[s], sl.reference[s], sl.ratio[s], name});
+  write_record(report, kTotal, sl.volume[s], sl.reference[s], sl.ratio[s], name);
   if (out.ascii_file != nullptr) {
-    out.ascii_file->write(kAsciiTotal, {sl.volume[s], sl.reference[s], sl.ratio[s], name});
+    out.ascii_file->write(kAsciiTotal, sl.volume[s], sl.reference[s], sl.ratio[s], name);
   }
 }
 
 }  // namespace
 
 void write_no_volume_list(Report& report, const NoVolumeList& list) {
-  static const Layout kHeading = Layout::parse("(' LINKS WITH NO ASSIGNED VOLUME',///)");
-  static const Layout kSeparator = Layout::parse("(T2,8('+',14('-')),'+')");
+  static constexpr auto kHeading = "(' LINKS WITH NO ASSIGNED VOLUME',///)"_layout;
+  static constexpr auto kSeparator = "(T2,8('+',14('-')),'+')"_layout;
   // A short last line still ends in " +": the layout writes the texts up to
   // the first node field that has no value.
-  static const Layout kLine = Layout::parse("(8(TR1,'+',I6,I7),' +')");
+  static constexpr auto kLine = "(8(TR1,'+',I6,I7),' +')"_layout;
 
   const int count = std::clamp<int>(list.count, 0, kNoVolumeLimit);
   std::vector<FieldValue> values;
@@ -123,8 +130,8 @@ void write_no_volume_list(Report& report, const NoVolumeList& list) {
     // Lines 1, 21, 41, ... begin a page. The list reserves no lines.
     if (line % kNoVolumeLinesPerPage == 0) {
       report.new_page();
-      write_record(report, kHeading, {});
-      write_record(report, kSeparator, {});
+      write_record(report, kHeading);
+      write_record(report, kSeparator);
     }
     ++line;
     values.clear();
@@ -134,7 +141,7 @@ void write_no_volume_list(Report& report, const NoVolumeList& list) {
     }
     write_record(report, kLine, values);
   }
-  write_record(report, kSeparator, {});
+  write_record(report, kSeparator);
 }
 
 void write_screenline_summaries(Report& report, const ScreenlineTables& sl, const ScreenlineNames& names,

@@ -34,7 +34,8 @@ void SideFiles::create_ascii_network() {
 
 void SideFiles::write_ascii_record(const LinkRecord& link, const LinkValues& v, const EvaluationState& state,
                                    bool use_counts) {
-  static const Layout kRecord = Layout::parse("(2I6,4I3,3I5," + std::to_string(kAsciiWideFields) + "I7)");
+  static constexpr auto kRecord = "(2I6,4I3,3I5,53I7)"_layout;
+  static_assert(kRecord.parsed.items[3].repeat == kAsciiWideFields, "one 7-column field for each wide value");
   std::array<FieldValue, kAsciiMaxValues> values = zero_values(std::make_index_sequence<kAsciiMaxValues>{});
   std::size_t n = 0;
   values[n++] = link.anode;
@@ -70,7 +71,7 @@ void SideFiles::remove_old_skip_list() {
 }
 
 void SideFiles::list_skipped_link(const LinkRecord& link, int ft_code) {
-  static const Layout kLine = Layout::parse("(2I7,2I4)");
+  static constexpr auto kLine = "(2I7,2I4)"_layout;
   if (!skip_.is_open()) {
     skip_.create(work_.path(kSkipFile), kSkipFile);
     skip_.write_record(" LIST IS SKIPPED LINKS:");
@@ -78,7 +79,7 @@ void SideFiles::list_skipped_link(const LinkRecord& link, int ft_code) {
     skip_.write_record("  ANODE  BNODE  FT  AT");
     skip_.write_record("");
   }
-  skip_.write(kLine, {link.anode, link.bnode, ft_code, link.area_type});
+  skip_.write(kLine, link.anode, link.bnode, ft_code, link.area_type);
 }
 
 void SideFiles::close() {

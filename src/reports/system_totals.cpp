@@ -88,19 +88,19 @@ constexpr TotalLine kAnalysisThird[] = {
 // between each two; values at column 35 (validation) or 45 (analysis).
 void write_block(RecordSink& report, const Accumulators& acc, std::span<const TotalLine> lines, int blank_before,
                  bool analysis) {
-  static const Layout kEmpty = Layout::parse("()");
-  static const Layout kWhole35 = Layout::parse("(T5,A,T35,I10)");
-  static const Layout kReal35 = Layout::parse("(T5,A,T35,F13.2)");
-  static const Layout kWholeCounts35 = Layout::parse("(T5,A,T35,I10,T50,'(LINKS WITH COUNTS)')");
-  static const Layout kRealCounts35 = Layout::parse("(T5,A,T35,F13.2,T50,'(LINKS WITH COUNTS)')");
-  static const Layout kWhole45 = Layout::parse("(T5,A,T45,I10)");
-  static const Layout kReal45 = Layout::parse("(T5,A,T45,F13.2)");
+  static constexpr auto kEmpty = "()"_layout;
+  static constexpr auto kWhole35 = "(T5,A,T35,I10)"_layout;
+  static constexpr auto kReal35 = "(T5,A,T35,F13.2)"_layout;
+  static constexpr auto kWholeCounts35 = "(T5,A,T35,I10,T50,'(LINKS WITH COUNTS)')"_layout;
+  static constexpr auto kRealCounts35 = "(T5,A,T35,F13.2,T50,'(LINKS WITH COUNTS)')"_layout;
+  static constexpr auto kWhole45 = "(T5,A,T45,I10)"_layout;
+  static constexpr auto kReal45 = "(T5,A,T45,F13.2)"_layout;
 
   const EvalSums& sums = acc.sums;
-  for (int n = 0; n < blank_before; ++n) write_record(report, kEmpty, {});
+  for (int n = 0; n < blank_before; ++n) write_record(report, kEmpty);
   bool first = true;
   for (const TotalLine& line : lines) {
-    if (!first) write_record(report, kEmpty, {});
+    if (!first) write_record(report, kEmpty);
     first = false;
     float value = 0.0f;
     switch (line.source) {
@@ -109,13 +109,20 @@ void write_block(RecordSink& report, const Accumulators& acc, std::span<const To
       case Source::kUserCost: value = acc.user_cost; break;
       case Source::kMaintCost: value = acc.maint_cost; break;
     }
-    const Layout& layout = analysis                  ? (line.whole ? kWhole45 : kReal45)
-                           : line.links_with_counts ? (line.whole ? kWholeCounts35 : kRealCounts35)
-                                                    : (line.whole ? kWhole35 : kReal35);
-    if (line.whole) {
-      write_record(report, layout, {line.caption, round_half_up(value)});
+    // Whole numbers in I10, the rest in F13.2.
+    const auto write_line = [&](const auto& whole, const auto& real) {
+      if (line.whole) {
+        write_record(report, whole, line.caption, round_half_up(value));
+      } else {
+        write_record(report, real, line.caption, value);
+      }
+    };
+    if (analysis) {
+      write_line(kWhole45, kReal45);
+    } else if (line.links_with_counts) {
+      write_line(kWholeCounts35, kRealCounts35);
     } else {
-      write_record(report, layout, {line.caption, value});
+      write_line(kWhole35, kReal35);
     }
   }
 }

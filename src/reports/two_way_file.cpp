@@ -8,7 +8,7 @@ void convert_to_two_way(TextReader& ascii, RecordSink& out, int slots, bool coun
   TwoWayLinks links;
   read_two_way_links(ascii, slots, counts_column, links);
 
-  static const Layout kTwoWayRecord = Layout::parse("(2I6,A,6I7,2I3,10I7)");
+  static constexpr auto kTwoWayRecord = "(2I6,A,6I7,2I3,10I7)"_layout;
   std::vector<FieldValue> values;
   values.reserve(11 + kMaxTwoWaySlots);
   ascii.rewind();

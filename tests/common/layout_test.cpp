@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include "support/fortran_oracle.h"
 
@@ -180,6 +181,59 @@ TEST(LayoutTest, LayoutsBuiltAtRunTimeWork) {
   std::string text = "(T2,A,T18,10F10.0)";
   text[text.find('.') + 1] = '2';
   EXPECT_EQ(render(text, {"Row", 1.0f}), " Row                   1.00\n");
+}
+
+// A layout literal, parsed when compiled, holds what the run-time parser
+// makes of the same text.
+template <LayoutText S>
+void expect_parsed_as_at_run_time(const StaticLayout<S>& literal) {
+  SCOPED_TRACE(std::string(S.view()));
+  const Layout run_time = Layout::parse(S.view());
+  const LayoutView a = literal.view();
+  const LayoutView b = run_time.view();
+  ASSERT_EQ(a.items.size(), b.items.size());
+  for (std::size_t i = 0; i < a.items.size(); ++i) {
+    const EditItem& x = a.items[i];
+    const EditItem& y = b.items[i];
+    EXPECT_EQ(std::tie(x.op, x.repeat, x.width, x.decimals, x.partner),
+              std::tie(y.op, y.repeat, y.width, y.decimals, y.partner))
+        << "item " << i;
+    EXPECT_EQ(a.literal(x), b.literal(y)) << "item " << i;
+  }
+  EXPECT_EQ(a.reversion, b.reversion);
+  EXPECT_EQ(a.text, b.text);
+}
+
+TEST(LayoutTest, LiteralsHoldWhatTheRunTimeParserMakesOfTheirText) {
+  expect_parsed_as_at_run_time("(T2,A,T18,10F10.2)"_layout);
+  expect_parsed_as_at_run_time("(8(TR1,'+',I6,I7),' +')"_layout);
+  expect_parsed_as_at_run_time("(' IT''S',2/,I5.3,:,TL3,A8,3X,2(F6.1,'\"'))"_layout);
+  expect_parsed_as_at_run_time(R"((' "KVLABELS.SYN" CONTENTS:'/))"_layout);
+  expect_parsed_as_at_run_time("( i5 , f6.2 )"_layout);
+  expect_parsed_as_at_run_time("()"_layout);
+}
+
+TEST(LayoutTest, LiteralsWriteAsTheRunTimeLayoutDoes) {
+  EXPECT_EQ(render("(T2,A,T18,I6,F10.2)"_layout, "label", 12, 3.5f), render("(T2,A,T18,I6,F10.2)", {"label", 12, 3.5f}));
+  EXPECT_EQ(render("(8(TR1,'+',I6,I7),' +')"_layout, 1, 2, 3, 4), " +     1      2 +     3      4 +\n");
+  EXPECT_EQ(render_line("(' DATA ARRAY MEMORY REQUIREMENT --',I8,' BYTES')"_layout, 72240),
+            " DATA ARRAY MEMORY REQUIREMENT --   72240 BYTES");
+}
+
+// The decimals of a table are given when its layout is taken: every F
+// descriptor gets them, nothing else changes.
+TEST(LayoutTest, DecimalsAreGivenToEveryFDescriptor) {
+  constexpr auto kRow = "(T2,A,T18,F10.0,I4,2(F9.0,A))"_layout;
+  EXPECT_EQ(render(kRow.with_decimals(2), {"Row", 1.0f, 7, 2.5f, "*", 3.0f, "*"}),
+            " Row                   1.00   7     2.50*     3.00*\n");
+  EXPECT_EQ(render(kRow.with_decimals(0), {"Row", 1.0f, 7}), " Row                     1.   7\n");
+  EXPECT_EQ(render(kRow, "Row", 1.0f, 7), render(kRow.with_decimals(0), {"Row", 1.0f, 7}));
+}
+
+// In a framed layout '|' is the box line of code page 437.
+TEST(LayoutTest, FramedLayoutsWriteTheBoxLine) {
+  EXPECT_EQ(render("(T5,'|',T8,'|')"_framed_layout), "    \xB3  \xB3\n");
+  EXPECT_EQ(render("(T5,'|')"_layout), "    |\n");
 }
 
 TEST(LayoutTest, RejectsBadLayoutsWithThePosition) {
