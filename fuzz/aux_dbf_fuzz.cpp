@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   table->count = 0;
   try {
     read_aux_links(stream, fields, *table, &listing);
-  } catch (const InputError&) {
+  } catch (const FileError&) {
     return 0;
   } catch (const AuxFieldNotFound&) {
     return 0;

@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::int32_t anode = link.anode;
     read_binary_link(binary, link);
     fuzz::check(link.end_of_links && link.anode == anode, "a read after the end delivered a link");
-  } catch (const InputError&) {
+  } catch (const FileError&) {
   }
   return 0;
 }

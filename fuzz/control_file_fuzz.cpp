@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FixedText<32> name("HRLDXY.XXX");
     try {
       if (read_file_code(control, input_key, code)) apply_file_code(name, code);
-    } catch (const InputError&) {
+    } catch (const FileError&) {
       continue;
     }
     fuzz::check(name.view().substr(0, 7) == "HRLDXY.", "the file code changed the name's base");

@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   LinkFieldMap map;
   try {
     read_database_control(control, map);
-  } catch (const InputError&) {
+  } catch (const FileError&) {
     return 0;
   }
   for (int slot = 1; slot <= kLinkKeywordCount; ++slot) {

@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (link->end_of_links) break;
       fuzz::check(++links <= size, "more links than bytes in the file");
     }
-  } catch (const InputError&) {
+  } catch (const FileError&) {
   } catch (const RunStop&) {
   }
   return 0;

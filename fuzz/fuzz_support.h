@@ -2,7 +2,7 @@
 // Shared pieces of the fuzz targets.
 //
 // A target hands its input to one reader (or to the whole program) and lets
-// the two ways a run may end on bad input pass: InputError (the file layer
+// the two ways a run may end on bad input pass: FileStop (the file layer
 // stops with one console line) and RunStop (the run ends with a completion
 // line). Everything else is a finding: any other exception escapes to
 // libFuzzer (or to the replay program) and aborts, and so do the checks a

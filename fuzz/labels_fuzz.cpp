@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ctx->report.create(ctx->work.path(kReportFile), kReportFile);
   try {
     prepare_labels_and_selection(*ctx);
-  } catch (const InputError&) {
+  } catch (const FileStop&) {
     ctx->report.close();
     return 0;
   } catch (const RunStop&) {

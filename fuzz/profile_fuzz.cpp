@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     read_profile_pass1(profile, settings, [] {});
     profile.rewind();
     read_profile_pass2(profile, settings, title);
-  } catch (const InputError&) {
+  } catch (const FileError&) {
     return 0;
   }
   fuzz::check(settings.validate_mode != settings.analysis_mode, "validation and analysis both on or both off");

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TextReader rates = TextReader::from_memory({reinterpret_cast<const char*>(data), size}, "KVRATES.SYN");
   try {
     read_rate_tables(rates, *tables);
-  } catch (const InputError&) {
+  } catch (const FileError&) {
     return 0;
   }
   fuzz::NullSink pages;

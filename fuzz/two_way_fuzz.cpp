@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::NullSink out;
   try {
     convert_to_two_way(ascii, out, mode & 15, (mode & 16) != 0);
-  } catch (const InputError&) {
+  } catch (const FileError&) {
   }
   return 0;
 }

@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       } else {
         merge_aux_record(link, read_aux_network_record(file, link.anode, link.bnode), events);
       }
-    } catch (const InputError&) {
+    } catch (const FileError&) {
       break;
     } catch (const RunStop&) {
       break;

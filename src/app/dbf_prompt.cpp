@@ -11,8 +11,7 @@ namespace {
 // that follows must begin a line of its own.
 [[noreturn]] void console_ended(Console& console, const FixedText<80>& name) {
   console.line("");
-  throw InputError(" Console input ended at the prompt for the dBASE file name \"" + std::string(trim_right(name.view())) +
-                   "\"");
+  throw ConsoleInputEnded(trim_right(name.view()));
 }
 
 }  // namespace

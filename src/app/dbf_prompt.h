@@ -12,7 +12,7 @@ namespace korvo {
 // trailing blanks ignored). While no file of that name exists, asks
 // " Input file does not exist -- Respecify? (Y/N)>": N or n stops the run
 // with "SHWDBF Abnormal Completion"; any other answer, a blank one included,
-// asks " Enter the "DBF" file name>" for a new name. Throws InputError when
+// asks " Enter the "DBF" file name>" for a new name. Throws ConsoleInputEnded when
 // the console input ends at either question.
 ByteStream open_with_prompt(const WorkDir& work, Console& console, const FixedText<80>& name);
 

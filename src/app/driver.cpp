@@ -96,10 +96,10 @@ void set_title_lines(RunContext& ctx, bool title_given) {
 
 // ---- The evaluation's preparation -------------------------------------------
 
-std::string header_word_error(const RunContext& ctx, int word, std::string_view meaning, int low, int high, int found) {
-  return input_error_line(
-      ctx.binary.stream.name(), "record 1", "header word " + std::to_string(word) + ", " + std::string(meaning),
-      "expected " + std::to_string(low) + " to " + std::to_string(high) + ", found " + std::to_string(found));
+FileError header_word_error(const RunContext& ctx, int word, std::string_view meaning, int low, int high, int found) {
+  return FileError(ctx.binary.stream.name(), FilePlace::at_record(1),
+                   "header word " + std::to_string(word) + ", " + std::string(meaning),
+                   std::to_string(low) + " to " + std::to_string(high), FileError::Found::words(std::to_string(found)));
 }
 
 // The binary path's periods and volume slots. The header read keeps both
@@ -110,10 +110,10 @@ void set_evaluation_slots(RunContext& ctx) {
   const int periods = ctx.link.time_slot_count;
   const int slots = ctx.link.volume_slot_count;
   if (periods < 1 || periods > kMaxPeriods) {
-    throw InputError(header_word_error(ctx, header_word::kPeriods, "periods per link entry", 1, kMaxPeriods, periods));
+    throw header_word_error(ctx, header_word::kPeriods, "periods per link entry", 1, kMaxPeriods, periods);
   }
   if (slots < 0 || slots > kMaxVolumeSlots) {
-    throw InputError(header_word_error(ctx, header_word::kSlots, "volume slots per period", 0, kMaxVolumeSlots, slots));
+    throw header_word_error(ctx, header_word::kSlots, "volume slots per period", 0, kMaxVolumeSlots, slots);
   }
 }
 
@@ -149,7 +149,7 @@ void run_steps(RunContext& ctx) {
   ctx.settings = RunSettings{};
 
   if (!ctx.work.exists(kProfileFile)) {
-    throw InputError(input_error_line(kProfileFile, "", "", "not found: the run needs its profile in the working directory"));
+    throw FileError(kProfileFile, FilePlace{}, "", "not found: the run needs its profile in the working directory");
   }
   TextReader profile = TextReader::open_file(ctx.work.path(kProfileFile), kProfileFile);
   read_profile_pass1(profile, ctx.settings, [&ctx] { ctx.side_files.create_ascii_network(); });
@@ -184,7 +184,7 @@ void close_outputs_quietly(RunContext& ctx) {
   ctx.side_files.close_quietly();
   try {
     ctx.report.close();
-  } catch (const InputError&) {
+  } catch (const FileStop&) {
     // The error being reported is the first one.
   }
 }
@@ -420,9 +420,9 @@ int run_program(RunContext& ctx) {
     run_steps(ctx);
   } catch (const RunStop& stop) {
     completion = stop.completion_line();
-  } catch (const InputError& error) {
+  } catch (const FileStop& stop) {
     close_outputs_quietly(ctx);
-    ctx.console.line(console_safe(error.what()));
+    ctx.console.line(console_safe(stop.console_line()));
     return 2;
   } catch (const std::exception& error) {
     close_outputs_quietly(ctx);
@@ -431,8 +431,8 @@ int run_program(RunContext& ctx) {
   }
   try {
     close_outputs(ctx);
-  } catch (const InputError& error) {
-    ctx.console.line(console_safe(error.what()));
+  } catch (const FileStop& stop) {
+    ctx.console.line(console_safe(stop.console_line()));
     return 2;
   }
   ctx.console.line(completion);

@@ -12,9 +12,9 @@
 namespace korvo {
 
 // Runs the program in ctx's working directory and returns the process exit
-// status: 0 after a completion line (normal or abnormal), 2 after an input or
-// output error of the file layer (no completion line), 3 after an internal
-// error.
+// status: 0 after a completion line (normal or abnormal), 2 after a stop of
+// the file layer (FileStop: a file error, a write error, the console input
+// ended; no completion line), 3 after an internal error.
 int run_program(RunContext& ctx);
 
 // The accumulator cells a run needs: 430 x NFT x NAT.

@@ -38,7 +38,7 @@ ByteStream ByteStream::open_file(const std::filesystem::path& path, std::string 
   s.name_ = std::move(display_name);
   s.fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (s.fd_ < 0) {
-    throw InputError(input_error_line(s.name_, "", "", std::string("cannot be opened for reading: ") + std::strerror(errno)));
+    throw FileError(s.name_, FilePlace{}, "", std::string("cannot be opened for reading: ") + std::strerror(errno));
   }
   s.buffer_ = std::make_unique<char[]>(kFrontRoom + kBufferSize);
   std::memset(s.buffer_.get(), ' ', kFrontRoom);
@@ -73,8 +73,8 @@ bool ByteStream::fill(std::size_t wanted) {
     ssize_t got = ::read(fd_, buffer_.get() + kFrontRoom + end_, kBufferSize - end_);
     if (got < 0) {
       if (errno == EINTR) continue;
-      throw InputError(input_error_line(name_, "byte offset " + std::to_string(consumed_ + (end_ - begin_)), "",
-                                        std::string("read failed: ") + std::strerror(errno)));
+      throw FileError(name_, FilePlace::at_byte_offset(consumed_ + (end_ - begin_)), "",
+                      std::string("read failed: ") + std::strerror(errno));
     }
     if (got == 0) {
       eof_ = true;
@@ -120,7 +120,7 @@ void ByteStream::rewind() {
   if (memory_mode_) return;
   if (fd_ >= 0) {
     if (::lseek(fd_, 0, SEEK_SET) < 0) {
-      throw InputError(input_error_line(name_, "", "", std::string("cannot be rewound: ") + std::strerror(errno)));
+      throw FileError(name_, FilePlace{}, "", std::string("cannot be rewound: ") + std::strerror(errno));
     }
   }
   end_ = 0;

@@ -30,7 +30,7 @@ class ByteStream {
   ByteStream& operator=(const ByteStream&) = delete;
   ~ByteStream();
 
-  // Opens a file for reading; throws InputError naming display_name when it
+  // Opens a file for reading; throws FileError naming display_name when it
   // cannot be opened.
   static ByteStream open_file(const std::filesystem::path& path, std::string display_name);
   // Reads from memory the caller keeps alive.

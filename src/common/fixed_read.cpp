@@ -130,23 +130,6 @@ ParseStatus parse_real_impl(std::string_view field, int decimals, Real& out) {
   return ParseStatus::kOk;
 }
 
-std::string quoted(std::string_view text) {
-  std::string out = "\"";
-  for (char c : text) {
-    unsigned char u = static_cast<unsigned char>(c);
-    if (u < 32 || u >= 127) {
-      static const char* hex = "0123456789ABCDEF";
-      out += "\\x";
-      out += hex[u >> 4];
-      out += hex[u & 15];
-    } else {
-      out += c;
-    }
-  }
-  out += '"';
-  return out;
-}
-
 }  // namespace
 
 ParseStatus parse_integer_field_general(std::string_view field, std::int64_t& out) {
@@ -204,42 +187,29 @@ std::string_view columns(std::string_view record, int first, int last) {
   return record.substr(from, static_cast<std::size_t>(last - first + 1));
 }
 
-std::string conversion_error_line(std::string_view text, const FieldPlace& place, std::string_view expected) {
-  std::string where = place.where;
-  if (place.first_column > 0) {
-    where += ", columns " + std::to_string(place.first_column) + "-" + std::to_string(place.last_column);
-  }
-  return input_error_line(std::string(place.file), where, std::string(place.field),
-                          "expected " + std::string(expected) + ", found " + quoted(text));
+FileError conversion_error(std::string_view text, const FieldPlace& place, std::string_view expected) {
+  return FileError(std::string(place.file), place.place, std::string(place.field), std::string(expected),
+                   FileError::Found::file_text(text));
 }
 
 std::int64_t read_integer(std::string_view text, const FieldPlace& place) {
   std::int64_t value = 0;
   ParseStatus status = parse_integer_field(text, value);
-  if (status == ParseStatus::kOutOfRange) throw InputError(conversion_error_line(text, place, "an integer of at most 18 digits"));
-  if (status != ParseStatus::kOk) throw InputError(conversion_error_line(text, place, "an integer"));
+  if (status == ParseStatus::kOutOfRange) throw conversion_error(text, place, "an integer of at most 18 digits");
+  if (status != ParseStatus::kOk) throw conversion_error(text, place, "an integer");
   return value;
 }
 
 double read_real(std::string_view text, int decimals, const FieldPlace& place) {
   double value = 0;
-  if (parse_real_field(text, decimals, value) != ParseStatus::kOk) throw InputError(conversion_error_line(text, place, "a number"));
+  if (parse_real_field(text, decimals, value) != ParseStatus::kOk) throw conversion_error(text, place, "a number");
   return value;
 }
 
 float read_real_single(std::string_view text, int decimals, const FieldPlace& place) {
   float value = 0;
-  if (parse_real_field(text, decimals, value) != ParseStatus::kOk) throw InputError(conversion_error_line(text, place, "a number"));
+  if (parse_real_field(text, decimals, value) != ParseStatus::kOk) throw conversion_error(text, place, "a number");
   return value;
-}
-
-std::string input_error_line(const std::string& file, const std::string& where, const std::string& field,
-                             const std::string& problem) {
-  std::string line = " " + file;
-  if (!where.empty()) line += ", " + where;
-  if (!field.empty()) line += " (" + field + ")";
-  line += ": " + problem;
-  return line;
 }
 
 }  // namespace korvo

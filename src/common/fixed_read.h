@@ -5,14 +5,16 @@
 //   - in a real field (Fw.d) an explicit decimal point fixes the decimals, and a
 //     text without one takes its last d digits as decimals: F8.3 of "     100"
 //     is 0.1; an exponent (E, D, or a sign after the digits) is honoured.
-// The parse functions report failure through their result; FieldReader adds
-// the file, the line and the columns and throws InputError.
+// The parse functions report failure through their result; read_integer and
+// read_real add the file, the place and the field and throw FileError.
 
 #include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
+
+#include "common/errors.h"
 
 namespace korvo {
 
@@ -38,22 +40,21 @@ ParseStatus parse_free_integer(std::string_view record, std::int64_t& out, bool&
 // record's end read as blanks, so the result may be shorter than the range.
 std::string_view columns(std::string_view record, int first, int last);
 
-// Where a value comes from, for error lines: "PROFILE.MAS", "line 7".
+// Where a value comes from, for error lines: the file, the place (line or
+// record, and columns) and what the field holds, e.g. "KORVOL value".
 struct FieldPlace {
   std::string_view file;
-  std::string where;  // "line 7", "record 12", "byte offset 4096"
-  int first_column = 0;
-  int last_column = 0;
-  std::string_view field;  // what the field holds, e.g. "KORVOL value"
+  FilePlace place;
+  std::string_view field;
 };
 
-// Convert or throw InputError naming the place and the text found.
+// Convert or throw FileError naming the place and the text found.
 std::int64_t read_integer(std::string_view text, const FieldPlace& place);
 double read_real(std::string_view text, int decimals, const FieldPlace& place);
 float read_real_single(std::string_view text, int decimals, const FieldPlace& place);
 
-// The console line for a value that cannot be converted.
-std::string conversion_error_line(std::string_view text, const FieldPlace& place, std::string_view expected);
+// The error for a field's text that is not what was expected.
+FileError conversion_error(std::string_view text, const FieldPlace& place, std::string_view expected);
 
 // Fast paths for the fields that fill the link loop: at most 18 characters of
 // blanks, a sign, digits and one point. Anything else (exponents, long

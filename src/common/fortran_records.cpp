@@ -5,10 +5,8 @@
 namespace korvo {
 
 void FortranRecordReader::fail(const std::string& problem) const {
-  throw InputError(input_error_line(stream_->name(),
-                                    "record " + std::to_string(record_number_) + " at byte offset " +
-                                        std::to_string(record_offset_),
-                                    "record length", problem));
+  throw FileError(stream_->name(), FilePlace::record_at_offset(record_number_, record_offset_), "record length",
+                  problem);
 }
 
 FortranRecordReader::Status FortranRecordReader::next(std::string_view& record, std::size_t max_length) {

@@ -36,7 +36,7 @@ class FortranRecordReader {
   // Reads the next record into `record` (a view into the stream's buffer,
   // valid until the next read). A file that ends exactly between records
   // gives kEndOfFile; anything else that does not frame a record of at most
-  // max_length bytes throws InputError naming the file, the record number and
+  // max_length bytes throws FileError naming the file, the record number and
   // the byte offset.
   Status next(std::string_view& record, std::size_t max_length);
 

@@ -52,7 +52,7 @@ void TextWriter::create(const std::filesystem::path& path, std::string display_n
   name_ = std::move(display_name);
   fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd_ < 0) {
-    throw InputError(input_error_line(name_, "", "", std::string("cannot be created: ") + std::strerror(errno)));
+    throw WriteError(name_, std::nullopt, std::string("cannot be created: ") + std::strerror(errno));
   }
   if (!buffer_) buffer_ = std::make_unique<char[]>(kBufferSize);
   used_ = 0;
@@ -70,7 +70,7 @@ void TextWriter::put(std::string_view bytes) {
 }
 
 void TextWriter::write_record(std::string_view record) {
-  if (fd_ < 0) throw InputError(input_error_line(name_.empty() ? "output file" : name_, "", "", "is not open for writing"));
+  if (fd_ < 0) throw WriteError(name_.empty() ? "output file" : name_, std::nullopt, "is not open for writing");
   put(record);
   put("\n");
 }
@@ -83,8 +83,7 @@ void TextWriter::flush() {
       if (errno == EINTR) continue;
       const int error = errno;
       used_ = 0;
-      throw InputError(input_error_line(name_, "byte offset " + std::to_string(written_ + done), "",
-                                        std::string("write failed: ") + std::strerror(error)));
+      throw WriteError(name_, written_ + done, std::string("write failed: ") + std::strerror(error));
     }
     done += static_cast<std::size_t>(n);
   }
@@ -104,8 +103,7 @@ void TextWriter::close() {
   }
   fd_ = -1;
   if (::close(fd) != 0) {
-    throw InputError(input_error_line(name_, "byte offset " + std::to_string(written_), "",
-                                      std::string("close failed: ") + std::strerror(errno)));
+    throw WriteError(name_, written_, std::string("close failed: ") + std::strerror(errno));
   }
 }
 

@@ -45,7 +45,7 @@ class TextReader {
 };
 
 // A text file written record by record, each record ending in LF. Writes are
-// buffered; a failed write or close throws InputError naming the file and
+// buffered; a failed write or close throws WriteError naming the file and
 // the byte offset, so a report is never truncated silently.
 class TextWriter final : public RecordSink {
  public:
@@ -54,7 +54,7 @@ class TextWriter final : public RecordSink {
   TextWriter& operator=(const TextWriter&) = delete;
   ~TextWriter() override;
 
-  // Creates (or truncates) the file; throws InputError when it cannot.
+  // Creates (or truncates) the file; throws WriteError when it cannot.
   void create(const std::filesystem::path& path, std::string display_name);
   bool is_open() const { return fd_ >= 0; }
   const std::string& name() const { return name_; }

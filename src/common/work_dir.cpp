@@ -15,7 +15,7 @@ bool WorkDir::exists(std::string_view name) const {
 void WorkDir::remove(std::string_view name) const {
   std::error_code ec;
   std::filesystem::remove(path(name), ec);
-  if (ec) throw InputError(input_error_line(std::string(name), "", "", "cannot be deleted: " + ec.message()));
+  if (ec) throw WriteError(std::string(name), std::nullopt, "cannot be deleted: " + ec.message());
 }
 
 }  // namespace korvo

@@ -16,7 +16,7 @@ class WorkDir {
   std::filesystem::path path(std::string_view name) const { return dir_.empty() ? std::filesystem::path(name) : dir_ / name; }
   // True when something of that name exists (as Fortran's INQUIRE sees it).
   bool exists(std::string_view name) const;
-  // Deletes the file when it exists; throws InputError when it cannot.
+  // Deletes the file when it exists; throws WriteError when it cannot.
   void remove(std::string_view name) const;
   const std::filesystem::path& dir() const { return dir_; }
 

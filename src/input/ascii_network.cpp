@@ -29,8 +29,8 @@ std::int32_t ascii_value(std::string_view line, int first, int last, std::string
   std::int64_t value = 0;
   // Fields are at most 7 columns wide, so every number fits 32 bits.
   if (parse_integer_field(text, value) != ParseStatus::kOk) {
-    const FieldPlace place{ascii.name(), "line " + std::to_string(ascii.line_number()), first, last, field};
-    throw InputError(conversion_error_line(text, place, "an integer"));
+    const FieldPlace place{ascii.name(), FilePlace::at_line(ascii.line_number()).with_columns(first, last), field};
+    throw conversion_error(text, place, "an integer");
   }
   return static_cast<std::int32_t>(value);
 }
@@ -42,9 +42,9 @@ std::int32_t ascii_value(std::string_view line, const AsciiField& f, const TextR
 
 void check_two_way_slots(int slots, const std::string& file) {
   if (slots >= 0 && slots <= kMaxTwoWaySlots) return;
-  throw InputError(input_error_line(file, "", "volume slots",
-                                    "the two-way conversion holds at most " + std::to_string(kMaxTwoWaySlots) +
-                                        " slot volumes per link, the network has " + std::to_string(slots)));
+  throw FileError(file, FilePlace{}, "volume slots",
+                  "the two-way conversion holds at most " + std::to_string(kMaxTwoWaySlots) +
+                      " slot volumes per link, the network has " + std::to_string(slots));
 }
 
 void pair_opposite_directions(std::span<const NodePair> pairs, std::span<std::int32_t> partners) {
@@ -85,9 +85,8 @@ void read_two_way_links(TextReader& ascii, int slots, bool counts_column, TwoWay
   std::string_view line;
   while (ascii.next(line)) {
     if (links.entries.size() == static_cast<std::size_t>(kMaxTwoWayRecords)) {
-      throw InputError(
-          input_error_line(ascii.name(), "line " + std::to_string(ascii.line_number()), "",
-                           "the two-way conversion holds at most " + std::to_string(kMaxTwoWayRecords) + " links"));
+      throw FileError(ascii.name(), FilePlace::at_line(ascii.line_number()), "",
+                      "the two-way conversion holds at most " + std::to_string(kMaxTwoWayRecords) + " links");
     }
     links.pairs.push_back({ascii_value(line, kAsciiAnode, ascii), ascii_value(line, kAsciiBnode, ascii)});
     links.entries.push_back({ascii_value(line, kAsciiVolume, ascii), ascii_value(line, kAsciiCapacity, ascii),

@@ -51,7 +51,7 @@ struct TwoWayLinks {
   }
 };
 
-// Throws InputError naming file when the network has more slot volumes per
+// Throws FileError naming file when the network has more slot volumes per
 // link than the conversion holds.
 void check_two_way_slots(int slots, const std::string& file);
 
@@ -67,7 +67,7 @@ void pair_opposite_directions(std::span<const NodePair> pairs, std::span<std::in
 // Reads the whole file into links and pairs the directions. slots is S (0 to
 // kMaxTwoWaySlots; its slot volumes are read only when S is not 1); with
 // counts_column the slot volumes start behind the count in columns 54-60.
-// Throws InputError for a field that is not a whole number and for a file of
+// Throws FileError for a field that is not a whole number and for a file of
 // more than kMaxTwoWayRecords records.
 void read_two_way_links(TextReader& ascii, int slots, bool counts_column, TwoWayLinks& links);
 

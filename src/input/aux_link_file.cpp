@@ -67,9 +67,8 @@ class AuxRecordReader {
   }
 
   [[noreturn]] void entries_full() const {
-    throw InputError(input_error_line(stream_.name(), where(), "",
-                                      "more than " + std::to_string(kAuxLinkLimit) +
-                                          " entries, the limit of the auxiliary link table"));
+    throw FileError(stream_.name(), where(), "",
+                    "more than " + std::to_string(kAuxLinkLimit) + " entries, the limit of the auxiliary link table");
   }
 
  private:
@@ -77,20 +76,19 @@ class AuxRecordReader {
     return {record + ref.offset, static_cast<std::size_t>(ref.width)};
   }
 
-  std::string where() const { return "record " + std::to_string(record_); }
+  FilePlace where() const { return FilePlace::at_record(static_cast<std::int64_t>(record_)); }
   std::string what(const AuxFieldRef& ref) const {
     const DbfField& field = table_[ref.field];
     return "field " + field.display_name() + ", bytes " + std::to_string(field.start) + "-" + std::to_string(field.end);
   }
 
   [[noreturn]] void fail_conversion(const AuxFieldRef& ref, std::string_view text, std::string_view expected) const {
-    const std::string w = where();
     const std::string f = what(ref);
-    throw InputError(conversion_error_line(text, FieldPlace{stream_.name(), w, 0, 0, f}, expected));
+    throw conversion_error(text, FieldPlace{stream_.name(), where(), f}, expected);
   }
 
   [[noreturn]] void fail_limit(const AuxFieldRef& ref, const std::string& problem) const {
-    throw InputError(input_error_line(stream_.name(), where(), what(ref), problem));
+    throw FileError(stream_.name(), where(), what(ref), problem);
   }
 
   const ByteStream& stream_;
@@ -127,10 +125,10 @@ std::array<AuxFieldRef, kRoleCount> locate_fields(const std::string& file, const
     const DbfField& field = table[k];
     // The one-way marker is read by its first character alone.
     if (role != kAuxOneWay && field.length > kAuxFieldWidthLimit) {
-      throw InputError(input_error_line(file, "byte offset " + std::to_string(kDbfDescriptorSize * k),
-                                        "field " + field.display_name(),
-                                        "a width of " + std::to_string(field.length) +
-                                            " bytes is more than the limit of " + std::to_string(kAuxFieldWidthLimit)));
+      throw FileError(file, FilePlace::at_byte_offset(static_cast<std::uint64_t>(kDbfDescriptorSize * k)),
+                      "field " + field.display_name(),
+                      "a width of " + std::to_string(field.length) + " bytes is more than the limit of " +
+                          std::to_string(kAuxFieldWidthLimit));
     }
     refs[static_cast<std::size_t>(role)] = AuxFieldRef{k, field.start - 1, field.length};
   }

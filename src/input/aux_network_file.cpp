@@ -12,20 +12,16 @@ AuxNetworkRecord read_aux_network_record(AuxNetworkFile& file, std::int32_t anod
   // At the end of the file the record wanted is the one after the last.
   const std::int64_t number =
       file.records.record_number() + (status == FortranRecordReader::Status::kEndOfFile ? 1 : 0);
-  // Built only for an error: this runs once per link.
-  const auto place = [&] {
-    return "record " + std::to_string(number) + " at byte offset " + std::to_string(file.records.record_offset());
-  };
+  const auto place = [&] { return FilePlace::record_at_offset(number, file.records.record_offset()); };
   if (status == FortranRecordReader::Status::kEndOfFile) {
-    throw InputError(input_error_line(file.stream.name(), place(), "",
-                                      "expected the record of link " + std::to_string(anode) + "-" +
-                                          std::to_string(bnode) + ", found the end of the file"));
+    throw FileError(file.stream.name(), place(), "",
+                    "the record of link " + std::to_string(anode) + "-" + std::to_string(bnode),
+                    FileError::Found::words("the end of the file"));
   }
   if (record.size() < kAuxRecordBytes) {
-    throw InputError(input_error_line(file.stream.name(), place(), "record length",
-                                      "expected at least " + std::to_string(kAuxRecordBytes) +
-                                          " bytes (from-node, to-node, unused, codes), found " +
-                                          std::to_string(record.size())));
+    throw FileError(file.stream.name(), place(), "record length",
+                    "at least " + std::to_string(kAuxRecordBytes) + " bytes (from-node, to-node, unused, codes)",
+                    FileError::Found::words(std::to_string(record.size())));
   }
   AuxNetworkRecord r;
   if (file.unsigned_nodes) {

@@ -39,7 +39,7 @@ inline std::int32_t packed_location_code(std::uint32_t packed) {
 }
 
 // Reads the record of the link anode-bnode (the nodes name the link in the
-// error line). Throws InputError when the file ends before it or the record
+// error line). Throws FileError when the file ends before it or the record
 // is shorter than 10 bytes.
 AuxNetworkRecord read_aux_network_record(AuxNetworkFile& file, std::int32_t anode, std::int32_t bnode);
 

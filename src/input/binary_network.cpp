@@ -11,13 +11,16 @@ namespace {
 // The bytes of the length marker in front of every record.
 constexpr std::uint64_t kMarkerBytes = 4;
 
-std::string record_place(const FortranRecordReader& records) {
-  return "record " + std::to_string(records.record_number()) + " at byte offset " +
-         std::to_string(records.record_offset());
+[[noreturn]] void fail_record(const BinaryNetwork& binary, const std::string& field, const std::string& problem) {
+  throw FileError(binary.stream.name(),
+                  FilePlace::record_at_offset(binary.records.record_number(), binary.records.record_offset()), field,
+                  problem);
 }
 
-[[noreturn]] void fail_record(const BinaryNetwork& binary, const std::string& field, const std::string& problem) {
-  throw InputError(input_error_line(binary.stream.name(), record_place(binary.records), field, problem));
+// The header record is missing: the file is empty.
+[[noreturn]] void fail_no_header(const BinaryNetwork& binary) {
+  throw FileError(binary.stream.name(), FilePlace::at_record(1), "header record", "the header record",
+                  FileError::Found::words("the end of the file"));
 }
 
 // P (header word 33) and S (header word 34) size the period blocks of every
@@ -37,9 +40,10 @@ void check_header_shape(const BinaryNetwork& binary) {
     const int value = binary.header.word(limit.word);
     if (value >= 0 && value <= limit.limit) continue;
     const std::uint64_t offset = kMarkerBytes + kBinaryHeaderTextSize + 2 * static_cast<std::uint64_t>(limit.word - 1);
-    throw InputError(
-        input_error_line(binary.stream.name(), "record 1, byte offset " + std::to_string(offset), limit.field,
-                         "expected 0 to " + std::to_string(limit.limit) + ", found " + std::to_string(value)));
+    FilePlace place = FilePlace::at_record(1);
+    place.byte_offset = offset;
+    throw FileError(binary.stream.name(), place, limit.field, "0 to " + std::to_string(limit.limit),
+                    FileError::Found::words(std::to_string(value)));
   }
 }
 
@@ -101,8 +105,7 @@ void start_link_stream(BinaryNetwork& binary, LinkRecord& link) {
   binary.records.rewind();
   std::string_view header;
   if (binary.records.next(header, ByteStream::kBufferSize) == FortranRecordReader::Status::kEndOfFile) {
-    throw InputError(input_error_line(binary.stream.name(), "record 1", "header record",
-                                      "expected the header record, found the end of the file"));
+    fail_no_header(binary);
   }
   binary.exhausted = false;
   link.end_of_links = false;
@@ -171,13 +174,12 @@ void decode_entry(const BinaryNetwork& binary, LinkRecord& link) {
 void read_binary_header(BinaryNetwork& binary) {
   std::string_view record;
   if (binary.records.next(record, ByteStream::kBufferSize) == FortranRecordReader::Status::kEndOfFile) {
-    throw InputError(input_error_line(binary.stream.name(), "record 1", "header record",
-                                      "expected the header record, found the end of the file"));
+    fail_no_header(binary);
   }
   if (record.size() < kBinaryHeaderBytes) {
-    throw InputError(input_error_line(
-        binary.stream.name(), "record 1", "header record",
-        "expected at least " + std::to_string(kBinaryHeaderBytes) + " bytes, found " + std::to_string(record.size())));
+    throw FileError(binary.stream.name(), FilePlace::at_record(1), "header record",
+                    "at least " + std::to_string(kBinaryHeaderBytes) + " bytes",
+                    FileError::Found::words(std::to_string(record.size())));
   }
   binary.header.text.assign(record.substr(0, kBinaryHeaderTextSize));
   for (int n = 1; n <= kBinaryHeaderWords; ++n) {

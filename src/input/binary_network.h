@@ -79,7 +79,7 @@ struct BinaryNetwork {
 };
 
 // Reads the header record of an opened network into binary.header; throws
-// InputError when the first record is missing or shorter than the header, or
+// FileError when the first record is missing or shorter than the header, or
 // when its periods or slots per link entry exceed the link record's slots.
 void read_binary_header(BinaryNetwork& binary);
 
@@ -93,7 +93,7 @@ void set_binary_slot_counts(const BinaryHeader& header, LinkRecord& link);
 // link.end_of_links. The first call rewinds the file and reads past the
 // header. After the end every further call only sets end_of_links again.
 // A LINK record that ends in part of an entry (its words after the tag are
-// not a whole number of entries) stops the run with an InputError: the
+// not a whole number of entries) stops the run with a FileError: the
 // stride of the header does not describe the file, so none of its links can
 // be trusted.
 void read_binary_link(BinaryNetwork& binary, LinkRecord& link);

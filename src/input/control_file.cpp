@@ -14,9 +14,9 @@ bool read_file_code(TextReader& control, bool input_key, FixedText<3>& code) {
     if (FixedText<5>(columns(record, 2, 6)).view() != wanted) continue;
     const std::int64_t key_line = control.line_number();
     if (!control.next(record)) {
-      throw InputError(input_error_line(control.name(), "line " + std::to_string(key_line + 1), "file code",
-                                        "expected the code record after the " + std::string(wanted) +
-                                            " key of line " + std::to_string(key_line) + ", found the end of the file"));
+      throw FileError(control.name(), FilePlace::at_line(key_line + 1), "file code",
+                      "the code record after the " + std::string(wanted) + " key of line " + std::to_string(key_line),
+                      FileError::Found::words("the end of the file"));
     }
     code.assign(columns(record, 1, 3));
     return true;

@@ -9,7 +9,7 @@ namespace korvo {
 
 // Key records hold "FILEI" (input key) or "FILEO" (output key) in columns
 // 2-6; the record after the first matching key gives the code in columns 1-3.
-// Returns false when the file holds no such key. Throws InputError when the
+// Returns false when the file holds no such key. Throws FileError when the
 // matching key record is the file's last.
 bool read_file_code(TextReader& control, bool input_key, FixedText<3>& code);
 

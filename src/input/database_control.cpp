@@ -20,12 +20,10 @@ void read_database_control(TextReader& control, LinkFieldMap& map) {
   std::string_view line;
   for (int i = 1; i <= kHeadingLines; ++i) {
     if (!control.next(line)) {
-      throw InputError(input_error_line(file, "line " + std::to_string(i), "headings",
-                                        "the file ends after " + std::to_string(i - 1) +
-                                            " lines; it needs three heading lines"));
+      throw FileError(file, FilePlace::at_line(i), "headings",
+                      "the file ends after " + std::to_string(i - 1) + " lines; it needs three heading lines");
     }
   }
-  std::string shifted;
   while (control.next(line)) {
     line = line.substr(0, std::min(line.size(), kColumnsRead));
     // An editor's end-of-file mark in front of a line is dropped, and the line
@@ -37,9 +35,10 @@ void read_database_control(TextReader& control, LinkFieldMap& map) {
     }
     if (line.substr(0, kAliasMarker.size()) != kAliasMarker) continue;
 
-    const std::string where = "line " + std::to_string(control.line_number());
-    read_integer(columns(line, 12, 13), FieldPlace{file, where, 12, 13, "LINK ALIAS number"});
-    const double factor = read_real(columns(line, 38, 45), 3, FieldPlace{file, where, 38, 45, "LINK ALIAS scale factor"});
+    const FilePlace where = FilePlace::at_line(control.line_number());
+    read_integer(columns(line, 12, 13), FieldPlace{file, where.with_columns(12, 13), "LINK ALIAS number"});
+    const double factor =
+        read_real(columns(line, 38, 45), 3, FieldPlace{file, where.with_columns(38, 45), "LINK ALIAS scale factor"});
     const FixedText<11> keyword(columns(line, 15, 25));
     for (int slot = 1; slot <= kLinkKeywordCount; ++slot) {
       const auto s = static_cast<std::size_t>(slot);

@@ -35,7 +35,7 @@ struct LinkFieldMap {
 };
 
 // Applies the LINK ALIAS lines of an opened control file to map. Throws
-// InputError for a file of fewer than three lines and for a LINK ALIAS line
+// FileError for a file of fewer than three lines and for a LINK ALIAS line
 // whose number or factor columns are not numeric.
 void read_database_control(TextReader& control, LinkFieldMap& map);
 

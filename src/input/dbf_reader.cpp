@@ -29,37 +29,36 @@ std::uint32_t le16(const unsigned char* p) {
 }
 std::uint32_t le32(const unsigned char* p) { return le16(p) | (le16(p + 2) << 16); }
 
-std::string offset_text(std::uint64_t offset) { return "byte offset " + std::to_string(offset); }
+FilePlace offset_place(std::uint64_t offset) { return FilePlace::at_byte_offset(offset); }
 
 void check_header_limits(const std::string& file, const DbfHeader& header) {
   if (header.header_length < kDbfHeaderSize) {
-    throw InputError(input_error_line(file, offset_text(kHeaderLengthOffset), "header length",
-                                      std::to_string(header.header_length) + " bytes is less than the " +
-                                          std::to_string(kDbfHeaderSize) + " bytes of the header's fixed part"));
+    throw FileError(file, offset_place(kHeaderLengthOffset), "header length",
+                    std::to_string(header.header_length) + " bytes is less than the " +
+                    std::to_string(kDbfHeaderSize) + " bytes of the header's fixed part");
   }
   if (header.header_length > kDbfBufferSize) {
-    throw InputError(input_error_line(file, offset_text(kHeaderLengthOffset), "header length",
-                                      std::to_string(header.header_length) + " bytes is more than the limit of " +
-                                          std::to_string(kDbfBufferSize) + " bytes"));
+    throw FileError(file, offset_place(kHeaderLengthOffset), "header length",
+                    std::to_string(header.header_length) + " bytes is more than the limit of " +
+                    std::to_string(kDbfBufferSize) + " bytes");
   }
   if (header.record_length == 0) {
-    throw InputError(
-        input_error_line(file, offset_text(kRecordLengthOffset), "record length",
-                         "0 bytes; a record holds at least its deletion flag"));
+    throw FileError(file, offset_place(kRecordLengthOffset), "record length",
+                    "0 bytes; a record holds at least its deletion flag");
   }
   if (header.record_length > kDbfBufferSize) {
-    throw InputError(input_error_line(file, offset_text(kRecordLengthOffset), "record length",
-                                      std::to_string(header.record_length) + " bytes is more than the limit of " +
-                                          std::to_string(kDbfBufferSize) + " bytes"));
+    throw FileError(file, offset_place(kRecordLengthOffset), "record length",
+                    std::to_string(header.record_length) + " bytes is more than the limit of " +
+                    std::to_string(kDbfBufferSize) + " bytes");
   }
 }
 
 [[noreturn]] void conversion_failed(const DbfLinkSource& source, const DbfField& field, std::string_view text,
                                     std::string_view expected) {
-  const std::string where = "record " + std::to_string(source.records_read);
   const std::string what =
       "field " + field.display_name() + ", bytes " + std::to_string(field.start) + "-" + std::to_string(field.end);
-  throw InputError(conversion_error_line(text, FieldPlace{source.stream.name(), where, 0, 0, what}, expected));
+  const FilePlace where = FilePlace::at_record(static_cast<std::int64_t>(source.records_read));
+  throw conversion_error(text, FieldPlace{source.stream.name(), where, what}, expected);
 }
 
 bool is_true_letter(char c) { return c == 'T' || c == 't' || c == 'Y' || c == 'y'; }
@@ -178,8 +177,8 @@ void read_dbf_header(ByteStream& stream, DbfHeader& header, DbfFieldTable& table
 
   const char* fixed = stream.take(kDbfHeaderSize);
   if (fixed == nullptr) {
-    throw InputError(input_error_line(file, offset_text(stream.offset()), "header",
-                                      "the file ends inside the 32 bytes of the header's fixed part"));
+    throw FileError(file, offset_place(stream.offset()), "header",
+                    "the file ends inside the 32 bytes of the header's fixed part");
   }
   std::memcpy(bytes.data(), fixed, kDbfHeaderSize);
   header = DbfHeader{};
@@ -197,9 +196,9 @@ void read_dbf_header(ByteStream& stream, DbfHeader& header, DbfFieldTable& table
   const std::size_t rest = static_cast<std::size_t>(header.header_length - kDbfHeaderSize);
   const char* tail = stream.take(rest);
   if (tail == nullptr) {
-    throw InputError(input_error_line(file, offset_text(stream.offset()), "header",
-                                      "the file ends inside its header of " + std::to_string(header.header_length) +
-                                          " bytes"));
+    throw FileError(file, offset_place(stream.offset()), "header",
+                    "the file ends inside its header of " + std::to_string(header.header_length) +
+                    " bytes");
   }
   std::memcpy(bytes.data() + kDbfHeaderSize, tail, rest);
 
@@ -225,11 +224,11 @@ void place_dbf_fields(const std::string& file, const DbfHeader& header, DbfField
     field.end = end + field.length;
     end = field.end;
     if (field.end > header.record_length) {
-      throw InputError(input_error_line(
-          file, offset_text(static_cast<std::uint64_t>(kDbfDescriptorSize) * static_cast<std::uint64_t>(k)),
-          "field " + field.display_name(),
-          "bytes " + std::to_string(field.start) + "-" + std::to_string(field.end) + " run past the record length of " +
-              std::to_string(header.record_length)));
+      throw FileError(
+                      file, offset_place(static_cast<std::uint64_t>(kDbfDescriptorSize) * static_cast<std::uint64_t>(k)),
+                      "field " + field.display_name(),
+                      "bytes " + std::to_string(field.start) + "-" + std::to_string(field.end) + " run past the record length of " +
+                      std::to_string(header.record_length));
     }
   }
 }
@@ -306,9 +305,9 @@ void prepare_link_fields(DbfLinkSource& source, DbfListing* listing) {
     }
     const DbfField& field = source.fields[k];
     if (field.conversion == DbfConversion::kInvalid) {
-      throw InputError(input_error_line(file, offset_text(static_cast<std::uint64_t>(kDbfDescriptorSize * k)),
-                                        "field " + field.display_name() + ", layout " + std::string(field.format.trimmed()),
-                                        "a numeric field of length 0 cannot hold a value"));
+      throw FileError(file, offset_place(static_cast<std::uint64_t>(kDbfDescriptorSize * k)),
+                      "field " + field.display_name() + ", layout " + std::string(field.format.trimmed()),
+                      "a numeric field of length 0 cannot hold a value");
     }
     DbfSlotPlan& plan = source.plan[s];
     plan.field = k;

@@ -120,12 +120,12 @@ struct DbfLinkSource {
 
 // Reads the header and the field descriptors from a stream at byte 0 and
 // leaves the stream at the first record. When listing is not null, hands it
-// the header and each descriptor as they are decoded. Throws InputError when
+// the header and each descriptor as they are decoded. Throws FileError when
 // the header cannot be used (too short or too long, a record length of 0 or
 // beyond the buffer, the file ending inside the header).
 void read_dbf_header(ByteStream& stream, DbfHeader& header, DbfFieldTable& table, DbfListing* listing);
 
-// Fills start and end of every field. Throws InputError for a field that
+// Fills start and end of every field. Throws FileError for a field that
 // runs past the record length.
 void place_dbf_fields(const std::string& file, const DbfHeader& header, DbfFieldTable& table);
 
@@ -150,7 +150,7 @@ void read_link_file_header(DbfLinkSource& source, DbfListing* listing);
 void prepare_link_fields(DbfLinkSource& source, DbfListing* listing);
 
 // Reads the next record into link, or sets link.end_of_links. Throws
-// InputError for a field text that cannot be converted; the link is then
+// FileError for a field text that cannot be converted; the link is then
 // left as it was.
 void read_next_dbf_link(DbfLinkSource& source, LinkRecord& link);
 

@@ -32,7 +32,7 @@ constexpr LabelsColumn kLongLabelColumns{"long label", 28, 67};
 
 int read_labels_number(const LabelsText& text, const LabelsColumn& column, std::string_view file,
                        std::int64_t line) {
-  const FieldPlace place{file, "line " + std::to_string(line), column.first, column.last, column.name};
+  const FieldPlace place{file, FilePlace::at_line(line).with_columns(column.first, column.last), column.name};
   // Three columns hold -99..999, so the value always fits an int.
   return static_cast<int>(read_integer(columns(text.view(), column.first, column.last), place));
 }
@@ -74,8 +74,9 @@ void read_screenline_names(TextReader& names, ScreenlineNames& out) {
   std::string_view line;
   while (names.next(line)) {
     if (!drop_end_of_file_marks(line)) continue;
-    const FieldPlace place{names.name(), "line " + std::to_string(names.line_number()), kScreenNumberFirst,
-                           kScreenNumberLast, "screenline number"};
+    const FieldPlace place{names.name(),
+                           FilePlace::at_line(names.line_number()).with_columns(kScreenNumberFirst, kScreenNumberLast),
+                           "screenline number"};
     const std::int64_t number = read_integer(columns(line, kScreenNumberFirst, kScreenNumberLast), place);
     // Screenlines outside 1..99 have no table entry; their names are dropped.
     if (number < 1 || number > kMaxScreenline) continue;

@@ -41,7 +41,7 @@ struct LabelsRecord {
 // of the file.
 bool next_labels_text(TextReader& labels, LabelsText& text);
 
-// Decodes a record; line is its line number in the file. Throws InputError
+// Decodes a record; line is its line number in the file. Throws FileError
 // when the code or a class is not a whole number.
 LabelsRecord decode_labels_record(const LabelsText& text, std::string_view file, std::int64_t line);
 
@@ -49,7 +49,7 @@ LabelsRecord decode_labels_record(const LabelsText& text, std::string_view file,
 // name has a blank name.
 using ScreenlineNames = std::array<FixedText<40>, kMaxScreenline + 1>;
 
-// Stores the names the file gives. Throws InputError when a number field
+// Stores the names the file gives. Throws FileError when a number field
 // does not hold a whole number.
 void read_screenline_names(TextReader& names, ScreenlineNames& out);
 

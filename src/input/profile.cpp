@@ -48,9 +48,9 @@ FixedText<11> keyword_field(std::string_view record) { return FixedText<11>(colu
 std::string_view value_record(TextReader& profile, std::string_view keyword) {
   std::string_view line;
   if (!profile.next(line)) {
-    throw InputError(input_error_line(profile.name(), "line " + std::to_string(profile.line_number() + 1),
-                                      "value of " + std::string(trim_right(keyword)),
-                                      "expected the value record after the keyword, found the end of the file"));
+    throw FileError(profile.name(), FilePlace::at_line(profile.line_number() + 1),
+                    "value of " + std::string(trim_right(keyword)), "the value record after the keyword",
+                    FileError::Found::words("the end of the file"));
   }
   return line;
 }
@@ -68,12 +68,12 @@ std::int64_t free_integer(TextReader& profile, std::string_view keyword, std::st
     std::int64_t value = 0;
     bool found = false;
     ParseStatus status = parse_free_integer(record, value, found);
-    const FieldPlace place{profile.name(), "line " + std::to_string(profile.line_number()), 0, 0, field};
-    if (status != ParseStatus::kOk) throw InputError(conversion_error_line(trim_right(record), place, "an integer"));
+    const FieldPlace place{profile.name(), FilePlace::at_line(profile.line_number()), field};
+    if (status != ParseStatus::kOk) throw conversion_error(trim_right(record), place, "an integer");
     if (found) {
       if (value < low || value > high) {
-        throw InputError(conversion_error_line(trim_right(record), place,
-                                               "an integer from " + std::to_string(low) + " to " + std::to_string(high)));
+        throw conversion_error(trim_right(record), place,
+                               "an integer from " + std::to_string(low) + " to " + std::to_string(high));
       }
       return value;
     }

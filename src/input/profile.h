@@ -52,7 +52,7 @@ enum AuxField : int {
 bool names_a_field(const FixedText<11>& name);
 
 // Pass 1. create_ascii_file is called each time an "ASCII" keyword turns the
-// ASCII loaded-network file on. Throws InputError when a keyword's value
+// ASCII loaded-network file on. Throws FileError when a keyword's value
 // record is missing or a "KORVOL" value is not an integer.
 void read_profile_pass1(TextReader& profile, RunSettings& settings, const std::function<void()>& create_ascii_file);
 

@@ -22,10 +22,9 @@ class RatesReader {
     std::string_view line;
     if (!in_.next(line)) {
       const std::int64_t missing = in_.line_number() + 1;
-      throw InputError(input_error_line(file(), "line " + std::to_string(missing), std::string(table),
-                                        "expected " + std::to_string(kRatesFileLines) +
-                                            " lines of rates, the file ends after line " +
-                                            std::to_string(missing - 1)));
+      throw FileError(file(), FilePlace::at_line(missing), std::string(table),
+                      "expected " + std::to_string(kRatesFileLines) + " lines of rates, the file ends after line " +
+                          std::to_string(missing - 1));
     }
     for (std::size_t k = 0; k < values.size(); ++k) {
       const int first = static_cast<int>(k) * kFieldStride + 1;
@@ -36,8 +35,8 @@ class RatesReader {
       if (row > 0) field += ", row " + std::to_string(row);
       field += ", value " + std::to_string(k + 1);
       const std::string name = file();
-      const FieldPlace place{name, "line " + std::to_string(in_.line_number()), first, last, field};
-      throw InputError(conversion_error_line(text, place, "a number"));
+      const FieldPlace place{name, FilePlace::at_line(in_.line_number()).with_columns(first, last), field};
+      throw conversion_error(text, place, "a number");
     }
   }
 

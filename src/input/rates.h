@@ -41,7 +41,7 @@ struct RateTables {
 inline constexpr int kRatesFileLines = 75;
 
 // Reads the 75 lines of the rates file into the eleven tables; throws
-// InputError when the file is short or a field is not a number.
+// FileError when the file is short or a field is not a number.
 void read_rate_tables(TextReader& rates, RateTables& tables);
 
 }  // namespace korvo

@@ -91,7 +91,7 @@ void SideFiles::close_quietly() {
   for (TextWriter* file : {&skip_, &ascii_}) {
     try {
       file->close();
-    } catch (const InputError&) {
+    } catch (const FileStop&) {
       // The error being reported is the first one.
     }
   }

@@ -56,13 +56,13 @@ TEST(DbfPrompt, NStopsTheRun) {
   }
 }
 
-TEST(DbfPrompt, EndOfConsoleInputIsAnInputError) {
+TEST(DbfPrompt, EndOfConsoleInputStopsTheFileLayer) {
   for (const char* input : {"", "Y\n", "Y\nNOPE.DBF\n"}) {
     Prompt p(input);
     try {
       p.open("MISSING.DBF");
       ADD_FAILURE() << "no error";
-    } catch (const InputError& e) {
+    } catch (const ConsoleInputEnded& e) {
       const std::string name = std::string(input).find("NOPE") != std::string::npos ? "NOPE.DBF" : "MISSING.DBF";
       EXPECT_EQ(std::string(e.what()), " Console input ended at the prompt for the dBASE file name \"" + name + "\"");
     }

@@ -353,7 +353,7 @@ TEST_F(LabelsTest, FieldsThatAreNotNumbersNameTheirPlace) {
     try {
       prepare_labels_and_selection(*ctx);
       ADD_FAILURE() << "no error for " << c.text;
-    } catch (const InputError& e) {
+    } catch (const FileError& e) {
       EXPECT_EQ(std::string(e.what()), c.message);
     }
   }

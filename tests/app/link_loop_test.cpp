@@ -142,7 +142,7 @@ TEST_F(LinkLoopTest, HeaderPeriodsAndSlotsAreCheckedBeforeUse) {
     try {
       prepare_evaluation(ctx);
       ADD_FAILURE() << "no error for " << c.periods << ", " << c.slots;
-    } catch (const InputError& e) {
+    } catch (const FileError& e) {
       EXPECT_EQ(std::string(e.what()), c.error);
     }
   }

@@ -59,7 +59,7 @@ TEST_F(TwoWayRunTest, AMissingAsciiFileOrTooManySlotsStopsTheRun) {
   try {
     make_two_way_file(*ctx_);
     ADD_FAILURE() << "no error";
-  } catch (const InputError& e) {
+  } catch (const FileError& e) {
     EXPECT_EQ(std::string(e.what()), " HRLDXY.ASC: cannot be opened for reading: No such file or directory");
   }
   dir_.write(kAsciiNetworkFile, ascii_record(10, 20, 2, 500, 1800));
@@ -67,7 +67,7 @@ TEST_F(TwoWayRunTest, AMissingAsciiFileOrTooManySlotsStopsTheRun) {
   try {
     make_two_way_file(*ctx_);
     ADD_FAILURE() << "no error";
-  } catch (const InputError& e) {
+  } catch (const FileError& e) {
     EXPECT_EQ(std::string(e.what()),
               " HRLDXY.ASC (volume slots): the two-way conversion holds at most 10 slot volumes per link, the network "
               "has 12");

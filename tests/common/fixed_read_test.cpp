@@ -93,17 +93,22 @@ TEST(FixedReadTest, ColumnsBeyondTheRecordAreShort) {
 }
 
 TEST(FixedReadTest, ConversionErrorsNameFileLineColumnsAndText) {
-  const FieldPlace place{"KVRATES.SYN", "line 7", 15, 20, "rate"};
+  const FieldPlace place{"KVRATES.SYN", FilePlace::at_line(7).with_columns(15, 20), "rate"};
   try {
     read_real(" 1.2x ", 0, place);
     FAIL();
-  } catch (const InputError& e) {
+  } catch (const FileError& e) {
     EXPECT_STREQ(e.what(), " KVRATES.SYN, line 7, columns 15-20 (rate): expected a number, found \" 1.2x \"");
+    EXPECT_EQ(e.file(), "KVRATES.SYN");
+    EXPECT_EQ(e.place().line, 7);
+    EXPECT_EQ(e.field(), "rate");
+    EXPECT_EQ(e.expected(), "a number");
+    EXPECT_EQ(e.found(), "\" 1.2x \"");
   }
   try {
-    read_integer("\x01" "5", {"NET.DBF", "record 3", 0, 0, "field ANODE"});
+    read_integer("\x01" "5", {"NET.DBF", FilePlace::at_record(3), "field ANODE"});
     FAIL();
-  } catch (const InputError& e) {
+  } catch (const FileError& e) {
     EXPECT_STREQ(e.what(), " NET.DBF, record 3 (field ANODE): expected an integer, found \"\\x015\"");
   }
 }

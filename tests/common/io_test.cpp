@@ -66,7 +66,7 @@ TEST(ByteStreamTest, AMissingFileNamesItself) {
   try {
     ByteStream::open_file(dir.file("NOPE.DBF"), "NOPE.DBF");
     FAIL();
-  } catch (const InputError& e) {
+  } catch (const FileError& e) {
     EXPECT_STREQ(e.what(), " NOPE.DBF: cannot be opened for reading: No such file or directory");
   }
 }
@@ -115,7 +115,7 @@ TEST(FortranRecordReaderTest, BrokenFramingNamesRecordAndOffset) {
       while (r.next(rec, 40) == FortranRecordReader::Status::kRecord) {
       }
       ADD_FAILURE() << "no error for " << c.line;
-    } catch (const InputError& e) {
+    } catch (const FileError& e) {
       EXPECT_EQ(std::string(e.what()), c.line);
     }
   }
@@ -128,8 +128,9 @@ TEST(TextWriterTest, AFullDiskIsReportedNotSwallowed) {
   try {
     w.close();
     FAIL() << "no error";
-  } catch (const InputError& e) {
+  } catch (const WriteError& e) {
     EXPECT_STREQ(e.what(), " KORVO.OUT, byte offset 0: write failed: No space left on device");
+    EXPECT_EQ(e.byte_offset(), 0u);
   }
 }
 

@@ -125,7 +125,7 @@ TEST(AuxLinks, LimitsStopWithTheirConsoleLine) {
   auto error_of = [](const std::string& bytes) {
     try {
       load(bytes);
-    } catch (const InputError& e) {
+    } catch (const FileError& e) {
       return std::string(e.what());
     }
     return std::string("no error");
@@ -171,7 +171,7 @@ TEST(AuxLinks, TheTableHoldsTwoHundredThousandEntries) {
   try {
     load(table.bytes(), names);
     ADD_FAILURE() << "no error";
-  } catch (const InputError& e) {
+  } catch (const FileError& e) {
     EXPECT_STREQ(e.what(), " AUX.DBF, record 100001: more than 200000 entries, the limit of the auxiliary link table");
   }
 }

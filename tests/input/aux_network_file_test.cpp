@@ -36,7 +36,7 @@ class AuxNetworkFileTest : public ::testing::Test {
   std::string error_of_next(std::int32_t anode, std::int32_t bnode) {
     try {
       read_aux_network_record(file_, anode, bnode);
-    } catch (const InputError& e) {
+    } catch (const FileError& e) {
       return e.what();
     }
     return "";

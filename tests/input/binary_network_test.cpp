@@ -70,13 +70,13 @@ class BinaryLinkReaderTest : public ::testing::Test {
     for (const LinkRecord& l : read_all()) pairs.emplace_back(l.anode, l.bnode);
     return pairs;
   }
-  // The message of the InputError that opening and reading every link
+  // The message of the FileError that opening and reading every link
   // raises, or "" when there is none.
   std::string error_of(std::string bytes) {
     try {
       open(std::move(bytes));
       read_all();
-    } catch (const InputError& e) {
+    } catch (const FileError& e) {
       return e.what();
     }
     return "";
@@ -439,7 +439,7 @@ TEST_F(BinaryLinkReaderTest, BadFilesStopWithALineNamingThePlaceAndTheLimit) {
   }
 }
 
-// Damaged files end in links or in an InputError, never in anything else:
+// Damaged files end in links or in an FileError, never in anything else:
 // bytes of a valid network are overwritten at random, the header's P and S
 // and the record markers included.
 TEST_F(BinaryLinkReaderTest, DamagedFilesNeverReadOutsideTheRecord) {
@@ -469,7 +469,7 @@ TEST_F(BinaryLinkReaderTest, DamagedFilesNeverReadOutsideTheRecord) {
       for (read_binary_link(binary_, link_); !link_.end_of_links; read_binary_link(binary_, link_)) {
         ASSERT_LE(++links, 1000) << "round " << round << " does not end";
       }
-    } catch (const InputError&) {
+    } catch (const FileError&) {
       ++errors;
     }
   }

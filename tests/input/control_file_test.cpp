@@ -47,7 +47,7 @@ TEST(ControlFileTest, AKeyRecordThatIsTheLastStopsTheRun) {
   try {
     code_of("comment\n FILEO\n", false);
     FAIL() << "no error";
-  } catch (const InputError& e) {
+  } catch (const FileError& e) {
     EXPECT_STREQ(e.what(),
                  " VELMAR.CTL, line 3 (file code): expected the code record after the FILEO key of line 2, found the "
                  "end of the file");

@@ -30,7 +30,7 @@ std::string error_of(const std::string& text) {
   LinkFieldMap map;
   try {
     read_database_control(reader, map);
-  } catch (const InputError& e) {
+  } catch (const FileError& e) {
     return e.what();
   }
   return "no error";

@@ -53,7 +53,7 @@ std::string error_of(LinkFile& f) {
     f.prepare();
     while (f.next()) {
     }
-  } catch (const InputError& e) {
+  } catch (const FileError& e) {
     return e.what();
   }
   return "no error";

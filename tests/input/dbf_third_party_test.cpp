@@ -157,7 +157,7 @@ TEST(DbfThirdParty, AnEmptyOgr2ogrCellStopsTheRunNamingItsField) {
   try {
     read_next_dbf_link(*source, link);
     ADD_FAILURE() << "no error";
-  } catch (const InputError& e) {
+  } catch (const FileError& e) {
     EXPECT_STREQ(e.what(), " links.dbf, record 2 (field COUNT, bytes 9-15): expected an integer, found \"*******\"");
   }
 }

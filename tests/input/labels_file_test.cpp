@@ -44,7 +44,7 @@ TEST(LabelsFile, ANumberFieldThatIsNotANumberNamesItsPlace) {
   try {
     decode_labels_record(LabelsText("      FT  2 x1  1"), "KVLABELS.SYN", 2);
     ADD_FAILURE() << "no error";
-  } catch (const InputError& e) {
+  } catch (const FileError& e) {
     EXPECT_EQ(std::string(e.what()),
               " KVLABELS.SYN, line 2, columns 12-14 (validation class): expected an integer, found \" x1\"");
   }

@@ -22,7 +22,7 @@ Pass1 pass1(const std::string& text) {
 std::string pass1_error(const std::string& text) {
   try {
     pass1(text);
-  } catch (const InputError& e) {
+  } catch (const FileError& e) {
     return e.what();
   }
   return "no error";
@@ -205,7 +205,7 @@ TEST(ProfileTest, PassTwoStopsOnABadSelection) {
   try {
     read_profile_pass2(profile, settings, title);
     FAIL() << "no error";
-  } catch (const InputError& e) {
+  } catch (const FileError& e) {
     EXPECT_STREQ(e.what(), " PROFILE.MAS, line 2 (value of GLS): expected an integer, found \"TWELVE\"");
   }
 }

@@ -25,7 +25,7 @@ RateTables read(const std::string& text) {
 std::string read_error(const std::string& text) {
   try {
     read(text);
-  } catch (const InputError& e) {
+  } catch (const FileError& e) {
     return e.what();
   }
   return "no error";

@@ -103,7 +103,7 @@ TEST(TwoWayFileTest, BadRecordsAndLimitsStopWithTheirLimit) {
     try {
       convert(c.ascii, c.slots, false);
       ADD_FAILURE() << "no error";
-    } catch (const InputError& e) {
+    } catch (const FileError& e) {
       EXPECT_EQ(std::string(e.what()), c.message);
     }
   }
@@ -131,7 +131,7 @@ TEST(TwoWayFileTest, ConvertsTheLargestTableAllowed) {
   try {
     convert(ascii, 1, false);
     ADD_FAILURE() << "no error";
-  } catch (const InputError& e) {
+  } catch (const FileError& e) {
     EXPECT_EQ(std::string(e.what()), " HRLDXY.ASC, line 200002: the two-way conversion holds at most 200001 links");
   }
 }
