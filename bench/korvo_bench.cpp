@@ -89,12 +89,10 @@ void BM_DbfRecordConversion(benchmark::State& state) {
     source->stream = korvo::ByteStream::from_memory(file, "NET26A.DBF");
     korvo::read_link_file_header(*source, nullptr);
     korvo::prepare_link_fields(*source, nullptr);
-    link.end_of_links = false;
   };
   restart();
   for (auto _ : state) {
-    korvo::read_next_dbf_link(*source, link);
-    if (link.end_of_links) {
+    if (korvo::read_next_dbf_link(*source, link) == korvo::LinkStatus::kEndOfLinks) {
       state.PauseTiming();
       restart();
       state.ResumeTiming();
@@ -121,13 +119,11 @@ void BM_BinaryLinkDecode(benchmark::State& state) {
     binary->records = korvo::FortranRecordReader(&binary->stream);
     korvo::read_binary_header(*binary);
     korvo::set_binary_slot_counts(binary->header, link);
-    link.end_of_links = false;
   };
   restart();
   std::int64_t links = 0;
   for (auto _ : state) {
-    korvo::read_binary_link(*binary, link);
-    if (link.end_of_links) {
+    if (korvo::read_binary_link(*binary, link) == korvo::LinkStatus::kEndOfLinks) {
       state.PauseTiming();
       restart();
       state.ResumeTiming();

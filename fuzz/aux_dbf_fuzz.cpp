@@ -20,14 +20,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static auto table = std::make_unique<AuxLinkTable>();
   if (size == 0) return 0;
   const std::uint8_t names = data[0];
-  std::array<FixedText<11>, 8> fields{FixedText<11>("ANODE"), FixedText<11>("BNODE"), FixedText<11>("SEQ"),
-                                      FixedText<11>("NONE"),  FixedText<11>("NONE"),  FixedText<11>("NONE"),
-                                      FixedText<11>("NONE"),  FixedText<11>("NONE")};
-  if (names & 1) fields[kAuxConstruct].assign("CC");
-  if (names & 2) fields[kAuxScreenline].assign("SL");
-  if (names & 4) fields[kAuxLocation].assign("GL");
-  if (names & 8) fields[kAuxZone].assign("ZONE");
-  if (names & 16) fields[kAuxOneWay].assign("ONEWAY");
+  AuxFieldNames fields;
+  fields[AuxField::kAnode].assign("ANODE");
+  fields[AuxField::kBnode].assign("BNODE");
+  fields[AuxField::kSequence].assign("SEQ");
+  for (AuxField optional : {AuxField::kConstruct, AuxField::kScreenline, AuxField::kLocation, AuxField::kZone,
+                            AuxField::kOneWay}) {
+    fields[optional].assign("NONE");
+  }
+  if (names & 1) fields[AuxField::kConstruct].assign("CC");
+  if (names & 2) fields[AuxField::kScreenline].assign("SL");
+  if (names & 4) fields[AuxField::kLocation].assign("GL");
+  if (names & 8) fields[AuxField::kZone].assign("ZONE");
+  if (names & 16) fields[AuxField::kOneWay].assign("ONEWAY");
 
   fuzz::NullSink sink;
   DbfHeaderListing listing(sink);

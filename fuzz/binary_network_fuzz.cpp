@@ -25,8 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // An entry takes at least 5 words, so the input bounds the links.
     std::size_t links = 0;
     for (;;) {
-      read_binary_link(binary, link);
-      if (link.end_of_links) break;
+      if (read_binary_link(binary, link) == LinkStatus::kEndOfLinks) break;
       fuzz::check(++links <= size / 20, "more links than the file's words can hold");
       fuzz::check(link.time_slot_count >= 0 && link.time_slot_count <= kMaxPeriods &&
                       link.volume_slot_count >= 0 && link.volume_slot_count <= kMaxVolumeSlots,
@@ -34,8 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // Reading after the end changes nothing but the flag.
     const std::int32_t anode = link.anode;
-    read_binary_link(binary, link);
-    fuzz::check(link.end_of_links && link.anode == anode, "a read after the end delivered a link");
+    fuzz::check(read_binary_link(binary, link) == LinkStatus::kEndOfLinks && link.anode == anode,
+                "a read after the end delivered a link");
   } catch (const FileError&) {
   }
   return 0;

@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   *link = LinkRecord{};
   // Real fields are scaled as a DATABASE.CTL would ask: distance in miles
   // with two decimals becomes hundredths.
-  source->map.scale[kKwDistance] = 100.0;
-  source->map.scale[kKwCongTime] = 100.0;
+  source->map.scale[LinkKeyword::kDistance] = 100.0;
+  source->map.scale[LinkKeyword::kCongTime] = 100.0;
   source->stream = ByteStream::from_memory({reinterpret_cast<const char*>(data), size}, "LINKS05A.DBF");
   try {
     read_link_file_header(*source, &listing);
@@ -30,8 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Every record takes at least one byte, so the input bounds the links.
     std::size_t links = 0;
     for (;;) {
-      read_next_dbf_link(*source, *link);
-      if (link->end_of_links) break;
+      if (read_next_dbf_link(*source, *link) == LinkStatus::kEndOfLinks) break;
       fuzz::check(++links <= size, "more links than bytes in the file");
     }
   } catch (const FileError&) {

@@ -350,17 +350,16 @@ bool prepare_evaluation(RunContext& ctx) {
   rates.close();
 
   if (settings.validate_mode) {
-    e.state.run_type = kValidationRun;
+    e.state.run_type = RunType::kValidation;
   } else {
-    e.state.run_type = kAnalysisRun;
+    e.state.run_type = RunType::kAnalysis;
     use_analysis_maps(e.classes);
   }
-  write_description_pages(ctx.report, ctx.report.stamp(), e.state.run_type == kValidationRun ? "VALIDATE" : "ANALYSIS");
+  write_description_pages(ctx.report, ctx.report.stamp(), e.state.run_type == RunType::kValidation ? "VALIDATE" : "ANALYSIS");
   if (!settings.validate_mode) write_rate_pages(ctx.report, e.rates);
   if (settings.aux_dbf_given) {
-    start_aux_merge(e.aux_merge, ctx.aux, names_a_field(settings.aux_field_names[kAuxScreenline]));
+    start_aux_merge(e.aux_merge, ctx.aux, names_a_field(settings.aux_field_names[AuxField::kScreenline]));
   }
-  ctx.link.end_of_links = false;
   return true;
 }
 
@@ -377,12 +376,8 @@ void process_link(RunContext& ctx) {
 void run_link_loop(RunContext& ctx) {
   const bool dbf = ctx.settings.dbf_input_given;
   for (;;) {
-    if (dbf) {
-      read_next_dbf_link(ctx.dbf, ctx.link);
-    } else {
-      read_binary_link(ctx.binary, ctx.link);
-    }
-    if (ctx.link.end_of_links) break;
+    const LinkStatus status = dbf ? read_next_dbf_link(ctx.dbf, ctx.link) : read_binary_link(ctx.binary, ctx.link);
+    if (status == LinkStatus::kEndOfLinks) break;
     process_link(ctx);
   }
 }

@@ -9,9 +9,10 @@
 
 namespace korvo {
 
-// Measure slots of EVALSUMS (1..43). "REF" is the count in a validation run
-// and the capacity in an analysis run.
-enum Slot : int {
+// Measure slots of EVALSUMS, numbered 1..43 as the report documents them.
+// "REF" is the count in a validation run and the capacity in an analysis
+// run; VMT and VHT are vehicle miles and vehicle hours travelled.
+enum class Slot : int {
   VMT_REFVOL = 1,
   VMT_REF = 2,
   VHT_REF = 3,
@@ -58,6 +59,9 @@ enum Slot : int {
 };
 
 inline constexpr int kSlotCount = 43;
+// The slot of a number 1..43, for loops over every slot.
+constexpr Slot slot_number(int number) { return static_cast<Slot>(number); }
+constexpr int number_of(Slot slot) { return static_cast<int>(slot); }
 inline constexpr int kLaneClassCount = 10;  // lane classes 1..9 and the all-lanes class 10
 inline constexpr std::size_t kWorkAreaCells = 1'000'000;
 // The largest class count a run can reach: validation classes have three
@@ -73,10 +77,10 @@ class EvalSums {
 
   int nft() const { return nft_; }
   int nat() const { return nat_; }
-  float& at(int ftc, int atc, int lc, int slot) { return cells_[index(ftc, atc, lc, slot)]; }
-  float at(int ftc, int atc, int lc, int slot) const { return cells_[index(ftc, atc, lc, slot)]; }
+  float& at(int ftc, int atc, int lc, Slot slot) { return cells_[index(ftc, atc, lc, number_of(slot))]; }
+  float at(int ftc, int atc, int lc, Slot slot) const { return cells_[index(ftc, atc, lc, number_of(slot))]; }
   // The first cell of a slot's three-dimensional plane.
-  float* slot_plane(int slot) { return cells_ + index(1, 1, 1, slot); }
+  float* slot_plane(Slot slot) { return cells_ + index(1, 1, 1, number_of(slot)); }
   std::size_t cells_used() const {
     return static_cast<std::size_t>(nft_) * static_cast<std::size_t>(nat_) * kLaneClassCount * kSlotCount;
   }

@@ -21,8 +21,11 @@
 
 namespace korvo {
 
-inline constexpr int kValidationRun = 1;
-inline constexpr int kAnalysisRun = 2;
+// The two modes of a run.
+enum class RunType : int {
+  kValidation = 1,  // volumes against ground counts
+  kAnalysis = 2,    // volumes against capacity, priced
+};
 
 // What the link loop reports as it happens. Each call is rare: a list that
 // is full, a link without a class, a code that does not fit.
@@ -53,7 +56,7 @@ class EvaluationEvents {
 
 // The driver's per-run values of the evaluation.
 struct EvaluationState {
-  int run_type = kValidationRun;
+  RunType run_type = RunType::kValidation;
   // Binary path: header word 54 odd turns weighting on; without weighting and
   // with header word 24 below 100, link volumes are plain whole-number sums.
   bool weighting = false;

@@ -184,7 +184,7 @@ void evaluate_link(Accumulators& acc, EvaluationState& state, const RateTables& 
   const bool short_link = v.dist <= kShortLinkMiles;
   const bool timed = link.distance != 0 && v.time != 0.0f;
   const bool otimed = link.distance != 0 && link.time != 0;
-  auto add = [&sums, &v](int slot, float x) { sums.at(v.ftc, v.atc, v.lane_class, slot) += x; };
+  auto add = [&sums, &v](Slot slot, float x) { sums.at(v.ftc, v.atc, v.lane_class, slot) += x; };
 
   // A link without distance or congested time has speed 0 (class 1).
   float speed = 0.0f;
@@ -201,51 +201,51 @@ void evaluate_link(Accumulators& acc, EvaluationState& state, const RateTables& 
       state.cost_table_zeroed = true;
     }
     if (v.cap != 0.0f) {
-      add(VOL_REF, v.vol);
-      add(REF_SUM, v.cap);
+      add(Slot::VOL_REF, v.vol);
+      add(Slot::REF_SUM, v.cap);
       if (short_link) {
-        add(VMT_REFVOL, v.dist * v.vol);
-        add(VMT_REF, v.dist * v.cap);
+        add(Slot::VMT_REFVOL, v.dist * v.vol);
+        add(Slot::VMT_REF, v.dist * v.cap);
       }
       if (timed) {
-        add(VHT_REFVOL, v.time / 60.0f * v.vol);
-        add(VHT_REF, v.cap * v.time / 60.0f);
+        add(Slot::VHT_REFVOL, v.time / 60.0f * v.vol);
+        add(Slot::VHT_REF, v.cap * v.time / 60.0f);
       }
     }
   } else if (v.cnt != 0.0f) {
-    add(LINKS_REF, v.w);
-    add(VOL_REF, v.vol);
-    add(REF_SUM, v.cnt);
+    add(Slot::LINKS_REF, v.w);
+    add(Slot::VOL_REF, v.vol);
+    add(Slot::REF_SUM, v.cnt);
     if (short_link) {
-      add(VMT_REFVOL, v.dist * v.vol);
-      add(VMT_REF, v.dist * v.cnt);
+      add(Slot::VMT_REFVOL, v.dist * v.vol);
+      add(Slot::VMT_REF, v.dist * v.cnt);
     }
     if (timed) {
-      add(VHT_REFVOL, v.time / 60.0f * v.vol);
-      add(VHT_REF, v.cnt * v.time / 60.0f);
+      add(Slot::VHT_REFVOL, v.time / 60.0f * v.vol);
+      add(Slot::VHT_REF, v.cnt * v.time / 60.0f);
     }
   }
 
-  add(LINKS, v.w);
-  add(VOL_ALL, v.vol);
+  add(Slot::LINKS, v.w);
+  add(Slot::VOL_ALL, v.vol);
   if (short_link) {
-    add(VMT_ALL, v.dist * v.vol);
-    if (timed) add(VHT_ALL, v.time / 60.0f * v.vol);
-    add(SYS_MILES, v.dist * v.w);
+    add(Slot::VMT_ALL, v.dist * v.vol);
+    if (timed) add(Slot::VHT_ALL, v.time / 60.0f * v.vol);
+    add(Slot::SYS_MILES, v.dist * v.w);
     if (otimed) {
-      add(ORIG_MILES, v.dist);
-      add(ORIG_VMT, v.dist * v.vol);
+      add(Slot::ORIG_MILES, v.dist);
+      add(Slot::ORIG_VMT, v.dist * v.vol);
     }
-    add(LANE_MILES, static_cast<float>(v.lanes_value) * v.dist);
-    add(DIR_MILES, v.dist);
+    add(Slot::LANE_MILES, static_cast<float>(v.lanes_value) * v.dist);
+    add(Slot::DIR_MILES, v.dist);
   }
   if (otimed) {
-    add(ORIG_TIME_SUM, v.otime);
-    add(ORIG_VHT, v.otime * v.vol / 60.0f);
+    add(Slot::ORIG_TIME_SUM, v.otime);
+    add(Slot::ORIG_VHT, v.otime * v.vol / 60.0f);
   }
   if (timed) {
-    add(TIME_SUM, v.time);
-    add(CONG_VHT, v.time * v.vol / 60.0f);
+    add(Slot::TIME_SUM, v.time);
+    add(Slot::CONG_VHT, v.time * v.vol / 60.0f);
   }
 
   if (short_link) {
@@ -257,20 +257,20 @@ void evaluate_link(Accumulators& acc, EvaluationState& state, const RateTables& 
     if (short_link) {
       const float vmt = v.dist * v.vol;
       const auto r10 = static_cast<std::size_t>(s10);
-      add(ACCIDENTS, vmt / 1000000.0f * rate(rates.accident, v.ftc));
-      add(INJURIES, vmt / 1000000.0f * rate(rates.injury, v.ftc));
-      add(FATALITIES, vmt / 1000000.0f * rate(rates.fatality, v.ftc));
-      add(CO_GRAMS, vmt * rate(rates.carbon_monoxide[r10], v.ftc));
-      add(HC_GRAMS, vmt * rate(rates.hydrocarbons[r10], v.ftc));
-      add(NOX_GRAMS, vmt * rate(rates.nitrogen_oxides[r10], v.ftc));
+      add(Slot::ACCIDENTS, vmt / 1000000.0f * rate(rates.accident, v.ftc));
+      add(Slot::INJURIES, vmt / 1000000.0f * rate(rates.injury, v.ftc));
+      add(Slot::FATALITIES, vmt / 1000000.0f * rate(rates.fatality, v.ftc));
+      add(Slot::CO_GRAMS, vmt * rate(rates.carbon_monoxide[r10], v.ftc));
+      add(Slot::HC_GRAMS, vmt * rate(rates.hydrocarbons[r10], v.ftc));
+      add(Slot::NOX_GRAMS, vmt * rate(rates.nitrogen_oxides[r10], v.ftc));
       const auto r11 = static_cast<std::size_t>(speed >= kTopSpeedLimit ? kSpeedClasses11 : s10);
-      add(FUEL_GAL, vmt * rate(rates.fuel[r11], v.ftc));
-      add(NEW_LANE_MILES, added_lanes * 2.0f * v.dist * v.w);
+      add(Slot::FUEL_GAL, vmt * rate(rates.fuel[r11], v.ftc));
+      add(Slot::NEW_LANE_MILES, added_lanes * 2.0f * v.dist * v.w);
       acc.user_cost += vmt * rate(rates.user_cost[r11], v.ftc);
-      add(CONSTR_COST, v.w * v.dist * rate(rates.construction_cost[static_cast<std::size_t>(cost_row)], v.ftc));
+      add(Slot::CONSTR_COST, v.w * v.dist * rate(rates.construction_cost[static_cast<std::size_t>(cost_row)], v.ftc));
       acc.maint_cost += v.w * v.dist * rate(rates.maintenance_cost[static_cast<std::size_t>(v.lane_class)], v.ftc);
     }
-    add(DELAY_VHT, v.vol / 60.0f * (v.time - v.otime));
+    add(Slot::DELAY_VHT, v.vol / 60.0f * (v.time - v.otime));
   }
 
   if (link.screenline != 0) add_screenlines(acc.screenlines, link, v, validation, events);

@@ -49,8 +49,9 @@ void add_marginal_totals(std::span<float> plane, int n1, int n2, int n3) {
 void add_all_marginal_totals(EvalSums& sums) {
   const std::size_t plane_size =
       static_cast<std::size_t>(sums.nft()) * static_cast<std::size_t>(sums.nat()) * kLaneClassCount;
-  for (int slot = 1; slot <= kSlotCount; ++slot) {
-    add_marginal_totals(std::span<float>(sums.slot_plane(slot), plane_size), sums.nft(), sums.nat(), kLaneClassCount);
+  for (int number = 1; number <= kSlotCount; ++number) {
+    add_marginal_totals(std::span<float>(sums.slot_plane(slot_number(number)), plane_size), sums.nft(), sums.nat(),
+                        kLaneClassCount);
   }
 }
 
@@ -58,34 +59,34 @@ void compute_derived_slots(EvalSums& sums) {
   const int nft = sums.nft();
   const int nat = sums.nat();
   // Both taken once, from the grand totals, before any cell changes.
-  const float total_links = 0.01f * sums.at(nft, nat, kLaneClassCount, LINKS);
-  const float grand_volume = sums.at(nft, nat, kLaneClassCount, VOL_ALL);
+  const float total_links = 0.01f * sums.at(nft, nat, kLaneClassCount, Slot::LINKS);
+  const float grand_volume = sums.at(nft, nat, kLaneClassCount, Slot::VOL_ALL);
   const float volume_factor = grand_volume != 0.0f ? 100.0f / grand_volume : 0.0f;
 
   for (int k = 1; k <= kLaneClassCount; ++k) {
     for (int j = 1; j <= nat; ++j) {
       for (int i = 1; i <= nft; ++i) {
-        const auto s = [&](int slot) -> float& { return sums.at(i, j, k, slot); };
-        const float links = s(LINKS);
+        const auto s = [&](Slot slot) -> float& { return sums.at(i, j, k, slot); };
+        const float links = s(Slot::LINKS);
         // With no link evaluated at all every share is 0.
-        s(LINK_PCT) = total_links != 0.0f ? links / total_links : 0.0f;
+        s(Slot::LINK_PCT) = total_links != 0.0f ? links / total_links : 0.0f;
         if (links != 0.0f) {
-          s(LINKS_REF) = s(LINKS_REF) * 100.0f / links;
-          s(AVG_LINK_LEN) = s(SYS_MILES) / links;
-          s(AVG_VOL) = s(VOL_ALL) / links;
+          s(Slot::LINKS_REF) = s(Slot::LINKS_REF) * 100.0f / links;
+          s(Slot::AVG_LINK_LEN) = s(Slot::SYS_MILES) / links;
+          s(Slot::AVG_VOL) = s(Slot::VOL_ALL) / links;
         }
-        if (s(VMT_REF) != 0.0f) s(VMT_RATIO) = s(VMT_REFVOL) / s(VMT_REF);
-        if (s(VHT_REF) != 0.0f) s(VHT_RATIO) = s(VHT_REFVOL) / s(VHT_REF);
-        if (s(REF_SUM) != 0.0f) s(VOL_RATIO) = s(VOL_REF) / s(REF_SUM);
-        s(VOL_PCT) = volume_factor * s(VOL_ALL);
+        if (s(Slot::VMT_REF) != 0.0f) s(Slot::VMT_RATIO) = s(Slot::VMT_REFVOL) / s(Slot::VMT_REF);
+        if (s(Slot::VHT_REF) != 0.0f) s(Slot::VHT_RATIO) = s(Slot::VHT_REFVOL) / s(Slot::VHT_REF);
+        if (s(Slot::REF_SUM) != 0.0f) s(Slot::VOL_RATIO) = s(Slot::VOL_REF) / s(Slot::REF_SUM);
+        s(Slot::VOL_PCT) = volume_factor * s(Slot::VOL_ALL);
         // Times are in minutes: miles per minute x 60 gives miles per hour.
-        if (s(ORIG_TIME_SUM) != 0.0f) s(ORIG_SPEED) = s(ORIG_MILES) / s(ORIG_TIME_SUM) * 60.0f;
-        if (s(TIME_SUM) != 0.0f) s(CONG_SPEED) = s(ORIG_MILES) / s(TIME_SUM) * 60.0f;
-        if (s(ORIG_SPEED) != 0.0f) s(SPEED_CHANGE_PCT) = (s(CONG_SPEED) - s(ORIG_SPEED)) / s(ORIG_SPEED) * 100.0f;
-        if (s(ORIG_VHT) != 0.0f) s(LV_FREE_SPEED) = s(ORIG_VMT) / s(ORIG_VHT);
-        if (s(CONG_VHT) != 0.0f) s(LV_CONG_SPEED) = s(ORIG_VMT) / s(CONG_VHT);
-        if (s(LV_FREE_SPEED) != 0.0f) {
-          s(LV_SPEED_CHANGE_PCT) = (s(LV_CONG_SPEED) - s(LV_FREE_SPEED)) / s(LV_FREE_SPEED) * 100.0f;
+        if (s(Slot::ORIG_TIME_SUM) != 0.0f) s(Slot::ORIG_SPEED) = s(Slot::ORIG_MILES) / s(Slot::ORIG_TIME_SUM) * 60.0f;
+        if (s(Slot::TIME_SUM) != 0.0f) s(Slot::CONG_SPEED) = s(Slot::ORIG_MILES) / s(Slot::TIME_SUM) * 60.0f;
+        if (s(Slot::ORIG_SPEED) != 0.0f) s(Slot::SPEED_CHANGE_PCT) = (s(Slot::CONG_SPEED) - s(Slot::ORIG_SPEED)) / s(Slot::ORIG_SPEED) * 100.0f;
+        if (s(Slot::ORIG_VHT) != 0.0f) s(Slot::LV_FREE_SPEED) = s(Slot::ORIG_VMT) / s(Slot::ORIG_VHT);
+        if (s(Slot::CONG_VHT) != 0.0f) s(Slot::LV_CONG_SPEED) = s(Slot::ORIG_VMT) / s(Slot::CONG_VHT);
+        if (s(Slot::LV_FREE_SPEED) != 0.0f) {
+          s(Slot::LV_SPEED_CHANGE_PCT) = (s(Slot::LV_CONG_SPEED) - s(Slot::LV_FREE_SPEED)) / s(Slot::LV_FREE_SPEED) * 100.0f;
         }
       }
     }
@@ -109,13 +110,13 @@ void total_level_of_service(LosTable& los, int nft_classes) {
 void zero_construction_cost(EvalSums& sums) {
   for (int lc = 1; lc <= kLaneClassCount; ++lc) {
     for (int atc = 1; atc <= sums.nat(); ++atc) {
-      for (int ftc = 1; ftc <= sums.nft(); ++ftc) sums.at(ftc, atc, lc, CONSTR_COST) = 0.0f;
+      for (int ftc = 1; ftc <= sums.nft(); ++ftc) sums.at(ftc, atc, lc, Slot::CONSTR_COST) = 0.0f;
     }
   }
 }
 
 void convert_emissions_to_kilograms(EvalSums& sums) {
-  for (int slot : {CO_GRAMS, HC_GRAMS, NOX_GRAMS}) {
+  for (Slot slot : {Slot::CO_GRAMS, Slot::HC_GRAMS, Slot::NOX_GRAMS}) {
     for (int k = 1; k <= kLaneClassCount; ++k) {
       for (int j = 1; j <= sums.nat(); ++j) {
         for (int i = 1; i <= sums.nft(); ++i) sums.at(i, j, k, slot) *= 0.001f;
@@ -142,9 +143,9 @@ void level_of_service_percentages(Accumulators& acc) {
 
 void compute_accident_cost(Accumulators& acc, const RateTables& rates) {
   const EvalSums& sums = acc.sums;
-  const auto grand = [&](int slot) { return sums.at(sums.nft(), sums.nat(), kLaneClassCount, slot); };
+  const auto grand = [&](Slot slot) { return sums.at(sums.nft(), sums.nat(), kLaneClassCount, slot); };
   const auto& unit_cost = rates.unit_cost;  // 1 accident, 2 injury, 3 fatality
-  acc.accident_cost = unit_cost[1] * grand(ACCIDENTS) + unit_cost[2] * grand(INJURIES) + unit_cost[3] * grand(FATALITIES);
+  acc.accident_cost = unit_cost[1] * grand(Slot::ACCIDENTS) + unit_cost[2] * grand(Slot::INJURIES) + unit_cost[3] * grand(Slot::FATALITIES);
 }
 
 void complete_tables(Accumulators& acc, const RateTables& rates, bool cost_table_zeroed, bool analysis) {

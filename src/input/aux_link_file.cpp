@@ -11,7 +11,6 @@
 namespace korvo {
 namespace {
 
-constexpr int kRoleCount = 8;
 constexpr int kSequenceBits = 10;  // to-node x 1024 + sequence
 
 // A located field of the auxiliary file; field 0 is absent.
@@ -98,23 +97,24 @@ class AuxRecordReader {
 
 // Locates the named fields in role order; a name to be located that is not
 // in the file stops the run.
-std::array<AuxFieldRef, kRoleCount> locate_fields(const std::string& file, const DbfFieldTable& table,
-                                                  const std::array<FixedText<11>, kRoleCount>& names) {
-  std::array<AuxFieldRef, kRoleCount> refs{};
+EnumArray<AuxField, AuxFieldRef, kAuxFieldCount> locate_fields(const std::string& file, const DbfFieldTable& table,
+                                                               const AuxFieldNames& names) {
+  EnumArray<AuxField, AuxFieldRef, kAuxFieldCount> refs{};
   bool screenline_absent = false;
-  for (int role = kAuxAnode; role <= kAuxOneWay; ++role) {
-    const FixedText<11>& name = names[static_cast<std::size_t>(role)];
+  for (int number = 0; number < kAuxFieldCount; ++number) {
+    const auto role = static_cast<AuxField>(number);
+    const FixedText<11>& name = names[role];
     switch (role) {
-      case kAuxConstruct:
-      case kAuxZone:
-      case kAuxOneWay:
+      case AuxField::kConstruct:
+      case AuxField::kZone:
+      case AuxField::kOneWay:
         if (!names_a_field(name)) continue;
         break;
-      case kAuxScreenline:
+      case AuxField::kScreenline:
         screenline_absent = !names_a_field(name);
         if (screenline_absent) continue;
         break;
-      case kAuxLocation:
+      case AuxField::kLocation:
         if (screenline_absent) continue;
         break;
       default:
@@ -124,13 +124,13 @@ std::array<AuxFieldRef, kRoleCount> locate_fields(const std::string& file, const
     if (k == 0) throw AuxFieldNotFound(name);
     const DbfField& field = table[k];
     // The one-way marker is read by its first character alone.
-    if (role != kAuxOneWay && field.length > kAuxFieldWidthLimit) {
+    if (role != AuxField::kOneWay && field.length > kAuxFieldWidthLimit) {
       throw FileError(file, FilePlace::at_byte_offset(static_cast<std::uint64_t>(kDbfDescriptorSize * k)),
                       "field " + field.display_name(),
                       "a width of " + std::to_string(field.length) + " bytes is more than the limit of " +
                           std::to_string(kAuxFieldWidthLimit));
     }
-    refs[static_cast<std::size_t>(role)] = AuxFieldRef{k, field.start - 1, field.length};
+    refs[role] = AuxFieldRef{k, field.start - 1, field.length};
   }
   return refs;
 }
@@ -145,7 +145,7 @@ void fold_value(std::int32_t& kept, std::int32_t other) {
 
 }  // namespace
 
-void read_aux_links(ByteStream& stream, const std::array<FixedText<11>, 8>& field_names, AuxLinkTable& table,
+void read_aux_links(ByteStream& stream, const AuxFieldNames& field_names, AuxLinkTable& table,
                     DbfListing* listing) {
   // The auxiliary file has a field table of its own; the link file's stays
   // as it is.
@@ -155,15 +155,15 @@ void read_aux_links(ByteStream& stream, const std::array<FixedText<11>, 8>& fiel
   read_dbf_header(stream, header, fields, listing);
   place_dbf_fields(stream.name(), header, fields);
   const auto refs = locate_fields(stream.name(), fields, field_names);
-  const auto& anode = refs[kAuxAnode];
-  const auto& bnode = refs[kAuxBnode];
-  const auto& sequence = refs[kAuxSequence];
-  const auto& one_way = refs[kAuxOneWay];
+  const auto& anode = refs[AuxField::kAnode];
+  const auto& bnode = refs[AuxField::kBnode];
+  const auto& sequence = refs[AuxField::kSequence];
+  const auto& one_way = refs[AuxField::kOneWay];
 
   AuxRecordReader reader(stream, fields);
   const auto record_length = static_cast<std::size_t>(header.record_length);
-  auto optional_value = [&](int role, const char* record) {
-    const AuxFieldRef& ref = refs[static_cast<std::size_t>(role)];
+  auto optional_value = [&](AuxField role, const char* record) {
+    const AuxFieldRef& ref = refs[role];
     return ref.field != 0 ? reader.integer(ref, record) : 0;
   };
   while (const char* record = stream.take(record_length)) {
@@ -172,10 +172,10 @@ void read_aux_links(ByteStream& stream, const std::array<FixedText<11>, 8>& fiel
     if (a == 0) continue;
     const std::int32_t b = reader.node(bnode, record);
     const std::int32_t s = reader.sequence(sequence, record);
-    const std::int32_t construct = optional_value(kAuxConstruct, record);
-    const std::int32_t screenline = optional_value(kAuxScreenline, record);
-    const std::int32_t location = optional_value(kAuxLocation, record);
-    const std::int32_t zone = optional_value(kAuxZone, record);
+    const std::int32_t construct = optional_value(AuxField::kConstruct, record);
+    const std::int32_t screenline = optional_value(AuxField::kScreenline, record);
+    const std::int32_t location = optional_value(AuxField::kLocation, record);
+    const std::int32_t zone = optional_value(AuxField::kZone, record);
     const char marker = one_way.field != 0 ? reader.first_char(one_way, record) : ' ';
 
     if (table.count == kAuxLinkLimit) reader.entries_full();
@@ -222,7 +222,7 @@ void merge_aux_links(AuxLinkTable& table) {
   table.count = out;
 }
 
-void load_aux_links(ByteStream& stream, const std::array<FixedText<11>, 8>& field_names, AuxLinkTable& table,
+void load_aux_links(ByteStream& stream, const AuxFieldNames& field_names, AuxLinkTable& table,
                     DbfListing* listing) {
   read_aux_links(stream, field_names, table, listing);
   sort_aux_links(table);

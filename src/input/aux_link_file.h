@@ -16,6 +16,7 @@
 #include "common/byte_stream.h"
 #include "common/fixed_text.h"
 #include "input/dbf_reader.h"
+#include "input/profile.h"
 
 namespace korvo {
 
@@ -60,14 +61,14 @@ class AuxFieldNotFound : public std::exception {
 
 // The steps of loading the table, for a stream at byte 0: read_aux_links,
 // sort_aux_links, merge_aux_links.
-void load_aux_links(ByteStream& stream, const std::array<FixedText<11>, 8>& field_names, AuxLinkTable& table,
+void load_aux_links(ByteStream& stream, const AuxFieldNames& field_names, AuxLinkTable& table,
                     DbfListing* listing);
 
 // Reads the header (handing it to listing when that is not null), locates
 // the named fields and appends one entry per record, and the reverse entry
 // unless the record is one-way; entries hold to-node x 1024 + sequence.
 // Throws AuxFieldNotFound for a named field that is missing.
-void read_aux_links(ByteStream& stream, const std::array<FixedText<11>, 8>& field_names, AuxLinkTable& table,
+void read_aux_links(ByteStream& stream, const AuxFieldNames& field_names, AuxLinkTable& table,
                     DbfListing* listing);
 // Sorts by from-node, then packed to-node (Shell sort, gaps n/2, n/4, ..., 1).
 void sort_aux_links(AuxLinkTable& table);

@@ -108,7 +108,6 @@ void start_link_stream(BinaryNetwork& binary, LinkRecord& link) {
     fail_no_header(binary);
   }
   binary.exhausted = false;
-  link.end_of_links = false;
   binary.word_count = 0;
   binary.position = 0;
   binary.periods = binary.header.word(header_word::kPeriods);
@@ -195,20 +194,17 @@ void set_binary_slot_counts(const BinaryHeader& header, LinkRecord& link) {
   link.volume_slot_count = header.word(header_word::kSlots);
 }
 
-void read_binary_link(BinaryNetwork& binary, LinkRecord& link) {
+LinkStatus read_binary_link(BinaryNetwork& binary, LinkRecord& link) {
   if (binary.first_call) start_link_stream(binary, link);
-  if (binary.exhausted) {
-    link.end_of_links = true;
-    return;
-  }
+  if (binary.exhausted) return LinkStatus::kEndOfLinks;
   binary.position += binary.link_stride;
   if (binary.position + binary.link_stride - 1 > binary.word_count && !next_link_record(binary)) {
     binary.exhausted = true;
-    link.end_of_links = true;
     binary.records.rewind();
-    return;
+    return LinkStatus::kEndOfLinks;
   }
   decode_entry(binary, link);
+  return LinkStatus::kLink;
 }
 
 }  // namespace korvo

@@ -89,13 +89,14 @@ void read_binary_header(BinaryNetwork& binary);
 // the first link is read.
 void set_binary_slot_counts(const BinaryHeader& header, LinkRecord& link);
 
-// Delivers the next link of the binary network into link, or sets
-// link.end_of_links. The first call rewinds the file and reads past the
-// header. After the end every further call only sets end_of_links again.
+// Delivers the next link of the binary network into link, or returns
+// kEndOfLinks and leaves link as it was. The first call rewinds the file and
+// reads past the header. After the end every further call returns
+// kEndOfLinks again.
 // A LINK record that ends in part of an entry (its words after the tag are
 // not a whole number of entries) stops the run with a FileError: the
 // stride of the header does not describe the file, so none of its links can
 // be trusted.
-void read_binary_link(BinaryNetwork& binary, LinkRecord& link);
+LinkStatus read_binary_link(BinaryNetwork& binary, LinkRecord& link);
 
 }  // namespace korvo

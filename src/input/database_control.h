@@ -14,6 +14,7 @@
 
 #include <array>
 
+#include "common/enum_array.h"
 #include "common/fixed_text.h"
 #include "common/text_file.h"
 #include "input/link_record.h"
@@ -29,9 +30,9 @@ struct LinkFieldMap {
       scale[static_cast<std::size_t>(slot)] = 1.0;
     }
   }
-  std::array<FixedText<11>, kLinkKeywordCount + 1> name{};
-  std::array<double, kLinkKeywordCount + 1> scale{};
-  std::array<int, kLinkKeywordCount + 1> index{};
+  EnumArray<LinkKeyword, FixedText<11>, kLinkKeywordCount + 1> name{};
+  EnumArray<LinkKeyword, double, kLinkKeywordCount + 1> scale{};
+  EnumArray<LinkKeyword, int, kLinkKeywordCount + 1> index{};
 };
 
 // Applies the LINK ALIAS lines of an opened control file to map. Throws

@@ -97,58 +97,58 @@ std::int32_t convert_slot(const DbfLinkSource& source, const DbfSlotPlan& plan, 
 // A 16-bit field keeps the low 16 bits: 40000 arrives as -25536.
 std::int16_t low16(std::int32_t v) { return static_cast<std::int16_t>(static_cast<std::uint16_t>(v)); }
 
-void store_slot(LinkRecord& link, int slot, std::int32_t v) {
+void store_slot(LinkRecord& link, LinkKeyword slot, std::int32_t v) {
   switch (slot) {
-    case kKwAnode: link.anode = v; break;
-    case kKwBnode: link.bnode = v; break;
-    case kKwDistance: link.distance = low16(v); break;
-    case kKwDir: link.direction = low16(v); break;
-    case kKwAtype: link.area_type = low16(v); break;
-    case kKwFtype: link.facility_type = low16(v); break;
-    case kKwLanes: link.lanes = low16(v); break;
-    case kKwTime:
+    case LinkKeyword::kAnode: link.anode = v; break;
+    case LinkKeyword::kBnode: link.bnode = v; break;
+    case LinkKeyword::kDistance: link.distance = low16(v); break;
+    case LinkKeyword::kDir: link.direction = low16(v); break;
+    case LinkKeyword::kAtype: link.area_type = low16(v); break;
+    case LinkKeyword::kFtype: link.facility_type = low16(v); break;
+    case LinkKeyword::kLanes: link.lanes = low16(v); break;
+    case LinkKeyword::kTime:
       link.time = low16(v);
       link.time2 = link.time;
       break;
-    case kKwCapacity: link.capacity = v; break;
-    case kKwCount: link.count = v; break;
-    case kKwScreenline: link.screenline = low16(v); break;
-    case kKwZone: link.zone = v; break;
-    case kKwUse: link.use = v; break;
-    case kKwLocation: link.location = v; break;
-    case kKwLanduse: link.landuse = v; break;
-    case kKwConstruct: link.construct = low16(v); break;
-    case kKwCongTime: link.period_times[1] = low16(v); break;
-    case kKwModelvol: link.volume(1, 1) = v; break;
-    case kKwCost: link.cost = low16(v); break;
-    case kKwTwflag: link.two_way = v == 1; break;
+    case LinkKeyword::kCapacity: link.capacity = v; break;
+    case LinkKeyword::kCount: link.count = v; break;
+    case LinkKeyword::kScreenline: link.screenline = low16(v); break;
+    case LinkKeyword::kZone: link.zone = v; break;
+    case LinkKeyword::kUse: link.use = v; break;
+    case LinkKeyword::kLocation: link.location = v; break;
+    case LinkKeyword::kLanduse: link.landuse = v; break;
+    case LinkKeyword::kConstruct: link.construct = low16(v); break;
+    case LinkKeyword::kCongTime: link.period_times[1] = low16(v); break;
+    case LinkKeyword::kModelvol: link.volume(1, 1) = v; break;
+    case LinkKeyword::kCost: link.cost = low16(v); break;
+    case LinkKeyword::kTwflag: link.two_way = v == 1; break;
     default: break;
   }
 }
 
 // Every keyword present: the same stores as store_slot, without the switch.
-void store_all_slots(LinkRecord& link, const std::array<std::int32_t, kLinkKeywordCount + 1>& v) {
-  link.anode = v[kKwAnode];
-  link.bnode = v[kKwBnode];
-  link.distance = low16(v[kKwDistance]);
-  link.direction = low16(v[kKwDir]);
-  link.area_type = low16(v[kKwAtype]);
-  link.facility_type = low16(v[kKwFtype]);
-  link.lanes = low16(v[kKwLanes]);
-  link.time = low16(v[kKwTime]);
+void store_all_slots(LinkRecord& link, const EnumArray<LinkKeyword, std::int32_t, kLinkKeywordCount + 1>& v) {
+  link.anode = v[LinkKeyword::kAnode];
+  link.bnode = v[LinkKeyword::kBnode];
+  link.distance = low16(v[LinkKeyword::kDistance]);
+  link.direction = low16(v[LinkKeyword::kDir]);
+  link.area_type = low16(v[LinkKeyword::kAtype]);
+  link.facility_type = low16(v[LinkKeyword::kFtype]);
+  link.lanes = low16(v[LinkKeyword::kLanes]);
+  link.time = low16(v[LinkKeyword::kTime]);
   link.time2 = link.time;
-  link.capacity = v[kKwCapacity];
-  link.count = v[kKwCount];
-  link.screenline = low16(v[kKwScreenline]);
-  link.zone = v[kKwZone];
-  link.use = v[kKwUse];
-  link.location = v[kKwLocation];
-  link.landuse = v[kKwLanduse];
-  link.construct = low16(v[kKwConstruct]);
-  link.period_times[1] = low16(v[kKwCongTime]);
-  link.volume(1, 1) = v[kKwModelvol];
-  link.cost = low16(v[kKwCost]);
-  link.two_way = v[kKwTwflag] == 1;
+  link.capacity = v[LinkKeyword::kCapacity];
+  link.count = v[LinkKeyword::kCount];
+  link.screenline = low16(v[LinkKeyword::kScreenline]);
+  link.zone = v[LinkKeyword::kZone];
+  link.use = v[LinkKeyword::kUse];
+  link.location = v[LinkKeyword::kLocation];
+  link.landuse = v[LinkKeyword::kLanduse];
+  link.construct = low16(v[LinkKeyword::kConstruct]);
+  link.period_times[1] = low16(v[LinkKeyword::kCongTime]);
+  link.volume(1, 1) = v[LinkKeyword::kModelvol];
+  link.cost = low16(v[LinkKeyword::kCost]);
+  link.two_way = v[LinkKeyword::kTwflag] == 1;
 }
 
 }  // namespace
@@ -326,14 +326,13 @@ void prepare_link_fields(DbfLinkSource& source, DbfListing* listing) {
   }
 }
 
-void read_next_dbf_link(DbfLinkSource& source, LinkRecord& link) {
+LinkStatus read_next_dbf_link(DbfLinkSource& source, LinkRecord& link) {
   if (source.header.record_length <= 0) throw std::logic_error("dBASE link file read before its header");
   const auto length = static_cast<std::size_t>(source.header.record_length);
   const char* taken = source.stream.take(length);
   if (taken == nullptr) {
     // A trailing partial record and the end-of-file byte 26 end the links.
-    link.end_of_links = true;
-    return;
+    return LinkStatus::kEndOfLinks;
   }
   // The eight-byte conversions load the 8 bytes that end a field: a file
   // stream owns room before every record; memory handed in by a caller is
@@ -346,7 +345,7 @@ void read_next_dbf_link(DbfLinkSource& source, LinkRecord& link) {
   ++source.records_read;
   // All values first, so that a field that cannot be converted leaves the
   // link as it was.
-  std::array<std::int32_t, kLinkKeywordCount + 1> values{};
+  EnumArray<LinkKeyword, std::int32_t, kLinkKeywordCount + 1> values{};
   for (std::size_t s = 1; s <= kLinkKeywordCount; ++s) {
     const DbfSlotPlan& plan = source.plan[s];
     // Right-justified numbers of up to 8 bytes (the record copy keeps 8
@@ -373,12 +372,13 @@ void read_next_dbf_link(DbfLinkSource& source, LinkRecord& link) {
   }
   if (source.all_slots_present) {
     store_all_slots(link, values);
-    return;
+    return LinkStatus::kLink;
   }
   for (int slot = 1; slot <= kLinkKeywordCount; ++slot) {
     const auto s = static_cast<std::size_t>(slot);
-    if (source.plan[s].field != 0) store_slot(link, slot, values[s]);
+    if (source.plan[s].field != 0) store_slot(link, static_cast<LinkKeyword>(slot), values[s]);
   }
+  return LinkStatus::kLink;
 }
 
 }  // namespace korvo

@@ -149,9 +149,9 @@ void read_link_file_header(DbfLinkSource& source, DbfListing* listing);
 // resolves the 20 keywords, handing each one without a field to listing.
 void prepare_link_fields(DbfLinkSource& source, DbfListing* listing);
 
-// Reads the next record into link, or sets link.end_of_links. Throws
+// Reads the next record into link, or returns kEndOfLinks. Throws
 // FileError for a field text that cannot be converted; the link is then
 // left as it was.
-void read_next_dbf_link(DbfLinkSource& source, LinkRecord& link);
+LinkStatus read_next_dbf_link(DbfLinkSource& source, LinkRecord& link);
 
 }  // namespace korvo

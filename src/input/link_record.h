@@ -6,10 +6,15 @@
 #include <cstdint>
 #include <string_view>
 
+#include "common/enum_array.h"
+
 namespace korvo {
 
 inline constexpr int kMaxPeriods = 50;      // periods per link (time slots)
 inline constexpr int kMaxVolumeSlots = 50;  // volume slots per period
+
+// What a read of the link source gave: the next link, or the end of the links.
+enum class LinkStatus : std::uint8_t { kLink, kEndOfLinks };
 
 struct LinkRecord {
   std::int32_t anode = 0;
@@ -41,7 +46,6 @@ struct LinkRecord {
   // volume slots (both 1 on the dBASE path).
   std::int16_t time_slot_count = 1;
   std::int16_t volume_slot_count = 1;
-  bool end_of_links = false;
 
   std::int32_t& volume(int period, int slot) {
     return volumes[static_cast<std::size_t>((period - 1) + kMaxPeriods * (slot - 1))];
@@ -54,27 +58,27 @@ struct LinkRecord {
 // The 20 link keywords in slot order (slot = index + 1). Each is also the
 // default dBASE field name.
 inline constexpr int kLinkKeywordCount = 20;
-enum LinkKeyword : int {
-  kKwAnode = 1,
-  kKwBnode,
-  kKwDistance,
-  kKwDir,
-  kKwAtype,
-  kKwFtype,
-  kKwLanes,
-  kKwTime,
-  kKwCapacity,
-  kKwCount,
-  kKwScreenline,
-  kKwZone,
-  kKwUse,
-  kKwLocation,
-  kKwLanduse,
-  kKwConstruct,
-  kKwCongTime,
-  kKwModelvol,
-  kKwCost,
-  kKwTwflag,
+enum class LinkKeyword : int {
+  kAnode = 1,
+  kBnode,
+  kDistance,
+  kDir,
+  kAtype,
+  kFtype,
+  kLanes,
+  kTime,
+  kCapacity,
+  kCount,
+  kScreenline,
+  kZone,
+  kUse,
+  kLocation,
+  kLanduse,
+  kConstruct,
+  kCongTime,
+  kModelvol,
+  kCost,
+  kTwflag,
 };
 inline constexpr std::array<std::string_view, kLinkKeywordCount> kLinkKeywordNames = {
     "ANODE",    "BNODE",      "DISTANCE", "DIR",   "ATYPE",     "FTYPE",     "LANES",

@@ -20,20 +20,20 @@ enum class Key { kGencost, kCounts, kAscii, kValidate, kAnalysis, kTwoWay, kVolu
 struct KeywordRule {
   Keyword keyword;
   Key key;
-  int aux_field;  // for kAuxField
+  AuxField aux_field;  // for kAuxField
 };
 
 // In the order pass 1 tests them; one keyword field matches at most one.
 constexpr KeywordRule kPass1Keywords[] = {
-    {{"GENCOST", 11}, Key::kGencost, -1},        {{"COUNTS", 11}, Key::kCounts, -1},
-    {{"ASCII", 5}, Key::kAscii, -1},             {{"VALIDA", 6}, Key::kValidate, -1},
-    {{"ANALYS", 6}, Key::kAnalysis, -1},         {{"TWOWAY", 6}, Key::kTwoWay, -1},
-    {{"KORVOL", 6}, Key::kVolumeSlots, -1},      {{"VOLNAUXDBF", 11}, Key::kAuxDbf, -1},
-    {{"KORVODBF", 11}, Key::kLinkDbf, -1},       {{"DBFANODE", 11}, Key::kAuxField, kAuxAnode},
-    {{"DBFBNODE", 11}, Key::kAuxField, kAuxBnode}, {{"DBFSEQ", 11}, Key::kAuxField, kAuxSequence},
-    {{"DBFCC", 11}, Key::kAuxField, kAuxConstruct}, {{"DBFSL", 11}, Key::kAuxField, kAuxScreenline},
-    {{"DBFGL", 11}, Key::kAuxField, kAuxLocation}, {{"DBFZON", 11}, Key::kAuxField, kAuxZone},
-    {{"DBFONEWAY", 11}, Key::kAuxField, kAuxOneWay},
+    {{"GENCOST", 11}, Key::kGencost, AuxField::kAnode},        {{"COUNTS", 11}, Key::kCounts, AuxField::kAnode},
+    {{"ASCII", 5}, Key::kAscii, AuxField::kAnode},             {{"VALIDA", 6}, Key::kValidate, AuxField::kAnode},
+    {{"ANALYS", 6}, Key::kAnalysis, AuxField::kAnode},         {{"TWOWAY", 6}, Key::kTwoWay, AuxField::kAnode},
+    {{"KORVOL", 6}, Key::kVolumeSlots, AuxField::kAnode},      {{"VOLNAUXDBF", 11}, Key::kAuxDbf, AuxField::kAnode},
+    {{"KORVODBF", 11}, Key::kLinkDbf, AuxField::kAnode},       {{"DBFANODE", 11}, Key::kAuxField, AuxField::kAnode},
+    {{"DBFBNODE", 11}, Key::kAuxField, AuxField::kBnode}, {{"DBFSEQ", 11}, Key::kAuxField, AuxField::kSequence},
+    {{"DBFCC", 11}, Key::kAuxField, AuxField::kConstruct}, {{"DBFSL", 11}, Key::kAuxField, AuxField::kScreenline},
+    {{"DBFGL", 11}, Key::kAuxField, AuxField::kLocation}, {{"DBFZON", 11}, Key::kAuxField, AuxField::kZone},
+    {{"DBFONEWAY", 11}, Key::kAuxField, AuxField::kOneWay},
 };
 
 bool matches(const FixedText<11>& field, const Keyword& keyword) {
@@ -130,7 +130,7 @@ void read_profile_pass1(TextReader& profile, RunSettings& settings, const std::f
           settings.dbf_input_given = !is_none(settings.dbf_file_name);
           break;
         case Key::kAuxField:
-          settings.aux_field_names[static_cast<std::size_t>(rule.aux_field)].assign(columns(value, 1, 11));
+          settings.aux_field_names[rule.aux_field].assign(columns(value, 1, 11));
           break;
       }
       break;

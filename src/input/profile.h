@@ -8,10 +8,26 @@
 #include <cstdint>
 #include <functional>
 
+#include "common/enum_array.h"
 #include "common/fixed_text.h"
 #include "common/text_file.h"
 
 namespace korvo {
+
+// The roles of the auxiliary dBASE file's fields, in the order the profile's
+// DBF... keywords name them.
+enum class AuxField : int {
+  kAnode = 0,   // DBFANODE, required
+  kBnode,       // DBFBNODE, required
+  kSequence,    // DBFSEQ, required
+  kConstruct,   // DBFCC
+  kScreenline,  // DBFSL
+  kLocation,    // DBFGL, required with DBFSL
+  kZone,        // DBFZON
+  kOneWay,      // DBFONEWAY
+};
+inline constexpr int kAuxFieldCount = 8;
+using AuxFieldNames = EnumArray<AuxField, FixedText<11>, kAuxFieldCount>;
 
 // The profile's settings with their defaults.
 struct RunSettings {
@@ -28,23 +44,11 @@ struct RunSettings {
   FixedText<80> dbf_file_name{"NONE"};
   // A-node, B-node, sequence, construction code, screenline, location, zone,
   // one-way: the auxiliary dBASE file's field names.
-  std::array<FixedText<11>, 8> aux_field_names{
-      FixedText<11>{"NONE"}, FixedText<11>{"NONE"}, FixedText<11>{"NONE"}, FixedText<11>{"NONE"},
-      FixedText<11>{"NONE"}, FixedText<11>{"NONE"}, FixedText<11>{"NONE"}, FixedText<11>{"NONE"}};
+  AuxFieldNames aux_field_names{{FixedText<11>{"NONE"}, FixedText<11>{"NONE"}, FixedText<11>{"NONE"},
+                                 FixedText<11>{"NONE"}, FixedText<11>{"NONE"}, FixedText<11>{"NONE"},
+                                 FixedText<11>{"NONE"}, FixedText<11>{"NONE"}}};
   std::int32_t location_select = -99;  // above 0: only links of that location
   bool profile_seen = false;           // pass 1 read at least one keyword record
-};
-
-// Indexes into RunSettings::aux_field_names.
-enum AuxField : int {
-  kAuxAnode = 0,
-  kAuxBnode,
-  kAuxSequence,
-  kAuxConstruct,
-  kAuxScreenline,
-  kAuxLocation,
-  kAuxZone,
-  kAuxOneWay,
 };
 
 // A field name of the profile names a field unless its first four

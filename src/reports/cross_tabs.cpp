@@ -29,30 +29,30 @@ struct LaneTableCall {
 // Sums get subtotals; ratios, averages and speeds do not, except the two
 // percentage tables, whose rows add up.
 constexpr LaneTableCall kValidationTables[] = {
-    {"TOTAL NUMBER OF LINKS", LINKS, true, 0, true},
-    {"LINK PERCENTAGES", LINK_PCT, false, 2, true},
-    {"PERCENTAGE OF LINKS WITH COUNTS", LINKS_REF, false, 2, false},
-    {"TOTAL SYSTEM MILES", SYS_MILES, false, 2, true},
-    {"TOTAL LANE MILES", LANE_MILES, false, 2, true},
-    {"TOTAL DIRECTIONAL SYSTEM MILES", DIR_MILES, false, 2, true},
-    {"AVERAGE LINK LENGTH USING SYSTEM MILES", AVG_LINK_LEN, false, 2, false},
-    {"TOTAL VMT USING VOLUMES ON LINKS WITH COUNTS", VMT_REFVOL, true, 0, true},
-    {"TOTAL VMT USING COUNTS ON LINKS WITH COUNTS", VMT_REF, true, 0, true},
-    {"RATIO OF VOLUME OVER COUNT VMT", VMT_RATIO, false, 2, false},
-    {"TOTAL VHT USING VOLUMES ON LINKS WITH COUNTS", VHT_REFVOL, true, 0, true},
-    {"TOTAL VHT USING COUNTS ON LINKS WITH COUNTS", VHT_REF, true, 0, true},
-    {"RATIO OF VOLUME OVER COUNT VHT", VHT_RATIO, false, 2, false},
-    {"TOTAL VOLUME ON ALL LINKS WITH COUNTS", VOL_REF, true, 0, true},
-    {"TOTAL COUNT VOLUME", REF_SUM, true, 0, true},
-    {"RATIO OF VOLUME OVER COUNT VOLUMES", VOL_RATIO, false, 2, false},
-    {"TOTAL VOLUME ON ALL LINKS", VOL_ALL, true, 0, true},
-    {"VOLUME PERCENTAGES ON ALL LINKS", VOL_PCT, false, 2, true},
-    {"AVERAGE TOTAL VOLUMES ON ALL LINKS", AVG_VOL, false, 2, false},
-    {"TOTAL VMT FOR ALL LINKS USING VOLUMES", VMT_ALL, true, 0, true},
-    {"TOTAL VHT FOR ALL LINKS USING VOLUMES", VHT_ALL, true, 0, true},
-    {"ORIGINAL SPEEDS (MPH)", ORIG_SPEED, false, 2, false},
-    {"CONGESTED SPEEDS (MPH)", CONG_SPEED, false, 2, false},
-    {"PERCENT CHANGE IN SPEEDS", SPEED_CHANGE_PCT, false, 2, false},
+    {"TOTAL NUMBER OF LINKS", Slot::LINKS, true, 0, true},
+    {"LINK PERCENTAGES", Slot::LINK_PCT, false, 2, true},
+    {"PERCENTAGE OF LINKS WITH COUNTS", Slot::LINKS_REF, false, 2, false},
+    {"TOTAL SYSTEM MILES", Slot::SYS_MILES, false, 2, true},
+    {"TOTAL LANE MILES", Slot::LANE_MILES, false, 2, true},
+    {"TOTAL DIRECTIONAL SYSTEM MILES", Slot::DIR_MILES, false, 2, true},
+    {"AVERAGE LINK LENGTH USING SYSTEM MILES", Slot::AVG_LINK_LEN, false, 2, false},
+    {"TOTAL VMT USING VOLUMES ON LINKS WITH COUNTS", Slot::VMT_REFVOL, true, 0, true},
+    {"TOTAL VMT USING COUNTS ON LINKS WITH COUNTS", Slot::VMT_REF, true, 0, true},
+    {"RATIO OF VOLUME OVER COUNT VMT", Slot::VMT_RATIO, false, 2, false},
+    {"TOTAL VHT USING VOLUMES ON LINKS WITH COUNTS", Slot::VHT_REFVOL, true, 0, true},
+    {"TOTAL VHT USING COUNTS ON LINKS WITH COUNTS", Slot::VHT_REF, true, 0, true},
+    {"RATIO OF VOLUME OVER COUNT VHT", Slot::VHT_RATIO, false, 2, false},
+    {"TOTAL VOLUME ON ALL LINKS WITH COUNTS", Slot::VOL_REF, true, 0, true},
+    {"TOTAL COUNT VOLUME", Slot::REF_SUM, true, 0, true},
+    {"RATIO OF VOLUME OVER COUNT VOLUMES", Slot::VOL_RATIO, false, 2, false},
+    {"TOTAL VOLUME ON ALL LINKS", Slot::VOL_ALL, true, 0, true},
+    {"VOLUME PERCENTAGES ON ALL LINKS", Slot::VOL_PCT, false, 2, true},
+    {"AVERAGE TOTAL VOLUMES ON ALL LINKS", Slot::AVG_VOL, false, 2, false},
+    {"TOTAL VMT FOR ALL LINKS USING VOLUMES", Slot::VMT_ALL, true, 0, true},
+    {"TOTAL VHT FOR ALL LINKS USING VOLUMES", Slot::VHT_ALL, true, 0, true},
+    {"ORIGINAL SPEEDS (MPH)", Slot::ORIG_SPEED, false, 2, false},
+    {"CONGESTED SPEEDS (MPH)", Slot::CONG_SPEED, false, 2, false},
+    {"PERCENT CHANGE IN SPEEDS", Slot::SPEED_CHANGE_PCT, false, 2, false},
 };
 
 }  // namespace
@@ -65,7 +65,7 @@ std::string facility_group_name(int group) {
 }
 
 void write_lane_table(Report& report, const EvalSums& sums, const ClassTables& classes, std::string_view caption,
-                      int slot, bool whole, int decimals, bool subtotals) {
+                      Slot slot, bool whole, int decimals, bool subtotals) {
   static constexpr auto kTitle =
       "(' HIGHWAY EVALUATION -- YEAR/ALT (',A,') -- REPORT: ',A,///,"
       "T2,'TOTAL LANES:',T27,'1',T37,'2',T47,'3',T57,'4',T67,'5',T77,'6',T87,'7',T97,'8',T107,'9+',T112,'TOTALS')"_layout;
@@ -168,7 +168,7 @@ void write_lane_table(Report& report, const EvalSums& sums, const ClassTables& c
 }
 
 void write_area_table(Report& report, const EvalSums& sums, const ClassTables& classes, std::string_view caption,
-                      int slot, bool whole, int decimals) {
+                      Slot slot, bool whole, int decimals) {
   static constexpr auto kTitle = "(' HIGHWAY EVALUATION -- YEAR/ALT (',A,') -- REPORT: ',A,///,T24,12(TR1,A))"_layout;
   static constexpr auto kTwoBlankLines = "(/)"_layout;
   static constexpr auto kWholeRow = "(T2,A,T24,12I9)"_layout;

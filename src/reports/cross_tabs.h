@@ -23,7 +23,7 @@ namespace korvo {
 // A row whose lane total is zero (after rounding, for whole numbers) is left
 // out; the "Totals" row is always printed.
 void write_lane_table(Report& report, const EvalSums& sums, const ClassTables& classes, std::string_view caption,
-                      int slot, bool whole, int decimals, bool subtotals);
+                      Slot slot, bool whole, int decimals, bool subtotals);
 
 // Facility-type classes (rows) by area-type classes (columns headed by their
 // short labels), from the all-lanes class. caption is printed without its
@@ -31,7 +31,7 @@ void write_lane_table(Report& report, const EvalSums& sums, const ClassTables& c
 // numbers) are left out; the "Totals" row is always printed. The layouts hold
 // twelve columns, which is as many as an analysis run can have.
 void write_area_table(Report& report, const EvalSums& sums, const ClassTables& classes, std::string_view caption,
-                      int slot, bool whole, int decimals);
+                      Slot slot, bool whole, int decimals);
 
 // The 24 lane tables of a validation run, in their fixed order.
 void write_validation_tables(Report& report, const EvalSums& sums, const ClassTables& classes);

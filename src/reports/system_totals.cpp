@@ -14,74 +14,76 @@ enum class Source { kSlot, kAccidentCost, kUserCost, kMaintCost };
 struct TotalLine {
   std::string_view caption;
   Source source;
-  int slot;
+  Slot slot;
   bool whole;               // INT+ in I10; otherwise F13.2
   bool links_with_counts;   // followed by "(LINKS WITH COUNTS)"
 };
 
-constexpr TotalLine slot_line(std::string_view caption, int slot, bool whole, bool with_counts = false) {
+constexpr TotalLine slot_line(std::string_view caption, Slot slot, bool whole, bool with_counts = false) {
   return {caption, Source::kSlot, slot, whole, with_counts};
 }
-constexpr TotalLine cost_line(std::string_view caption, Source source) { return {caption, source, 0, true, false}; }
+constexpr TotalLine cost_line(std::string_view caption, Source source) {
+  return {caption, source, Slot::LINKS, true, false};  // the slot is not read
+}
 
 constexpr TotalLine kValidationFirst[] = {
-    slot_line("TOTAL NUMBER OF LINKS", LINKS, true),
-    slot_line("TOTAL SYSTEM MILES", SYS_MILES, false),
-    slot_line("TOTAL LANE MILES", LANE_MILES, false),
-    slot_line("TOTAL DIRECTIONAL MILES", DIR_MILES, false),
-    slot_line("TOTAL VMT USING VOLUMES", VMT_REFVOL, true, true),
-    slot_line("TOTAL VMT USING COUNTS", VMT_REF, true, true),
-    slot_line("TOTAL VMT V/C", VMT_RATIO, false, true),
-    slot_line("TOTAL VHT USING VOLUMES", VHT_REFVOL, true, true),
-    slot_line("TOTAL VHT USING COUNTS", VHT_REF, true, true),
-    slot_line("TOTAL VHT V/C", VHT_RATIO, false, true),
-    slot_line("TOTAL VOLUMES ALL LINKS", VOL_ALL, true),
+    slot_line("TOTAL NUMBER OF LINKS", Slot::LINKS, true),
+    slot_line("TOTAL SYSTEM MILES", Slot::SYS_MILES, false),
+    slot_line("TOTAL LANE MILES", Slot::LANE_MILES, false),
+    slot_line("TOTAL DIRECTIONAL MILES", Slot::DIR_MILES, false),
+    slot_line("TOTAL VMT USING VOLUMES", Slot::VMT_REFVOL, true, true),
+    slot_line("TOTAL VMT USING COUNTS", Slot::VMT_REF, true, true),
+    slot_line("TOTAL VMT V/C", Slot::VMT_RATIO, false, true),
+    slot_line("TOTAL VHT USING VOLUMES", Slot::VHT_REFVOL, true, true),
+    slot_line("TOTAL VHT USING COUNTS", Slot::VHT_REF, true, true),
+    slot_line("TOTAL VHT V/C", Slot::VHT_RATIO, false, true),
+    slot_line("TOTAL VOLUMES ALL LINKS", Slot::VOL_ALL, true),
 };
 
 constexpr TotalLine kAnalysisFirst[] = {
-    slot_line("TOTAL NUMBER OF LINKS", LINKS, true),
-    slot_line("TOTAL SYSTEM MILES", SYS_MILES, false),
-    slot_line("TOTAL LANE MILES", LANE_MILES, false),
-    slot_line("TOTAL DIRECTIONAL MILES", DIR_MILES, false),
-    slot_line("TOTAL VMT USING VOLUMES", VMT_REFVOL, true),
-    slot_line("TOTAL VMT USING CAPACITY", VMT_REF, true),
-    slot_line("TOTAL VMT V/C", VMT_RATIO, false),
-    slot_line("TOTAL VHT USING VOLUMES", VHT_REFVOL, true),
-    slot_line("TOTAL VHT USING CAPACITY", VHT_REF, true),
-    slot_line("TOTAL VHT V/C", VHT_RATIO, false),
-    slot_line("TOTAL VOLUMES ALL LINKS", VOL_ALL, true),
+    slot_line("TOTAL NUMBER OF LINKS", Slot::LINKS, true),
+    slot_line("TOTAL SYSTEM MILES", Slot::SYS_MILES, false),
+    slot_line("TOTAL LANE MILES", Slot::LANE_MILES, false),
+    slot_line("TOTAL DIRECTIONAL MILES", Slot::DIR_MILES, false),
+    slot_line("TOTAL VMT USING VOLUMES", Slot::VMT_REFVOL, true),
+    slot_line("TOTAL VMT USING CAPACITY", Slot::VMT_REF, true),
+    slot_line("TOTAL VMT V/C", Slot::VMT_RATIO, false),
+    slot_line("TOTAL VHT USING VOLUMES", Slot::VHT_REFVOL, true),
+    slot_line("TOTAL VHT USING CAPACITY", Slot::VHT_REF, true),
+    slot_line("TOTAL VHT V/C", Slot::VHT_RATIO, false),
+    slot_line("TOTAL VOLUMES ALL LINKS", Slot::VOL_ALL, true),
 };
 
 constexpr TotalLine kValidationSecond[] = {
-    slot_line("AVERAGE TOTAL VOLUME", AVG_VOL, false),
-    slot_line("TOTAL VMT ALL LINKS", VMT_ALL, true),
-    slot_line("TOTAL VHT ALL LINKS", VHT_ALL, true),
-    slot_line("TOTAL ORIGINAL SPEED (MPH)", ORIG_SPEED, false),
-    slot_line("TOTAL CONGESTED SPEED (MPH)", CONG_SPEED, false),
+    slot_line("AVERAGE TOTAL VOLUME", Slot::AVG_VOL, false),
+    slot_line("TOTAL VMT ALL LINKS", Slot::VMT_ALL, true),
+    slot_line("TOTAL VHT ALL LINKS", Slot::VHT_ALL, true),
+    slot_line("TOTAL ORIGINAL SPEED (MPH)", Slot::ORIG_SPEED, false),
+    slot_line("TOTAL CONGESTED SPEED (MPH)", Slot::CONG_SPEED, false),
 };
 
 constexpr TotalLine kAnalysisSecond[] = {
-    slot_line("AVERAGE TOTAL VOLUME", AVG_VOL, false),
-    slot_line("TOTAL VMT ALL LINKS", VMT_ALL, true),
-    slot_line("TOTAL VHT ALL LINKS", VHT_ALL, true),
-    slot_line("TOTAL ORIGINAL SPEED (MPH)", ORIG_SPEED, false),
-    slot_line("TOTAL CONGESTED SPEED (MPH)", CONG_SPEED, false),
-    slot_line("TOTAL ACCIDENTS", ACCIDENTS, false),
+    slot_line("AVERAGE TOTAL VOLUME", Slot::AVG_VOL, false),
+    slot_line("TOTAL VMT ALL LINKS", Slot::VMT_ALL, true),
+    slot_line("TOTAL VHT ALL LINKS", Slot::VHT_ALL, true),
+    slot_line("TOTAL ORIGINAL SPEED (MPH)", Slot::ORIG_SPEED, false),
+    slot_line("TOTAL CONGESTED SPEED (MPH)", Slot::CONG_SPEED, false),
+    slot_line("TOTAL ACCIDENTS", Slot::ACCIDENTS, false),
 };
 
 constexpr TotalLine kAnalysisThird[] = {
-    slot_line("TOTAL INJURIES", INJURIES, false),
-    slot_line("TOTAL FATALITIES", FATALITIES, false),
-    slot_line("TOTAL CO EMISSIONS (KILOGRAMS)", CO_GRAMS, true),
-    slot_line("TOTAL HC EMISSIONS (KILOGRAMS)", HC_GRAMS, true),
-    slot_line("TOTAL NO EMISSIONS (KILOGRAMS)", NOX_GRAMS, true),
-    slot_line("TOTAL FUEL USE", FUEL_GAL, true),
-    slot_line("TOTAL NEW LANE MILEAGE", NEW_LANE_MILES, true),
-    slot_line("TOTAL CONSTRUCTION COST (X $1000)", CONSTR_COST, true),
+    slot_line("TOTAL INJURIES", Slot::INJURIES, false),
+    slot_line("TOTAL FATALITIES", Slot::FATALITIES, false),
+    slot_line("TOTAL CO EMISSIONS (KILOGRAMS)", Slot::CO_GRAMS, true),
+    slot_line("TOTAL HC EMISSIONS (KILOGRAMS)", Slot::HC_GRAMS, true),
+    slot_line("TOTAL NO EMISSIONS (KILOGRAMS)", Slot::NOX_GRAMS, true),
+    slot_line("TOTAL FUEL USE", Slot::FUEL_GAL, true),
+    slot_line("TOTAL NEW LANE MILEAGE", Slot::NEW_LANE_MILES, true),
+    slot_line("TOTAL CONSTRUCTION COST (X $1000)", Slot::CONSTR_COST, true),
     cost_line("TOTAL ACCIDENT COST (DOLLARS)", Source::kAccidentCost),
     cost_line("TOTAL USERS COST (DOLLARS)", Source::kUserCost),
     cost_line("TOTAL MAINTENANCE COST (DOLLARS)", Source::kMaintCost),
-    slot_line("TOTAL DELAY DUE TO CONGESTION (VEH-HRS)", DELAY_VHT, false),
+    slot_line("TOTAL DELAY DUE TO CONGESTION (VEH-HRS)", Slot::DELAY_VHT, false),
 };
 
 // One block: blank_before empty lines, then the lines with one empty line

@@ -29,14 +29,14 @@ std::string aux_dbf(const std::vector<std::vector<fixtures::DbfValue>>& rows) {
   return table.bytes();
 }
 
-std::array<FixedText<11>, 8> names(std::initializer_list<const char*> list) {
-  std::array<FixedText<11>, 8> out;
+AuxFieldNames names(std::initializer_list<const char*> list) {
+  AuxFieldNames out;
   std::size_t i = 0;
   for (const char* name : list) out[i++].assign(name);
   return out;
 }
 
-const std::array<FixedText<11>, 8> kAllNames = names({"A", "B", "SEQ", "CC", "SL", "GL", "ZON", "OW"});
+const AuxFieldNames kAllNames = names({"A", "B", "SEQ", "CC", "SL", "GL", "ZON", "OW"});
 
 
 class AuxCodesTest : public ::testing::Test {

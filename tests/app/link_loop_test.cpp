@@ -198,7 +198,7 @@ TEST_F(LinkLoopTest, TheDbaseLinkSourceConsultsNoAuxiliarySource) {
   EXPECT_EQ(ctx.link.construct, 5);
   EXPECT_EQ(ctx.link.location, 6);
   EXPECT_FALSE(ctx.aux_file.open);
-  EXPECT_FLOAT_EQ(ctx.eval.acc.sums.at(1, 1, 2, LINKS), 1.0f);
+  EXPECT_FLOAT_EQ(ctx.eval.acc.sums.at(1, 1, 2, Slot::LINKS), 1.0f);
 }
 
 TEST_F(LinkLoopTest, NoSkippedLinksNoListAndNoConsoleLines) {

@@ -77,7 +77,7 @@ struct EvaluationHarness {
   }
 
   // A slot summed over every cell of the table.
-  float slot_total(int slot) const {
+  float slot_total(Slot slot) const {
     const EvalSums& s = acc.sums;
     float total = 0;
     for (int k = 1; k <= kLaneClassCount; ++k)

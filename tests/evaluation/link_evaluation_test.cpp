@@ -24,7 +24,7 @@ class LinkEvaluationTest : public ::testing::Test {
     testing::fill_link_record(c, h.link);
     h.process();
   }
-  float cell(int ftc, int atc, int lc, int slot) const { return h.acc.sums.at(ftc, atc, lc, slot); }
+  float cell(int ftc, int atc, int lc, Slot slot) const { return h.acc.sums.at(ftc, atc, lc, slot); }
 
   testing::EvaluationHarness h;
 };
@@ -52,22 +52,22 @@ TEST_F(LinkEvaluationTest, SmallValidationNetwork) {
         .two_way = true});
   feed({.anode = 30, .bnode = 40, .distance = 200, .facility_type = 3, .area_type = 1, .lanes = 12, .count = 700, .model_volume = 800});
 
-  EXPECT_FLOAT_EQ(cell(1, 2, 4, LINKS), 1.0f);
-  EXPECT_FLOAT_EQ(cell(1, 2, 4, SYS_MILES), 1.0f);
-  EXPECT_FLOAT_EQ(cell(1, 2, 4, DIR_MILES), 2.0f);
-  EXPECT_FLOAT_EQ(cell(1, 2, 4, LANE_MILES), 4.0f);  // 2 lanes x 1 mile, twice
-  EXPECT_FLOAT_EQ(cell(1, 2, 4, VOL_ALL), 1000.0f);
-  EXPECT_FLOAT_EQ(cell(1, 2, 4, LINKS_REF), 0.5f);
-  EXPECT_FLOAT_EQ(cell(1, 2, 4, VOL_REF), 600.0f);
-  EXPECT_FLOAT_EQ(cell(1, 2, 4, REF_SUM), 500.0f);
-  EXPECT_FLOAT_EQ(cell(3, 1, 9, LINKS), 1.0f);
-  EXPECT_FLOAT_EQ(cell(3, 1, 9, LANE_MILES), 24.0f);
-  EXPECT_FLOAT_EQ(cell(3, 1, 9, VMT_REF), 1400.0f);  // 2 x 700
-  EXPECT_FLOAT_EQ(h.slot_total(LINKS), 2.0f);
-  EXPECT_FLOAT_EQ(h.slot_total(VOL_ALL), 1800.0f);
+  EXPECT_FLOAT_EQ(cell(1, 2, 4, Slot::LINKS), 1.0f);
+  EXPECT_FLOAT_EQ(cell(1, 2, 4, Slot::SYS_MILES), 1.0f);
+  EXPECT_FLOAT_EQ(cell(1, 2, 4, Slot::DIR_MILES), 2.0f);
+  EXPECT_FLOAT_EQ(cell(1, 2, 4, Slot::LANE_MILES), 4.0f);  // 2 lanes x 1 mile, twice
+  EXPECT_FLOAT_EQ(cell(1, 2, 4, Slot::VOL_ALL), 1000.0f);
+  EXPECT_FLOAT_EQ(cell(1, 2, 4, Slot::LINKS_REF), 0.5f);
+  EXPECT_FLOAT_EQ(cell(1, 2, 4, Slot::VOL_REF), 600.0f);
+  EXPECT_FLOAT_EQ(cell(1, 2, 4, Slot::REF_SUM), 500.0f);
+  EXPECT_FLOAT_EQ(cell(3, 1, 9, Slot::LINKS), 1.0f);
+  EXPECT_FLOAT_EQ(cell(3, 1, 9, Slot::LANE_MILES), 24.0f);
+  EXPECT_FLOAT_EQ(cell(3, 1, 9, Slot::VMT_REF), 1400.0f);  // 2 x 700
+  EXPECT_FLOAT_EQ(h.slot_total(Slot::LINKS), 2.0f);
+  EXPECT_FLOAT_EQ(h.slot_total(Slot::VOL_ALL), 1800.0f);
   // Congested time 1.5 minutes, original 1.2.
-  EXPECT_FLOAT_EQ(h.slot_total(TIME_SUM), 4.5f);
-  EXPECT_FLOAT_EQ(h.slot_total(ORIG_TIME_SUM), 3.6f);
+  EXPECT_FLOAT_EQ(h.slot_total(Slot::TIME_SUM), 4.5f);
+  EXPECT_FLOAT_EQ(h.slot_total(Slot::ORIG_TIME_SUM), 3.6f);
   EXPECT_FLOAT_EQ(h.acc.los_miles[1][1], 1.0f);  // V/C 0.6 and 0.4
   EXPECT_FLOAT_EQ(h.acc.los_miles[3][1], 2.0f);
 }
@@ -85,12 +85,12 @@ TEST_F(LinkEvaluationTest, SmallAnalysisNetwork) {
         .capacity = 0,
         .model_volume = 900,
         .two_way = true});
-  EXPECT_FLOAT_EQ(cell(2, 3, 2, LINKS), 1.0f);
-  EXPECT_FLOAT_EQ(cell(2, 3, 2, VOL_REF), 1100.0f);
-  EXPECT_FLOAT_EQ(cell(2, 3, 2, REF_SUM), 1000.0f);
-  EXPECT_FLOAT_EQ(cell(2, 3, 2, LINKS_REF), 0.0f);
+  EXPECT_FLOAT_EQ(cell(2, 3, 2, Slot::LINKS), 1.0f);
+  EXPECT_FLOAT_EQ(cell(2, 3, 2, Slot::VOL_REF), 1100.0f);
+  EXPECT_FLOAT_EQ(cell(2, 3, 2, Slot::REF_SUM), 1000.0f);
+  EXPECT_FLOAT_EQ(cell(2, 3, 2, Slot::LINKS_REF), 0.0f);
   // Delay: 1100 / 60 x 0.3 + 900 / 60 x 0.3 = 10 vehicle hours.
-  EXPECT_FLOAT_EQ(cell(2, 3, 2, DELAY_VHT), 10.0f);
+  EXPECT_FLOAT_EQ(cell(2, 3, 2, Slot::DELAY_VHT), 10.0f);
   // V/C 1.1 is level D, no capacity is level A; half a mile each.
   EXPECT_FLOAT_EQ(h.acc.los_miles[2][4], 0.5f);
   EXPECT_FLOAT_EQ(h.acc.los_miles[2][1], 0.5f);
@@ -109,14 +109,14 @@ TEST_F(LinkEvaluationTest, LaneClasses) {
   for (const Case& c : cases) {
     reset_accumulators(h.acc, h.classes);
     feed({.lanes = c.lanes, .two_way = c.two_way});
-    EXPECT_FLOAT_EQ(cell(1, 1, c.lane_class, LINKS), c.two_way ? 0.5f : 1.0f)
+    EXPECT_FLOAT_EQ(cell(1, 1, c.lane_class, Slot::LINKS), c.two_way ? 0.5f : 1.0f)
         << c.lanes << (c.two_way ? " two-way" : " one-way");
   }
 }
 
 TEST_F(LinkEvaluationTest, LocalStreetCodesArePassedOverWithoutTrace) {
   for (int ft : {50, 55, 59}) feed({.facility_type = ft, .model_volume = 0});
-  EXPECT_EQ(h.slot_total(LINKS), 0.0f);
+  EXPECT_EQ(h.slot_total(Slot::LINKS), 0.0f);
   EXPECT_EQ(h.acc.no_volume.count, 0);
   EXPECT_EQ(h.eval.nskipped, 0);
   EXPECT_TRUE(h.events.lines.empty());
@@ -128,15 +128,15 @@ TEST_F(LinkEvaluationTest, LocationSelection) {
   h.settings.location_select = 3;
   feed({.location = 4});
   feed({.facility_type = 77, .location = 4});  // would be unclassified, but is not selected
-  EXPECT_EQ(h.slot_total(LINKS), 0.0f);
+  EXPECT_EQ(h.slot_total(Slot::LINKS), 0.0f);
   EXPECT_EQ(h.eval.nskipped, 0);
   feed({.location = 3});
-  EXPECT_FLOAT_EQ(h.slot_total(LINKS), 1.0f);
+  EXPECT_FLOAT_EQ(h.slot_total(Slot::LINKS), 1.0f);
 
   h.settings.location_select = -99;
   feed({.location = 4});
   feed({.location = 0});
-  EXPECT_FLOAT_EQ(h.slot_total(LINKS), 3.0f);
+  EXPECT_FLOAT_EQ(h.slot_total(Slot::LINKS), 3.0f);
 }
 
 TEST_F(LinkEvaluationTest, UnclassifiedLinksAreListedAndCounted) {
@@ -151,8 +151,8 @@ TEST_F(LinkEvaluationTest, UnclassifiedLinksAreListedAndCounted) {
   feed({.anode = 1234567, .bnode = 7654321, .area_type = 0});
   feed({.anode = 15, .bnode = 16, .facility_type = 9, .area_type = 5});  // classified
   EXPECT_EQ(h.eval.nskipped, 8);
-  EXPECT_FLOAT_EQ(h.slot_total(LINKS), 1.0f);
-  EXPECT_FLOAT_EQ(cell(9, 5, 2, LINKS), 1.0f);
+  EXPECT_FLOAT_EQ(h.slot_total(Slot::LINKS), 1.0f);
+  EXPECT_FLOAT_EQ(cell(9, 5, 2, Slot::LINKS), 1.0f);
 
   EXPECT_EQ(h.events.lines, (std::vector<std::string>{
                                 "skipped 1-2 (FT 0, AT 1)",
@@ -171,12 +171,12 @@ TEST_F(LinkEvaluationTest, UnclassifiedLinksAreListedAndCounted) {
 TEST_F(LinkEvaluationTest, SwappedFieldsWithoutAProfile) {
   h.settings.profile_seen = false;
   feed({.facility_type = 2, .lanes = 3});
-  EXPECT_FLOAT_EQ(cell(3, 1, 2, LINKS), 1.0f);
-  EXPECT_FLOAT_EQ(cell(3, 1, 2, LANE_MILES), 2.0f);
+  EXPECT_FLOAT_EQ(cell(3, 1, 2, Slot::LINKS), 1.0f);
+  EXPECT_FLOAT_EQ(cell(3, 1, 2, Slot::LANE_MILES), 2.0f);
   feed({.facility_type = 2, .lanes = 5});   // local street: passed over
   feed({.facility_type = 55, .lanes = 1});  // 55 lanes: class 9+, not a local street here
-  EXPECT_FLOAT_EQ(cell(1, 1, 9, LINKS), 1.0f);
-  EXPECT_FLOAT_EQ(h.slot_total(LINKS), 2.0f);
+  EXPECT_FLOAT_EQ(cell(1, 1, 9, Slot::LINKS), 1.0f);
+  EXPECT_FLOAT_EQ(h.slot_total(Slot::LINKS), 2.0f);
   feed({.facility_type = 2, .lanes = 12, .model_volume = 0});  // FT code 12 is unclassified
   EXPECT_EQ(h.events.lines, std::vector<std::string>{"skipped 10-20 (FT 12, AT 1)"});
 }
@@ -196,7 +196,7 @@ TEST_F(LinkEvaluationTest, NoVolumeList) {
   EXPECT_EQ(list.anode[2], 5);
   EXPECT_EQ(list.bnode[2], 6);
   EXPECT_EQ(list.anode[3], 7);
-  EXPECT_FLOAT_EQ(h.slot_total(LINKS), 3.0f);  // 1, 0.5, 0.5, 1
+  EXPECT_FLOAT_EQ(h.slot_total(Slot::LINKS), 3.0f);  // 1, 0.5, 0.5, 1
 }
 
 TEST_F(LinkEvaluationTest, NoVolumeListKeepsFiveThousandAndSaysSoOnce) {
@@ -205,15 +205,15 @@ TEST_F(LinkEvaluationTest, NoVolumeListKeepsFiveThousandAndSaysSoOnce) {
   EXPECT_EQ(list.count, 5000);
   EXPECT_EQ(list.anode[5000], 5000);
   EXPECT_EQ(h.events.lines, std::vector<std::string>{"no-volume list full at 5000"});
-  EXPECT_FLOAT_EQ(h.slot_total(LINKS), 5002.0f);
+  EXPECT_FLOAT_EQ(h.slot_total(Slot::LINKS), 5002.0f);
 }
 
 TEST_F(LinkEvaluationTest, LinkWithoutTimeAndCostIsPassedOver) {
   feed({.congested_time = 0, .cost = 0});
-  EXPECT_EQ(h.slot_total(LINKS), 0.0f);
+  EXPECT_EQ(h.slot_total(Slot::LINKS), 0.0f);
   feed({.congested_time = 0, .cost = 3});
-  EXPECT_FLOAT_EQ(h.slot_total(LINKS), 1.0f);
-  EXPECT_EQ(h.slot_total(TIME_SUM), 0.0f);
+  EXPECT_FLOAT_EQ(h.slot_total(Slot::LINKS), 1.0f);
+  EXPECT_EQ(h.slot_total(Slot::TIME_SUM), 0.0f);
 }
 
 // Generalised costs: TIME replaces the congested time, the second time
@@ -231,8 +231,8 @@ TEST_F(LinkEvaluationTest, GeneralisedCostsMoveTheTimes) {
   r.period_times[1] = 999;
   r.volume(1, 1) = 600;
   h.process();
-  EXPECT_FLOAT_EQ(h.slot_total(TIME_SUM), 1.2f);
-  EXPECT_FLOAT_EQ(h.slot_total(ORIG_TIME_SUM), 2.0f);
+  EXPECT_FLOAT_EQ(h.slot_total(Slot::TIME_SUM), 1.2f);
+  EXPECT_FLOAT_EQ(h.slot_total(Slot::ORIG_TIME_SUM), 2.0f);
   EXPECT_EQ(r.period_times[1], 120);
   EXPECT_EQ(r.time, 200);
 }
@@ -357,11 +357,11 @@ TEST_F(LinkEvaluationTest, InconsistentConstructionCodeClearsTheCostAfterTheLoop
   feed({.facility_type = 2, .construct = 3});
   feed({.facility_type = 1, .construct = 12});
   feed({.facility_type = 1, .construct = 12});
-  EXPECT_FLOAT_EQ(h.slot_total(CONSTR_COST), 300.0f);
+  EXPECT_FLOAT_EQ(h.slot_total(Slot::CONSTR_COST), 300.0f);
   EXPECT_TRUE(h.eval.cost_table_zeroed);
   EXPECT_EQ(h.events.lines, std::vector<std::string>{"construction code inconsistent"});  // said once
   complete_tables(h.acc, h.rates, h.eval.cost_table_zeroed, true);
-  EXPECT_EQ(h.slot_total(CONSTR_COST), 0.0f);
+  EXPECT_EQ(h.slot_total(Slot::CONSTR_COST), 0.0f);
 }
 
 }  // namespace

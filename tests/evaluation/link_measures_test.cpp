@@ -64,23 +64,23 @@ class LinkMeasuresTest : public ::testing::Test {
     evaluate_link(h.acc, h.eval, h.rates, h.link, v, h.settings.validate_mode, h.events);
   }
 
-  float cell(int slot, int ftc = 1, int atc = 1, int lc = 2) { return h.acc.sums.at(ftc, atc, lc, slot); }
+  float cell(Slot slot, int ftc = 1, int atc = 1, int lc = 2) { return h.acc.sums.at(ftc, atc, lc, slot); }
 
   // Expects exactly these slot values in cell (ftc, atc, lc) and nothing
   // anywhere else in the table.
-  void expect_only(const std::map<int, float>& expected, int ftc, int atc, int lc) {
+  void expect_only(const std::map<Slot, float>& expected, int ftc, int atc, int lc) {
     const EvalSums& s = h.acc.sums;
-    for (int slot = 1; slot <= kSlotCount; ++slot) {
-      auto it = expected.find(slot);
+    for (int n = 1; n <= kSlotCount; ++n) {
+      auto it = expected.find(slot_number(n));
       const float want = it == expected.end() ? 0.0f : it->second;
-      EXPECT_FLOAT_EQ(s.at(ftc, atc, lc, slot), want) << "slot " << slot;
+      EXPECT_FLOAT_EQ(s.at(ftc, atc, lc, slot_number(n)), want) << "slot " << n;
     }
     int stray = 0;
-    for (int slot = 1; slot <= kSlotCount; ++slot)
+    for (int n = 1; n <= kSlotCount; ++n)
       for (int k = 1; k <= kLaneClassCount; ++k)
         for (int j = 1; j <= s.nat(); ++j)
           for (int i = 1; i <= s.nft(); ++i)
-            if ((i != ftc || j != atc || k != lc) && s.at(i, j, k, slot) != 0.0f) ++stray;
+            if ((i != ftc || j != atc || k != lc) && s.at(i, j, k, slot_number(n)) != 0.0f) ++stray;
     EXPECT_EQ(stray, 0) << "cells filled outside (" << ftc << ", " << atc << ", " << lc << ")";
   }
 
@@ -117,14 +117,14 @@ class LinkMeasuresTest : public ::testing::Test {
 TEST_F(LinkMeasuresTest, ValidationLinkWithCountFillsEverySlotOfItsCell) {
   evaluate(Link{});
   expect_only(
-      {{VMT_REFVOL, 2500},                       // 2.5 x 1000
-       {VMT_REF, 2000},                          // 2.5 x 800
-       {VHT_REF, 40},                            // 800 x 3 / 60
-       {VMT_ALL, 2500},       {VHT_REFVOL, 50},  // 3 / 60 x 1000
-       {TIME_SUM, 3},         {SYS_MILES, 2.5},  {DIR_MILES, 2.5}, {LINKS, 1},     {LINKS_REF, 1},
-       {VOL_REF, 1000},       {REF_SUM, 800},    {VOL_ALL, 1000},  {VHT_ALL, 50},  {LANE_MILES, 5},  // 2 lanes x 2.5
-       {ORIG_TIME_SUM, 2.4f}, {ORIG_MILES, 2.5}, {ORIG_VMT, 2500}, {ORIG_VHT, 40},                   // 2.4 x 1000 / 60
-       {CONG_VHT, 50}},
+      {{Slot::VMT_REFVOL, 2500},                       // 2.5 x 1000
+       {Slot::VMT_REF, 2000},                          // 2.5 x 800
+       {Slot::VHT_REF, 40},                            // 800 x 3 / 60
+       {Slot::VMT_ALL, 2500},       {Slot::VHT_REFVOL, 50},  // 3 / 60 x 1000
+       {Slot::TIME_SUM, 3},         {Slot::SYS_MILES, 2.5},  {Slot::DIR_MILES, 2.5}, {Slot::LINKS, 1},     {Slot::LINKS_REF, 1},
+       {Slot::VOL_REF, 1000},       {Slot::REF_SUM, 800},    {Slot::VOL_ALL, 1000},  {Slot::VHT_ALL, 50},  {Slot::LANE_MILES, 5},  // 2 lanes x 2.5
+       {Slot::ORIG_TIME_SUM, 2.4f}, {Slot::ORIG_MILES, 2.5}, {Slot::ORIG_VMT, 2500}, {Slot::ORIG_VHT, 40},                   // 2.4 x 1000 / 60
+       {Slot::CONG_VHT, 50}},
       1, 1, 2);
   // V/C = 1000 / 1200 = 0.83: level B.
   EXPECT_FLOAT_EQ(h.acc.los_miles[1][2], 2.5f);
@@ -136,15 +136,15 @@ TEST_F(LinkMeasuresTest, ValidationLinkWithoutCountAddsNoReferencedSlot) {
   Link l;
   l.cnt = 0;
   evaluate(l);
-  EXPECT_EQ(cell(VMT_REFVOL), 0.0f);
-  EXPECT_EQ(cell(VMT_REF), 0.0f);
-  EXPECT_EQ(cell(VHT_REF), 0.0f);
-  EXPECT_EQ(cell(VHT_REFVOL), 0.0f);
-  EXPECT_EQ(cell(LINKS_REF), 0.0f);
-  EXPECT_EQ(cell(VOL_REF), 0.0f);
-  EXPECT_EQ(cell(REF_SUM), 0.0f);
-  EXPECT_FLOAT_EQ(cell(LINKS), 1.0f);
-  EXPECT_FLOAT_EQ(cell(VOL_ALL), 1000.0f);
+  EXPECT_EQ(cell(Slot::VMT_REFVOL), 0.0f);
+  EXPECT_EQ(cell(Slot::VMT_REF), 0.0f);
+  EXPECT_EQ(cell(Slot::VHT_REF), 0.0f);
+  EXPECT_EQ(cell(Slot::VHT_REFVOL), 0.0f);
+  EXPECT_EQ(cell(Slot::LINKS_REF), 0.0f);
+  EXPECT_EQ(cell(Slot::VOL_REF), 0.0f);
+  EXPECT_EQ(cell(Slot::REF_SUM), 0.0f);
+  EXPECT_FLOAT_EQ(cell(Slot::LINKS), 1.0f);
+  EXPECT_FLOAT_EQ(cell(Slot::VOL_ALL), 1000.0f);
 }
 
 // The same link in an analysis run, facility-type class 2, area-type class 3,
@@ -158,20 +158,20 @@ TEST_F(LinkMeasuresTest, AnalysisLinkAddsCapacityMeasuresRatesAndCosts) {
   l.atc = 3;
   l.construct = 3;
   evaluate(l);
-  expect_only({{VMT_REFVOL, 2500},    {VMT_REF, 3000},                                       // 2.5 x 1200
-               {VHT_REF, 60},                                                                // 1200 x 3 / 60
-               {VMT_ALL, 2500},       {VHT_REFVOL, 50},  {TIME_SUM, 3},    {DELAY_VHT, 10},  // 1000 / 60 x (3 - 2.4)
-               {SYS_MILES, 2.5},      {DIR_MILES, 2.5},  {LINKS, 1},       {VOL_REF, 1000},     {REF_SUM, 1200},
-               {VOL_ALL, 1000},       {VHT_ALL, 50},     {LANE_MILES, 5},  {ACCIDENTS, 0.005f},  // 2500 / 1e6 x 2
-               {INJURIES, 0.01f},                                                                // x 4
-               {FATALITIES, 0.001f},                                                             // x 0.4
-               {CO_GRAMS, 520000},                                                               // 2500 x (8 + 200)
-               {HC_GRAMS, 540000},                                                               // 2500 x (16 + 200)
-               {NOX_GRAMS, 560000},                                                              // 2500 x (24 + 200)
-               {NEW_LANE_MILES, 15},                                                             // 3 lanes x 2 x 2.5
-               {CONSTR_COST, 5075},                                                              // 2.5 x (30 + 2000)
-               {FUEL_GAL, 520},                                                                  // 2500 x 0.208
-               {ORIG_TIME_SUM, 2.4f}, {ORIG_MILES, 2.5}, {ORIG_VMT, 2500}, {ORIG_VHT, 40},      {CONG_VHT, 50}},
+  expect_only({{Slot::VMT_REFVOL, 2500},    {Slot::VMT_REF, 3000},                                       // 2.5 x 1200
+               {Slot::VHT_REF, 60},                                                                // 1200 x 3 / 60
+               {Slot::VMT_ALL, 2500},       {Slot::VHT_REFVOL, 50},  {Slot::TIME_SUM, 3},    {Slot::DELAY_VHT, 10},  // 1000 / 60 x (3 - 2.4)
+               {Slot::SYS_MILES, 2.5},      {Slot::DIR_MILES, 2.5},  {Slot::LINKS, 1},       {Slot::VOL_REF, 1000},     {Slot::REF_SUM, 1200},
+               {Slot::VOL_ALL, 1000},       {Slot::VHT_ALL, 50},     {Slot::LANE_MILES, 5},  {Slot::ACCIDENTS, 0.005f},  // 2500 / 1e6 x 2
+               {Slot::INJURIES, 0.01f},                                                                // x 4
+               {Slot::FATALITIES, 0.001f},                                                             // x 0.4
+               {Slot::CO_GRAMS, 520000},                                                               // 2500 x (8 + 200)
+               {Slot::HC_GRAMS, 540000},                                                               // 2500 x (16 + 200)
+               {Slot::NOX_GRAMS, 560000},                                                              // 2500 x (24 + 200)
+               {Slot::NEW_LANE_MILES, 15},                                                             // 3 lanes x 2 x 2.5
+               {Slot::CONSTR_COST, 5075},                                                              // 2.5 x (30 + 2000)
+               {Slot::FUEL_GAL, 520},                                                                  // 2500 x 0.208
+               {Slot::ORIG_TIME_SUM, 2.4f}, {Slot::ORIG_MILES, 2.5}, {Slot::ORIG_VMT, 2500}, {Slot::ORIG_VHT, 40},      {Slot::CONG_VHT, 50}},
               2, 3, 2);
   EXPECT_FLOAT_EQ(h.acc.user_cost, 5200.0f);  // 2500 x 2.08
   EXPECT_FLOAT_EQ(h.acc.maint_cost, 505.0f);  // 2.5 x (2 + 200), lane class 2
@@ -190,17 +190,17 @@ TEST_F(LinkMeasuresTest, LinkLongerThan99Point99MilesKeepsOutOfMileageMeasures) 
   l.cap = 800;
   l.construct = 1;
   evaluate(l);
-  expect_only({{VHT_REF, 800},  // 800 x 60 / 60
-               {VHT_REFVOL, 1000},
-               {TIME_SUM, 60},
-               {DELAY_VHT, 200},  // 1000 / 60 x 12
-               {LINKS, 1},
-               {VOL_REF, 1000},
-               {REF_SUM, 800},
-               {VOL_ALL, 1000},
-               {ORIG_TIME_SUM, 48},
-               {ORIG_VHT, 800},
-               {CONG_VHT, 1000}},
+  expect_only({{Slot::VHT_REF, 800},  // 800 x 60 / 60
+               {Slot::VHT_REFVOL, 1000},
+               {Slot::TIME_SUM, 60},
+               {Slot::DELAY_VHT, 200},  // 1000 / 60 x 12
+               {Slot::LINKS, 1},
+               {Slot::VOL_REF, 1000},
+               {Slot::REF_SUM, 800},
+               {Slot::VOL_ALL, 1000},
+               {Slot::ORIG_TIME_SUM, 48},
+               {Slot::ORIG_VHT, 800},
+               {Slot::CONG_VHT, 1000}},
               1, 1, 2);
   for (int level = 1; level <= kLosLevels; ++level) EXPECT_EQ(h.acc.los_miles[1][level], 0.0f);
   EXPECT_EQ(h.acc.user_cost, 0.0f);
@@ -212,15 +212,15 @@ TEST_F(LinkMeasuresTest, ExactlyNinetyNinePointNineNineMilesIsShort) {
   l.distance = 9999;
   l.cnt = 0;
   evaluate(l);
-  EXPECT_FLOAT_EQ(cell(SYS_MILES), 99.99f);
-  EXPECT_FLOAT_EQ(cell(DIR_MILES), 99.99f);
+  EXPECT_FLOAT_EQ(cell(Slot::SYS_MILES), 99.99f);
+  EXPECT_FLOAT_EQ(cell(Slot::DIR_MILES), 99.99f);
   EXPECT_FLOAT_EQ(h.acc.los_miles[1][2], 99.99f);
 
   reset_accumulators(h.acc, h.classes);
   l.distance = 10000;
   evaluate(l);
-  EXPECT_EQ(cell(SYS_MILES), 0.0f);
-  EXPECT_FLOAT_EQ(cell(LINKS), 1.0f);
+  EXPECT_EQ(cell(Slot::SYS_MILES), 0.0f);
+  EXPECT_FLOAT_EQ(cell(Slot::LINKS), 1.0f);
 }
 
 TEST_F(LinkMeasuresTest, TimeSlotsNeedDistanceAndTheirOwnTime) {
@@ -242,10 +242,10 @@ TEST_F(LinkMeasuresTest, TimeSlotsNeedDistanceAndTheirOwnTime) {
     l.cong = c.cong;
     evaluate(l);
     SCOPED_TRACE(::testing::Message() << "distance " << c.distance << " time " << c.time << " cong " << c.cong);
-    EXPECT_FLOAT_EQ(cell(TIME_SUM), c.time_sum);
-    EXPECT_FLOAT_EQ(cell(ORIG_TIME_SUM), c.orig_time_sum);
-    EXPECT_FLOAT_EQ(cell(VHT_ALL), c.vht_all);
-    EXPECT_FLOAT_EQ(cell(ORIG_MILES), c.orig_miles);
+    EXPECT_FLOAT_EQ(cell(Slot::TIME_SUM), c.time_sum);
+    EXPECT_FLOAT_EQ(cell(Slot::ORIG_TIME_SUM), c.orig_time_sum);
+    EXPECT_FLOAT_EQ(cell(Slot::VHT_ALL), c.vht_all);
+    EXPECT_FLOAT_EQ(cell(Slot::ORIG_MILES), c.orig_miles);
   }
 }
 
@@ -312,8 +312,8 @@ TEST_F(LinkMeasuresTest, SpeedClassesPickTheRateRows) {
     l.cong = c.cong;
     l.vol = 100;
     evaluate(l);
-    EXPECT_FLOAT_EQ(cell(CO_GRAMS), c.co) << c.distance << " in " << c.cong;
-    EXPECT_FLOAT_EQ(cell(FUEL_GAL), c.fuel) << c.distance << " in " << c.cong;
+    EXPECT_FLOAT_EQ(cell(Slot::CO_GRAMS), c.co) << c.distance << " in " << c.cong;
+    EXPECT_FLOAT_EQ(cell(Slot::FUEL_GAL), c.fuel) << c.distance << " in " << c.cong;
   }
 }
 
@@ -339,8 +339,8 @@ TEST_F(LinkMeasuresTest, ConstructionCodesGiveLanesAndCostRows) {
     Link l;
     l.construct = c.code;
     evaluate(l);
-    EXPECT_FLOAT_EQ(cell(NEW_LANE_MILES), c.new_lane_miles) << "code " << c.code;
-    EXPECT_FLOAT_EQ(cell(CONSTR_COST), c.cost) << "code " << c.code;
+    EXPECT_FLOAT_EQ(cell(Slot::NEW_LANE_MILES), c.new_lane_miles) << "code " << c.code;
+    EXPECT_FLOAT_EQ(cell(Slot::CONSTR_COST), c.cost) << "code " << c.code;
   }
   EXPECT_TRUE(h.eval.cost_table_zeroed);
 }
@@ -595,7 +595,7 @@ TEST_F(ScreenlineTest, NumbersOutsideOneToNinetyNineStayOutOfEveryScreenlineTabl
   }
   for (const auto& n : sl().nlinks) EXPECT_EQ(n, 0);
   EXPECT_EQ(sl().sl99_count, 0);
-  EXPECT_FLOAT_EQ(cell(LINKS), 4.0f);  // evaluated otherwise
+  EXPECT_FLOAT_EQ(cell(Slot::LINKS), 4.0f);  // evaluated otherwise
 }
 
 }  // namespace

@@ -59,13 +59,13 @@ TEST(MarginalTotals, RejectsAPlaneTooSmallForItsShape) {
 TEST(DerivedSlots, RatiosAveragesAndSpeedsOfCellsAndTotals) {
   testing::ReportFixture f(3, 2);
   const struct {
-    int slot;
+    Slot slot;
     float first, second;  // cells (1,1,1) and (2,1,2)
   } inputs[] = {
-      {LINKS, 4, 4},          {LINKS_REF, 1, 3},      {SYS_MILES, 2, 6},      {VOL_ALL, 100, 300},
-      {VMT_REFVOL, 10, 30},   {VMT_REF, 10, 10},      {VHT_REFVOL, 6, 0},     {VHT_REF, 3, 0},
-      {VOL_REF, 50, 150},     {REF_SUM, 100, 100},    {ORIG_MILES, 10, 10},   {ORIG_TIME_SUM, 10, 10},
-      {TIME_SUM, 12, 10},     {ORIG_VMT, 100, 100},   {ORIG_VHT, 2, 2},       {CONG_VHT, 4, 2},
+      {Slot::LINKS, 4, 4},          {Slot::LINKS_REF, 1, 3},      {Slot::SYS_MILES, 2, 6},      {Slot::VOL_ALL, 100, 300},
+      {Slot::VMT_REFVOL, 10, 30},   {Slot::VMT_REF, 10, 10},      {Slot::VHT_REFVOL, 6, 0},     {Slot::VHT_REF, 3, 0},
+      {Slot::VOL_REF, 50, 150},     {Slot::REF_SUM, 100, 100},    {Slot::ORIG_MILES, 10, 10},   {Slot::ORIG_TIME_SUM, 10, 10},
+      {Slot::TIME_SUM, 12, 10},     {Slot::ORIG_VMT, 100, 100},   {Slot::ORIG_VHT, 2, 2},       {Slot::CONG_VHT, 4, 2},
   };
   for (const auto& in : inputs) {
     f.cell(1, 1, 1, in.slot) = in.first;
@@ -76,21 +76,21 @@ TEST(DerivedSlots, RatiosAveragesAndSpeedsOfCellsAndTotals) {
   compute_derived_slots(sums);
 
   const struct {
-    int slot;
+    Slot slot;
     float first, second, grand;
   } expected[] = {
-      {LINK_PCT, 50, 50, 100},        {LINKS_REF, 25, 75, 50},       {AVG_LINK_LEN, 0.5f, 1.5f, 1},
-      {AVG_VOL, 25, 75, 50},          {VOL_PCT, 25, 75, 100},        {VMT_RATIO, 1, 3, 2},
-      {VHT_RATIO, 2, 0, 2},           {VOL_RATIO, 0.5f, 1.5f, 1},    {ORIG_SPEED, 60, 60, 60},
-      {CONG_SPEED, 50, 60, 300.0f / 11.0f * 2.0f},                   {LV_FREE_SPEED, 50, 50, 50},
-      {LV_CONG_SPEED, 25, 50, 100.0f / 3.0f},                        {LV_SPEED_CHANGE_PCT, -50, 0, -100.0f / 3.0f},
+      {Slot::LINK_PCT, 50, 50, 100},        {Slot::LINKS_REF, 25, 75, 50},       {Slot::AVG_LINK_LEN, 0.5f, 1.5f, 1},
+      {Slot::AVG_VOL, 25, 75, 50},          {Slot::VOL_PCT, 25, 75, 100},        {Slot::VMT_RATIO, 1, 3, 2},
+      {Slot::VHT_RATIO, 2, 0, 2},           {Slot::VOL_RATIO, 0.5f, 1.5f, 1},    {Slot::ORIG_SPEED, 60, 60, 60},
+      {Slot::CONG_SPEED, 50, 60, 300.0f / 11.0f * 2.0f},                   {Slot::LV_FREE_SPEED, 50, 50, 50},
+      {Slot::LV_CONG_SPEED, 25, 50, 100.0f / 3.0f},                        {Slot::LV_SPEED_CHANGE_PCT, -50, 0, -100.0f / 3.0f},
   };
   for (const auto& e : expected) {
-    EXPECT_FLOAT_EQ(f.cell(1, 1, 1, e.slot), e.first) << "slot " << e.slot;
-    EXPECT_FLOAT_EQ(f.cell(2, 1, 2, e.slot), e.second) << "slot " << e.slot;
-    EXPECT_FLOAT_EQ(f.cell(3, 2, 10, e.slot), e.grand) << "slot " << e.slot;
+    EXPECT_FLOAT_EQ(f.cell(1, 1, 1, e.slot), e.first) << "slot " << number_of(e.slot);
+    EXPECT_FLOAT_EQ(f.cell(2, 1, 2, e.slot), e.second) << "slot " << number_of(e.slot);
+    EXPECT_FLOAT_EQ(f.cell(3, 2, 10, e.slot), e.grand) << "slot " << number_of(e.slot);
   }
-  EXPECT_FLOAT_EQ(f.cell(1, 1, 1, SPEED_CHANGE_PCT), -100.0f / 6.0f);
+  EXPECT_FLOAT_EQ(f.cell(1, 1, 1, Slot::SPEED_CHANGE_PCT), -100.0f / 6.0f);
 }
 
 // With no link evaluated, or links without volume, the percentage slots
@@ -99,17 +99,17 @@ TEST(DerivedSlots, RatiosAveragesAndSpeedsOfCellsAndTotals) {
 TEST(DerivedSlots, ZeroDivisorsLeaveZeros) {
   for (bool with_links : {false, true}) {
     testing::ReportFixture f(4, 3);
-    if (with_links) f.cell(2, 1, 3, LINKS) = 5;  // links, but no volume anywhere
+    if (with_links) f.cell(2, 1, 3, Slot::LINKS) = 5;  // links, but no volume anywhere
     EvalSums& sums = f.e.acc.sums;
     add_all_marginal_totals(sums);
     compute_derived_slots(sums);
-    for (int slot = 1; slot <= kSlotCount; ++slot)
+    for (int n = 1; n <= kSlotCount; ++n)
       for (int k = 1; k <= kLaneClassCount; ++k)
         for (int j = 1; j <= 3; ++j)
-          for (int i = 1; i <= 4; ++i) ASSERT_TRUE(std::isfinite(f.cell(i, j, k, slot))) << slot;
-    EXPECT_EQ(f.cell(4, 3, 10, VOL_PCT), 0.0f);
-    EXPECT_FLOAT_EQ(f.cell(4, 3, 10, LINK_PCT), with_links ? 100.0f : 0.0f);
-    EXPECT_EQ(f.cell(1, 1, 1, LINK_PCT), 0.0f);
+          for (int i = 1; i <= 4; ++i) ASSERT_TRUE(std::isfinite(f.cell(i, j, k, slot_number(n)))) << n;
+    EXPECT_EQ(f.cell(4, 3, 10, Slot::VOL_PCT), 0.0f);
+    EXPECT_FLOAT_EQ(f.cell(4, 3, 10, Slot::LINK_PCT), with_links ? 100.0f : 0.0f);
+    EXPECT_EQ(f.cell(1, 1, 1, Slot::LINK_PCT), 0.0f);
   }
 }
 

@@ -15,7 +15,7 @@ namespace {
 
 using fixtures::DbfTable;
 using fixtures::DbfValue;
-using Names = std::array<FixedText<11>, 8>;
+using Names = AuxFieldNames;
 
 // From-node, to-node, sequence, construction, screenline, location, zone,
 // one-way.

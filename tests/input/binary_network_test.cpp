@@ -43,7 +43,7 @@ std::string network_bytes(const NetworkHeader& header, const std::function<void(
 auto binary_fields(const LinkRecord& l) {
   return std::tie(l.anode, l.bnode, l.direction, l.capacity, l.time, l.two_way, l.count, l.time2, l.facility_type,
                   l.screenline, l.lanes, l.distance, l.area_type, l.link_group, l.cost, l.period_times, l.volumes,
-                  l.time_slot_count, l.volume_slot_count, l.end_of_links);
+                  l.time_slot_count, l.volume_slot_count);
 }
 
 class BinaryLinkReaderTest : public ::testing::Test {
@@ -54,12 +54,11 @@ class BinaryLinkReaderTest : public ::testing::Test {
     binary_.records = FortranRecordReader(&binary_.stream);
     read_binary_header(binary_);
   }
-  // The links up to end_of_links; a reader that does not end fails the test.
+  // The links up to the end; a reader that does not end fails the test.
   std::vector<LinkRecord> read_all(std::size_t limit = 10'000) {
     std::vector<LinkRecord> links;
     for (std::size_t i = 0; i <= limit; ++i) {
-      read_binary_link(binary_, link_);
-      if (link_.end_of_links) return links;
+      if (read_binary_link(binary_, link_) == LinkStatus::kEndOfLinks) return links;
       links.push_back(link_);
     }
     ADD_FAILURE() << "no end of links after " << limit << " links";
@@ -112,8 +111,7 @@ TEST_F(BinaryLinkReaderTest, DecodesBothNodeLayouts) {
       const std::int32_t entry[] = {static_cast<std::int32_t>(c.word1), 0, 0, 0, 0};
       w.add_link_words(entry);
     }));
-    read_binary_link(binary_, link_);
-    ASSERT_FALSE(link_.end_of_links);
+    ASSERT_EQ(read_binary_link(binary_, link_), LinkStatus::kLink);
     EXPECT_EQ(link_.anode, c.anode);
     EXPECT_EQ(link_.bnode, c.bnode);
     EXPECT_EQ(link_.direction, c.direction);
@@ -310,7 +308,7 @@ TEST_F(BinaryLinkReaderTest, OnlyTheLow16BitsOfNCount) {
   EXPECT_EQ(read_pairs(), (std::vector<std::pair<std::int32_t, std::int32_t>>{{1, 2}}));
 }
 
-TEST_F(BinaryLinkReaderTest, ReadingAfterTheEndChangesNothingButEndOfLinks) {
+TEST_F(BinaryLinkReaderTest, ReadingAfterTheEndChangesNothing) {
   NetworkHeader h = header_with(2, 2);
   open(network_bytes(h, [](LoadedNetworkWriter& w) {
     LinkEntry e;
@@ -322,15 +320,11 @@ TEST_F(BinaryLinkReaderTest, ReadingAfterTheEndChangesNothingButEndOfLinks) {
     e.volumes = {1, 2, 3, 4};
     w.add_link(e);
   }));
-  read_binary_link(binary_, link_);
-  ASSERT_FALSE(link_.end_of_links);
+  ASSERT_EQ(read_binary_link(binary_, link_), LinkStatus::kLink);
   LinkRecord last = link_;
   for (int n = 0; n < 3; ++n) {
-    read_binary_link(binary_, link_);
-    ASSERT_TRUE(link_.end_of_links);
-    link_.end_of_links = false;
+    ASSERT_EQ(read_binary_link(binary_, link_), LinkStatus::kEndOfLinks);
     EXPECT_TRUE(binary_fields(link_) == binary_fields(last)) << "read " << n + 2 << " changed the link";
-    link_.end_of_links = true;
   }
 }
 
@@ -466,7 +460,7 @@ TEST_F(BinaryLinkReaderTest, DamagedFilesNeverReadOutsideTheRecord) {
     try {
       open(damaged);
       int links = 0;
-      for (read_binary_link(binary_, link_); !link_.end_of_links; read_binary_link(binary_, link_)) {
+      while (read_binary_link(binary_, link_) == LinkStatus::kLink) {
         ASSERT_LE(++links, 1000) << "round " << round << " does not end";
       }
     } catch (const FileError&) {

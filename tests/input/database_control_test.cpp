@@ -67,8 +67,8 @@ TEST(DatabaseControl, AliasesAndScaleFactors) {
   };
   for (const Case& c : cases) {
     const LinkFieldMap map = read(c.lines);
-    EXPECT_EQ(map.name[kKwDistance].view(), pad_to(c.distance_field, 11)) << c.lines;
-    EXPECT_DOUBLE_EQ(map.scale[kKwDistance], c.distance_scale) << c.lines;
+    EXPECT_EQ(map.name[LinkKeyword::kDistance].view(), pad_to(c.distance_field, 11)) << c.lines;
+    EXPECT_DOUBLE_EQ(map.scale[LinkKeyword::kDistance], c.distance_scale) << c.lines;
   }
 }
 
@@ -76,8 +76,8 @@ TEST(DatabaseControl, TheFirstSlotOfThatNameIsRenamed) {
   // After ANODE is renamed BNODE, two slots carry that name; a line naming
   // BNODE renames slot 1.
   const LinkFieldMap map = read(alias("ANODE", "BNODE") + alias("BNODE", "FROM"));
-  EXPECT_EQ(map.name[kKwAnode].trimmed(), "FROM");
-  EXPECT_EQ(map.name[kKwBnode].trimmed(), "BNODE");
+  EXPECT_EQ(map.name[LinkKeyword::kAnode].trimmed(), "FROM");
+  EXPECT_EQ(map.name[LinkKeyword::kBnode].trimmed(), "BNODE");
 }
 
 TEST(DatabaseControl, UnreadableLinesStopWithTheirPlace) {

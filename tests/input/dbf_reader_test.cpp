@@ -28,10 +28,7 @@ struct LinkFile {
     read_link_file_header(*source, &header_listing);
     prepare_link_fields(*source, &report_listing);
   }
-  bool next() {
-    read_next_dbf_link(*source, link);
-    return !link.end_of_links;
-  }
+  bool next() { return read_next_dbf_link(*source, link) == LinkStatus::kLink; }
   std::string bytes;
   std::unique_ptr<DbfLinkSource> source = std::make_unique<DbfLinkSource>();
   StringSink listing;
@@ -192,7 +189,7 @@ TEST(DbfFields, ConversionLayoutsAndPositions) {
   }
   // A numeric field of length 0 is refused once a keyword needs it.
   LinkFieldMap map;
-  map.name[kKwAnode].assign("G");
+  map.name[LinkKeyword::kAnode].assign("G");
   LinkFile g(DbfTable(defs).bytes(), map);
   EXPECT_EQ(error_of(g), " NET05A.DBF, byte offset 224 (field G, layout (I0)): a numeric field of length 0 cannot hold a value");
 }
@@ -209,8 +206,8 @@ TEST(DbfFields, EachMissingKeywordGetsItsReportLine) {
             " ***CRITICAL*** FIELD NAME > ZONE        NOT FOUND ON THE DBF FILE\n"
             " ***CRITICAL*** FIELD NAME > USE         NOT FOUND ON THE DBF FILE\n");
   EXPECT_EQ(f.source->missing_field_count, 3);
-  EXPECT_EQ(f.source->map.index[kKwDir], 0);
-  EXPECT_EQ(f.source->map.index[kKwTwflag], 20);
+  EXPECT_EQ(f.source->map.index[LinkKeyword::kDir], 0);
+  EXPECT_EQ(f.source->map.index[LinkKeyword::kTwflag], 20);
 }
 
 TEST(DbfRecords, EveryKeywordReachesItsField) {
@@ -266,7 +263,7 @@ TEST(DbfRecords, ValueRules) {
     std::vector<std::string> texts(20, "1");
     texts[2] = c.text;
     LinkFieldMap map;
-    map.scale[kKwDistance] = c.scale;
+    map.scale[LinkKeyword::kDistance] = c.scale;
     LinkFile f(DbfTable(fields).add_raw(texts).bytes(), map);
     f.prepare();
     ASSERT_TRUE(f.next());
@@ -307,7 +304,7 @@ TEST(DbfRecords, ControlFileAliasesReachTheReader) {
   LinkFile f(bytes, map);
   f.prepare();
   EXPECT_EQ(f.report.joined(), " ***CRITICAL*** FIELD NAME > bnode       NOT FOUND ON THE DBF FILE\n");
-  map.name[kKwBnode].assign("BNODE");
+  map.name[LinkKeyword::kBnode].assign("BNODE");
   LinkFile g(bytes, map);
   g.prepare();
   ASSERT_TRUE(g.next());
@@ -367,13 +364,12 @@ TEST(DbfRecords, ReadsUntilTheBytesEndWhateverTheCount) {
   EXPECT_EQ(count_links(no_end_byte), 1);
 }
 
-TEST(DbfRecords, ReadingAfterTheEndChangesOnlyTheEndFlag) {
+TEST(DbfRecords, ReadingAfterTheEndChangesNothing) {
   LinkFile f(DbfTable(fixtures::link_table_fields()).add(numbered_record()).bytes());
   f.prepare();
   ASSERT_TRUE(f.next());
   EXPECT_FALSE(f.next());
   const LinkRecord after = f.link;
-  f.link.end_of_links = false;
   EXPECT_FALSE(f.next());
   EXPECT_EQ(f.link.anode, after.anode);
   EXPECT_EQ(f.link.two_way, after.two_way);
@@ -410,7 +406,7 @@ TEST(DbfRecords, TextThatIsNoNumberStopsTheRun) {
     bad[0] = "9";
     bad[2] = c.text;
     LinkFieldMap map;
-    map.scale[kKwDistance] = c.scale;
+    map.scale[LinkKeyword::kDistance] = c.scale;
     LinkFile f(DbfTable(fields).add_raw(good).add_raw(bad).bytes(), map);
     EXPECT_EQ(error_of(f), c.message);
     EXPECT_EQ(f.link.anode, 5) << "a record that fails leaves the link as it was";
@@ -436,7 +432,7 @@ TEST(DbfRecords, StreamsAFileLargerThanTheReadBuffer) {
   prepare_link_fields(source, &sink_listing);
   LinkRecord link;
   std::int64_t n = 0, sum = 0;
-  for (read_next_dbf_link(source, link); !link.end_of_links; read_next_dbf_link(source, link)) {
+  while (read_next_dbf_link(source, link) == LinkStatus::kLink) {
     ++n;
     sum += link.anode;
     ASSERT_EQ(link.volume(1, 1), 198);

@@ -78,12 +78,12 @@ ReadBack read_back(const korvo::testing::TempDir& dir, const std::string& file) 
   ReadBack out;
   auto source = std::make_unique<DbfLinkSource>();
   source->stream = ByteStream::open_file(dir.file(file), file);
-  source->map.scale[kKwDistance] = 100.0;
-  source->map.scale[kKwCongTime] = 100.0;
+  source->map.scale[LinkKeyword::kDistance] = 100.0;
+  source->map.scale[LinkKeyword::kCongTime] = 100.0;
   read_link_file_header(*source, &out.header_listing);
   prepare_link_fields(*source, &out.report_listing);
   LinkRecord link;
-  for (read_next_dbf_link(*source, link); !link.end_of_links; read_next_dbf_link(*source, link)) {
+  while (read_next_dbf_link(*source, link) == LinkStatus::kLink) {
     out.links.push_back(slot_values(link));
   }
   return out;
@@ -146,7 +146,7 @@ TEST(DbfThirdParty, AnEmptyOgr2ogrCellStopsTheRunNamingItsField) {
   auto source = std::make_unique<DbfLinkSource>();
   source->stream = ByteStream::open_file(dir.file("links.dbf"), "links.dbf");
   source->map.name.fill(FixedText<11>("ANODE"));
-  source->map.name[kKwCount].assign("COUNT");
+  source->map.name[LinkKeyword::kCount].assign("COUNT");
   StringSink sink;
   DbfHeaderListing sink_listing(sink);
   read_link_file_header(*source, nullptr);

@@ -49,7 +49,7 @@ struct CellValue {
   int i, j, k;
   float value;
 };
-void fill(ReportFixture& f, int slot, std::initializer_list<CellValue> cells) {
+void fill(ReportFixture& f, Slot slot, std::initializer_list<CellValue> cells) {
   for (const CellValue& c : cells) f.cell(c.i, c.j, c.k, slot) = c.value;
   add_all_marginal_totals(f.e.acc.sums);
 }
@@ -59,8 +59,8 @@ void fill(ReportFixture& f, int slot, std::initializer_list<CellValue> cells) {
 // no subtotal although three rows of group 1-9 are filled.
 TEST(LaneTable, WholeNumbersRoundHalfUpAndEmptyRowsAreLeftOut) {
   ReportFixture f(10, 2);
-  fill(f, LINKS, {{1, 1, 1, 2.5f}, {1, 1, 2, 2.49f}, {2, 1, 3, 0.5f}, {3, 1, 1, 0.3f}});
-  write_lane_table(f.out, f.e.acc.sums, f.e.classes, "TOTAL NUMBER OF LINKS", LINKS, true, 0, true);
+  fill(f, Slot::LINKS, {{1, 1, 1, 2.5f}, {1, 1, 2, 2.49f}, {2, 1, 3, 0.5f}, {3, 1, 1, 0.3f}});
+  write_lane_table(f.out, f.e.acc.sums, f.e.classes, "TOTAL NUMBER OF LINKS", Slot::LINKS, true, 0, true);
 
   const std::string block = row("Freeway", {"3", "2", "0", "0", "0", "0", "0", "0", "0", "5"}) +
                             row("Divided Arterial", {"0", "0", "1", "0", "0", "0", "0", "0", "0", "1"}) +
@@ -73,8 +73,8 @@ TEST(LaneTable, WholeNumbersRoundHalfUpAndEmptyRowsAreLeftOut) {
 // subtotals and the Totals row; a later table with 1 takes 1.
 TEST(LaneTable, RealNumbersUseTheDecimalsTheTableAsksFor) {
   ReportFixture f(10, 2);
-  fill(f, SYS_MILES, {{1, 1, 1, 1.5f}, {4, 1, 9, 12.25f}});
-  write_lane_table(f.out, f.e.acc.sums, f.e.classes, "TOTAL SYSTEM MILES", SYS_MILES, false, 2, true);
+  fill(f, Slot::SYS_MILES, {{1, 1, 1, 1.5f}, {4, 1, 9, 12.25f}});
+  write_lane_table(f.out, f.e.acc.sums, f.e.classes, "TOTAL SYSTEM MILES", Slot::SYS_MILES, false, 2, true);
 
   const std::string z = "0.00";
   const std::string block = Line().at(2, "Freeway         ").fields(18, 10, {"1.50", z, z, z, z, z, z, z, z, "1.50"}).str() +
@@ -84,7 +84,7 @@ TEST(LaneTable, RealNumbersUseTheDecimalsTheTableAsksFor) {
                                   area_heading("Central Business District") + block + kTotalAreaHeading + block;
   EXPECT_EQ(f.report(), first_table);
 
-  write_lane_table(f.out, f.e.acc.sums, f.e.classes, "TOTAL SYSTEM MILES", SYS_MILES, false, 1, true);
+  write_lane_table(f.out, f.e.acc.sums, f.e.classes, "TOTAL SYSTEM MILES", Slot::SYS_MILES, false, 1, true);
   EXPECT_NE(f.report().find(Line().at(2, "Freeway         ").fields(18, 10, {"1.5", "0.0"}).str().substr(0, 37)),
             std::string::npos);
 }
@@ -99,9 +99,9 @@ TEST(LaneTable, SubtotalOfTheFirstGroupBeforeTheTotals) {
   } cases[] = {{{1, 3}, true, true}, {{1, 3}, false, false}, {{3}, true, false}};
   for (const auto& c : cases) {
     ReportFixture f(5, 1);
-    for (int r : c.rows) f.cell(r, 1, r, LINKS) = static_cast<float>(r);
+    for (int r : c.rows) f.cell(r, 1, r, Slot::LINKS) = static_cast<float>(r);
     add_all_marginal_totals(f.e.acc.sums);
-    write_lane_table(f.out, f.e.acc.sums, f.e.classes, "TOTAL NUMBER OF LINKS", LINKS, true, 0, c.subtotals);
+    write_lane_table(f.out, f.e.acc.sums, f.e.classes, "TOTAL NUMBER OF LINKS", Slot::LINKS, true, 0, c.subtotals);
 
     std::string expected = page_header(1) + lane_title("TOTAL NUMBER OF LINKS") + kTotalAreaHeading;
     if (c.rows.size() == 2) expected += row("Freeway", {"1", "0", "0", "0", "0", "0", "0", "0", "0", "1"});
@@ -117,9 +117,9 @@ TEST(LaneTable, SubtotalOfTheFirstGroupBeforeTheTotals) {
 // a single filled row (40) gets no subtotal; every area type has its page.
 TEST(LaneTable, GroupSubtotalsWithOneHundredClasses) {
   ReportFixture f(100, 2);
-  fill(f, LINKS, {{1, 1, 1, 1}, {2, 1, 1, 1}, {21, 1, 1, 2}, {25, 1, 2, 3}, {30, 1, 1, 1}, {40, 1, 1, 1},
+  fill(f, Slot::LINKS, {{1, 1, 1, 1}, {2, 1, 1, 1}, {21, 1, 1, 2}, {25, 1, 2, 3}, {30, 1, 1, 1}, {40, 1, 1, 1},
                   {95, 1, 1, 1}, {99, 1, 1, 1}});
-  write_lane_table(f.out, f.e.acc.sums, f.e.classes, "TOTAL NUMBER OF LINKS", LINKS, true, 0, true);
+  write_lane_table(f.out, f.e.acc.sums, f.e.classes, "TOTAL NUMBER OF LINKS", Slot::LINKS, true, 0, true);
 
   const auto one = [](std::string_view label) { return row(label, {"1", "0", "0", "0", "0", "0", "0", "0", "0", "1"}); };
   const std::vector<std::string> two{"2", "0", "0", "0", "0", "0", "0", "0", "0", "2"};
@@ -137,9 +137,9 @@ TEST(LaneTable, GroupSubtotalsWithOneHundredClasses) {
 // 15-19 were subtotalled with their own group at row 20.
 TEST(LaneTable, TheLastShortGroupSumsOnlyItsOwnRows) {
   ReportFixture f(25, 1);
-  for (const auto& [r, v] : {std::pair{15, 1.0f}, {18, 2.0f}, {21, 4.0f}, {23, 8.0f}}) f.cell(r, 1, 1, LINKS) = v;
+  for (const auto& [r, v] : {std::pair{15, 1.0f}, {18, 2.0f}, {21, 4.0f}, {23, 8.0f}}) f.cell(r, 1, 1, Slot::LINKS) = v;
   add_all_marginal_totals(f.e.acc.sums);
-  write_lane_table(f.out, f.e.acc.sums, f.e.classes, "TOTAL NUMBER OF LINKS", LINKS, true, 0, true);
+  write_lane_table(f.out, f.e.acc.sums, f.e.classes, "TOTAL NUMBER OF LINKS", Slot::LINKS, true, 0, true);
   const std::string report = f.report();
   EXPECT_NE(report.find(subtotal_row("Freeway   ", {"3", "0", "0", "0", "0", "0", "0", "0", "0", "3"}) + row("21", {"4", "0", "0", "0", "0", "0", "0", "0", "0", "4"})),
             std::string::npos);
@@ -162,8 +162,8 @@ std::string area_title(std::string_view caption) {
 
 TEST(AreaTable, WholeNumbersByAreaTypeFromTheAllLanesClass) {
   ReportFixture f(10, 6, true);
-  fill(f, VOL_ALL, {{1, 1, 1, 2.5f}, {1, 3, 4, 100}, {5, 2, 1, 0.49f}});
-  write_area_table(f.out, f.e.acc.sums, f.e.classes, pad_to("TOTAL VOLUME ON ALL LINKS", 59), VOL_ALL, true, 0);
+  fill(f, Slot::VOL_ALL, {{1, 1, 1, 2.5f}, {1, 3, 4, 100}, {5, 2, 1, 0.49f}});
+  write_area_table(f.out, f.e.acc.sums, f.e.classes, pad_to("TOTAL VOLUME ON ALL LINKS", 59), Slot::VOL_ALL, true, 0);
   EXPECT_EQ(f.report(), page_header(1) + area_title("TOTAL VOLUME ON ALL LINKS") +
                             Line().at(2, "Freeway         ").fields(24, 9, {"3", "0", "100", "0", "0", "103"}).str() + "\n" +
                             Line().at(1, " Totals").fields(24, 9, {"3", "0", "100", "0", "0", "103"}).str());
@@ -171,7 +171,7 @@ TEST(AreaTable, WholeNumbersByAreaTypeFromTheAllLanesClass) {
 
 TEST(AreaTable, AnEmptyTablePrintsItsTotalsRow) {
   ReportFixture f(10, 6, true);
-  write_area_table(f.out, f.e.acc.sums, f.e.classes, "RATIO OF VOLUME OVER CAPACITY", VOL_RATIO, false, 2);
+  write_area_table(f.out, f.e.acc.sums, f.e.classes, "RATIO OF VOLUME OVER CAPACITY", Slot::VOL_RATIO, false, 2);
   EXPECT_EQ(f.report(), page_header(1) + area_title("RATIO OF VOLUME OVER CAPACITY") + "\n" +
                             Line().at(1, " Totals").fields(24, 9, {"0.00", "0.00", "0.00", "0.00", "0.00", "0.00"}).str());
 }

@@ -32,7 +32,7 @@ const std::string kBanner = "\f " + banner_row("STATISTICS", 1);
 // class cells before anything is printed, give 3.5 links, which print as 4.
 TEST(EvaluationReports, ValidationRunInOrderFromTheClassCells) {
   ReportFixture f;
-  for (int n = 0; n < 7; ++n) f.cell(1 + n % 3, 1 + n % 5, 1 + n % 9, LINKS) = 0.5f;
+  for (int n = 0; n < 7; ++n) f.cell(1 + n % 3, 1 + n % 5, 1 + n % 9, Slot::LINKS) = 0.5f;
   f.e.acc.no_volume.count = 1;
   complete_tables(f.e.acc, f.e.rates, false, false);
   write_evaluation_reports(f.out, f.side_files, f.e, false, false);
@@ -45,7 +45,7 @@ TEST(EvaluationReports, ValidationRunInOrderFromTheClassCells) {
   for (std::size_t p = report.find("-- REPORT: "); p != std::string::npos; p = report.find("-- REPORT: ", p + 1)) ++tables;
   EXPECT_EQ(tables, 24u);
   EXPECT_NE(report.find(Line().at(5, "TOTAL NUMBER OF LINKS").fields(35, 10, {"4"}).str()), std::string::npos);
-  EXPECT_FLOAT_EQ(f.cell(10, 6, 10, LINKS), 3.5f);
+  EXPECT_FLOAT_EQ(f.cell(10, 6, 10, Slot::LINKS), 3.5f);
   // No quotient of an empty table shows as NaN or infinity.
   EXPECT_EQ(report.find("NaN"), std::string::npos);
   EXPECT_EQ(report.find("Inf"), std::string::npos);
@@ -56,7 +56,7 @@ TEST(EvaluationReports, ValidationRunInOrderFromTheClassCells) {
 TEST(EvaluationReports, AnalysisRunInOrderAndClosesTheScreenlineFile) {
   ReportFixture f(10, 6, true);
   f.side_files.start_screenline_file();
-  f.cell(2, 3, 4, CO_GRAMS) = 1499;
+  f.cell(2, 3, 4, Slot::CO_GRAMS) = 1499;
   complete_tables(f.e.acc, f.e.rates, false, true);
   write_evaluation_reports(f.out, f.side_files, f.e, true, true);
   const std::string report = f.report();

@@ -68,8 +68,8 @@ TEST(LevelOfServiceTables, PercentTableOnANewPageAndZeroGrandTotal) {
 // tables 28 and 29: 1499 grams print as 1 (1.499 rounded half up).
 TEST(AnalysisTables, ThirtyFiveTablesInOrderWithEmissionsInKilograms) {
   ReportFixture f(10, 6, true);
-  f.cell(1, 1, 1, CO_GRAMS) = 1499;
-  f.cell(1, 1, 1, HC_GRAMS) = 2500;
+  f.cell(1, 1, 1, Slot::CO_GRAMS) = 1499;
+  f.cell(1, 1, 1, Slot::HC_GRAMS) = 2500;
   add_all_marginal_totals(f.e.acc.sums);
   convert_emissions_to_kilograms(f.e.acc.sums);
   write_analysis_tables(f.out, f.e.acc, f.e.classes);
@@ -106,9 +106,9 @@ TEST(AnalysisTables, ThirtyFiveTablesInOrderWithEmissionsInKilograms) {
   const std::string hc_row = Line().at(2, "Freeway         ").fields(24, 9, {"3", "0", "0", "0", "0", "3"});
   EXPECT_NE(table("TOTAL EMISSIONS OF CARBON MONOXIDE (KILOGRAMS)").find(co_row), std::string::npos);
   EXPECT_NE(table("TOTAL EMISSIONS OF HYDROCARBONS (KILOGRAMS)").find(hc_row), std::string::npos);
-  EXPECT_FLOAT_EQ(f.cell(10, 6, 10, CO_GRAMS), 1.499f);
-  EXPECT_FLOAT_EQ(f.cell(1, 6, 3, HC_GRAMS), 0.0f);
-  EXPECT_FLOAT_EQ(f.cell(1, 6, 1, HC_GRAMS), 2.5f);
+  EXPECT_FLOAT_EQ(f.cell(10, 6, 10, Slot::CO_GRAMS), 1.499f);
+  EXPECT_FLOAT_EQ(f.cell(1, 6, 3, Slot::HC_GRAMS), 0.0f);
+  EXPECT_FLOAT_EQ(f.cell(1, 6, 1, Slot::HC_GRAMS), 2.5f);
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ struct ReportFixture {
     out.scenario_code().assign("05A");
     out.create(dir.file("KORVO.OUT"), "KORVO.OUT");
   }
-  float& cell(int i, int j, int k, int slot) { return e.acc.sums.at(i, j, k, slot); }
+  float& cell(int i, int j, int k, Slot slot) { return e.acc.sums.at(i, j, k, slot); }
   // Everything written so far.
   std::string report() {
     out.flush();

@@ -29,7 +29,7 @@ std::string total(std::string_view caption, std::size_t col, std::string_view va
   return line;
 }
 
-void set_grand_totals(ReportFixture& f, std::initializer_list<std::pair<int, float>> values) {
+void set_grand_totals(ReportFixture& f, std::initializer_list<std::pair<Slot, float>> values) {
   for (const auto& [slot, value] : values) f.cell(10, 6, 10, slot) = value;
 }
 
@@ -37,10 +37,10 @@ void set_grand_totals(ReportFixture& f, std::initializer_list<std::pair<int, flo
 // 4, 2.49 prints 2 and 0.5 prints 1.
 TEST(SystemTotals, ValidationPage) {
   ReportFixture f;
-  set_grand_totals(f, {{LINKS, 3.5f}, {SYS_MILES, 12.5f}, {LANE_MILES, 30.25f}, {DIR_MILES, 20.75f},
-                       {VMT_REFVOL, 2.49f}, {VMT_REF, 0.5f}, {VMT_RATIO, 1.08f}, {VHT_REFVOL, 100.5f}, {VHT_REF, 99},
-                       {VHT_RATIO, 1.02f}, {VOL_ALL, 12345.6f}, {AVG_VOL, 3527.25f}, {VMT_ALL, 5000.4f},
-                       {VHT_ALL, 250}, {ORIG_SPEED, 45.5f}, {CONG_SPEED, 40.25f}});
+  set_grand_totals(f, {{Slot::LINKS, 3.5f}, {Slot::SYS_MILES, 12.5f}, {Slot::LANE_MILES, 30.25f}, {Slot::DIR_MILES, 20.75f},
+                       {Slot::VMT_REFVOL, 2.49f}, {Slot::VMT_REF, 0.5f}, {Slot::VMT_RATIO, 1.08f}, {Slot::VHT_REFVOL, 100.5f}, {Slot::VHT_REF, 99},
+                       {Slot::VHT_RATIO, 1.02f}, {Slot::VOL_ALL, 12345.6f}, {Slot::AVG_VOL, 3527.25f}, {Slot::VMT_ALL, 5000.4f},
+                       {Slot::VHT_ALL, 250}, {Slot::ORIG_SPEED, 45.5f}, {Slot::CONG_SPEED, 40.25f}});
   write_system_totals(f.out, f.e.acc, f.analysis);
   EXPECT_EQ(f.report(),
             banner() + "\n\n" + total("TOTAL NUMBER OF LINKS", 35, "4") + "\n" + total("TOTAL SYSTEM MILES", 35, "12.50") +
@@ -60,9 +60,9 @@ TEST(SystemTotals, AnalysisPageWithCosts) {
   f.e.rates.unit_cost = {0, 1000, 500, 100000};
   f.e.acc.user_cost = 123.5f;
   f.e.acc.maint_cost = 77.49f;
-  set_grand_totals(f, {{LINKS, 10}, {VMT_REF, 7}, {VHT_REF, 3}, {ACCIDENTS, 2.5f}, {INJURIES, 1.25f},
-                       {FATALITIES, 0.01f}, {CO_GRAMS, 1.499f}, {HC_GRAMS, 2.5f}, {NOX_GRAMS, 0.49f}, {FUEL_GAL, 900},
-                       {NEW_LANE_MILES, 4}, {CONSTR_COST, 1500.5f}, {DELAY_VHT, 12.75f}});
+  set_grand_totals(f, {{Slot::LINKS, 10}, {Slot::VMT_REF, 7}, {Slot::VHT_REF, 3}, {Slot::ACCIDENTS, 2.5f}, {Slot::INJURIES, 1.25f},
+                       {Slot::FATALITIES, 0.01f}, {Slot::CO_GRAMS, 1.499f}, {Slot::HC_GRAMS, 2.5f}, {Slot::NOX_GRAMS, 0.49f}, {Slot::FUEL_GAL, 900},
+                       {Slot::NEW_LANE_MILES, 4}, {Slot::CONSTR_COST, 1500.5f}, {Slot::DELAY_VHT, 12.75f}});
   compute_accident_cost(f.e.acc, f.e.rates);
   EXPECT_FLOAT_EQ(f.e.acc.accident_cost, 4125.0f);
   write_system_totals(f.out, f.e.acc, f.analysis);

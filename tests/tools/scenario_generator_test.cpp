@@ -179,8 +179,7 @@ TEST(ScenarioGenerator, KorvoReadsTheDbfNetworkAsGenerated) {
   LinkRecord r;
   std::int64_t n = 0;
   while (network.next(g)) {
-    read_next_dbf_link(source, r);
-    ASSERT_FALSE(r.end_of_links) << "record " << n + 1;
+    ASSERT_EQ(read_next_dbf_link(source, r), LinkStatus::kLink) << "record " << n + 1;
     SCOPED_TRACE(::testing::Message() << "record " << n + 1 << ": " << g.anode << "-" << g.bnode);
     EXPECT_EQ(r.anode, g.anode);
     EXPECT_EQ(r.bnode, g.bnode);
@@ -200,8 +199,7 @@ TEST(ScenarioGenerator, KorvoReadsTheDbfNetworkAsGenerated) {
     if (::testing::Test::HasFailure()) break;
     ++n;
   }
-  read_next_dbf_link(source, r);
-  EXPECT_TRUE(r.end_of_links);
+  EXPECT_EQ(read_next_dbf_link(source, r), LinkStatus::kEndOfLinks);
   EXPECT_EQ(n, 3'000);
 }
 
@@ -231,8 +229,7 @@ TEST(ScenarioGenerator, KorvoReadsTheBinaryNetworkAndVolnauxAsGenerated) {
   GeneratedLink g;
   std::int64_t n = 0;
   while (network.next(g)) {
-    read_binary_link(binary, r);
-    ASSERT_FALSE(r.end_of_links) << "link " << n + 1;
+    ASSERT_EQ(read_binary_link(binary, r), LinkStatus::kLink) << "link " << n + 1;
     SCOPED_TRACE(::testing::Message() << "link " << n + 1 << ": " << g.anode << "-" << g.bnode);
     EXPECT_EQ(r.anode, g.anode);
     EXPECT_EQ(r.bnode, g.bnode);
@@ -260,8 +257,7 @@ TEST(ScenarioGenerator, KorvoReadsTheBinaryNetworkAndVolnauxAsGenerated) {
     if (::testing::Test::HasFailure()) break;
     ++n;
   }
-  read_binary_link(binary, r);
-  EXPECT_TRUE(r.end_of_links);
+  EXPECT_EQ(read_binary_link(binary, r), LinkStatus::kEndOfLinks);
   EXPECT_EQ(n, 3'000);
   std::string_view record;
   EXPECT_EQ(aux.next(record, 64), FortranRecordReader::Status::kEndOfFile);
