@@ -211,30 +211,26 @@ TEST(EvaluateNetworkTest, BinaryValidationRun) {
   std::ostringstream network;
   {
     fixtures::LoadedNetworkWriter writer(network, header);
-    fixtures::LinkEntry a;
-    a.anode = 10;
-    a.bnode = 20;
-    a.capacity = 1000;
-    a.time = 120;
-    a.facility_type = 1;
-    a.area_type = 1;
-    a.lanes = 2;
-    a.distance = 100;
-    a.period_times = {140, 150};
-    a.volumes = {100, 20, 5, 200, 30, 7};
-    writer.add_link(a);
-    fixtures::LinkEntry b;
-    b.anode = 30;
-    b.bnode = 40;
-    b.capacity = 800;
-    b.time = 240;
-    b.facility_type = 2;
-    b.area_type = 2;
-    b.lanes = 1;
-    b.distance = 200;
-    b.period_times = {0, 300};
-    b.volumes = {0, 0, 0, 1, 0, 0};
-    writer.add_link(b);
+    writer.add_link({.anode = 10,
+                     .bnode = 20,
+                     .capacity = 1000,
+                     .time = 120,
+                     .facility_type = 1,
+                     .lanes = 2,
+                     .distance = 100,
+                     .area_type = 1,
+                     .period_times = {140, 150},
+                     .volumes = {100, 20, 5, 200, 30, 7}});
+    writer.add_link({.anode = 30,
+                     .bnode = 40,
+                     .capacity = 800,
+                     .time = 240,
+                     .facility_type = 2,
+                     .lanes = 1,
+                     .distance = 200,
+                     .area_type = 2,
+                     .period_times = {0, 300},
+                     .volumes = {0, 0, 0, 1, 0, 0}});
     writer.finish();
   }
   dir.write("HRLDXY.XXX", network.str());

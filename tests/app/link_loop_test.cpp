@@ -57,32 +57,22 @@ class LinkLoopTest : public ::testing::Test {
 TEST_F(LinkLoopTest, AsciiRecordOfEveryLinkRead) {
   ctx.settings.ascii_output = true;
   ctx.side_files.create_ascii_network();
-  feed({.anode = 10,
-        .bnode = 20,
-        .distance = 250,
-        .facility_type = 3,
-        .area_type = 2,
-        .lanes = 2,
-        .time = 120,
-        .congested_time = 150,
-        .capacity = 1800,
-        .count = 700,
-        .model_volume = 1234,
-        .location = 4});
+  const testing::CodedLink counted{.anode = 10,
+                                   .bnode = 20,
+                                   .distance = 250,
+                                   .facility_type = 3,
+                                   .area_type = 2,
+                                   .lanes = 2,
+                                   .time = 120,
+                                   .congested_time = 150,
+                                   .capacity = 1800,
+                                   .count = 700,
+                                   .model_volume = 1234,
+                                   .location = 4};
+  feed(counted);
   feed({.anode = 123456, .bnode = 7, .facility_type = 55, .model_volume = 0});  // passed over, still written
   ctx.settings.use_counts = true;
-  feed({.anode = 10,
-        .bnode = 20,
-        .distance = 250,
-        .facility_type = 3,
-        .area_type = 2,
-        .lanes = 2,
-        .time = 120,
-        .congested_time = 150,
-        .capacity = 1800,
-        .count = 700,
-        .model_volume = 1234,
-        .location = 4});
+  feed(counted);
   ctx.side_files.flush_ascii_network();
   EXPECT_EQ(dir_.read("HRLDXY.ASC"),
             "    10    20  3  2  2  4  250  120  150   1234   1800\n"
@@ -100,20 +90,15 @@ TEST_F(LinkLoopTest, AsciiRecordCarriesEverySlotVolume) {
   ctx.side_files.create_ascii_network();
   std::vector<std::vector<int>> volumes;
   for (int s = 1; s <= 12; ++s) volumes.push_back({s * 1000});
+  testing::fill_link_record(testing::CodedLink{.lanes = 1,
+                                               .time = 100,
+                                               .congested_time = 120,
+                                               .capacity = 99999,
+                                               .count = 12345678,  // too wide for its 7 columns
+                                               .location = 9},     // no auxiliary source: replaced by 0
+                            ctx.link);
   set_link(1, 12, volumes);
   set_volume_weights(ctx.eval.state, &ctx.binary.header, ctx.link.time_slot_count);
-  LinkRecord& r = ctx.link;
-  r.anode = 10;
-  r.bnode = 20;
-  r.distance = 100;
-  r.facility_type = 1;
-  r.area_type = 1;
-  r.lanes = 1;
-  r.time = 100;
-  r.period_times[1] = 120;
-  r.capacity = 99999;
-  r.count = 12345678;  // too wide for its 7 columns
-  r.location = 9;      // no auxiliary source: replaced by 0
   process_link(ctx);
   ctx.side_files.flush_ascii_network();
   EXPECT_EQ(dir_.read("HRLDXY.ASC"),

@@ -9,6 +9,7 @@
 #include "app/driver.h"
 #include "common/errors.h"
 #include "support/ascii_records.h"
+#include "support/link_attributes.h"
 #include "support/temp_dir.h"
 
 namespace korvo {
@@ -38,12 +39,8 @@ TEST_F(TwoWayRunTest, ReplacesHrldxy2FromHrldxyWithTheRunsSlotsAndCounts) {
 TEST_F(TwoWayRunTest, ConvertsWhatAnAsciiFileStillOpenHolds) {
   // The record of ascii_record(10, 20, 2, 500, 1800), still in the writer.
   LinkRecord& link = ctx_->link;
-  link.anode = 10;
-  link.bnode = 20;
-  link.area_type = 2;
-  link.distance = 125;
-  link.time = 101;
-  link.period_times[1] = 130;
+  testing::fill_link_record(testing::CodedLink{.distance = 125, .area_type = 2, .time = 101, .congested_time = 130},
+                            link);
   LinkValues v;
   v.ft_code = 3;
   v.lanes_value = 2;

@@ -24,6 +24,10 @@ class LinkEvaluationTest : public ::testing::Test {
     testing::fill_link_record(c, h.link);
     h.process();
   }
+  // The links of a small network, in file order.
+  void feed_all(std::initializer_list<testing::CodedLink> links) {
+    for (const testing::CodedLink& c : links) feed(c);
+  }
   float cell(int ftc, int atc, int lc, Slot slot) const { return h.acc.sums.at(ftc, atc, lc, slot); }
 
   testing::EvaluationHarness h;
@@ -32,25 +36,14 @@ class LinkEvaluationTest : public ::testing::Test {
 // Two directions of a two-way link (each half a link, lane class from both
 // directions' lanes) and a one-way link with 12 lanes.
 TEST_F(LinkEvaluationTest, SmallValidationNetwork) {
-  feed({.anode = 10,
-        .bnode = 20,
-        .distance = 100,
-        .facility_type = 1,
-        .area_type = 2,
-        .lanes = 2,
-        .count = 500,
-        .model_volume = 600,
-        .two_way = true});
-  feed({.anode = 20,
-        .bnode = 10,
-        .distance = 100,
-        .facility_type = 1,
-        .area_type = 2,
-        .lanes = 2,
-        .count = 0,
-        .model_volume = 400,
-        .two_way = true});
-  feed({.anode = 30, .bnode = 40, .distance = 200, .facility_type = 3, .area_type = 1, .lanes = 12, .count = 700, .model_volume = 800});
+  // clang-format off
+  feed_all({
+      // A   B   dist  FT  AT lanes time cong   cap count volume  two-way
+      {10, 20,  100,  1,  2,  2, 120, 150, 1000,  500,  600, 0, true},
+      {20, 10,  100,  1,  2,  2, 120, 150, 1000,    0,  400, 0, true},
+      {30, 40,  200,  3,  1, 12, 120, 150, 1000,  700,  800, 0, false},
+  });
+  // clang-format on
 
   EXPECT_FLOAT_EQ(cell(1, 2, 4, Slot::LINKS), 1.0f);
   EXPECT_FLOAT_EQ(cell(1, 2, 4, Slot::SYS_MILES), 1.0f);
@@ -75,16 +68,13 @@ TEST_F(LinkEvaluationTest, SmallValidationNetwork) {
 TEST_F(LinkEvaluationTest, SmallAnalysisNetwork) {
   h.settings.validate_mode = false;
   h.settings.analysis_mode = true;
-  feed({.distance = 100, .facility_type = 2, .area_type = 3, .lanes = 1, .capacity = 1000, .model_volume = 1100, .two_way = true});
-  feed({.anode = 20,
-        .bnode = 10,
-        .distance = 100,
-        .facility_type = 2,
-        .area_type = 3,
-        .lanes = 1,
-        .capacity = 0,
-        .model_volume = 900,
-        .two_way = true});
+  // clang-format off
+  feed_all({
+      // A   B   dist  FT  AT lanes time cong   cap count volume   two-way
+      {10, 20,  100,  2,  3,  1, 120, 150, 1000,  0,  1100, 0, true},
+      {20, 10,  100,  2,  3,  1, 120, 150,    0,  0,   900, 0, true},
+  });
+  // clang-format on
   EXPECT_FLOAT_EQ(cell(2, 3, 2, Slot::LINKS), 1.0f);
   EXPECT_FLOAT_EQ(cell(2, 3, 2, Slot::VOL_REF), 1100.0f);
   EXPECT_FLOAT_EQ(cell(2, 3, 2, Slot::REF_SUM), 1000.0f);
@@ -220,16 +210,9 @@ TEST_F(LinkEvaluationTest, LinkWithoutTimeAndCostIsPassedOver) {
 // (equal to TIME on the dBASE path) becomes the original time.
 TEST_F(LinkEvaluationTest, GeneralisedCostsMoveTheTimes) {
   h.settings.gencost = true;
-  h.link.time2 = 200;
   LinkRecord& r = h.link;
-  r.distance = 100;
-  r.facility_type = 1;
-  r.area_type = 1;
-  r.lanes = 1;
-  r.time = 120;
+  testing::fill_link_record(testing::CodedLink{.lanes = 1, .time = 120, .congested_time = 999, .model_volume = 600}, r);
   r.time2 = 200;
-  r.period_times[1] = 999;
-  r.volume(1, 1) = 600;
   h.process();
   EXPECT_FLOAT_EQ(h.slot_total(Slot::TIME_SUM), 1.2f);
   EXPECT_FLOAT_EQ(h.slot_total(Slot::ORIG_TIME_SUM), 2.0f);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "golden/golden_fixture.h"
 #include "golden/network_sums.h"
 #include "support/golden.h"
 #include "support/temp_dir.h"
@@ -67,29 +68,15 @@ const std::vector<Link> kLinks = {
 };
 // clang-format on
 
-class AnalysisDbfGolden : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    const auto prepare = [](const TempDir& dir) { write_dbf_links(dir.file("ZEF40B.DBF"), kLinks, true); };
-    run_ = testing::run_golden_case("analysis_dbf", prepare).release();
-    rates_ = new RatesFile(testing::read_file(run_->golden.shared_dir() / "KVRATES.SYN"));
-  }
-  static void TearDownTestSuite() {
-    delete rates_;
-    delete run_;
-  }
-  static std::string report() { return run_->report(); }
-
-  static testing::GoldenRun* run_;
-  static RatesFile* rates_;
+struct AnalysisDbfCase {
+  static constexpr const char* kName = "analysis_dbf";
+  static constexpr const char* kConsoleInput = "";
+  static void prepare(const TempDir& dir) { write_dbf_links(dir.file("ZEF40B.DBF"), kLinks, true); }
 };
-testing::GoldenRun* AnalysisDbfGolden::run_ = nullptr;
-RatesFile* AnalysisDbfGolden::rates_ = nullptr;
 
-TEST_F(AnalysisDbfGolden, EveryOutputMatchesItsGoldenFile) {
-  EXPECT_EQ(run_->result.status, 0);
-  run_->golden.check_outputs(run_->dir, run_->result);
-}
+using AnalysisDbfGolden = GoldenTest<AnalysisDbfCase>;
+
+TEST_F(AnalysisDbfGolden, EveryOutputMatchesItsGoldenFile) { expect_every_output_matches(); }
 
 TEST_F(AnalysisDbfGolden, ConsoleAndSideFiles) {
   EXPECT_EQ(testing::split_lines(run_->golden.expected("console.txt")),
@@ -146,7 +133,7 @@ TEST_F(AnalysisDbfGolden, SystemTotals) {
 
 TEST_F(AnalysisDbfGolden, PricedTotals) {
   const std::string r = report();
-  const AnalysisSums a = analysis_sums(kLinks, *rates_);
+  const AnalysisSums a = analysis_sums(kLinks, rates());
   EXPECT_PRINTED(testing::total_value(r, "TOTAL ACCIDENTS"), a.accidents, 2);
   EXPECT_PRINTED(testing::total_value(r, "TOTAL INJURIES"), a.injuries, 2);
   EXPECT_PRINTED(testing::total_value(r, "TOTAL FATALITIES"), a.fatalities, 2);
@@ -161,7 +148,7 @@ TEST_F(AnalysisDbfGolden, PricedTotals) {
   // Code 12 empties the construction cost, whatever the other codes cost.
   EXPECT_GT(a.construction, 0.0f);
   EXPECT_PRINTED_WHOLE(testing::total_value(r, "TOTAL CONSTRUCTION COST (X $1000)"), 0);
-  EXPECT_PRINTED_WHOLE(testing::total_value(r, "TOTAL ACCIDENT COST (DOLLARS)"), a.accident_cost(*rates_));
+  EXPECT_PRINTED_WHOLE(testing::total_value(r, "TOTAL ACCIDENT COST (DOLLARS)"), a.accident_cost(rates()));
   EXPECT_PRINTED_WHOLE(testing::total_value(r, "TOTAL USERS COST (DOLLARS)"), a.user_cost);
   EXPECT_PRINTED_WHOLE(testing::total_value(r, "TOTAL MAINTENANCE COST (DOLLARS)"), a.maintenance);
   EXPECT_PRINTED(testing::total_value(r, "TOTAL DELAY DUE TO CONGESTION (VEH-HRS)"), a.delay, 2);
@@ -183,7 +170,7 @@ TEST_F(AnalysisDbfGolden, PricedTotals) {
 // miles (not of its own row).
 TEST_F(AnalysisDbfGolden, LevelOfServiceTables) {
   const std::string r = report();
-  const AnalysisSums a = analysis_sums(kLinks, *rates_);
+  const AnalysisSums a = analysis_sums(kLinks, rates());
   // By hand, levels A-F: A 3 + 0.8 + 1.8 + 0.9 + 2, B 2.5 + 0.8, C 2,
   // D 1.5, E 1.2, F 1 + 0.8.
   const double by_hand[] = {8.5, 3.3, 2.0, 1.5, 1.2, 1.8, 18.3};

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "golden/golden_fixture.h"
 #include "golden/network_sums.h"
 #include "support/golden.h"
 #include "support/temp_dir.h"
@@ -122,28 +123,20 @@ void expect_volumes_add_up(const std::vector<BinaryLink>& network) {
   }
 }
 
-class BinaryValidationGolden : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    const auto prepare = [](const TempDir& dir) {
-      fixtures::NetworkHeader header = network_header();
-      header.set_word(23, 50);  // cumulative volumes
-      header.set_word(53, 1);   // the agency page header
-      write_network_files(dir, header, kValidationNetwork);
-    };
-    run_ = testing::run_golden_case("binary_validation", prepare).release();
+struct BinaryValidationCase {
+  static constexpr const char* kName = "binary_validation";
+  static constexpr const char* kConsoleInput = "";
+  static void prepare(const TempDir& dir) {
+    fixtures::NetworkHeader header = network_header();
+    header.set_word(23, 50);  // cumulative volumes
+    header.set_word(53, 1);   // the agency page header
+    write_network_files(dir, header, kValidationNetwork);
   }
-  static void TearDownTestSuite() { delete run_; }
-  static std::string report() { return run_->report(); }
-
-  static testing::GoldenRun* run_;
 };
-testing::GoldenRun* BinaryValidationGolden::run_ = nullptr;
 
-TEST_F(BinaryValidationGolden, EveryOutputMatchesItsGoldenFile) {
-  EXPECT_EQ(run_->result.status, 0);
-  run_->golden.check_outputs(run_->dir, run_->result);
-}
+using BinaryValidationGolden = GoldenTest<BinaryValidationCase>;
+
+TEST_F(BinaryValidationGolden, EveryOutputMatchesItsGoldenFile) { expect_every_output_matches(); }
 
 // HRLDXY.ASC: every link with its location from VOLNAUX.26B, the count and
 // the three slot volumes (slot 3 too, although it is not in the volume).
@@ -234,36 +227,22 @@ TEST_F(BinaryValidationGolden, ScreenlinesAndNoVolumeList) {
   EXPECT_NE(r.find(" +    50     60 +\n"), std::string::npos);
 }
 
-class BinaryAnalysisGolden : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    const auto prepare = [](const TempDir& dir) {
-      fixtures::NetworkHeader header = network_header();
-      header.set_word(23, 15000);  // weights of periods 1-3, over 30000
-      header.set_word(24, 7500);
-      header.set_word(25, 7500);
-      header.set_word(54, 1);  // weighting on
-      write_network_files(dir, header, kAnalysisNetwork);
-    };
-    run_ = testing::run_golden_case("binary_analysis", prepare).release();
-    rates_ = new RatesFile(testing::read_file(run_->golden.shared_dir() / "KVRATES.SYN"));
+struct BinaryAnalysisCase {
+  static constexpr const char* kName = "binary_analysis";
+  static constexpr const char* kConsoleInput = "";
+  static void prepare(const TempDir& dir) {
+    fixtures::NetworkHeader header = network_header();
+    header.set_word(23, 15000);  // weights of periods 1-3, over 30000
+    header.set_word(24, 7500);
+    header.set_word(25, 7500);
+    header.set_word(54, 1);  // weighting on
+    write_network_files(dir, header, kAnalysisNetwork);
   }
-  static void TearDownTestSuite() {
-    delete rates_;
-    delete run_;
-  }
-  static std::string report() { return run_->report(); }
-
-  static testing::GoldenRun* run_;
-  static RatesFile* rates_;
 };
-testing::GoldenRun* BinaryAnalysisGolden::run_ = nullptr;
-RatesFile* BinaryAnalysisGolden::rates_ = nullptr;
 
-TEST_F(BinaryAnalysisGolden, EveryOutputMatchesItsGoldenFile) {
-  EXPECT_EQ(run_->result.status, 0);
-  run_->golden.check_outputs(run_->dir, run_->result);
-}
+using BinaryAnalysisGolden = GoldenTest<BinaryAnalysisCase>;
+
+TEST_F(BinaryAnalysisGolden, EveryOutputMatchesItsGoldenFile) { expect_every_output_matches(); }
 
 TEST_F(BinaryAnalysisGolden, AsciiAndTwoWayFiles) {
   expect_volumes_add_up(kAnalysisNetwork);
@@ -289,7 +268,7 @@ TEST_F(BinaryAnalysisGolden, Totals) {
   const std::string r = report();
   const std::vector<Link> links = links_of(kAnalysisNetwork);
   const NetworkSums s = network_sums(links, true);
-  const AnalysisSums a = analysis_sums(links, *rates_);
+  const AnalysisSums a = analysis_sums(links, rates());
   // Two pairs and five one-way links: facility type 12 is class 1 here.
   EXPECT_PRINTED_WHOLE(testing::total_value(r, "TOTAL NUMBER OF LINKS"), 7);
   // 3350 + 2350 + 2500 + 600 + 440 + 680 + 0 + 400 + 2200.
@@ -324,7 +303,7 @@ TEST_F(BinaryAnalysisGolden, Totals) {
   const double construction = 740 * 1.5 + 1380 * 2.2 + 1760 * 1.2 + 1190 * 1 + 1990 * 4 + 3.5 * 3 + 4.0 * 0.8;
   EXPECT_PRINTED_WHOLE(testing::total_value(r, "TOTAL CONSTRUCTION COST (X $1000)"), construction);
   EXPECT_PRINTED_WHOLE(testing::total_value(r, "TOTAL CONSTRUCTION COST (X $1000)"), a.construction);
-  EXPECT_PRINTED_WHOLE(testing::total_value(r, "TOTAL ACCIDENT COST (DOLLARS)"), a.accident_cost(*rates_));
+  EXPECT_PRINTED_WHOLE(testing::total_value(r, "TOTAL ACCIDENT COST (DOLLARS)"), a.accident_cost(rates()));
   EXPECT_PRINTED_WHOLE(testing::total_value(r, "TOTAL USERS COST (DOLLARS)"), a.user_cost);
   EXPECT_PRINTED_WHOLE(testing::total_value(r, "TOTAL MAINTENANCE COST (DOLLARS)"), a.maintenance);
   EXPECT_PRINTED(testing::total_value(r, "TOTAL DELAY DUE TO CONGESTION (VEH-HRS)"), a.delay, 2);
@@ -357,28 +336,21 @@ TEST_F(BinaryAnalysisGolden, Screenlines) {
 // No VELMAR.CTL: the files keep the extension XXX. VOLNAUX.XXX lacks the
 // record of 20-10, so the second link finds the record of 20-30. Without
 // KORVOL every slot adds into the volume (3000 + 600 + 150 for 10-20).
-class BinaryAuxMismatchGolden : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    const auto prepare = [](const TempDir& dir) {
-      fixtures::NetworkHeader header = network_header();
-      header.set_word(23, 50);
-      const std::vector<BinaryLink> network(kValidationNetwork.begin(), kValidationNetwork.begin() + 3);
-      write_binary_network(dir.file("HRLDXY.XXX"), header, network, 0);
-      write_aux_network(dir.file("VOLNAUX.XXX"), {network[0], network[2]});
-    };
-    run_ = testing::run_golden_case("binary_aux_mismatch", prepare).release();
+struct BinaryAuxMismatchCase {
+  static constexpr const char* kName = "binary_aux_mismatch";
+  static constexpr const char* kConsoleInput = "";
+  static void prepare(const TempDir& dir) {
+    fixtures::NetworkHeader header = network_header();
+    header.set_word(23, 50);
+    const std::vector<BinaryLink> network(kValidationNetwork.begin(), kValidationNetwork.begin() + 3);
+    write_binary_network(dir.file("HRLDXY.XXX"), header, network, 0);
+    write_aux_network(dir.file("VOLNAUX.XXX"), {network[0], network[2]});
   }
-  static void TearDownTestSuite() { delete run_; }
-
-  static testing::GoldenRun* run_;
 };
-testing::GoldenRun* BinaryAuxMismatchGolden::run_ = nullptr;
 
-TEST_F(BinaryAuxMismatchGolden, EveryOutputMatchesItsGoldenFile) {
-  EXPECT_EQ(run_->result.status, 0);
-  run_->golden.check_outputs(run_->dir, run_->result);
-}
+using BinaryAuxMismatchGolden = GoldenTest<BinaryAuxMismatchCase>;
+
+TEST_F(BinaryAuxMismatchGolden, EveryOutputMatchesItsGoldenFile) { expect_every_output_matches(); }
 
 // The report ends with the two lines of the mismatch, the console with the
 // stop's own completion line; only the first link reached HRLDXY.ASC, and
@@ -449,36 +421,23 @@ std::vector<BinaryLink> merged_network(bool as_stored) {
   return network;
 }
 
-class BinaryAuxDbfGolden : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    const auto prepare = [](const TempDir& dir) {
-      fixtures::NetworkHeader header = network_header();
-      header.set_word(23, 15000);
-      header.set_word(24, 7500);
-      header.set_word(25, 7500);
-      header.set_word(54, 1);
-      write_binary_network(dir.file("HRLDXY.XXX"), header, merged_network(true), 0);
-      write_aux_table(dir);
-    };
-    run_ = testing::run_golden_case("binary_aux_dbf", prepare, "y\nAUXLINKS.DBF\n").release();
-    rates_ = new RatesFile(testing::read_file(run_->golden.shared_dir() / "KVRATES.SYN"));
+struct BinaryAuxDbfCase {
+  static constexpr const char* kName = "binary_aux_dbf";
+  static constexpr const char* kConsoleInput = "y\nAUXLINKS.DBF\n";
+  static void prepare(const TempDir& dir) {
+    fixtures::NetworkHeader header = network_header();
+    header.set_word(23, 15000);
+    header.set_word(24, 7500);
+    header.set_word(25, 7500);
+    header.set_word(54, 1);
+    write_binary_network(dir.file("HRLDXY.XXX"), header, merged_network(true), 0);
+    write_aux_table(dir);
   }
-  static void TearDownTestSuite() {
-    delete rates_;
-    delete run_;
-  }
-
-  static testing::GoldenRun* run_;
-  static RatesFile* rates_;
 };
-testing::GoldenRun* BinaryAuxDbfGolden::run_ = nullptr;
-RatesFile* BinaryAuxDbfGolden::rates_ = nullptr;
 
-TEST_F(BinaryAuxDbfGolden, EveryOutputMatchesItsGoldenFile) {
-  EXPECT_EQ(run_->result.status, 0);
-  run_->golden.check_outputs(run_->dir, run_->result);
-}
+using BinaryAuxDbfGolden = GoldenTest<BinaryAuxDbfCase>;
+
+TEST_F(BinaryAuxDbfGolden, EveryOutputMatchesItsGoldenFile) { expect_every_output_matches(); }
 
 TEST_F(BinaryAuxDbfGolden, PromptAndInfoLines) {
   EXPECT_EQ(run_->golden.expected("console.txt"),
@@ -509,7 +468,7 @@ TEST_F(BinaryAuxDbfGolden, MergedCodesReachTheTotals) {
   EXPECT_EQ(run_->golden.expected("HRLDXY.ASC"), ascii);
 
   const std::string r = run_->report();
-  const AnalysisSums a = analysis_sums(links_of(network), *rates_);
+  const AnalysisSums a = analysis_sums(links_of(network), rates());
   // Codes 2 (the pair, 2 lanes a way on 1.5 miles), 6 (2 on 2.2), 4 (the
   // pair 30-40, 1 on 3) and 7 (1 on 1): 2 x (3 + 4.4 + 3 + 1).
   EXPECT_PRINTED_WHOLE(testing::total_value(r, "TOTAL NEW LANE MILEAGE"), 2 * (3 + 4.4 + 3 + 1));

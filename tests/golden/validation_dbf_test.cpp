@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "golden/golden_fixture.h"
 #include "golden/network_sums.h"
 #include "support/golden.h"
 #include "support/temp_dir.h"
@@ -74,23 +75,15 @@ const std::vector<Link> kLinks = {
 };
 // clang-format on
 
-class ValidationDbfGolden : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    const auto prepare = [](const TempDir& dir) { write_dbf_links(dir.file("ZEF26A.DBF"), kLinks); };
-    run_ = testing::run_golden_case("validation_dbf", prepare).release();
-  }
-  static void TearDownTestSuite() { delete run_; }
-  static std::string report() { return run_->report(); }
-
-  static testing::GoldenRun* run_;
+struct ValidationDbfCase {
+  static constexpr const char* kName = "validation_dbf";
+  static constexpr const char* kConsoleInput = "";
+  static void prepare(const TempDir& dir) { write_dbf_links(dir.file("ZEF26A.DBF"), kLinks); }
 };
-testing::GoldenRun* ValidationDbfGolden::run_ = nullptr;
 
-TEST_F(ValidationDbfGolden, EveryOutputMatchesItsGoldenFile) {
-  EXPECT_EQ(run_->result.status, 0);
-  run_->golden.check_outputs(run_->dir, run_->result);
-}
+using ValidationDbfGolden = GoldenTest<ValidationDbfCase>;
+
+TEST_F(ValidationDbfGolden, EveryOutputMatchesItsGoldenFile) { expect_every_output_matches(); }
 
 // The side files follow from the link table alone: every link read goes to
 // HRLDXY.ASC (the count last, as COUNTS is set), the two unclassified links

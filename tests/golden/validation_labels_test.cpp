@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "golden/golden_fixture.h"
 #include "golden/network_sums.h"
 #include "support/golden.h"
 #include "support/temp_dir.h"
@@ -53,15 +54,14 @@ const std::vector<Link> kLinks = {
 };
 // clang-format on
 
-class ValidationLabelsGolden : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    const auto prepare = [](const TempDir& dir) { write_dbf_links(dir.file("REGION35.DBF"), kLinks); };
-    run_ = testing::run_golden_case("validation_labels", prepare).release();
-  }
-  static void TearDownTestSuite() { delete run_; }
-  static std::string report() { return run_->report(); }
+struct ValidationLabelsCase {
+  static constexpr const char* kName = "validation_labels";
+  static constexpr const char* kConsoleInput = "";
+  static void prepare(const TempDir& dir) { write_dbf_links(dir.file("REGION35.DBF"), kLinks); }
+};
 
+class ValidationLabelsGolden : public GoldenTest<ValidationLabelsCase> {
+ protected:
   // The sum of one measure over the links of a set of classes.
   template <typename Measure>
   static float sum(std::initializer_list<std::pair<int, int>> links, Measure measure) {
@@ -73,15 +73,9 @@ class ValidationLabelsGolden : public ::testing::Test {
     }
     return total;
   }
-
-  static testing::GoldenRun* run_;
 };
-testing::GoldenRun* ValidationLabelsGolden::run_ = nullptr;
 
-TEST_F(ValidationLabelsGolden, EveryOutputMatchesItsGoldenFile) {
-  EXPECT_EQ(run_->result.status, 0);
-  run_->golden.check_outputs(run_->dir, run_->result);
-}
+TEST_F(ValidationLabelsGolden, EveryOutputMatchesItsGoldenFile) { expect_every_output_matches(); }
 
 // 430 cells x 36 facility-type classes x 4 area-type classes x 4 bytes.
 TEST_F(ValidationLabelsGolden, ConsoleAndSkippedLinks) {
