@@ -18,7 +18,7 @@ namespace korvo {
 class EvaluationEvents;
 struct EvaluationState;
 
-// The working values the evaluation driver forms for the current link.
+// The working values begin_link and finish_link form for the current link.
 // Distances are in miles, times in minutes.
 struct LinkValues {
   int ft_code = 0;      // facility-type code as coded (after the swapped-fields rule)

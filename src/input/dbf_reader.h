@@ -102,8 +102,8 @@ class DbfListing {
 };
 
 // The dBASE link file's state for the run. The program driver opens the
-// stream; the evaluation driver reads the header, prepares the fields and
-// then reads one record per link.
+// stream, reads the header, prepares the fields and then reads one record
+// per link.
 struct DbfLinkSource {
   ByteStream stream;  // opened by the program driver, positioned at byte 0
   LinkFieldMap map;
