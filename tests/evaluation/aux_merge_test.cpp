@@ -79,6 +79,16 @@ TEST_F(AuxMergeTest, TheCursorOnlyMovesForwardAndEndsBeyondEveryLink) {
   EXPECT_EQ(h.events.lines, std::vector<std::string>{"aux link 5-6 not found"});
 }
 
+// A link whose nodes lie beyond the end pair (9,999,999) passes the last
+// entries and then stops: the end pair is no entry to report.
+TEST_F(AuxMergeTest, ALinkBeyondTheEndPairPassesTheTableOnce) {
+  set_table({{5, 6, 1, 0, 1, 0}});
+  start_aux_merge(merge_, table_, false);
+  EXPECT_EQ(merge(2'000'000'000, 1), std::make_tuple(0, 0, 0));
+  EXPECT_EQ(merge(2'000'000'001, 1), std::make_tuple(0, 0, 0));
+  EXPECT_EQ(h.events.lines, std::vector<std::string>{"aux link 5-6 not found"});
+}
+
 TEST_F(AuxMergeTest, RecordsGiveTheConstructionAndLocationBytesOfTheirPackedWord) {
   struct Case {
     std::uint32_t packed;
