@@ -18,16 +18,6 @@ constexpr int kMaxWordWeights = 10;
 constexpr float kWeightDivisor = 30000.0f;
 constexpr std::int32_t kBadWeightField = -999999;
 
-// Facility-type codes of local streets (centroid connectors), never evaluated.
-constexpr int kFirstLocalCode = 50;
-constexpr int kLastLocalCode = 59;
-// The same, when the profile is missing and the fields are read swapped.
-constexpr int kSwappedLocalCode = 5;
-
-// Links below this volume go to the list of links with no assigned volume.
-constexpr float kNoVolumeBelow = 2.0f;
-constexpr int kTopLaneClass = 9;
-
 // A weight field of the header text: read digit by digit, a blank counting
 // as the digit 0, so "   12   " is 12000; any other character gives -999999.
 std::int32_t weight_field(std::string_view field) {
@@ -44,20 +34,16 @@ std::int32_t weight_field(std::string_view field) {
   return value;
 }
 
-// Links with almost no volume; the first direction stands for a two-way pair.
-void note_no_volume(NoVolumeList& list, const LinkRecord& link, float vol, EvaluationEvents& events) {
-  if (!(vol < kNoVolumeBelow) || (link.two_way && !(link.anode < link.bnode))) return;
-  if (list.count < kNoVolumeLimit) {
-    ++list.count;
-    list.anode[static_cast<std::size_t>(list.count)] = link.anode;
-    list.bnode[static_cast<std::size_t>(list.count)] = link.bnode;
-  } else if (!list.limit_reported) {
-    events.no_volume_list_full(kNoVolumeLimit);
-    list.limit_reported = true;
-  }
+}  // namespace
+
+namespace link_evaluation_detail {
+
+void time_slot_outside_the_record(int) {
+  // The message of the program's first release, which a fault report may quote.
+  throw std::logic_error("process_link: time_slot_count outside 1.." + std::to_string(kMaxPeriods));
 }
 
-}  // namespace
+}  // namespace link_evaluation_detail
 
 void reset_accumulators(Accumulators& acc, const ClassTables& classes) {
   acc.sums = EvalSums(acc.work_area.data(), classes.nft, classes.nat);
@@ -131,63 +117,6 @@ float link_volume(EvaluationState& e, const LinkRecord& link, int volume_slots, 
     if (s <= summed) vol += slot_volume;
   }
   return vol;
-}
-
-int lane_class(int lanes_value, bool two_way) {
-  const int lanes = two_way ? 2 * lanes_value : lanes_value;
-  return lanes < 1 || lanes > kTopLaneClass ? kTopLaneClass : lanes;
-}
-
-LinkValues begin_link(EvaluationState& state, LinkRecord& link, const RunSettings& settings) {
-  if (link.time_slot_count < 1 || link.time_slot_count > kMaxPeriods) {
-    throw std::logic_error("begin_link: time_slot_count outside 1.." + std::to_string(kMaxPeriods));
-  }
-  if (settings.gencost) {
-    link.period_times[static_cast<std::size_t>(link.time_slot_count)] = link.time;
-    link.time = link.time2;
-  }
-  LinkValues v;
-  v.vol = link_volume(state, link, settings.volume_slots, settings.dbf_input_given);
-  v.cap = static_cast<float>(link.capacity);
-  // Without a profile the network is taken for one that has the
-  // facility-type and lanes fields in each other's place.
-  if (settings.profile_seen) {
-    v.ft_code = link.facility_type;
-    v.lanes_value = link.lanes;
-  } else {
-    v.ft_code = link.lanes;
-    v.lanes_value = link.facility_type;
-  }
-  return v;
-}
-
-void finish_link(Evaluation& e, const LinkRecord& link, LinkValues& v, const RunSettings& settings) {
-  if (settings.profile_seen ? (v.ft_code >= kFirstLocalCode && v.ft_code <= kLastLocalCode)
-                            : v.ft_code == kSwappedLocalCode) {
-    return;
-  }
-  v.ftc = e.classes.ft_class(v.ft_code);
-  v.atc = e.classes.at_class(link.area_type);
-  if (settings.location_select > 0 && link.location != settings.location_select) return;
-  // Class 0 means "not selected"; the Total classes and anything beyond
-  // them (a validation run without labels maps codes from 10 up that way)
-  // have no cells of their own.
-  if (v.ftc < 1 || v.ftc >= e.classes.nft || v.atc < 1 || v.atc >= e.classes.nat) {
-    e.events->link_skipped(link, v.ft_code);
-    ++e.state.nskipped;
-    return;
-  }
-
-  const auto congested = static_cast<std::size_t>(link.time_slot_count);
-  v.dist = static_cast<float>(link.distance) * 0.01f;
-  v.time = static_cast<float>(link.period_times[congested]) * 0.01f;
-  v.cnt = static_cast<float>(link.count);
-  v.otime = static_cast<float>(link.time) * 0.01f;
-  note_no_volume(e.acc.no_volume, link, v.vol, *e.events);
-  v.w = link.two_way ? 0.5f : 1.0f;
-  v.lane_class = lane_class(v.lanes_value, link.two_way);
-  if (v.time == 0.0f && link.cost == 0) return;
-  evaluate_link(e.acc, e.state, e.rates, link, v, settings.validate_mode, *e.events);
 }
 
 }  // namespace korvo

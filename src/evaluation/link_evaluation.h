@@ -5,8 +5,11 @@
 //
 // The program driver calls, for every link, begin_link and then finish_link;
 // between the two it writes the link's ASCII record when the run asks for
-// one. Both run for every link and make no allocation.
+// one. Both run for every link and make no allocation; they are defined
+// below, inline, so that the driver's per-link function holds them whole
+// and calls out only to evaluate_link.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "evaluation/evaluation.h"
@@ -35,15 +38,105 @@ float link_volume(EvaluationState& state, const LinkRecord& link, int volume_slo
 // capacity, and its facility-type code and lanes (swapped without a
 // profile). Throws std::logic_error for a link record whose congested-time
 // slot is outside 1..50.
-LinkValues begin_link(EvaluationState& state, LinkRecord& link, const RunSettings& settings);
+inline LinkValues begin_link(EvaluationState& state, LinkRecord& link, const RunSettings& settings);
 
 // The second half: passes over local streets and links outside the location
 // selection, lists unclassified links (events.link_skipped), notes links
 // without volume and evaluates the rest.
-void finish_link(Evaluation& e, const LinkRecord& link, LinkValues& v, const RunSettings& settings);
+inline void finish_link(Evaluation& e, const LinkRecord& link, LinkValues& v, const RunSettings& settings);
 
 // The lanes value, doubled for a two-way link, as a lane class 1..9: no
 // lanes (or a negative number) and more than nine fall into the class "9+".
-int lane_class(int lanes_value, bool two_way);
+inline int lane_class(int lanes_value, bool two_way);
+
+// ---- Definitions -------------------------------------------------------------
+
+namespace link_evaluation_detail {
+
+// Facility-type codes of local streets (centroid connectors), never evaluated.
+inline constexpr int kFirstLocalCode = 50;
+inline constexpr int kLastLocalCode = 59;
+// The same, when the profile is missing and the fields are read swapped.
+inline constexpr int kSwappedLocalCode = 5;
+// Links below this volume go to the list of links with no assigned volume.
+inline constexpr float kNoVolumeBelow = 2.0f;
+inline constexpr int kTopLaneClass = 9;
+
+[[noreturn]] void time_slot_outside_the_record(int time_slot_count);
+
+// Links with almost no volume; the first direction stands for a two-way pair.
+inline void note_no_volume(NoVolumeList& list, const LinkRecord& link, float vol, EvaluationEvents& events) {
+  if (!(vol < kNoVolumeBelow) || (link.two_way && !(link.anode < link.bnode))) return;
+  if (list.count < kNoVolumeLimit) {
+    ++list.count;
+    list.anode[static_cast<std::size_t>(list.count)] = link.anode;
+    list.bnode[static_cast<std::size_t>(list.count)] = link.bnode;
+  } else if (!list.limit_reported) {
+    events.no_volume_list_full(kNoVolumeLimit);
+    list.limit_reported = true;
+  }
+}
+
+}  // namespace link_evaluation_detail
+
+inline int lane_class(int lanes_value, bool two_way) {
+  const int lanes = two_way ? 2 * lanes_value : lanes_value;
+  return lanes < 1 || lanes > link_evaluation_detail::kTopLaneClass ? link_evaluation_detail::kTopLaneClass : lanes;
+}
+
+inline LinkValues begin_link(EvaluationState& state, LinkRecord& link, const RunSettings& settings) {
+  if (link.time_slot_count < 1 || link.time_slot_count > kMaxPeriods) {
+    link_evaluation_detail::time_slot_outside_the_record(link.time_slot_count);
+  }
+  if (settings.gencost) {
+    link.period_times[static_cast<std::size_t>(link.time_slot_count)] = link.time;
+    link.time = link.time2;
+  }
+  LinkValues v;
+  // A dBASE link carries its volume as it is; the binary path sums slots.
+  v.vol = settings.dbf_input_given ? static_cast<float>(link.volume(1, 1))
+                                   : link_volume(state, link, settings.volume_slots, false);
+  v.cap = static_cast<float>(link.capacity);
+  // Without a profile the network is taken for one that has the
+  // facility-type and lanes fields in each other's place.
+  if (settings.profile_seen) {
+    v.ft_code = link.facility_type;
+    v.lanes_value = link.lanes;
+  } else {
+    v.ft_code = link.lanes;
+    v.lanes_value = link.facility_type;
+  }
+  return v;
+}
+
+inline void finish_link(Evaluation& e, const LinkRecord& link, LinkValues& v, const RunSettings& settings) {
+  using namespace link_evaluation_detail;
+  if (settings.profile_seen ? (v.ft_code >= kFirstLocalCode && v.ft_code <= kLastLocalCode)
+                            : v.ft_code == kSwappedLocalCode) {
+    return;
+  }
+  v.ftc = e.classes.ft_class(v.ft_code);
+  v.atc = e.classes.at_class(link.area_type);
+  if (settings.location_select > 0 && link.location != settings.location_select) return;
+  // Class 0 means "not selected"; the Total classes and anything beyond
+  // them (a validation run without labels maps codes from 10 up that way)
+  // have no cells of their own.
+  if (v.ftc < 1 || v.ftc >= e.classes.nft || v.atc < 1 || v.atc >= e.classes.nat) {
+    e.events->link_skipped(link, v.ft_code);
+    ++e.state.nskipped;
+    return;
+  }
+
+  const auto congested = static_cast<std::size_t>(link.time_slot_count);
+  v.dist = static_cast<float>(link.distance) * 0.01f;
+  v.time = static_cast<float>(link.period_times[congested]) * 0.01f;
+  v.cnt = static_cast<float>(link.count);
+  v.otime = static_cast<float>(link.time) * 0.01f;
+  note_no_volume(e.acc.no_volume, link, v.vol, *e.events);
+  v.w = link.two_way ? 0.5f : 1.0f;
+  v.lane_class = lane_class(v.lanes_value, link.two_way);
+  if (v.time == 0.0f && link.cost == 0) return;
+  evaluate_link(e.acc, e.state, e.rates, link, v, settings.validate_mode, *e.events);
+}
 
 }  // namespace korvo
