@@ -136,7 +136,7 @@ inline void finish_link(Evaluation& e, const LinkRecord& link, LinkValues& v, co
   v.w = link.two_way ? 0.5f : 1.0f;
   v.lane_class = lane_class(v.lanes_value, link.two_way);
   if (v.time == 0.0f && link.cost == 0) return;
-  evaluate_link(e.acc, e.state, e.rates, link, v, settings.validate_mode, *e.events);
+  evaluate_link(e, link, v, settings.validate_mode);
 }
 
 }  // namespace korvo

@@ -173,8 +173,10 @@ float lanes_added(int construct) {
 
 int construction_cost_row(int construct) { return construct >= 1 && construct <= 9 ? construct : kNoConstructionRow; }
 
-void evaluate_link(Accumulators& acc, EvaluationState& state, const RateTables& rates, const LinkRecord& link,
-                   const LinkValues& v, bool validation, EvaluationEvents& events) {
+void evaluate_link(Evaluation& e, const LinkRecord& link, const LinkValues& v, bool validation) {
+  Accumulators& acc = e.acc;
+  const RateTables& rates = e.rates;
+  EvaluationEvents& events = *e.events;
   EvalSums& sums = acc.sums;
   if (v.ftc < 1 || v.ftc >= sums.nft() || v.atc < 1 || v.atc >= sums.nat() || v.lane_class < 1 ||
       v.lane_class > kLaneClassCount - 1) {
@@ -196,9 +198,9 @@ void evaluate_link(Accumulators& acc, EvaluationState& state, const RateTables& 
     s10 = speed_class10(speed);
     added_lanes = lanes_added(link.construct);
     cost_row = construction_cost_row(link.construct);
-    if (link.construct >= kFirstInconsistentCode && !state.cost_table_zeroed) {
+    if (link.construct >= kFirstInconsistentCode && !e.state.cost_table_zeroed) {
       events.construction_code_inconsistent();
-      state.cost_table_zeroed = true;
+      e.state.cost_table_zeroed = true;
     }
     if (v.cap != 0.0f) {
       add(Slot::VOL_REF, v.vol);

@@ -15,8 +15,7 @@
 
 namespace korvo {
 
-class EvaluationEvents;
-struct EvaluationState;
+struct Evaluation;
 
 // The working values begin_link and finish_link form for the current link.
 // Distances are in miles, times in minutes.
@@ -57,12 +56,11 @@ float lanes_added(int construct);
 // (no construction).
 int construction_cost_row(int construct);
 
-// Evaluates the link with its working values into the accumulators. The
+// Evaluates the link with its working values into e's accumulators. The
 // classes must be inside the table (ftc < NFT, atc < NAT, lane class 1..9);
 // every other link is listed as unclassified before it gets here. A full
 // screenline list and the first construction code of 11 or more are
-// reported to events.
-void evaluate_link(Accumulators& acc, EvaluationState& state, const RateTables& rates, const LinkRecord& link,
-                   const LinkValues& v, bool validation, EvaluationEvents& events);
+// reported to e.events.
+void evaluate_link(Evaluation& e, const LinkRecord& link, const LinkValues& v, bool validation);
 
 }  // namespace korvo

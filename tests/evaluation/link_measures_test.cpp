@@ -61,7 +61,7 @@ class LinkMeasuresTest : public ::testing::Test {
     v.time = static_cast<float>(l.cong) * 0.01f;
     v.otime = static_cast<float>(l.time) * 0.01f;
     v.w = l.two_way ? 0.5f : 1.0f;
-    evaluate_link(h.acc, h.eval, h.rates, h.link, v, h.settings.validate_mode, h.events);
+    evaluate_link(h.e, h.link, v, h.settings.validate_mode);
   }
 
   float cell(Slot slot, int ftc = 1, int atc = 1, int lc = 2) { return h.acc.sums.at(ftc, atc, lc, slot); }
