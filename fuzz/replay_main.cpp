@@ -1,10 +1,11 @@
 // Replays inputs through a fuzz target without libFuzzer, so that any
-// compiler can build the target and CI can run its corpus:
-//   <target>_replay DIR_OR_FILE...
-// Every regular file (directories: every file in them, in name order) is
-// handed to LLVMFuzzerTestOneInput once. A finding aborts, as under the
-// fuzzer; an empty or missing corpus is an error, so a test never passes on
-// nothing.
+// compiler can build the targets and CI can run their corpora:
+//   korvo_fuzz_replay TARGET DIR_OR_FILE...
+// One program holds every target (replay_targets.h). Every regular file
+// (directories: every file in them, in name order) is handed to the target's
+// LLVMFuzzerTestOneInput once. A finding aborts, as under the fuzzer; an
+// empty or missing corpus, or an unknown target, is an error, so a test
+// never passes on nothing.
 
 #include <algorithm>
 #include <cstdint>
@@ -13,9 +14,10 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+#include "replay_targets.h"
 
 namespace {
 
@@ -24,14 +26,31 @@ std::string read_all(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+const korvo::fuzz::ReplayTarget* find_target(std::string_view name) {
+  for (std::size_t i = 0; i < korvo::fuzz::kReplayTargetCount; ++i) {
+    if (korvo::fuzz::kReplayTargets[i].name == name) return &korvo::fuzz::kReplayTargets[i];
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s DIR_OR_FILE...\n", argv[0]);
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: %s TARGET DIR_OR_FILE...\n", argv[0]);
     return 1;
   }
-  for (int i = 1; i < argc; ++i) {
+  const korvo::fuzz::ReplayTarget* target = find_target(argv[1]);
+  if (target == nullptr) {
+    std::fprintf(stderr, "%s: no fuzz target %s; the targets are:", argv[0], argv[1]);
+    for (std::size_t i = 0; i < korvo::fuzz::kReplayTargetCount; ++i) {
+      std::fprintf(stderr, " %.*s", static_cast<int>(korvo::fuzz::kReplayTargets[i].name.size()),
+                   korvo::fuzz::kReplayTargets[i].name.data());
+    }
+    std::fprintf(stderr, "\n");
+    return 1;
+  }
+  for (int i = 2; i < argc; ++i) {
     const std::filesystem::path root = argv[i];
     std::vector<std::filesystem::path> inputs;
     std::error_code ec;
@@ -49,7 +68,7 @@ int main(int argc, char** argv) {
     }
     for (const auto& path : inputs) {
       const std::string bytes = read_all(path);
-      LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+      target->test_one_input(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     }
     std::printf("replayed %zu inputs from %s\n", inputs.size(), root.c_str());
   }

@@ -17,9 +17,6 @@ namespace korvo::golden {
 namespace {
 
 using testing::TempDir;
-constexpr Fate E = Fate::kEvaluated;
-constexpr Fate SK = Fate::kSkipped;
-constexpr Fate PO = Fate::kPassedOver;
 
 // No labels file: in an analysis run codes 1-9 are their own classes and
 // codes 10-99 belong to the class of their leading digit (facility type 21
@@ -33,7 +30,7 @@ constexpr Fate PO = Fate::kPassedOver;
 // limits, where single precision decides (1.5 miles in 2 minutes is
 // 44.999996 mph).
 // clang-format off
-const std::vector<Link> kLinks = {
+const std::vector<Link> kAnalysisLinks = {
   //  A   B  dist    AT  FT lanes time  cong   cap count  vol SL two-way fate lane level s10 s11 code
   // 3 miles in 2.4 minutes: 75 mph; V/C 0.70.
   {11, 12,   300,  1,  1, 3,  200,  240, 6000, 0, 4200, 0, false, E,  3, 1, 10, 11, 0},
@@ -71,7 +68,7 @@ const std::vector<Link> kLinks = {
 struct AnalysisDbfCase {
   static constexpr const char* kName = "analysis_dbf";
   static constexpr const char* kConsoleInput = "";
-  static void prepare(const TempDir& dir) { write_dbf_links(dir.file("ZEF40B.DBF"), kLinks, true); }
+  static void prepare(const TempDir& dir) { write_dbf_links(dir.file("ZEF40B.DBF"), kAnalysisLinks, true); }
 };
 
 using AnalysisDbfGolden = GoldenTest<AnalysisDbfCase>;
@@ -88,9 +85,9 @@ TEST_F(AnalysisDbfGolden, ConsoleAndSideFiles) {
                 "KORVO -- Normal Completion",
             }));
   std::string ascii;
-  for (const Link& l : kLinks) ascii += ascii_record(l, false);
+  for (const Link& l : kAnalysisLinks) ascii += ascii_record(l, false);
   EXPECT_EQ(run_->golden.expected("HRLDXY.ASC"), ascii);
-  EXPECT_EQ(run_->golden.expected("KVSKIP.LNK"), skip_list(kLinks));
+  EXPECT_EQ(run_->golden.expected("KVSKIP.LNK"), skip_list(kAnalysisLinks));
 }
 
 // The link file is listed twice: as the link source and as the auxiliary
@@ -108,7 +105,7 @@ TEST_F(AnalysisDbfGolden, TheSharedFileIsListedTwice) {
 
 TEST_F(AnalysisDbfGolden, SystemTotals) {
   const std::string r = report();
-  const NetworkSums s = network_sums(kLinks, true);
+  const NetworkSums s = network_sums(kAnalysisLinks, true);
   // By hand: 12 one-way links and one pair; the 120-mile link counts as a
   // link but adds no miles: 3 + 2.5 + 2 + 1.5 + 1.2 + 1 + 1.8 + 0.8 + 0.9 + 2
   // one way and 1.6 for the pair.
@@ -133,7 +130,7 @@ TEST_F(AnalysisDbfGolden, SystemTotals) {
 
 TEST_F(AnalysisDbfGolden, PricedTotals) {
   const std::string r = report();
-  const AnalysisSums a = analysis_sums(kLinks, rates());
+  const AnalysisSums a = analysis_sums(kAnalysisLinks, rates());
   EXPECT_PRINTED(testing::total_value(r, "TOTAL ACCIDENTS"), a.accidents, 2);
   EXPECT_PRINTED(testing::total_value(r, "TOTAL INJURIES"), a.injuries, 2);
   EXPECT_PRINTED(testing::total_value(r, "TOTAL FATALITIES"), a.fatalities, 2);
@@ -170,7 +167,7 @@ TEST_F(AnalysisDbfGolden, PricedTotals) {
 // miles (not of its own row).
 TEST_F(AnalysisDbfGolden, LevelOfServiceTables) {
   const std::string r = report();
-  const AnalysisSums a = analysis_sums(kLinks, rates());
+  const AnalysisSums a = analysis_sums(kAnalysisLinks, rates());
   // By hand, levels A-F: A 3 + 0.8 + 1.8 + 0.9 + 2, B 2.5 + 0.8, C 2,
   // D 1.5, E 1.2, F 1 + 0.8.
   const double by_hand[] = {8.5, 3.3, 2.0, 1.5, 1.2, 1.8, 18.3};

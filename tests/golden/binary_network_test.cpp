@@ -19,9 +19,6 @@ namespace korvo::golden {
 namespace {
 
 using testing::TempDir;
-constexpr Fate E = Fate::kEvaluated;
-constexpr Fate SK = Fate::kSkipped;
-constexpr Fate PO = Fate::kPassedOver;
 
 // The network's header: three periods of three slots, 16-bit nodes, the
 // highest node 90; the title text is what the page headers show.

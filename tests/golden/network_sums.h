@@ -36,6 +36,12 @@ enum class Fate {
   kPassedOver,  // local street (facility type 50-59): no trace
 };
 
+// Short names for the fate column of the link tables.
+inline constexpr Fate E = Fate::kEvaluated;
+inline constexpr Fate NT = Fate::kNoTime;
+inline constexpr Fate SK = Fate::kSkipped;
+inline constexpr Fate PO = Fate::kPassedOver;
+
 // One directional link. Times in hundredths of a minute, distance in
 // hundredths of a mile, as the link files carry them.
 struct Link {

@@ -18,17 +18,13 @@ namespace {
 
 using testing::GoldenCase;
 using testing::TempDir;
-constexpr Fate E = Fate::kEvaluated;
-constexpr Fate NT = Fate::kNoTime;
-constexpr Fate SK = Fate::kSkipped;
-constexpr Fate PO = Fate::kPassedOver;
 
 // No labels file: facility-type codes 1-9 and area-type codes 1-5 are their
 // own classes (NFT 10, NAT 6); facility type 12 and area type 7 reach the
 // Total classes and are skipped. Ascending A-nodes, as the two-way
 // conversion needs.
 // clang-format off
-const std::vector<Link> kLinks = {
+const std::vector<Link> kValidationLinks = {
   //  A    B  dist AT FT lanes time cong  cap  count  vol  SL  two-way fate lane class
   // Screenline 1: a pair counted both ways (one entry: 2100 / 2100), a pair
   // counted one way (the missing-count remark), a link without a count.
@@ -78,7 +74,7 @@ const std::vector<Link> kLinks = {
 struct ValidationDbfCase {
   static constexpr const char* kName = "validation_dbf";
   static constexpr const char* kConsoleInput = "";
-  static void prepare(const TempDir& dir) { write_dbf_links(dir.file("ZEF26A.DBF"), kLinks); }
+  static void prepare(const TempDir& dir) { write_dbf_links(dir.file("ZEF26A.DBF"), kValidationLinks); }
 };
 
 using ValidationDbfGolden = GoldenTest<ValidationDbfCase>;
@@ -90,12 +86,12 @@ TEST_F(ValidationDbfGolden, EveryOutputMatchesItsGoldenFile) { expect_every_outp
 // to KVSKIP.LNK, and each pair once to HRLDXY2.ASC.
 TEST_F(ValidationDbfGolden, SideFilesFollowFromTheLinkTable) {
   std::string ascii;
-  for (const Link& l : kLinks) ascii += ascii_record(l, true);
+  for (const Link& l : kValidationLinks) ascii += ascii_record(l, true);
   EXPECT_EQ(run_->golden.expected("HRLDXY.ASC"), ascii);
-  EXPECT_EQ(run_->golden.expected("KVSKIP.LNK"), skip_list(kLinks));
+  EXPECT_EQ(run_->golden.expected("KVSKIP.LNK"), skip_list(kValidationLinks));
 
   std::vector<BinaryLink> network;
-  for (const Link& l : kLinks) network.push_back({l, {}, {}, {}});
+  for (const Link& l : kValidationLinks) network.push_back({l, {}, {}, {}});
   EXPECT_EQ(run_->golden.expected("HRLDXY2.ASC"), two_way_file(network, true));
   // 101-102 and 102-101 become one record: 1200 + 900 vehicles, 2 x 5400 capacity, 3 + 3 lanes.
   EXPECT_EQ(testing::split_lines(run_->golden.expected("HRLDXY2.ASC")).front(),
@@ -137,7 +133,7 @@ TEST_F(ValidationDbfGolden, NoVolumeList) {
 
 TEST_F(ValidationDbfGolden, SystemTotals) {
   const std::string r = report();
-  const NetworkSums s = network_sums(kLinks, false);
+  const NetworkSums s = network_sums(kValidationLinks, false);
   // By hand: five pairs (10 records of half a link) and 15 one-way links;
   // system miles 6.8 on the pairs (1.5 + 0.8 + 3.0 + 1.0 + 0.5) and 17.0
   // on the one-way links; every pair's two directions count in the
@@ -171,7 +167,7 @@ TEST_F(ValidationDbfGolden, SystemTotals) {
 // is in class 6), twelve lanes are "9+".
 TEST_F(ValidationDbfGolden, LaneTablesAddUpByLaneClass) {
   const std::string r = report();
-  const NetworkSums s = network_sums(kLinks, false);
+  const NetworkSums s = network_sums(kValidationLinks, false);
   const auto links = testing::row_values(
       testing::area_block(testing::report_table(r, "TOTAL NUMBER OF LINKS"), "TOTAL AREA TYPES"), "Totals");
   ASSERT_TRUE(links.has_value());

@@ -17,9 +17,6 @@ namespace korvo::golden {
 namespace {
 
 using testing::TempDir;
-constexpr Fate E = Fate::kEvaluated;
-constexpr Fate SK = Fate::kSkipped;
-constexpr Fate PO = Fate::kPassedOver;
 
 // KVLABELS.SYN, facility types: codes 1, 11, 12 are classes 11, 12, 15
 // (group 1, "Freeway"); codes 2, 21, 22, 23 classes 21, 22, 25, 27 (group
@@ -29,7 +26,7 @@ constexpr Fate PO = Fate::kPassedOver;
 // Codes the file does not name (facility type 6, area type 6) are skipped.
 // The class of each link is in the comment at its end.
 // clang-format off
-const std::vector<Link> kLinks = {
+const std::vector<Link> kLabelledLinks = {
   //  A    B  dist AT FT lanes time cong  cap count  vol  SL two-way fate lane class
   {100, 101, 220, 1,  1, 3, 160, 200, 5400, 4800, 5000, 0, false, E, 3},  // 11, AT class 1
   {101, 102, 180, 2, 11, 2, 140, 170, 3600, 3300, 3100, 0, false, E, 2},  // 12, 1
@@ -57,7 +54,7 @@ const std::vector<Link> kLinks = {
 struct ValidationLabelsCase {
   static constexpr const char* kName = "validation_labels";
   static constexpr const char* kConsoleInput = "";
-  static void prepare(const TempDir& dir) { write_dbf_links(dir.file("REGION35.DBF"), kLinks); }
+  static void prepare(const TempDir& dir) { write_dbf_links(dir.file("REGION35.DBF"), kLabelledLinks); }
 };
 
 class ValidationLabelsGolden : public GoldenTest<ValidationLabelsCase> {
@@ -67,7 +64,7 @@ class ValidationLabelsGolden : public GoldenTest<ValidationLabelsCase> {
   static float sum(std::initializer_list<std::pair<int, int>> links, Measure measure) {
     float total = 0.0f;
     for (const auto& [anode, bnode] : links) {
-      for (const Link& l : kLinks) {
+      for (const Link& l : kLabelledLinks) {
         if (l.anode == anode && l.bnode == bnode) total += measure(l);
       }
     }
@@ -81,7 +78,7 @@ TEST_F(ValidationLabelsGolden, EveryOutputMatchesItsGoldenFile) { expect_every_o
 TEST_F(ValidationLabelsGolden, ConsoleAndSkippedLinks) {
   EXPECT_EQ(testing::split_lines(run_->golden.expected("console.txt")).front(),
             " DATA ARRAY MEMORY REQUIREMENT --  247680 BYTES");
-  EXPECT_EQ(run_->golden.expected("KVSKIP.LNK"), skip_list(kLinks));
+  EXPECT_EQ(run_->golden.expected("KVSKIP.LNK"), skip_list(kLabelledLinks));
 }
 
 // The labels listing opens the report under the agency header; its lists
@@ -184,7 +181,7 @@ TEST_F(ValidationLabelsGolden, RowsCarryTheClassLabels) {
 
 TEST_F(ValidationLabelsGolden, SystemTotals) {
   const std::string r = report();
-  const NetworkSums s = network_sums(kLinks, false);
+  const NetworkSums s = network_sums(kLabelledLinks, false);
   // 14 one-way links and one pair.
   EXPECT_PRINTED_WHOLE(testing::total_value(r, "TOTAL NUMBER OF LINKS"), 15);
   EXPECT_PRINTED(testing::total_value(r, "TOTAL SYSTEM MILES"), s.sys_miles, 2);

@@ -34,12 +34,12 @@ constexpr Column kColumns[] = {
     {"CONG_TIME", 'N', 7, 2}, {"MODELVOL", 'N', 10, 1}, {"COST", 'N', 6, 1},    {"TWFLAG", 'N', 1, 0},
 };
 
-struct Row {
+struct ThirdPartyRow {
   std::array<const char*, 20> given;
   std::array<std::int64_t, 20> expected;  // in keyword order
 };
 
-const Row kRows[] = {
+const ThirdPartyRow kRows[] = {
     {{"101", "102", "12.34", "1", "3", "2", "2", "250", "1800", "12000", "5", "17", "0", "4", "1", "0", "3.75",
       "10500.5", "-2.7", "1"},
      {101, 102, 1234, 1, 3, 2, 2, 250, 1800, 12000, 5, 17, 0, 4, 1, 0, 375, 10501, -2, 1}},
@@ -129,7 +129,7 @@ TEST(DbfThirdParty, ReadsWhatOgr2ogrWrites) {
                           : "Integer(" + w + ")";
   }
   std::string csv = csv_line(header);
-  for (const Row& r : kRows) csv += csv_line(r.given);
+  for (const ThirdPartyRow& r : kRows) csv += csv_line(r.given);
   dir.write("links.csv", csv);
   dir.write("links.csvt", types + "\n");
   run(dir, "ogr2ogr -f 'ESRI Shapefile' links.dbf links.csv");
@@ -174,7 +174,7 @@ TEST(DbfThirdParty, ReadsWhatShapelibWrites) {
                                   std::to_string(c.decimals);
   }
   run(dir, create);
-  for (const Row& r : kRows) {
+  for (const ThirdPartyRow& r : kRows) {
     std::string add = "dbfadd links.dbf";
     for (const char* cell : r.given) add += std::string(" '") + cell + "'";
     run(dir, add);

@@ -15,7 +15,7 @@ namespace {
 using testing::numbered;
 using testing::rates_file;
 
-RateTables read(const std::string& text) {
+RateTables read_rates_text(const std::string& text) {
   TextReader reader = TextReader::from_memory(text, "KVRATES.SYN");
   RateTables tables;
   read_rate_tables(reader, tables);
@@ -24,7 +24,7 @@ RateTables read(const std::string& text) {
 
 std::string read_error(const std::string& text) {
   try {
-    read(text);
+    read_rates_text(text);
   } catch (const FileError& e) {
     return e.what();
   }
@@ -44,7 +44,7 @@ TEST(ReadRateTables, FieldsAreSixColumnsReadAsRealNumbers) {
   std::string line;
   for (const Case& c : cases) line += std::string(c.field) + "x";
   // Fields 8 and 9 lie beyond the end of the line and read as 0.
-  const RateTables t = read(line + "\n" + rates_file(74, numbered));
+  const RateTables t = read_rates_text(line + "\n" + rates_file(74, numbered));
   for (std::size_t k = 0; k < std::size(cases); ++k) {
     EXPECT_EQ(t.accident[k + 1], cases[k].value) << "field \"" << cases[k].field << "\"";
   }
@@ -53,7 +53,7 @@ TEST(ReadRateTables, FieldsAreSixColumnsReadAsRealNumbers) {
 }
 
 TEST(ReadRateTables, LinesFillTheElevenTablesInOrder) {
-  const RateTables t = read(rates_file(75, numbered));
+  const RateTables t = read_rates_text(rates_file(75, numbered));
   struct Case {
     const char* what;
     float value;
@@ -85,8 +85,8 @@ TEST(ReadRateTables, LinesAfterTheSeventyFifthAreNotRead) {
   const std::string first75 = rates_file(75, numbered);
   std::string longer = first75;
   for (int k = 0; k < 5; ++k) longer += "not a rate at all\n";
-  const RateTables a = read(first75);
-  const RateTables b = read(longer);
+  const RateTables a = read_rates_text(first75);
+  const RateTables b = read_rates_text(longer);
   static_assert(std::is_trivially_copyable_v<RateTables>);
   EXPECT_EQ(std::memcmp(&a, &b, sizeof(RateTables)), 0);
 }
