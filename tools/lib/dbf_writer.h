@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -127,6 +128,44 @@ class DbfTable {
   std::uint32_t count_ = 0;
 };
 
+// One record built in place, field after field in the order of the
+// descriptors, without a DbfValue or a string per field: for tables of
+// millions of records.
+//
+//   DbfRecordBuilder r({{"A", 'N', 7}, {"LENGTH", 'N', 6, 2}, {"ONEWAY", 'C', 1}});
+//   r.start().integer(101).scaled(1234).text("F");   // "    101 12.34F"
+//
+// Each value is stored as format_dbf_value stores it, and a value that does
+// not fit its field throws std::invalid_argument.
+class DbfRecordBuilder {
+ public:
+  explicit DbfRecordBuilder(const std::vector<DbfFieldDef>& fields);
+
+  // Blanks the record and goes back to its first field.
+  DbfRecordBuilder& start(bool deleted = false);
+  // The next field: a whole number (3 in N(7,2) is "   3.00").
+  DbfRecordBuilder& integer(std::int64_t value);
+  // The next field: a number in units of the field's last decimal, so 1234
+  // in N(6,2) is " 12.34" and 5 is "  0.05"; in a field without decimals
+  // the same as integer().
+  DbfRecordBuilder& scaled(std::int64_t value);
+  // The next field: a text, left-justified (right-justified in N and F fields).
+  DbfRecordBuilder& text(std::string_view value);
+
+  // The deletion flag and every field; throws std::logic_error until every
+  // field has its value.
+  std::string_view bytes() const;
+
+ private:
+  void number(std::int64_t value, int implied_decimals);
+  void place(const char* first, std::size_t size, bool right);
+
+  std::vector<DbfFieldDef> fields_;
+  std::vector<std::size_t> offsets_;  // of each field in the record
+  std::string record_;
+  std::size_t next_ = 0;  // the field the next value goes to
+};
+
 // A table written to a file one record at a time, for files too big to
 // build in memory. close() writes the end-of-file byte and, unless the
 // options announce a count, puts the real record count into the header.
@@ -139,15 +178,21 @@ class DbfFileWriter {
 
   void add(const std::vector<DbfValue>& values, bool deleted = false);
   void add_raw(const std::vector<std::string>& texts, bool deleted = false);
+  // A record built for this table's fields (sized to the options' record
+  // length, if they give one).
+  void add(const DbfRecordBuilder& record);
+  const std::vector<DbfFieldDef>& fields() const { return fields_; }
   std::uint32_t record_count() const { return count_; }
   void close();
 
  private:
-  void put(const std::string& bytes);
+  void put(std::string_view bytes);
 
   std::filesystem::path path_;
   std::vector<DbfFieldDef> fields_;
   DbfOptions options_;
+  std::size_t record_length_ = 0;  // of the records the fields make
+  std::unique_ptr<char[]> buffer_;
   std::FILE* file_ = nullptr;
   std::uint32_t count_ = 0;
 };
