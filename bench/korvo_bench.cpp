@@ -15,12 +15,14 @@
 #include <string>
 #include <vector>
 
+#include "city_model.h"
 #include "common/layout.h"
 #include "common/text_file.h"
 #include "evaluation/evaluation_driver.h"
 #include "evaluation/labels.h"
 #include "input/database_control.h"
 #include "input/dbf_reader.h"
+#include "link_attributes.h"
 #include "run/loaded_network.h"
 #include "run/profile.h"
 #include "run/run_context.h"
@@ -145,7 +147,7 @@ BENCHMARK(BM_BinaryLinkDecode);
 // Per-link evaluation: everything the link loop does with a link once it is
 // in the link record (selections, classes, the no-volume list, the measures
 // of both run types, level of service, costs, screenline lists), per item.
-// The links are the generator's, copied into the link record field by field.
+// The links are the generator's, copied into the link record.
 void BM_PerLinkEvaluation(benchmark::State& state) {
   const auto type = state.range(0) == 0 ? ScenarioRunType::kValidation : ScenarioRunType::kAnalysis;
   const Scenario scenario(type, ScenarioSource::kDbf);
@@ -177,23 +179,7 @@ void BM_PerLinkEvaluation(benchmark::State& state) {
   for (auto _ : state) {
     const auto& l = links[i];
     if (++i == links.size()) i = 0;
-    r.anode = l.anode;
-    r.bnode = l.bnode;
-    r.distance = static_cast<std::int16_t>(l.distance);
-    r.area_type = static_cast<std::int16_t>(l.area_type);
-    r.facility_type = static_cast<std::int16_t>(l.facility_type);
-    r.lanes = static_cast<std::int16_t>(l.lanes);
-    r.time = static_cast<std::int16_t>(l.time);
-    r.time2 = r.time;
-    r.capacity = l.capacity;
-    r.count = l.count;
-    r.screenline = static_cast<std::int16_t>(l.screenline);
-    r.location = l.location;
-    r.construct = static_cast<std::int16_t>(l.construct);
-    r.cost = static_cast<std::int16_t>(l.cost);
-    r.period_times[1] = static_cast<std::int16_t>(l.congested_time);
-    r.volume(1, 1) = l.volume();
-    r.two_way = l.two_way;
+    korvo::fixtures::copy_link_attributes(l, r);
     korvo::process_link(*ctx);
   }
   state.SetItemsProcessed(state.iterations());
