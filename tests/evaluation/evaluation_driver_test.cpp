@@ -8,6 +8,7 @@
 
 #include "common/errors.h"
 #include "dbf_writer.h"
+#include "link_attributes.h"
 #include "network_writer.h"
 #include "run/run_context.h"
 #include "support/temp_dir.h"
@@ -20,11 +21,11 @@ struct Coded {
   int anode = 10;
   int bnode = 20;
   int distance = 100;  // 1 mile
-  int ft = 1;
-  int at = 1;
+  int facility_type = 1;
+  int area_type = 1;
   int lanes = 2;
   int time = 120;
-  int cong = 150;
+  int congested_time = 150;
   int capacity = 1000;
   int count = 0;
   int volume = 500;
@@ -63,24 +64,7 @@ class EvaluationDriverTest : public ::testing::Test {
   }
 
   void feed(const Coded& c) {
-    LinkRecord& r = ctx.link;
-    r.anode = c.anode;
-    r.bnode = c.bnode;
-    r.distance = static_cast<std::int16_t>(c.distance);
-    r.facility_type = static_cast<std::int16_t>(c.ft);
-    r.area_type = static_cast<std::int16_t>(c.at);
-    r.lanes = static_cast<std::int16_t>(c.lanes);
-    r.time = static_cast<std::int16_t>(c.time);
-    r.time2 = r.time;
-    r.period_times[1] = static_cast<std::int16_t>(c.cong);
-    r.capacity = c.capacity;
-    r.count = c.count;
-    r.volume(1, 1) = c.volume;
-    r.screenline = static_cast<std::int16_t>(c.screenline);
-    r.two_way = c.two_way;
-    r.location = c.location;
-    r.construct = static_cast<std::int16_t>(c.construct);
-    r.cost = static_cast<std::int16_t>(c.cost);
+    fixtures::copy_link_attributes(c, ctx.link);
     process_link(ctx);
   }
 
@@ -112,8 +96,8 @@ TEST_F(EvaluationDriverTest, SmallValidationNetwork) {
   feed({.anode = 10,
         .bnode = 20,
         .distance = 100,
-        .ft = 1,
-        .at = 2,
+        .facility_type = 1,
+        .area_type = 2,
         .lanes = 2,
         .count = 500,
         .volume = 600,
@@ -121,13 +105,20 @@ TEST_F(EvaluationDriverTest, SmallValidationNetwork) {
   feed({.anode = 20,
         .bnode = 10,
         .distance = 100,
-        .ft = 1,
-        .at = 2,
+        .facility_type = 1,
+        .area_type = 2,
         .lanes = 2,
         .count = 0,
         .volume = 400,
         .two_way = true});
-  feed({.anode = 30, .bnode = 40, .distance = 200, .ft = 3, .at = 1, .lanes = 12, .count = 700, .volume = 800});
+  feed({.anode = 30,
+        .bnode = 40,
+        .distance = 200,
+        .facility_type = 3,
+        .area_type = 1,
+        .lanes = 12,
+        .count = 700,
+        .volume = 800});
 
   EXPECT_FLOAT_EQ(cell(1, 2, 4, LINKS), 1.0f);
   EXPECT_FLOAT_EQ(cell(1, 2, 4, SYS_MILES), 1.0f);
@@ -152,12 +143,18 @@ TEST_F(EvaluationDriverTest, SmallValidationNetwork) {
 TEST_F(EvaluationDriverTest, SmallAnalysisNetwork) {
   ctx.settings.validate_mode = false;
   ctx.settings.analysis_mode = true;
-  feed({.distance = 100, .ft = 2, .at = 3, .lanes = 1, .capacity = 1000, .volume = 1100, .two_way = true});
+  feed({.distance = 100,
+        .facility_type = 2,
+        .area_type = 3,
+        .lanes = 1,
+        .capacity = 1000,
+        .volume = 1100,
+        .two_way = true});
   feed({.anode = 20,
         .bnode = 10,
         .distance = 100,
-        .ft = 2,
-        .at = 3,
+        .facility_type = 2,
+        .area_type = 3,
         .lanes = 1,
         .capacity = 0,
         .volume = 900,
@@ -192,19 +189,19 @@ TEST_F(EvaluationDriverTest, LaneClasses) {
 }
 
 TEST_F(EvaluationDriverTest, LocalStreetCodesArePassedOverWithoutTrace) {
-  for (int ft : {50, 55, 59}) feed({.ft = ft, .volume = 0});
+  for (int ft : {50, 55, 59}) feed({.facility_type = ft, .volume = 0});
   EXPECT_EQ(slot_total(LINKS), 0.0f);
   EXPECT_EQ(ctx.acc.no_volume.count, 0);
   EXPECT_EQ(ctx.eval.nskipped, 0);
   EXPECT_FALSE(dir_.exists("KVSKIP.LNK"));
-  feed({.ft = 49});  // class 49 is beyond the Total class: listed, not passed over
+  feed({.facility_type = 49});  // class 49 is beyond the Total class: listed, not passed over
   EXPECT_EQ(ctx.eval.nskipped, 1);
 }
 
 TEST_F(EvaluationDriverTest, LocationSelection) {
   ctx.settings.location_select = 3;
   feed({.location = 4});
-  feed({.ft = 77, .location = 4});  // would be unclassified, but is not selected
+  feed({.facility_type = 77, .location = 4});  // would be unclassified, but is not selected
   EXPECT_EQ(slot_total(LINKS), 0.0f);
   EXPECT_EQ(ctx.eval.nskipped, 0);
   feed({.location = 3});
@@ -218,15 +215,15 @@ TEST_F(EvaluationDriverTest, LocationSelection) {
 
 TEST_F(EvaluationDriverTest, UnclassifiedLinksAreListedAndCounted) {
   ctx.classes.ft_class_map[7] = 0;  // code 7 not selected
-  feed({.anode = 1, .bnode = 2, .ft = 0});
-  feed({.anode = 3, .bnode = 4, .ft = 7});
-  feed({.anode = 5, .bnode = 6, .ft = 12});    // class 12: beyond NFT 10
-  feed({.anode = 7, .bnode = 8, .ft = 10});    // class 10: the Total class
-  feed({.anode = 9, .bnode = 10, .ft = 120});  // no code above 99
-  feed({.anode = 11, .bnode = 12, .ft = -5});
-  feed({.anode = 13, .bnode = 14, .at = 6});  // area-type Total class
-  feed({.anode = 1234567, .bnode = 7654321, .at = 0});
-  feed({.anode = 15, .bnode = 16, .ft = 9, .at = 5});  // classified
+  feed({.anode = 1, .bnode = 2, .facility_type = 0});
+  feed({.anode = 3, .bnode = 4, .facility_type = 7});
+  feed({.anode = 5, .bnode = 6, .facility_type = 12});    // class 12: beyond NFT 10
+  feed({.anode = 7, .bnode = 8, .facility_type = 10});    // class 10: the Total class
+  feed({.anode = 9, .bnode = 10, .facility_type = 120});  // no code above 99
+  feed({.anode = 11, .bnode = 12, .facility_type = -5});
+  feed({.anode = 13, .bnode = 14, .area_type = 6});  // area-type Total class
+  feed({.anode = 1234567, .bnode = 7654321, .area_type = 0});
+  feed({.anode = 15, .bnode = 16, .facility_type = 9, .area_type = 5});  // classified
   EXPECT_EQ(ctx.eval.nskipped, 8);
   EXPECT_FLOAT_EQ(slot_total(LINKS), 1.0f);
   EXPECT_FLOAT_EQ(cell(9, 5, 2, LINKS), 1.0f);
@@ -261,14 +258,14 @@ TEST_F(EvaluationDriverTest, NoSkippedLinksNoListAndNoConsoleLines) {
 // and the lanes in the facility-type field; code 5 is then the local street.
 TEST_F(EvaluationDriverTest, SwappedFieldsWithoutAProfile) {
   ctx.settings.profile_seen = false;
-  feed({.ft = 2, .lanes = 3});
+  feed({.facility_type = 2, .lanes = 3});
   EXPECT_FLOAT_EQ(cell(3, 1, 2, LINKS), 1.0f);
   EXPECT_FLOAT_EQ(cell(3, 1, 2, LANE_MILES), 2.0f);
-  feed({.ft = 2, .lanes = 5});   // local street: passed over
-  feed({.ft = 55, .lanes = 1});  // 55 lanes: class 9+, not a local street here
+  feed({.facility_type = 2, .lanes = 5});   // local street: passed over
+  feed({.facility_type = 55, .lanes = 1});  // 55 lanes: class 9+, not a local street here
   EXPECT_FLOAT_EQ(cell(1, 1, 9, LINKS), 1.0f);
   EXPECT_FLOAT_EQ(slot_total(LINKS), 2.0f);
-  feed({.ft = 2, .lanes = 12, .volume = 0});  // FT code 12 is unclassified
+  feed({.facility_type = 2, .lanes = 12, .volume = 0});  // FT code 12 is unclassified
   finish_evaluation(ctx);
   EXPECT_EQ(dir_.read("KVSKIP.LNK").substr(49), "     10     20  12   1\n");
 }
@@ -277,10 +274,10 @@ TEST_F(EvaluationDriverTest, NoVolumeList) {
   feed({.anode = 1, .bnode = 2, .volume = 1});
   feed({.anode = 3, .bnode = 4, .volume = 2});  // 2 is enough volume
   feed({.anode = 5, .bnode = 6, .volume = 0, .two_way = true});
-  feed({.anode = 6, .bnode = 5, .volume = 0, .two_way = true});       // the pair's second direction
-  feed({.anode = 7, .bnode = 8, .cong = 0, .volume = 0, .cost = 0});  // not evaluated, still listed
-  feed({.anode = 9, .bnode = 10, .ft = 55, .volume = 0});             // passed over before the list
-  feed({.anode = 11, .bnode = 12, .ft = 77, .volume = 0});            // unclassified before the list
+  feed({.anode = 6, .bnode = 5, .volume = 0, .two_way = true});                 // the pair's second direction
+  feed({.anode = 7, .bnode = 8, .congested_time = 0, .volume = 0, .cost = 0});  // not evaluated, still listed
+  feed({.anode = 9, .bnode = 10, .facility_type = 55, .volume = 0});            // passed over before the list
+  feed({.anode = 11, .bnode = 12, .facility_type = 77, .volume = 0});           // unclassified before the list
   const NoVolumeList& list = ctx.acc.no_volume;
   ASSERT_EQ(list.count, 3);
   EXPECT_EQ(list.anode[1], 1);
@@ -303,9 +300,9 @@ TEST_F(EvaluationDriverTest, NoVolumeListKeepsFiveThousandAndSaysSoOnce) {
 }
 
 TEST_F(EvaluationDriverTest, LinkWithoutTimeAndCostIsPassedOver) {
-  feed({.cong = 0, .cost = 0});
+  feed({.congested_time = 0, .cost = 0});
   EXPECT_EQ(slot_total(LINKS), 0.0f);
-  feed({.cong = 0, .cost = 3});
+  feed({.congested_time = 0, .cost = 3});
   EXPECT_FLOAT_EQ(slot_total(LINKS), 1.0f);
   EXPECT_EQ(slot_total(TIME_SUM), 0.0f);
 }
@@ -337,25 +334,25 @@ TEST_F(EvaluationDriverTest, AsciiRecordOfEveryLinkRead) {
   feed({.anode = 10,
         .bnode = 20,
         .distance = 250,
-        .ft = 3,
-        .at = 2,
+        .facility_type = 3,
+        .area_type = 2,
         .lanes = 2,
         .time = 120,
-        .cong = 150,
+        .congested_time = 150,
         .capacity = 1800,
         .count = 700,
         .volume = 1234,
         .location = 4});
-  feed({.anode = 123456, .bnode = 7, .ft = 55, .volume = 0});  // passed over, still written
+  feed({.anode = 123456, .bnode = 7, .facility_type = 55, .volume = 0});  // passed over, still written
   ctx.settings.use_counts = true;
   feed({.anode = 10,
         .bnode = 20,
         .distance = 250,
-        .ft = 3,
-        .at = 2,
+        .facility_type = 3,
+        .area_type = 2,
         .lanes = 2,
         .time = 120,
-        .cong = 150,
+        .congested_time = 150,
         .capacity = 1800,
         .count = 700,
         .volume = 1234,
@@ -538,9 +535,9 @@ TEST_F(EvaluationDriverTest, InconsistentConstructionCodeClearsTheCostAfterTheLo
   ctx.settings.analysis_mode = true;
   ctx.rates.construction_cost[10][1] = 100;
   ctx.rates.construction_cost[3][2] = 100;
-  feed({.ft = 2, .construct = 3});
-  feed({.ft = 1, .construct = 12});
-  feed({.ft = 1, .construct = 12});
+  feed({.facility_type = 2, .construct = 3});
+  feed({.facility_type = 1, .construct = 12});
+  feed({.facility_type = 1, .construct = 12});
   EXPECT_FLOAT_EQ(slot_total(CONSTR_COST), 300.0f);
   finish_evaluation(ctx);
   EXPECT_EQ(slot_total(CONSTR_COST), 0.0f);
