@@ -47,7 +47,8 @@ TEST(DbfWriter, FormatsValuesAsStored) {
 }
 
 // Built records store each value as format_dbf_value does; a scaled value
-// is in units of the field's last decimal.
+// is in units of the field's last decimal. A value one digit too wide for
+// its field (an empty stored text) is refused.
 TEST(DbfWriter, BuiltRecordsStoreValuesAsFormatted) {
   struct Case {
     DbfFieldDef field;
@@ -56,29 +57,45 @@ TEST(DbfWriter, BuiltRecordsStoreValuesAsFormatted) {
     std::string stored;
   };
   const Case cases[] = {
-      {{"N", 'N', 6}, -42, false, "   -42"},      {{"N", 'N', 7, 2}, 3, false, "   3.00"},
-      {{"N", 'N', 6, 2}, 1234, true, " 12.34"},   {{"N", 'N', 6, 2}, 5, true, "  0.05"},
-      {{"N", 'N', 6, 2}, -5, true, " -0.05"},     {{"N", 'N', 6, 2}, 0, true, "  0.00"},
-      {{"F", 'F', 9, 3}, 500, true, "    0.500"}, {{"N", 'N', 4}, 77, true, "  77"},
-      {{"C", 'C', 3}, 7, false, "7  "},           {{"N", 'N', 20}, INT64_MIN, false, "-9223372036854775808"},
+      {{"N", 'N', 6}, -42, false, "   -42"},
+      {{"N", 'N', 7, 2}, 3, false, "   3.00"},
+      {{"N", 'N', 6, 2}, 1234, true, " 12.34"},
+      {{"N", 'N', 6, 2}, 5, true, "  0.05"},
+      {{"N", 'N', 6, 2}, -5, true, " -0.05"},
+      {{"N", 'N', 6, 2}, 0, true, "  0.00"},
+      {{"N", 'N', 6, 2}, 99'999, true, "999.99"},
+      {{"N", 'N', 6, 2}, 100'000, true, ""},
+      {{"N", 'N', 6, 2}, -9'999, true, "-99.99"},
+      {{"N", 'N', 6, 2}, -10'000, true, ""},
+      {{"N", 'N', 6, 2}, 1'000, false, ""},  // "1000.00"
+      {{"F", 'F', 9, 3}, 500, true, "    0.500"},
+      {{"N", 'N', 4}, 77, true, "  77"},
+      {{"N", 'N', 4}, 9'999, false, "9999"},
+      {{"N", 'N', 4}, 10'000, false, ""},
+      {{"N", 'N', 3, 2}, 0, true, ""},  // "0.00"
+      {{"C", 'C', 3}, 7, false, "7  "},
+      {{"C", 'C', 3}, -12, false, "-12"},
+      {{"C", 'C', 3}, 1'234, false, ""},
+      {{"N", 'N', 20}, INT64_MIN, false, "-9223372036854775808"},
+      {{"N", 'N', 19}, INT64_MIN, false, ""},
+      {{"N", 'N', 19}, INT64_MAX, false, "9223372036854775807"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.stored);
+    SCOPED_TRACE(::testing::Message() << c.field.length << "." << c.field.decimals << " " << c.value);
     DbfRecordBuilder r({c.field});
-    if (c.scaled) {
-      r.start().scaled(c.value);
-    } else {
-      r.start().integer(c.value);
+    auto build = [&] { return c.scaled ? r.start().scaled(c.value).bytes() : r.start().integer(c.value).bytes(); };
+    if (c.stored.empty()) {
+      EXPECT_THROW(build(), std::invalid_argument);
+      continue;
     }
-    EXPECT_EQ(r.bytes(), " " + c.stored);
+    EXPECT_EQ(build(), " " + c.stored);
     if (!c.scaled) {
       EXPECT_EQ(format_dbf_value(c.field, static_cast<long long>(c.value)), c.stored);
     }
   }
   DbfRecordBuilder r({{"C", 'C', 3}, {"N", 'N', 5}});
   EXPECT_EQ(r.start(/*deleted=*/true).text("F").text("1.5").bytes(), "*F    1.5");
-  EXPECT_THROW(r.start().integer(123'456), std::invalid_argument);  // "123456" in C(3)
-  EXPECT_THROW(r.start().text("F").scaled(123'456), std::invalid_argument);
+  EXPECT_THROW(r.start().text("ABCD"), std::invalid_argument);
   EXPECT_THROW(r.start().text("F").bytes(), std::logic_error);  // a field without a value
   EXPECT_THROW(r.start().text("F").integer(1).integer(2), std::logic_error);
 }

@@ -173,8 +173,14 @@ void DbfTable::write_file(const std::filesystem::path& path) const {
 DbfRecordBuilder::DbfRecordBuilder(const std::vector<DbfFieldDef>& fields) : fields_(fields) {
   std::size_t at = 1;  // after the deletion flag
   for (const DbfFieldDef& f : fields_) {
-    offsets_.push_back(at);
-    at += static_cast<std::size_t>(f.length);
+    Slot slot;
+    slot.offset = at;
+    slot.width = static_cast<std::size_t>(f.length);
+    slot.numeric = is_numeric(f.type);
+    slot.decimals = slot.numeric ? f.decimals : 0;
+    slot.whole_digits = f.length - (slot.decimals > 0 ? slot.decimals + 1 : 0);
+    slots_.push_back(slot);
+    at += slot.width;
   }
   record_.assign(at, ' ');
 }
@@ -186,30 +192,19 @@ DbfRecordBuilder& DbfRecordBuilder::start(bool deleted) {
   return *this;
 }
 
-DbfRecordBuilder& DbfRecordBuilder::integer(std::int64_t value) {
-  number(value, 0);
-  return *this;
-}
-
-DbfRecordBuilder& DbfRecordBuilder::scaled(std::int64_t value) {
-  if (next_ >= fields_.size()) throw std::logic_error("dBASE fixture: more values than fields");
-  number(value, is_numeric(fields_[next_].type) ? fields_[next_].decimals : 0);
-  return *this;
-}
+void DbfRecordBuilder::more_values_than_fields() { throw std::logic_error("dBASE fixture: more values than fields"); }
 
 DbfRecordBuilder& DbfRecordBuilder::text(std::string_view value) {
-  if (next_ >= fields_.size()) throw std::logic_error("dBASE fixture: more values than fields");
-  place(value.data(), value.size(), is_numeric(fields_[next_].type));
+  place(value.data(), value.size(), next_slot().numeric);
   return *this;
 }
 
-// Digits from the right: the decimals the value does not carry as zeros,
-// the ones it carries, the point, then the whole part. The same text as
-// "%.*f" of the value over 10 to the implied decimals.
-void DbfRecordBuilder::number(std::int64_t value, int implied_decimals) {
-  if (next_ >= fields_.size()) throw std::logic_error("dBASE fixture: more values than fields");
-  const int decimals = is_numeric(fields_[next_].type) ? fields_[next_].decimals : 0;
-  char digits[300];  // up to 255 decimals and the 20 digits of any value
+DbfRecordBuilder& DbfRecordBuilder::number_otherwise(std::int64_t value, int implied_decimals) {
+  const Slot& slot = next_slot();
+  const int decimals = slot.decimals;
+  // The text from the right: the decimals the value does not carry as
+  // zeros, the ones it carries, the point, the whole part, the sign.
+  char digits[300];  // up to 255 decimals, the point, the 20 digits of any value and a sign
   char* const end = digits + sizeof digits;
   char* p = end;
   const bool negative = value < 0;
@@ -225,14 +220,14 @@ void DbfRecordBuilder::number(std::int64_t value, int implied_decimals) {
     u /= 10;
   } while (u != 0);
   if (negative) *--p = '-';
-  place(p, static_cast<std::size_t>(end - p), is_numeric(fields_[next_].type));
+  place(p, static_cast<std::size_t>(end - p), slot.numeric);
+  return *this;
 }
 
 void DbfRecordBuilder::place(const char* first, std::size_t size, bool right) {
-  const DbfFieldDef& field = fields_[next_];
-  const auto width = static_cast<std::size_t>(field.length);
-  if (size > width) throw_does_not_fit(field, std::string_view(first, size));
-  if (size > 0) std::memcpy(&record_[offsets_[next_] + (right ? width - size : 0)], first, size);
+  const Slot& slot = next_slot();
+  if (size > slot.width) throw_does_not_fit(fields_[next_], std::string_view(first, size));
+  if (size > 0) std::memcpy(&record_[slot.offset + (right ? slot.width - size : 0)], first, size);
   ++next_;
 }
 
