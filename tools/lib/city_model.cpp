@@ -210,7 +210,7 @@ void CityNetwork::choose_grid() {
     if (cut3_ == cut1_) cut3_ = std::min(columns - 2, cut1_ + 1);
     build_tables();
   };
-  auto fits = [this](int columns, int rows) {
+  auto fits = [](int columns, int rows) {
     const int zb = std::min(columns, rows) < 16 ? 2 : 4;
     const std::int64_t zones =
         static_cast<std::int64_t>((columns + zb - 1) / zb) * static_cast<std::int64_t>((rows + zb - 1) / zb);
