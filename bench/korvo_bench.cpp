@@ -24,7 +24,7 @@
 #include "input/dbf_reader.h"
 #include "input/profile.h"
 #include "scenario_generator.h"
-#include "support/link_attributes.h"
+#include "link_attributes.h"
 
 namespace {
 
@@ -140,7 +140,7 @@ BENCHMARK(BM_BinaryLinkDecode);
 // in the link record (selections, classes, the no-volume list, the measures
 // of both run types, level of service, costs, screenline lists), per item.
 // The links are the generator's, put into the link record as the dBASE
-// reader stores a record (the tests' fill_link_record).
+// reader stores a record (fixtures::copy_link_attributes).
 void BM_PerLinkEvaluation(benchmark::State& state) {
   const auto type = state.range(0) == 0 ? ScenarioRunType::kValidation : ScenarioRunType::kAnalysis;
   const Scenario scenario(type, ScenarioSource::kDbf);
@@ -171,7 +171,7 @@ void BM_PerLinkEvaluation(benchmark::State& state) {
   for (auto _ : state) {
     const auto& l = links[i];
     if (++i == links.size()) i = 0;
-    korvo::testing::fill_link_record(l, ctx->link);
+    korvo::fixtures::copy_link_attributes(l, ctx->link);
     korvo::process_link(*ctx);
   }
   state.SetItemsProcessed(state.iterations());

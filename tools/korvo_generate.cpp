@@ -40,6 +40,15 @@ bool parse_number(std::string_view text, T& value) {
   return ec == std::errc() && p == end;
 }
 
+// One of two words: the value that goes with the word given.
+template <typename T>
+bool parse_choice(std::string_view text, std::string_view first, T first_value, std::string_view second, T second_value,
+                  T& value) {
+  if (text != first && text != second) return false;
+  value = text == first ? first_value : second_value;
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -49,21 +58,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "korvo_generate: LINKS must be a whole number of at least 1, not \"%s\"\n", argv[1]);
     return 64;
   }
-  const std::string_view type = argv[2];
-  if (type == "validation") {
-    options.run_type = ScenarioRunType::kValidation;
-  } else if (type == "analysis") {
-    options.run_type = ScenarioRunType::kAnalysis;
-  } else {
+  if (!parse_choice(argv[2], "validation", ScenarioRunType::kValidation, "analysis", ScenarioRunType::kAnalysis,
+                    options.run_type)) {
     std::fprintf(stderr, "korvo_generate: the run type is validation or analysis, not \"%s\"\n", argv[2]);
     return 64;
   }
-  const std::string_view source = argv[3];
-  if (source == "dbf") {
-    options.source = ScenarioSource::kDbf;
-  } else if (source == "binary") {
-    options.source = ScenarioSource::kBinary;
-  } else {
+  if (!parse_choice(argv[3], "dbf", ScenarioSource::kDbf, "binary", ScenarioSource::kBinary, options.source)) {
     std::fprintf(stderr, "korvo_generate: the link source is dbf or binary, not \"%s\"\n", argv[3]);
     return 64;
   }

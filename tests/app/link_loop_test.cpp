@@ -13,7 +13,7 @@
 #include "common/errors.h"
 #include "evaluation/class_tables.h"
 #include "evaluation/link_evaluation.h"
-#include "support/link_attributes.h"
+#include "support/coded_link.h"
 #include "support/temp_dir.h"
 
 namespace korvo {
@@ -33,7 +33,7 @@ class LinkLoopTest : public ::testing::Test {
   }
 
   void feed(const testing::CodedLink& c) {
-    testing::fill_link_record(c, ctx.link);
+    fixtures::copy_link_attributes(c, ctx.link);
     process_link(ctx);
   }
   void set_link(int periods, int slots, const std::vector<std::vector<int>>& v) {
@@ -67,10 +67,10 @@ TEST_F(LinkLoopTest, AsciiRecordOfEveryLinkRead) {
                                    .congested_time = 150,
                                    .capacity = 1800,
                                    .count = 700,
-                                   .model_volume = 1234,
+                                   .volume = 1234,
                                    .location = 4};
   feed(counted);
-  feed({.anode = 123456, .bnode = 7, .facility_type = 55, .model_volume = 0});  // passed over, still written
+  feed({.anode = 123456, .bnode = 7, .facility_type = 55, .volume = 0});  // passed over, still written
   ctx.settings.use_counts = true;
   feed(counted);
   ctx.side_files.flush_ascii_network();
@@ -90,7 +90,7 @@ TEST_F(LinkLoopTest, AsciiRecordCarriesEverySlotVolume) {
   ctx.side_files.create_ascii_network();
   std::vector<std::vector<int>> volumes;
   for (int s = 1; s <= 12; ++s) volumes.push_back({s * 1000});
-  testing::fill_link_record(testing::CodedLink{.lanes = 1,
+  fixtures::copy_link_attributes(testing::CodedLink{.lanes = 1,
                                                .time = 100,
                                                .congested_time = 120,
                                                .capacity = 99999,

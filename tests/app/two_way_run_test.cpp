@@ -9,7 +9,7 @@
 #include "app/driver.h"
 #include "common/errors.h"
 #include "support/ascii_records.h"
-#include "support/link_attributes.h"
+#include "support/coded_link.h"
 #include "support/temp_dir.h"
 
 namespace korvo {
@@ -39,7 +39,7 @@ TEST_F(TwoWayRunTest, ReplacesHrldxy2FromHrldxyWithTheRunsSlotsAndCounts) {
 TEST_F(TwoWayRunTest, ConvertsWhatAnAsciiFileStillOpenHolds) {
   // The record of ascii_record(10, 20, 2, 500, 1800), still in the writer.
   LinkRecord& link = ctx_->link;
-  testing::fill_link_record(testing::CodedLink{.distance = 125, .area_type = 2, .time = 101, .congested_time = 130},
+  fixtures::copy_link_attributes(testing::CodedLink{.distance = 125, .area_type = 2, .time = 101, .congested_time = 130},
                             link);
   LinkValues v;
   v.ft_code = 3;

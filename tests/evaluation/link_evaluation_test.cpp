@@ -11,7 +11,7 @@
 
 #include "evaluation/evaluation_harness.h"
 #include "evaluation/table_completion.h"
-#include "support/link_attributes.h"
+#include "support/coded_link.h"
 
 namespace korvo {
 namespace {
@@ -21,7 +21,7 @@ class LinkEvaluationTest : public ::testing::Test {
   // Puts the link into the link record as the dBASE reader would and
   // evaluates it.
   void feed(const testing::CodedLink& c) {
-    testing::fill_link_record(c, h.link);
+    fixtures::copy_link_attributes(c, h.link);
     h.process();
   }
   // The links of a small network, in file order.
@@ -105,7 +105,7 @@ TEST_F(LinkEvaluationTest, LaneClasses) {
 }
 
 TEST_F(LinkEvaluationTest, LocalStreetCodesArePassedOverWithoutTrace) {
-  for (int ft : {50, 55, 59}) feed({.facility_type = ft, .model_volume = 0});
+  for (int ft : {50, 55, 59}) feed({.facility_type = ft, .volume = 0});
   EXPECT_EQ(h.slot_total(Slot::LINKS), 0.0f);
   EXPECT_EQ(h.acc.no_volume.count, 0);
   EXPECT_EQ(h.eval.nskipped, 0);
@@ -167,18 +167,18 @@ TEST_F(LinkEvaluationTest, SwappedFieldsWithoutAProfile) {
   feed({.facility_type = 55, .lanes = 1});  // 55 lanes: class 9+, not a local street here
   EXPECT_FLOAT_EQ(cell(1, 1, 9, Slot::LINKS), 1.0f);
   EXPECT_FLOAT_EQ(h.slot_total(Slot::LINKS), 2.0f);
-  feed({.facility_type = 2, .lanes = 12, .model_volume = 0});  // FT code 12 is unclassified
+  feed({.facility_type = 2, .lanes = 12, .volume = 0});  // FT code 12 is unclassified
   EXPECT_EQ(h.events.lines, std::vector<std::string>{"skipped 10-20 (FT 12, AT 1)"});
 }
 
 TEST_F(LinkEvaluationTest, NoVolumeList) {
-  feed({.anode = 1, .bnode = 2, .model_volume = 1});
-  feed({.anode = 3, .bnode = 4, .model_volume = 2});  // 2 is enough volume
-  feed({.anode = 5, .bnode = 6, .model_volume = 0, .two_way = true});
-  feed({.anode = 6, .bnode = 5, .model_volume = 0, .two_way = true});       // the pair's second direction
-  feed({.anode = 7, .bnode = 8, .congested_time = 0, .model_volume = 0, .cost = 0});  // not evaluated, still listed
-  feed({.anode = 9, .bnode = 10, .facility_type = 55, .model_volume = 0});             // passed over before the list
-  feed({.anode = 11, .bnode = 12, .facility_type = 77, .model_volume = 0});            // unclassified before the list
+  feed({.anode = 1, .bnode = 2, .volume = 1});
+  feed({.anode = 3, .bnode = 4, .volume = 2});  // 2 is enough volume
+  feed({.anode = 5, .bnode = 6, .volume = 0, .two_way = true});
+  feed({.anode = 6, .bnode = 5, .volume = 0, .two_way = true});       // the pair's second direction
+  feed({.anode = 7, .bnode = 8, .congested_time = 0, .volume = 0, .cost = 0});  // not evaluated, still listed
+  feed({.anode = 9, .bnode = 10, .facility_type = 55, .volume = 0});             // passed over before the list
+  feed({.anode = 11, .bnode = 12, .facility_type = 77, .volume = 0});            // unclassified before the list
   const NoVolumeList& list = h.acc.no_volume;
   ASSERT_EQ(list.count, 3);
   EXPECT_EQ(list.anode[1], 1);
@@ -190,7 +190,7 @@ TEST_F(LinkEvaluationTest, NoVolumeList) {
 }
 
 TEST_F(LinkEvaluationTest, NoVolumeListKeepsFiveThousandAndSaysSoOnce) {
-  for (int k = 1; k <= 5002; ++k) feed({.anode = k, .bnode = k + 1, .model_volume = 0});
+  for (int k = 1; k <= 5002; ++k) feed({.anode = k, .bnode = k + 1, .volume = 0});
   const NoVolumeList& list = h.acc.no_volume;
   EXPECT_EQ(list.count, 5000);
   EXPECT_EQ(list.anode[5000], 5000);
@@ -211,7 +211,7 @@ TEST_F(LinkEvaluationTest, LinkWithoutTimeAndCostIsPassedOver) {
 TEST_F(LinkEvaluationTest, GeneralisedCostsMoveTheTimes) {
   h.settings.gencost = true;
   LinkRecord& r = h.link;
-  testing::fill_link_record(testing::CodedLink{.lanes = 1, .time = 120, .congested_time = 999, .model_volume = 600}, r);
+  fixtures::copy_link_attributes(testing::CodedLink{.lanes = 1, .time = 120, .congested_time = 999, .volume = 600}, r);
   r.time2 = 200;
   h.process();
   EXPECT_FLOAT_EQ(h.slot_total(Slot::TIME_SUM), 1.2f);

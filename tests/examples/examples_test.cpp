@@ -4,7 +4,7 @@
 // The in-process runs use a fixed clock (4 July 2026, 09:05:07), so the
 // report's date and time match without masking.
 //
-// examples/regenerate.sh rewrites the expected files through this test
+// scripts/regenerate.sh rewrites the expected files through this test
 // (KORVO_UPDATE_EXAMPLES=1); the result must be reviewed before it is
 // committed.
 
@@ -96,7 +96,7 @@ TEST_P(Examples, RunReproducesTheExpectedFiles) {
     GTEST_SKIP() << "rewrote " << expected << "; review it before committing";
   }
 
-  ASSERT_TRUE(fs::is_directory(expected)) << expected << " is missing; run examples/regenerate.sh";
+  ASSERT_TRUE(fs::is_directory(expected)) << expected << " is missing; run scripts/regenerate.sh examples";
   EXPECT_EQ(run.status, 0);
   const std::string console = read_file(expected / kConsoleFile);
   EXPECT_EQ(run.console, console) << first_difference(console, run.console);

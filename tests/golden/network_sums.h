@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "dbf_writer.h"
+#include "link_attributes.h"
 #include "network_writer.h"
 
 namespace korvo::golden {
@@ -45,7 +46,8 @@ inline constexpr Fate PO = Fate::kPassedOver;
 // One directional link. Times in hundredths of a minute, distance in
 // hundredths of a mile, as the link files carry them.
 struct Link {
-  int anode, bnode, distance, at, ft, lanes, time, cong, capacity, count, volume, screenline;
+  int anode, bnode, distance, area_type, facility_type, lanes, time, congested_time, capacity, count, volume,
+      screenline;
   bool two_way;
   Fate fate;
   int lane_class;  // by hand: lanes, doubled for a two-way link, 0 or above 9 is "9+" (9); 0 when not evaluated
@@ -57,14 +59,14 @@ struct Link {
   int ftc = 0;        // facility-type class, when it is not the code itself
 };
 
-inline int ft_class(const Link& l) { return l.ftc != 0 ? l.ftc : l.ft; }
+inline int ft_class(const Link& l) { return l.ftc != 0 ? l.ftc : l.facility_type; }
 
 inline float miles(const Link& l) { return static_cast<float>(l.distance) * 0.01f; }
-inline float congested_minutes(const Link& l) { return static_cast<float>(l.cong) * 0.01f; }
+inline float congested_minutes(const Link& l) { return static_cast<float>(l.congested_time) * 0.01f; }
 inline float original_minutes(const Link& l) { return static_cast<float>(l.time) * 0.01f; }
 inline float weight(const Link& l) { return l.two_way ? 0.5f : 1.0f; }
 inline bool is_short(const Link& l) { return miles(l) <= 99.99f; }
-inline bool timed(const Link& l) { return l.distance != 0 && l.cong != 0; }
+inline bool timed(const Link& l) { return l.distance != 0 && l.congested_time != 0; }
 inline bool otimed(const Link& l) { return l.distance != 0 && l.time != 0; }
 
 // Sums over the evaluated links. "Reference" is the count in a validation
@@ -245,12 +247,13 @@ inline void write_dbf_links(const std::filesystem::path& path, const std::vector
   if (sequence) fields.push_back({"SEQ", 'N', 3, 0});
   fixtures::DbfTable table(fields);
   for (const Link& l : links) {
-    std::vector<fixtures::DbfValue> values = {// ANODE  BNODE    DISTANCE    DIR ATYPE FTYPE LANES    TIME
-                                              l.anode, l.bnode, l.distance, 1, l.at, l.ft, l.lanes, l.time,
-                                              // CAPACITY COUNT  SCREENLINE  ZONE USE LOCATION LANDUSE CONSTRUCT
-                                              l.capacity, l.count, l.screenline, 0, 0, 0, 0, l.construct,
-                                              // CONG_TIME MODELVOL COST TWFLAG
-                                              l.cong, l.volume, 0, l.two_way ? 1 : 0};
+    std::vector<fixtures::DbfValue> values = {
+        // ANODE  BNODE    DISTANCE    DIR ATYPE FTYPE LANES    TIME
+        l.anode, l.bnode, l.distance, 1, l.area_type, l.facility_type, l.lanes, l.time,
+        // CAPACITY COUNT  SCREENLINE  ZONE USE LOCATION LANDUSE CONSTRUCT
+        l.capacity, l.count, l.screenline, 0, 0, 0, 0, l.construct,
+        // CONG_TIME MODELVOL COST TWFLAG
+        l.congested_time, l.volume, 0, l.two_way ? 1 : 0};
     if (sequence) values.emplace_back(1);
     table.add(values);
   }
@@ -285,18 +288,8 @@ inline void write_binary_network(const std::filesystem::path& path, const fixtur
   for (const BinaryLink& b : network) {
     const Link& l = b.link;
     fixtures::LinkEntry e;
-    e.anode = static_cast<std::uint32_t>(l.anode);
-    e.bnode = static_cast<std::uint32_t>(l.bnode);
-    e.capacity = static_cast<std::uint32_t>(l.capacity);
-    e.time = static_cast<std::uint32_t>(l.time);
+    fixtures::copy_link_attributes(l, e);
     e.time2 = e.time;
-    e.two_way = l.two_way;
-    e.count = static_cast<std::uint32_t>(l.count);
-    e.facility_type = static_cast<std::uint32_t>(l.ft);
-    e.screenline = static_cast<std::uint32_t>(l.screenline);
-    e.lanes = static_cast<std::uint32_t>(l.lanes);
-    e.distance = static_cast<std::uint32_t>(l.distance);
-    e.area_type = static_cast<std::uint32_t>(l.at);
     e.period_times = b.times;
     e.volumes = b.volumes;
     writer.add_link(e);
@@ -324,8 +317,8 @@ inline void write_aux_network(const std::filesystem::path& path, const std::vect
 // volume and capacity, then the count when the profile sets COUNTS.
 inline std::string ascii_record(const Link& l, bool counts, int location = 0) {
   char line[128];
-  std::snprintf(line, sizeof line, "%6d%6d%3d%3d%3d%3d%5d%5d%5d%7d%7d", l.anode, l.bnode, l.ft, l.at, l.lanes, location,
-                l.distance, l.time, l.cong, l.volume, l.capacity);
+  std::snprintf(line, sizeof line, "%6d%6d%3d%3d%3d%3d%5d%5d%5d%7d%7d", l.anode, l.bnode, l.facility_type, l.area_type,
+                l.lanes, location, l.distance, l.time, l.congested_time, l.volume, l.capacity);
   std::string record = line;
   if (counts) {
     std::snprintf(line, sizeof line, "%7d", l.count);
@@ -362,7 +355,7 @@ inline std::string skip_list(const std::vector<Link>& links) {
   for (const Link& l : links) {
     if (l.fate != Fate::kSkipped) continue;
     char line[64];
-    std::snprintf(line, sizeof line, "%7d%7d%4d%4d\n", l.anode, l.bnode, l.ft, l.at);
+    std::snprintf(line, sizeof line, "%7d%7d%4d%4d\n", l.anode, l.bnode, l.facility_type, l.area_type);
     file += line;
   }
   return file;

@@ -520,7 +520,7 @@ inline std::vector<BadInputCase> two_way_cases() {
   auto links = binary_links();
   // A volume of 10 million does not fit the 7 columns of HRLDXY.ASC: the
   // record holds asterisks, which the two-way step cannot read back.
-  links[1].cong_time = 320;
+  links[1].congested_time = 320;
   links[1].volume = 10'000'000;
   Files wide = with(base, "HRLDXY.05A", binary_network(links));
   wide.erase("VOLNAUX.05A");

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "dbf_writer.h"
+#include "link_attributes.h"
 #include "network_writer.h"
 
 namespace korvo::hardening {
@@ -106,9 +107,9 @@ inline Files dbf_analysis_scenario() {
 
 // One link of the binary scenario.
 struct BinaryLink {
-  std::uint32_t anode, bnode, distance, atype, ftype, lanes, time, capacity, count, screenline;
+  std::uint32_t anode, bnode, distance, area_type, facility_type, lanes, time, capacity, count, screenline;
   bool two_way;
-  std::int32_t cong_time, volume;
+  std::int32_t congested_time, volume;
 };
 
 inline std::vector<BinaryLink> binary_links() {
@@ -137,19 +138,7 @@ inline std::string binary_network(const std::vector<BinaryLink>& links = binary_
   for (std::size_t i = 0; i < links.size(); ++i) {
     const BinaryLink& l = links[i];
     fixtures::LinkEntry e;
-    e.anode = l.anode;
-    e.bnode = l.bnode;
-    e.distance = l.distance;
-    e.area_type = l.atype;
-    e.facility_type = l.ftype;
-    e.lanes = l.lanes;
-    e.time = l.time;
-    e.capacity = l.capacity;
-    e.count = l.count;
-    e.screenline = l.screenline;
-    e.two_way = l.two_way;
-    e.period_times = {l.cong_time};
-    e.volumes = {l.volume};
+    fixtures::copy_link_attributes(l, e);
     writer.add_link(e);
     if (i == 2) {
       const std::int32_t node[] = {10, 100, 200};

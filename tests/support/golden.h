@@ -4,7 +4,7 @@
 // run must write, byte for byte, and its console text ("console.txt").
 //
 // With KORVO_REGENERATE_GOLDENS=1 in the environment, the tests first write
-// the run's files over the expected ones (tests/golden/regenerate.sh);
+// the run's files over the expected ones (scripts/regenerate.sh goldens);
 // the key-number checks of each test then run against the new files, so a
 // regenerated file that no longer adds up still fails.
 //

@@ -3,31 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <map>
-#include <set>
 #include <sstream>
-#include <tuple>
+#include <string>
+#include <vector>
 
-#include "common/text_file.h"
-#include "input/rates.h"
-#include "input/database_control.h"
-#include "input/dbf_reader.h"
-#include "input/binary_network.h"
+#include "city_model.h"
 #include "support/temp_dir.h"
 
 namespace korvo::fixtures {
 namespace {
 
-using korvo::testing::read_file;
 using korvo::testing::TempDir;
 
 ScenarioOptions options_of(std::int64_t links, ScenarioRunType type, ScenarioSource source, std::uint64_t seed) {
-  ScenarioOptions o;
-  o.links = links;
-  o.run_type = type;
-  o.source = source;
-  o.seed = seed;
-  return o;
+  return {.links = links, .run_type = type, .source = source, .seed = seed};
 }
 
 TEST(ScenarioGenerator, SameSeedGivesTheSameFilesAndAnotherSeedOtherNetworks) {
@@ -52,77 +41,6 @@ TEST(ScenarioGenerator, SameSeedGivesTheSameFilesAndAnotherSeedOtherNetworks) {
       // The city's plan is the same; its traffic is not.
       EXPECT_NE(first.read(a.network_file), other.read(c.network_file));
       EXPECT_EQ(first.read("KVRATES.SYN"), other.read("KVRATES.SYN"));
-    }
-  }
-}
-
-struct StreamCase {
-  std::int64_t links;
-  int copies;  // parallel links per street
-};
-
-// Every link is checked against the rules the readers and the two-way
-// conversion rely on: exact count, ascending node pairs, 16-bit node
-// numbers, fields within the binary file's bit widths, and two-way links
-// that come in pairs of equal attributes.
-TEST(ScenarioGenerator, StreamIsOrderedPairedAndWithinTheFileLimits) {
-  const StreamCase cases[] = {{60, 1}, {5'000, 1}, {300'000, 2}};
-  for (const StreamCase& c : cases) {
-    SCOPED_TRACE(c.links);
-    CityNetwork network(options_of(c.links, ScenarioRunType::kAnalysis, ScenarioSource::kDbf, 3));
-    EXPECT_EQ(network.copies(), c.copies);
-    EXPECT_LE(network.max_node(), 65'535);
-    struct Street {
-      std::int32_t distance, facility_type, area_type, lanes, capacity, construct;
-    };
-    std::map<std::tuple<std::int32_t, std::int32_t, std::int32_t>, Street> two_way;
-    GeneratedLink l;
-    GeneratedLink previous;
-    std::int64_t n = 0;
-    while (network.next(l)) {
-      if (n > 0) {
-        ASSERT_TRUE(std::tie(previous.anode, previous.bnode) <= std::tie(l.anode, l.bnode))
-            << previous.anode << "-" << previous.bnode << " before " << l.anode << "-" << l.bnode;
-        if (previous.anode == l.anode && previous.bnode == l.bnode) {
-          ASSERT_EQ(l.sequence, previous.sequence + 1);
-        }
-      }
-      ASSERT_GE(l.anode, 1);
-      ASSERT_LE(l.bnode, 65'535);
-      ASSERT_NE(l.anode, l.bnode);
-      ASSERT_LT(l.distance, 1 << 12);
-      ASSERT_LT(l.time, 1 << 12);
-      ASSERT_LT(l.capacity, 1 << 20);
-      ASSERT_LT(l.count, 1 << 19);
-      ASSERT_LT(l.lanes, 1 << 4);
-      ASSERT_LT(l.cost, 1 << 12);
-      ASSERT_GE(l.congested_time, l.time);
-      ASSERT_LE(l.congested_time, 32'767);
-      ASSERT_GE(l.volume(), 0);
-      if (l.two_way) {
-        two_way[{l.anode, l.bnode, l.sequence}] =
-            Street{l.distance, l.facility_type, l.area_type, l.lanes, l.capacity, l.construct};
-      }
-      previous = l;
-      ++n;
-    }
-    EXPECT_EQ(n, c.links);
-    EXPECT_FALSE(network.next(l));
-    // Only a street cut off by the end of the stream may miss its other
-    // direction: the one from a node that the stream had not finished.
-    for (const auto& [key, street] : two_way) {
-      const auto& [a, b, seq] = key;
-      const auto other = two_way.find({b, a, seq});
-      if (other == two_way.end()) {
-        EXPECT_GE(b, previous.anode) << a << "-" << b << " has no other direction";
-        continue;
-      }
-      EXPECT_EQ(street.distance, other->second.distance);
-      EXPECT_EQ(street.facility_type, other->second.facility_type);
-      EXPECT_EQ(street.area_type, other->second.area_type);
-      EXPECT_EQ(street.lanes, other->second.lanes);
-      EXPECT_EQ(street.capacity, other->second.capacity);
-      EXPECT_EQ(street.construct, other->second.construct);
     }
   }
 }
@@ -157,152 +75,6 @@ TEST(ScenarioGenerator, SmallCityShowsEveryFeature) {
       }
     }
   }
-}
-
-// The dBASE network read back by KORVO's own reader, through the aliases and
-// scale factors of the generated DATABASE.CTL, gives the generator's links.
-TEST(ScenarioGenerator, KorvoReadsTheDbfNetworkAsGenerated) {
-  TempDir dir;
-  const ScenarioOptions options = options_of(3'000, ScenarioRunType::kValidation, ScenarioSource::kDbf, 5);
-  const auto summary = write_scenario(options, dir.path());
-  DbfLinkSource source;
-  TextReader control = TextReader::open_file(dir.file("DATABASE.CTL"), "DATABASE.CTL");
-  read_database_control(control, source.map);
-  source.stream = ByteStream::open_file(dir.file(summary.network_file), summary.network_file);
-  read_link_file_header(source, nullptr);
-  prepare_link_fields(source, nullptr);
-  ASSERT_EQ(source.missing_field_count, 0);
-  EXPECT_EQ(source.header.record_count, 3'000u);
-
-  CityNetwork network(options);
-  GeneratedLink g;
-  LinkRecord r;
-  std::int64_t n = 0;
-  while (network.next(g)) {
-    ASSERT_EQ(read_next_dbf_link(source, r), LinkStatus::kLink) << "record " << n + 1;
-    SCOPED_TRACE(::testing::Message() << "record " << n + 1 << ": " << g.anode << "-" << g.bnode);
-    EXPECT_EQ(r.anode, g.anode);
-    EXPECT_EQ(r.bnode, g.bnode);
-    EXPECT_EQ(r.distance, g.distance);
-    EXPECT_EQ(r.time, g.time);
-    EXPECT_EQ(r.period_times[1], g.congested_time);
-    EXPECT_EQ(r.facility_type, g.facility_type);
-    EXPECT_EQ(r.area_type, g.area_type);
-    EXPECT_EQ(r.lanes, g.lanes);
-    EXPECT_EQ(r.capacity, g.capacity);
-    EXPECT_EQ(r.count, g.count);
-    EXPECT_EQ(r.screenline, g.screenline);
-    EXPECT_EQ(r.location, g.location);
-    EXPECT_EQ(r.construct, g.construct);
-    EXPECT_EQ(r.volume(1, 1), g.volume());
-    EXPECT_EQ(r.two_way, g.two_way);
-    if (::testing::Test::HasFailure()) break;
-    ++n;
-  }
-  EXPECT_EQ(read_next_dbf_link(source, r), LinkStatus::kEndOfLinks);
-  EXPECT_EQ(n, 3'000);
-}
-
-// The binary network read back by KORVO's link reader gives the generator's
-// links, with autos and trucks in volume slots 1 and 2, and VOLNAUX holds
-// each link's construction and location codes, record for record.
-TEST(ScenarioGenerator, KorvoReadsTheBinaryNetworkAndVolnauxAsGenerated) {
-  TempDir dir;
-  const ScenarioOptions options = options_of(3'000, ScenarioRunType::kAnalysis, ScenarioSource::kBinary, 5);
-  const auto summary = write_scenario(options, dir.path());
-  ASSERT_EQ(summary.network_file, "HRLDXY.45A");
-  BinaryNetwork binary;
-  LinkRecord r;
-  binary.stream = ByteStream::open_file(dir.file("HRLDXY.45A"), "HRLDXY.45A");
-  binary.records = FortranRecordReader(&binary.stream);
-  read_binary_header(binary);
-  set_binary_slot_counts(binary.header, r);
-  const BinaryHeader& h = binary.header;
-  EXPECT_EQ(h.chars(105, 155), "NORDAL CITY -- 2045 FORECAST HIGHWAY ASSIGNMENT    ");
-  EXPECT_EQ((h.word(3) & 0xFFFF) | (h.word(4) << 16), summary.max_node);
-  EXPECT_EQ(r.time_slot_count, 1);
-  EXPECT_EQ(r.volume_slot_count, 2);
-
-  ByteStream aux_stream = ByteStream::open_file(dir.file("VOLNAUX.45A"), "VOLNAUX.45A");
-  FortranRecordReader aux(&aux_stream);
-  CityNetwork network(options);
-  GeneratedLink g;
-  std::int64_t n = 0;
-  while (network.next(g)) {
-    ASSERT_EQ(read_binary_link(binary, r), LinkStatus::kLink) << "link " << n + 1;
-    SCOPED_TRACE(::testing::Message() << "link " << n + 1 << ": " << g.anode << "-" << g.bnode);
-    EXPECT_EQ(r.anode, g.anode);
-    EXPECT_EQ(r.bnode, g.bnode);
-    EXPECT_EQ(r.distance, g.distance);
-    EXPECT_EQ(r.time, g.time);
-    EXPECT_EQ(r.time2, g.time);
-    EXPECT_EQ(r.period_times[1], g.congested_time);
-    EXPECT_EQ(r.facility_type, g.facility_type);
-    EXPECT_EQ(r.area_type, g.area_type);
-    EXPECT_EQ(r.lanes, g.lanes);
-    EXPECT_EQ(r.capacity, g.capacity);
-    EXPECT_EQ(r.count, g.count);
-    EXPECT_EQ(r.screenline, g.screenline);
-    EXPECT_EQ(r.volume(1, 1), g.auto_volume);
-    EXPECT_EQ(r.volume(1, 2), g.truck_volume);
-    EXPECT_EQ(r.two_way, g.two_way);
-    std::string_view record;
-    ASSERT_EQ(aux.next(record, 64), FortranRecordReader::Status::kRecord);
-    ASSERT_EQ(record.size(), 10u);
-    EXPECT_EQ(load_u16le(record.data()), g.anode);
-    EXPECT_EQ(load_u16le(record.data() + 2), g.bnode);
-    const std::uint32_t packed = load_u32le(record.data() + 6);
-    EXPECT_EQ(static_cast<std::int32_t>(packed >> 24), g.construct);
-    EXPECT_EQ(static_cast<std::int32_t>((packed >> 8) & 0xFF), g.location);
-    if (::testing::Test::HasFailure()) break;
-    ++n;
-  }
-  EXPECT_EQ(read_binary_link(binary, r), LinkStatus::kEndOfLinks);
-  EXPECT_EQ(n, 3'000);
-  std::string_view record;
-  EXPECT_EQ(aux.next(record, 64), FortranRecordReader::Status::kEndOfFile);
-}
-
-TEST(ScenarioGenerator, RatesFileReadsAsPlannedRates) {
-  RateTables t;
-  const std::string text = scenario_rates_file();
-  TextReader rates = TextReader::from_memory(text, "KVRATES.SYN");
-  read_rate_tables(rates, t);
-  struct Case {
-    const char* what;
-    float value;
-    float expected;
-  };
-  const Case cases[] = {
-      {"accident rate, freeways", t.accident[1], 1.10f},
-      {"accident rate, locals", t.accident[5], 5.50f},
-      {"fatality rate, arterials", t.fatality[2], 0.022f},
-      {"cost per fatality", t.unit_cost[3], 950000.0f},
-      {"CO below 20 mph, freeways", t.carbon_monoxide[1][1], 62.0f},
-      {"NOx at 60 mph and over, locals", t.nitrogen_oxides[10][5], 4.62f},
-      {"fuel below 20 mph, freeways", t.fuel[1][1], 0.095f},
-      {"fuel at 65 mph and over, freeways", t.fuel[11][1], 0.063f},
-      {"adding two freeway lanes", t.construction_cost[1][1], 2000.0f},
-      {"new six-lane freeway", t.construction_cost[9][1], 9600.0f},
-      {"no construction", t.construction_cost[10][1], 0.0f},
-      {"user cost 60-65 mph, freeways", t.user_cost[10][1], 0.35f},
-      {"maintenance of nine freeway lanes", t.maintenance_cost[9][1], 81000.0f},
-  };
-  for (const Case& c : cases) EXPECT_FLOAT_EQ(c.value, c.expected) << c.what;
-  // Emission rates fall with speed up to the fifties, as the tables of the
-  // period do.
-  for (int s = 2; s <= 8; ++s) EXPECT_LT(t.carbon_monoxide[s][1], t.carbon_monoxide[s - 1][1]) << "speed class " << s;
-}
-
-TEST(ScenarioGenerator, ProfileNamesTheNetworkAndTheSwitches) {
-  ScenarioOptions o = options_of(500, ScenarioRunType::kAnalysis, ScenarioSource::kDbf, 2);
-  EXPECT_EQ(scenario_profile(o, "NET45A.DBF"),
-            " ANALYSIS\nY\n ASCII\nY\n TWOWAY\nY\n COUNTS\nY\n KORVODBF\nNET45A.DBF\n"
-            " GLT\nGENERATED SCENARIO 45A: 500 LINKS, SEED 2\n");
-  o.links = 200'001;  // beyond the two-way table: no ASCII files by default
-  o.source = ScenarioSource::kBinary;
-  o.run_type = ScenarioRunType::kValidation;
-  EXPECT_EQ(scenario_profile(o, "HRLDXY.26A"), " VALIDATE\nY\n GLT\nGENERATED SCENARIO 26A: 200001 LINKS, SEED 2\n");
 }
 
 TEST(ScenarioGenerator, RefusesWhatTheFormatsCannotHold) {

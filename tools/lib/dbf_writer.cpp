@@ -1,5 +1,6 @@
 #include "dbf_writer.h"
 
+#include <cstring>
 #include <stdexcept>
 
 namespace korvo::fixtures {
@@ -28,12 +29,14 @@ std::size_t standard_record_length(const std::vector<DbfFieldDef>& fields) {
   return n;
 }
 
+[[noreturn]] void throw_does_not_fit(const DbfFieldDef& field, std::string_view text) {
+  throw std::invalid_argument("dBASE fixture: \"" + std::string(text) + "\" does not fit field " + field.name +
+                              " of length " + std::to_string(field.length));
+}
+
 std::string fit(const DbfFieldDef& field, const std::string& text, bool right) {
   const std::size_t w = static_cast<std::size_t>(field.length);
-  if (text.size() > w) {
-    throw std::invalid_argument("dBASE fixture: \"" + text + "\" does not fit field " + field.name + " of length " +
-                                std::to_string(w));
-  }
+  if (text.size() > w) throw_does_not_fit(field, text);
   const std::string pad(w - text.size(), ' ');
   return right ? pad + text : text + pad;
 }
@@ -167,10 +170,80 @@ void DbfTable::write_file(const std::filesystem::path& path) const {
   if (std::fclose(f) != 0 || !ok) throw std::runtime_error("dBASE fixture: cannot write " + path.string());
 }
 
+DbfRecordBuilder::DbfRecordBuilder(const std::vector<DbfFieldDef>& fields) : fields_(fields) {
+  std::size_t at = 1;  // after the deletion flag
+  for (const DbfFieldDef& f : fields_) {
+    Slot slot;
+    slot.offset = at;
+    slot.width = static_cast<std::size_t>(f.length);
+    slot.numeric = is_numeric(f.type);
+    slot.decimals = slot.numeric ? f.decimals : 0;
+    slot.whole_digits = f.length - (slot.decimals > 0 ? slot.decimals + 1 : 0);
+    slots_.push_back(slot);
+    at += slot.width;
+  }
+  record_.assign(at, ' ');
+}
+
+DbfRecordBuilder& DbfRecordBuilder::start(bool deleted) {
+  std::memset(record_.data(), ' ', record_.size());
+  if (deleted) record_[0] = '*';
+  next_ = 0;
+  return *this;
+}
+
+void DbfRecordBuilder::more_values_than_fields() { throw std::logic_error("dBASE fixture: more values than fields"); }
+
+DbfRecordBuilder& DbfRecordBuilder::text(std::string_view value) {
+  place(value.data(), value.size(), next_slot().numeric);
+  return *this;
+}
+
+DbfRecordBuilder& DbfRecordBuilder::number_otherwise(std::int64_t value, int implied_decimals) {
+  const Slot& slot = next_slot();
+  const int decimals = slot.decimals;
+  // The text from the right: the decimals the value does not carry as
+  // zeros, the ones it carries, the point, the whole part, the sign.
+  char digits[300];  // up to 255 decimals, the point, the 20 digits of any value and a sign
+  char* const end = digits + sizeof digits;
+  char* p = end;
+  const bool negative = value < 0;
+  std::uint64_t u = negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  for (int k = implied_decimals; k < decimals; ++k) *--p = '0';
+  for (int k = 0; k < implied_decimals; ++k) {
+    *--p = static_cast<char>('0' + u % 10);
+    u /= 10;
+  }
+  if (decimals > 0) *--p = '.';
+  do {
+    *--p = static_cast<char>('0' + u % 10);
+    u /= 10;
+  } while (u != 0);
+  if (negative) *--p = '-';
+  place(p, static_cast<std::size_t>(end - p), slot.numeric);
+  return *this;
+}
+
+void DbfRecordBuilder::place(const char* first, std::size_t size, bool right) {
+  const Slot& slot = next_slot();
+  if (size > slot.width) throw_does_not_fit(fields_[next_], std::string_view(first, size));
+  if (size > 0) std::memcpy(&record_[slot.offset + (right ? slot.width - size : 0)], first, size);
+  ++next_;
+}
+
+std::string_view DbfRecordBuilder::bytes() const {
+  if (next_ != fields_.size()) throw std::logic_error("dBASE fixture: a record without a value for every field");
+  return record_;
+}
+
 DbfFileWriter::DbfFileWriter(const std::filesystem::path& path, std::vector<DbfFieldDef> fields, DbfOptions options)
-    : path_(path), fields_(std::move(fields)), options_(options) {
+    : path_(path), fields_(std::move(fields)), options_(options), record_length_(standard_record_length(fields_)) {
   file_ = std::fopen(path.c_str(), "wb");
   if (file_ == nullptr) throw std::runtime_error("dBASE fixture: cannot create " + path.string());
+  // Large writes: a table of ten million records is close to a gigabyte.
+  constexpr std::size_t kBufferSize = std::size_t{1} << 20;
+  buffer_ = std::make_unique<char[]>(kBufferSize);
+  std::setvbuf(file_, buffer_.get(), _IOFBF, kBufferSize);
   put(dbf_header(fields_, options_, 0));
 }
 
@@ -182,7 +255,7 @@ DbfFileWriter::~DbfFileWriter() {
   }
 }
 
-void DbfFileWriter::put(const std::string& bytes) {
+void DbfFileWriter::put(std::string_view bytes) {
   if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
     throw std::runtime_error("dBASE fixture: cannot write " + path_.string());
   }
@@ -195,6 +268,20 @@ void DbfFileWriter::add(const std::vector<DbfValue>& values, bool deleted) {
 
 void DbfFileWriter::add_raw(const std::vector<std::string>& texts, bool deleted) {
   put(dbf_raw_record(fields_, options_, texts, deleted));
+  ++count_;
+}
+
+void DbfFileWriter::add(const DbfRecordBuilder& record) {
+  const std::string_view bytes = record.bytes();
+  if (bytes.size() != record_length_) {
+    throw std::invalid_argument("dBASE fixture: a record of " + std::to_string(bytes.size()) +
+                                " bytes for a table of records of " + std::to_string(record_length_));
+  }
+  if (options_.record_length && *options_.record_length != record_length_) {
+    put(sized_record(options_, std::string(bytes)));
+  } else {
+    put(bytes);
+  }
   ++count_;
 }
 

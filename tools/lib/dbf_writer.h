@@ -11,10 +11,12 @@
 // record length that disagrees with the descriptors, a missing end-of-file
 // byte, a trailing partial record (append_bytes) or a file cut short.
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -127,6 +129,100 @@ class DbfTable {
   std::uint32_t count_ = 0;
 };
 
+// One record built in place, field after field in the order of the
+// descriptors, without a DbfValue or a string per field: for tables of
+// millions of records.
+//
+//   DbfRecordBuilder r({{"A", 'N', 7}, {"LENGTH", 'N', 6, 2}, {"ONEWAY", 'C', 1}});
+//   r.start().integer(101).scaled(1234).text("F");   // "    101 12.34F"
+//
+// Each value is stored as format_dbf_value stores it, and a value that does
+// not fit its field throws std::invalid_argument.
+class DbfRecordBuilder {
+ public:
+  explicit DbfRecordBuilder(const std::vector<DbfFieldDef>& fields);
+
+  // Blanks the record and goes back to its first field.
+  DbfRecordBuilder& start(bool deleted = false);
+  // The next field: a whole number (3 in N(7,2) is "   3.00").
+  DbfRecordBuilder& integer(std::int64_t value) { return number(value, 0); }
+  // The next field: a number in units of the field's last decimal, so 1234
+  // in N(6,2) is " 12.34" and 5 is "  0.05"; in a field without decimals
+  // the same as integer().
+  DbfRecordBuilder& scaled(std::int64_t value) { return number(value, next_slot().decimals); }
+  // The next field: a text, left-justified (right-justified in N and F fields).
+  DbfRecordBuilder& text(std::string_view value);
+
+  // The deletion flag and every field; throws std::logic_error until every
+  // field has its value.
+  std::string_view bytes() const;
+
+ private:
+  // Where a field's value goes in the record, and how.
+  struct Slot {
+    std::size_t offset = 0;
+    std::size_t width = 0;
+    int decimals = 0;      // 0 for a field that is not numeric
+    int whole_digits = 0;  // room for the sign and the digits before the point
+    bool numeric = false;
+  };
+
+  const Slot& next_slot() const {
+    if (next_ >= slots_.size()) more_values_than_fields();
+    return slots_[next_];
+  }
+  [[noreturn]] static void more_values_than_fields();
+  // A number with implied_decimals of its digits after the point. Inline:
+  // a table of millions of records calls it for every field.
+  DbfRecordBuilder& number(std::int64_t value, int implied_decimals);
+  // Left-justified in a field that is not numeric; throws for a number that
+  // does not fit its numeric field.
+  DbfRecordBuilder& number_otherwise(std::int64_t value, int implied_decimals);
+  void place(const char* first, std::size_t size, bool right);
+
+  std::vector<DbfFieldDef> fields_;
+  std::vector<Slot> slots_;
+  std::string record_;
+  std::size_t next_ = 0;  // the field the next value goes to
+};
+
+// A numeric field takes the digits straight into the record, right-justified,
+// once the whole part is known to fit: with w digits of room (less one for a
+// minus sign) a value of i implied decimals fits when it is below 10^(w + i).
+inline DbfRecordBuilder& DbfRecordBuilder::number(std::int64_t value, int implied_decimals) {
+  static constexpr auto kPowersOfTen = [] {
+    std::array<std::uint64_t, 20> powers{};  // 10^0 .. 10^19
+    std::uint64_t p = 1;
+    for (std::uint64_t& power : powers) {
+      power = p;
+      p *= 10;
+    }
+    return powers;
+  }();
+  const Slot& slot = next_slot();
+  const bool negative = value < 0;
+  std::uint64_t u = negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  const int whole = slot.whole_digits - (negative ? 1 : 0);
+  const int room = whole + implied_decimals;
+  if (!slot.numeric || whole < 1 || (room < 20 && u >= kPowersOfTen[static_cast<std::size_t>(room)])) {
+    return number_otherwise(value, implied_decimals);
+  }
+  char* p = record_.data() + slot.offset + slot.width;
+  for (int k = implied_decimals; k < slot.decimals; ++k) *--p = '0';
+  for (int k = 0; k < implied_decimals; ++k) {
+    *--p = static_cast<char>('0' + u % 10);
+    u /= 10;
+  }
+  if (slot.decimals > 0) *--p = '.';
+  do {
+    *--p = static_cast<char>('0' + u % 10);
+    u /= 10;
+  } while (u != 0);
+  if (negative) *--p = '-';
+  ++next_;
+  return *this;
+}
+
 // A table written to a file one record at a time, for files too big to
 // build in memory. close() writes the end-of-file byte and, unless the
 // options announce a count, puts the real record count into the header.
@@ -139,15 +235,21 @@ class DbfFileWriter {
 
   void add(const std::vector<DbfValue>& values, bool deleted = false);
   void add_raw(const std::vector<std::string>& texts, bool deleted = false);
+  // A record built for this table's fields (sized to the options' record
+  // length, if they give one).
+  void add(const DbfRecordBuilder& record);
+  const std::vector<DbfFieldDef>& fields() const { return fields_; }
   std::uint32_t record_count() const { return count_; }
   void close();
 
  private:
-  void put(const std::string& bytes);
+  void put(std::string_view bytes);
 
   std::filesystem::path path_;
   std::vector<DbfFieldDef> fields_;
   DbfOptions options_;
+  std::size_t record_length_ = 0;  // of the records the fields make
+  std::unique_ptr<char[]> buffer_;
   std::FILE* file_ = nullptr;
   std::uint32_t count_ = 0;
 };
