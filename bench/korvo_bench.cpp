@@ -17,6 +17,7 @@
 
 #include "app/driver.h"
 #include "app/run_context.h"
+#include "city_model.h"
 #include "common/layout.h"
 #include "common/text_file.h"
 #include "input/binary_network.h"
