@@ -19,7 +19,7 @@ struct Shape {
 // index stands for all inner indices of its dimension.
 TEST(MarginalTotals, EveryTotalCellIsTheSumOfTheInnerCellsItCovers) {
   for (const Shape& shape : {Shape{3, 4, 10}, Shape{10, 6, 10}, Shape{2, 1, 10}, Shape{1, 3, 2}}) {
-    const auto [n1, n2, n3] = shape;
+    const int n1 = shape.n1, n2 = shape.n2, n3 = shape.n3;
     std::vector<float> plane(static_cast<std::size_t>(n1 * n2 * n3), 0.0f);
     const auto x = [&](int i, int j, int k) -> float& {
       return plane[static_cast<std::size_t>((i - 1) + n1 * ((j - 1) + n2 * (k - 1)))];
