@@ -11,7 +11,6 @@
 
 #include "common/errors.h"
 #include "common/text_file.h"
-#include "support/temp_dir.h"
 
 namespace korvo {
 namespace {
