@@ -12,7 +12,7 @@
 // count, d its distance in miles. Each direction of a two-way link is its own
 // record. Every sum is double precision.
 //
-// ValidationStats is one fixed-size object (about 0.8 MB: hold it in a
+// ValidationStats is one fixed-size object (665 KB: hold it in a
 // unique_ptr or a run-wide struct): add_link allocates nothing and the
 // memory does not grow with the network. Use:
 //
