@@ -19,6 +19,7 @@
 #include "fuzz_support.h"
 #include "hardening/bad_input_cases.h"
 #include "hardening/scenarios.h"
+#include "input/targets_cases.h"
 #include "network_writer.h"
 
 namespace fs = std::filesystem;
@@ -185,6 +186,13 @@ void add_dbf_variants(SeedWriter& seeds) {
   seeds.add("aux_dbf", "link_table_as_aux", std::string(1, '\0') + link_table().bytes());
 }
 
+// The targets file: the sound files and every broken one of the reader's
+// bad-input table.
+void add_targets_seeds(SeedWriter& seeds) {
+  for (const auto& file : korvo::testing::sound_targets_files()) seeds.add("targets", seed_name(file.name), file.text);
+  for (const auto& c : korvo::testing::bad_targets_cases()) seeds.add("targets", "bad_" + seed_name(c.name), c.text);
+}
+
 void add_examples(SeedWriter& seeds, const fs::path& examples) {
   std::error_code ec;
   if (!fs::is_directory(examples, ec)) return;
@@ -231,6 +239,7 @@ int main(int argc, char** argv) {
   add_two_way_seeds(seeds);
   add_dbf_variants(seeds);
   add_numeric_field_seeds(seeds);
+  add_targets_seeds(seeds);
   if (argc > 2) add_examples(seeds, argv[2]);
   std::printf("%d seeds written to %s\n", seeds.count(), argv[1]);
   return 0;

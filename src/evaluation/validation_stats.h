@@ -1,0 +1,326 @@
+#pragma once
+// Validation statistics, streamed with the links: %RMSE, volume and VMT
+// ratios and R² of the counted links by group (areawide, count group,
+// facility-type class, area-type class), judged against the targets; the
+// screenline deviations against the maximum desirable deviation; GEH; the
+// data checks of every link record read; and the bounded state the HTML page
+// draws from (a scatter sample, the 25 largest deviations, the V/C
+// distribution).
+//
+// A counted link is an evaluated link record (classified, selected, not
+// passed over) with a count above 0; V is its volume as evaluated, C its
+// count, d its distance in miles. Each direction of a two-way link is its own
+// record. Every sum is double precision.
+//
+// ValidationStats is one fixed-size object (665 KB: hold it in a
+// unique_ptr or a run-wide struct): add_link allocates nothing and the
+// memory does not grow with the network. Use:
+//
+//   stats->reset(targets);              // before the first link
+//   stats->add_link(link);              // every link record read, in file order
+//   rows = stats->finish(targets, {sl.volume, sl.reference}, classes);
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "evaluation/class_tables.h"
+#include "input/targets_file.h"
+
+namespace korvo {
+
+// What the evaluation did with a link record.
+enum class LinkStatus : std::uint8_t {
+  kEvaluated,
+  kUnclassified,         // listed in KVSKIP.LNK
+  kConnectorPassedOver,  // facility type 50..59 (5 with the fields swapped)
+  kZeroTimePassedOver,   // congested time and cost both 0
+  kLocationDeselected,   // location other than the profile's GLS
+};
+inline constexpr int kLinkStatusCount = 5;
+// "evaluated", "unclassified", "connector_passed_over", ...
+std::string_view link_status_name(LinkStatus status);
+
+// One link record as the link loop sees it.
+struct StatsLink {
+  std::int32_t anode = 0;
+  std::int32_t bnode = 0;
+  std::int64_t record = 0;  // 1 for the first record read
+  int ft_code = 0;
+  int at_code = 0;
+  int ft_class = 0;  // 0 when the link has none
+  int at_class = 0;
+  int screenline = 0;
+  LinkStatus status = LinkStatus::kEvaluated;
+  double volume = 0;    // VOL as evaluated
+  double count = 0;     // CNT; counted when above 0
+  double capacity = 0;  // CAP
+  double miles = 0;     // distance x 0.01
+  double minutes = 0;   // congested time TIME
+};
+
+// ---------------------------------------------------------------------------
+// The figures as plain functions.
+
+// Maximum desirable deviation in % of a count or screenline total x (per
+// day), a fit of the planning curve:
+//   1165 x^-0.37752 up to 50,000; 40,000 x^-0.7 up to 90,000;
+//   15.7 - 0.00002 x above, never below 5.7 (from 500,000 on).
+// Empty for x <= 0.
+std::optional<double> mdd_percent(double x);
+
+// GEH of hourly flows h V and h C: sqrt(2 (hV - hC)^2 / (hV + hC)); 0 when
+// hV + hC is 0 or less.
+double geh(double v, double c, double h);
+
+// %RMSE = sqrt(S / (n - 1)) / (sum_c / n) x 100 with S the sum of (V - C)^2;
+// empty when n < 2 or sum_c is 0.
+std::optional<double> rmse_percent(std::int64_t n, double sum_sq_dev, double sum_c);
+
+// r² from the co-moment and the two second moments (sums of squared
+// deviations from the means); empty when n < 2 or a moment is 0.
+std::optional<double> r_squared(std::int64_t n, double m2_v, double m2_c, double co_moment);
+
+enum class Verdict : std::uint8_t { kNone, kPreferable, kAcceptable, kOutside };
+// "", "preferable", "acceptable", "outside".
+std::string_view verdict_name(Verdict v);
+
+// A ratio a / b is within a target of t % when |a / b - 1| x 100 <= t. The
+// test is made as |a - b| x 100 <= t x b, exact for whole-number sums, so
+// that 105 / 100 is within 5 %. False when b <= 0.
+bool ratio_within(double a, double b, double t);
+
+// The verdict rule: preferable when the figure meets the preferable target,
+// acceptable when it meets only the acceptable one, else outside; kNone
+// without a target or without a figure.
+Verdict ratio_verdict(double a, double b, const TargetPair& target);
+Verdict rmse_verdict(std::optional<double> rmse_pct, const TargetPair& target);
+
+// ---------------------------------------------------------------------------
+// Streaming state.
+
+// The sums of one group of counted links. R² comes from a Welford-style
+// co-moment, stable where the textbook sums (Σxy - Σx Σy / n) cancel.
+struct StatsSums {
+  std::int64_t n = 0;
+  double sum_v = 0;
+  double sum_c = 0;
+  double sum_sq_dev = 0;  // Σ(V - C)²
+  double sum_vd = 0;
+  double sum_cd = 0;
+  double mean_v = 0;
+  double mean_c = 0;
+  double m2_v = 0;  // Σ(V - mean V)²
+  double m2_c = 0;
+  double co_moment = 0;  // Σ(V - mean V)(C - mean C)
+
+  void add(double v, double c, double d) {
+    ++n;
+    sum_v += v;
+    sum_c += c;
+    sum_sq_dev += (v - c) * (v - c);
+    sum_vd += v * d;
+    sum_cd += c * d;
+    const double inv = 1.0 / static_cast<double>(n);
+    const double dv = v - mean_v;
+    const double dc = c - mean_c;
+    mean_v += dv * inv;
+    mean_c += dc * inv;
+    m2_v += dv * (v - mean_v);
+    m2_c += dc * (c - mean_c);
+    co_moment += dv * (c - mean_c);
+  }
+  std::optional<double> ratio() const;      // ΣV / ΣC
+  std::optional<double> vmt_ratio() const;  // ΣVd / ΣCd
+  std::optional<double> rmse_pct() const { return rmse_percent(n, sum_sq_dev, sum_c); }
+  std::optional<double> r2() const { return r_squared(n, m2_v, m2_c, co_moment); }
+};
+
+// Volume over count (or capacity) in bins of 0.1 from 0 to 2.0 and one bin
+// "2.0 and above": links and their VMT (V x d). Links whose divisor is 0 or
+// less are counted apart. Usable by either run type.
+struct VcDistribution {
+  static constexpr int kBins = 21;
+  std::array<std::int64_t, kBins> links{};
+  std::array<double, kBins> vmt{};
+  std::int64_t no_divisor_links = 0;
+  double no_divisor_vmt = 0;
+
+  // The bin of a ratio: floor(10 x ratio) for 0 <= ratio < 2 (ratio 0.3 is
+  // in bin 3, [0.3, 0.4)), 20 from 2 on, 0 below 0.
+  static int bin(double ratio);
+  void add(double volume, double divisor, double miles);
+};
+
+// A counted link kept for the scatter chart.
+struct ScatterPoint {
+  std::uint64_t key = 0;  // sample hash of (anode, bnode, record)
+  float volume = 0;
+  float count = 0;
+  std::int16_t ft_class = 0;
+};
+
+// A counted link among the largest deviations |V - C|.
+struct TopLink {
+  double deviation = 0;  // |V - C|
+  std::int64_t record = 0;
+  std::int32_t anode = 0;
+  std::int32_t bnode = 0;
+  double volume = 0;
+  double count = 0;
+  std::int16_t ft_class = 0;
+  std::int16_t at_class = 0;
+};
+
+// The data checks, one counter each; the first four are link statuses.
+enum class DataCheck : std::uint8_t {
+  kUnclassified,
+  kConnectorPassedOver,
+  kZeroTimePassedOver,
+  kLocationDeselected,
+  kCountedZeroVolume,  // counted links whose V is 0
+  kNoCount,            // evaluated links with a count of 0 or less
+  kSpeedImplausible,   // evaluated, congested speed above 120 or below 2 mph
+};
+inline constexpr int kDataCheckCount = 7;
+std::string_view data_check_name(DataCheck check);  // "unclassified", ...
+std::string_view data_check_hint(DataCheck check);  // a one-line hint for the planner
+
+inline constexpr double kMaxPlausibleMph = 120.0;
+inline constexpr double kMinPlausibleMph = 2.0;
+
+// ---------------------------------------------------------------------------
+// The rows of KVSTATS.CSV.
+
+enum class StatsSection : std::uint8_t { kAreawide, kCountGroup, kFtClass, kAtClass, kScreenline, kGeh, kMdd, kCheck };
+std::string_view section_name(StatsSection s);  // "areawide", "count_group", ...
+
+// One value of a row: empty, a whole number, a double, or a float from the
+// report's single-precision tables (written as the float it is).
+struct Figure {
+  enum class Kind : std::uint8_t { kEmpty, kWhole, kDouble, kFloat };
+  Kind kind = Kind::kEmpty;
+  std::int64_t whole_value = 0;
+  double value = 0;
+
+  static Figure empty() { return {}; }
+  static Figure whole(std::int64_t x) { return {Kind::kWhole, x, 0}; }
+  static Figure real(double x) { return {Kind::kDouble, 0, x}; }
+  static Figure real(std::optional<double> x) { return x ? real(*x) : empty(); }
+  static Figure single(float x) { return {Kind::kFloat, 0, static_cast<double>(x)}; }
+  bool has_value() const { return kind != Kind::kEmpty; }
+};
+
+struct StatsRow {
+  StatsSection section = StatsSection::kAreawide;
+  std::string key;
+  std::string label;
+  Figure links;
+  Figure count_sum;
+  Figure volume_sum;
+  Figure ratio;
+  Figure rmse_pct;
+  Figure vmt_count;
+  Figure vmt_volume;
+  Figure vmt_ratio;
+  Figure r2;
+  Figure target_acceptable;
+  Figure target_preferable;
+  Verdict result = Verdict::kNone;
+};
+
+// The report's screenline totals SLVOL and SLREF, indexed by screenline
+// (1..98 are used; each span holds at least 99 values).
+struct ScreenlineTotals {
+  std::span<const float> volume;
+  std::span<const float> reference;
+};
+
+class ValidationStats {
+ public:
+  static constexpr int kMaxClass = kMaxTargetClass;
+  static constexpr int kScreenlines = 98;  // screenlines with a row: 1..98
+  static constexpr std::size_t kScatterLimit = 20000;
+  static constexpr std::size_t kTopLimit = 25;
+
+  // Clears everything and takes from the targets what each link needs: the
+  // count groups and the GEH hour factor.
+  void reset(const Targets& targets);
+
+  // One link record, whatever its status; call for every record read.
+  void add_link(const StatsLink& link);
+
+  // The rows of KVSTATS.CSV in the order of the file. targets must be those
+  // given to reset (std::logic_error otherwise); classes gives the class
+  // labels and screenline names.
+  std::vector<StatsRow> finish(const Targets& targets, const ScreenlineTotals& screenlines,
+                               const ClassTables& classes) const;
+
+  // Link counts.
+  std::int64_t counted_links() const { return areawide_.n; }
+  std::int64_t check_count(DataCheck check) const { return checks_[static_cast<std::size_t>(check)]; }
+  std::int64_t status_count(LinkStatus status) const { return statuses_[static_cast<std::size_t>(status)]; }
+
+  // Group sums (empty sums outside the tables).
+  const StatsSums& areawide() const { return areawide_; }
+  const StatsSums& count_group(int index) const;  // 0..group count - 1
+  const StatsSums& ft_class(int cls) const;
+  const StatsSums& at_class(int cls) const;
+
+  // The scatter sample: every counted link while there are at most 20,000,
+  // then the 20,000 with the smallest hash of (anode, bnode, record), in no
+  // particular order; scatter_population() is N of "a sample of 20,000 of N".
+  std::span<const ScatterPoint> scatter() const { return {scatter_.data(), scatter_size_}; }
+  std::int64_t scatter_population() const { return areawide_.n; }
+
+  // The counted links with the largest |V - C|, largest first (ties: the
+  // earlier record first); at most 25.
+  std::vector<TopLink> top_deviations() const;
+
+  // Volume over count of every evaluated link (links without a count apart).
+  const VcDistribution& vc_distribution() const { return vc_; }
+
+  // GEH bins below 5, 5 to below 10, 10 and above; all 0 without an hour factor.
+  std::int64_t geh_links(int bin) const { return geh_[static_cast<std::size_t>(bin)]; }
+  std::int64_t mdd_within() const { return mdd_within_; }
+  std::int64_t screenline_counted_links(int s) const;
+
+  // The sample hash; exposed so that tests can check the sample against a
+  // brute-force choice.
+  static std::uint64_t sample_key(std::int32_t anode, std::int32_t bnode, std::int64_t record);
+
+ private:
+  void add_counted(const StatsLink& link);
+  void add_scatter(const StatsLink& link);
+  void add_top(const StatsLink& link);
+  int count_group_of(double count) const;
+
+  std::array<std::int64_t, kLinkStatusCount> statuses_{};
+  std::array<std::int64_t, kDataCheckCount> checks_{};
+  StatsSums areawide_;
+  // Count groups as reset() took them: lower and upper ends, ascending.
+  std::array<double, kMaxTargetLines> group_lo_{};
+  std::array<double, kMaxTargetLines> group_hi_{};
+  int group_count_ = 0;
+  std::array<StatsSums, kMaxTargetLines> groups_{};
+  std::array<StatsSums, kMaxClass + 1> ft_{};
+  std::array<StatsSums, kMaxClass + 1> at_{};
+  std::array<std::int64_t, kScreenlines + 1> screenline_links_{};
+  bool geh_on_ = false;
+  double hour_factor_ = 0;
+  std::array<std::int64_t, 3> geh_{};
+  std::int64_t mdd_within_ = 0;
+  VcDistribution vc_;
+  // Bottom-k sample: a max-heap on key while full.
+  std::array<ScatterPoint, kScatterLimit> scatter_{};
+  std::size_t scatter_size_ = 0;
+  // The largest deviations: a heap whose top is the weakest kept.
+  std::array<TopLink, kTopLimit> top_{};
+  std::size_t top_size_ = 0;
+};
+
+}  // namespace korvo

@@ -1,0 +1,94 @@
+#include "reports/csv_writer.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace korvo {
+namespace {
+
+// Plain decimal notation within this range of magnitudes, exponent notation
+// outside: shortest round-trip either way.
+constexpr double kPlainMin = 1e-6;
+constexpr double kPlainMax = 1e21;
+
+// Enough for any double in plain notation below 1e21 (22 digits before the
+// point, 17 significant after 6 zeros) or in exponent notation.
+constexpr std::size_t kNumberBuffer = 64;
+
+template <typename T>
+std::size_t format_number(T value, char* buf) {
+  if (!std::isfinite(value)) return 0;
+  if (value == 0) value = 0;  // -0 prints as 0
+  const double magnitude = std::fabs(static_cast<double>(value));
+  const bool plain = magnitude == 0 || (magnitude >= kPlainMin && magnitude < kPlainMax);
+  std::to_chars_result r = plain ? std::to_chars(buf, buf + kNumberBuffer, value, std::chars_format::fixed)
+                                 : std::to_chars(buf, buf + kNumberBuffer, value);
+  if (r.ec != std::errc()) r = std::to_chars(buf, buf + kNumberBuffer, value);
+  return r.ec == std::errc() ? static_cast<std::size_t>(r.ptr - buf) : 0;
+}
+
+}  // namespace
+
+bool csv_needs_quotes(std::string_view text) {
+  if (text.empty()) return false;
+  if (text.front() == ' ' || text.front() == '\t' || text.back() == ' ' || text.back() == '\t') return true;
+  return text.find_first_of(",\"\r\n") != std::string_view::npos;
+}
+
+void CsvWriter::separate() {
+  if (row_started_) row_ += ',';
+  row_started_ = true;
+}
+
+void CsvWriter::text(std::string_view value) {
+  separate();
+  if (!csv_needs_quotes(value)) {
+    row_ += value;
+    return;
+  }
+  row_ += '"';
+  for (char c : value) {
+    if (c == '"') row_ += '"';
+    row_ += c;
+  }
+  row_ += '"';
+}
+
+void CsvWriter::number(double value) {
+  separate();
+  char buf[kNumberBuffer];
+  row_.append(buf, format_number(value, buf));
+}
+
+void CsvWriter::number(float value) {
+  separate();
+  char buf[kNumberBuffer];
+  row_.append(buf, format_number(value, buf));
+}
+
+void CsvWriter::number(std::int64_t value) {
+  separate();
+  char buf[24];
+  const auto r = std::to_chars(buf, buf + sizeof buf, value);
+  row_.append(buf, r.ptr);
+}
+
+void CsvWriter::empty() { separate(); }
+
+void CsvWriter::end_row() {
+  out_.write_record(row_);
+  row_.clear();
+  row_started_ = false;
+}
+
+std::string CsvWriter::format(double value) {
+  char buf[kNumberBuffer];
+  return std::string(buf, format_number(value, buf));
+}
+
+std::string CsvWriter::format(float value) {
+  char buf[kNumberBuffer];
+  return std::string(buf, format_number(value, buf));
+}
+
+}  // namespace korvo

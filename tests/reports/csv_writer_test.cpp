@@ -1,0 +1,141 @@
+#include "reports/csv_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "common/errors.h"
+#include "common/text_file.h"
+
+namespace korvo {
+namespace {
+
+std::string one_field(std::string_view text) {
+  StringSink sink;
+  CsvWriter csv(sink);
+  csv.text(text);
+  csv.end_row();
+  return sink.records.at(0);
+}
+
+TEST(CsvWriter, TextIsQuotedOnlyWhereItMustBe) {
+  struct Case {
+    std::string_view text;
+    std::string_view field;
+  };
+  const Case cases[] = {
+      {"Freeway", "Freeway"},
+      {"inner blank", "inner blank"},
+      {"", ""},
+      {"Fringe, inner", "\"Fringe, inner\""},
+      {"Rail \"north\"", "\"Rail \"\"north\"\"\""},
+      {"\"", "\"\"\"\""},
+      {"two\nlines", "\"two\nlines\""},
+      {"carriage\rreturn", "\"carriage\rreturn\""},
+      {" leading", "\" leading\""},
+      {"trailing ", "\"trailing \""},
+      {"\ttab first", "\"\ttab first\""},
+      {"Stra\xC3\x9F"
+       "e",
+       "Stra\xC3\x9F"
+       "e"},  // UTF-8 bytes pass as they are
+      {"semi;colon", "semi;colon"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(one_field(c.text), c.field) << c.text;
+}
+
+TEST(CsvWriter, NumbersAreShortestRoundTripInPlainNotation) {
+  struct DoubleCase {
+    double value;
+    std::string_view text;
+  };
+  const DoubleCase doubles[] = {
+      {0.1, "0.1"},
+      {1.0 / 3, "0.3333333333333333"},
+      {1e6, "1000000"},  // not "1e+06"
+      {1234567.5, "1234567.5"},
+      {0.0, "0"},
+      {-0.0, "0"},
+      {-2.5, "-2.5"},
+      {27.904599381941804, "27.904599381941804"},
+      {1e-6, "0.000001"},
+      {1e-7, "1e-07"},
+      {1e21, "1e+21"},
+      {123456789012345678.0, "123456789012345680"},
+      {std::numeric_limits<double>::quiet_NaN(), ""},
+      {std::numeric_limits<double>::infinity(), ""},
+  };
+  for (const DoubleCase& c : doubles) EXPECT_EQ(CsvWriter::format(c.value), c.text) << c.value;
+  struct FloatCase {
+    float value;
+    std::string_view text;
+  };
+  const FloatCase floats[] = {
+      {0.1f, "0.1"},  // the float, not the double it widens to (0.10000000149011612)
+      {1.1f, "1.1"}, {16777216.0f, "16777216"}, {12345.5f, "12345.5"}, {3.4e38f, "3.4e+38"},
+  };
+  for (const FloatCase& c : floats) EXPECT_EQ(CsvWriter::format(c.value), c.text) << c.value;
+}
+
+TEST(CsvWriter, EveryFiniteNumberReadsBackToItself) {
+  std::mt19937_64 random(11);
+  int checked = 0;
+  while (checked < 200000) {
+    const double d = std::bit_cast<double>(random());
+    if (!std::isfinite(d)) continue;
+    const std::string text = CsvWriter::format(d);
+    double back = 0;
+    const auto r = std::from_chars(text.data(), text.data() + text.size(), back);
+    ASSERT_TRUE(r.ec == std::errc() && r.ptr == text.data() + text.size()) << text;
+    ASSERT_EQ(back, d == 0 ? 0.0 : d) << text;
+    const float f = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
+    if (std::isfinite(f)) {
+      const std::string ftext = CsvWriter::format(f);
+      float fback = 0;
+      std::from_chars(ftext.data(), ftext.data() + ftext.size(), fback);
+      ASSERT_EQ(fback, f == 0 ? 0.0f : f) << ftext;
+    }
+    ++checked;
+  }
+}
+
+TEST(CsvWriter, RowsJoinFieldsWithCommas) {
+  StringSink sink;
+  CsvWriter csv(sink);
+  csv.text("SL 7 VOLUME");
+  csv.empty();
+  csv.number(std::int64_t{-12});
+  csv.number(0.5f);
+  csv.text("a,b");
+  csv.empty();
+  csv.end_row();
+  csv.empty();
+  csv.empty();
+  csv.end_row();
+  ASSERT_EQ(sink.records.size(), 2u);
+  EXPECT_EQ(sink.records[0], "SL 7 VOLUME,,-12,0.5,\"a,b\",");
+  EXPECT_EQ(sink.records[1], ",");
+}
+
+TEST(CsvWriter, AWriteFailureStopsNamingTheFileAndOffset) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  TextWriter file;
+  file.create("/dev/full", "KVSTATS.CSV");
+  CsvWriter csv(file);
+  csv.text("section");
+  csv.end_row();
+  try {
+    file.close();
+    FAIL() << "no error";
+  } catch (const InputError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind(" KVSTATS.CSV, byte offset 0: write failed: ", 0), 0u) << e.what();
+  }
+}
+
+}  // namespace
+}  // namespace korvo
