@@ -76,6 +76,10 @@ int auto_decimals(double value);
 
 // ---------------------------------------------------------------- markup
 
+// A name and a value, both views: the texts must outlive the call they are
+// handed to. Braced lists in the call keep temporaries alive for it
+// (w.empty("rect", {{"x", px(x)}})); a std::vector<Attribute> built
+// beforehand must not view temporaries.
 struct Attribute {
   std::string_view name;
   std::string_view value;  // escaped when written
@@ -123,8 +127,12 @@ class HtmlWriter {
 // ---------------------------------------------------------------- page
 
 // The page's style sheet (screen, phone width and print), as written into
-// the page's <style> element. Class names the kit uses: badge good / fair /
-// bad / neutral, changed, num, note, scroll, sheet, lead, legend-swatch.
+// the page's <style> element. Its classes: "sheet" (a section; "first" on
+// the first), "lead" (an opening paragraph), "note" (small grey text),
+// "scroll" (a table's box), "num" (a right-aligned number), "groups" (a
+// table's group heading row), "badge good|fair|bad|neutral", "changed" and
+// "changed-mark" (a cell whose verdict changed), and "runs" (a <dl> of
+// names and values, for a page's header).
 std::string_view page_css();
 
 // <!DOCTYPE html>, <html lang="en">, <head> with the charset, the viewport,

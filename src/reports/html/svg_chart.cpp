@@ -120,13 +120,13 @@ void write_legend(HtmlWriter& w, const std::vector<LegendItem>& items, double to
         w.empty("circle", {{"cx", px(x + 7)}, {"cy", px(y + 7)}, {"r", "4"}, {"fill", colour}});
         break;
       case Glyph::kLine:
-      case Glyph::kDashed: {
-        std::vector<Attribute> a = {{"x1", px(x)}, {"y1", px(y + 7)}, {"x2", px(x + 16)}, {"y2", px(y + 7)},
-                                    {"stroke", colour}, {"stroke-width", "2"}};
-        if (item.glyph == Glyph::kDashed) a.push_back({"stroke-dasharray", "4 3"});
-        w.empty("line", a);
+        w.empty("line", {{"x1", px(x)}, {"y1", px(y + 7)}, {"x2", px(x + 16)}, {"y2", px(y + 7)}, {"stroke", colour},
+                         {"stroke-width", "2"}});
         break;
-      }
+      case Glyph::kDashed:
+        w.empty("line", {{"x1", px(x)}, {"y1", px(y + 7)}, {"x2", px(x + 16)}, {"y2", px(y + 7)}, {"stroke", colour},
+                         {"stroke-width", "2"}, {"stroke-dasharray", "4 3"}});
+        break;
       case Glyph::kBand:
         w.empty("rect", {{"x", px(x)}, {"y", px(y + 1)}, {"width", "16"}, {"height", "12"}, {"fill", colour},
                          {"stroke", kMuted}, {"stroke-width", "0.5"}});
