@@ -51,6 +51,24 @@ std::size_t write_compare_csv(const Comparison& c, RecordSink& out) {
   std::string record;
   const std::size_t n = c.run_count();
 
+  // The runs: scenario code and title lines, the base first.
+  for (const RunSummary& run : c.runs) {
+    const std::pair<std::string_view, const std::string*> texts[] = {{"SCENARIO", &run.titles.scenario},
+                                                                     {"TITLE 1", &run.titles.lines[0]},
+                                                                     {"TITLE 2", &run.titles.lines[1]},
+                                                                     {"TITLE 3", &run.titles.lines[2]}};
+    for (const auto& [measure, text] : texts) {
+      record = "RUN,";
+      record += measure;
+      record += ",,,,,,";
+      append_csv_field(record, run.name);
+      record += ",,,,,,,,";
+      append_csv_field(record, *text);
+      out.write_record(record);
+      ++rows;
+    }
+  }
+
   for (std::size_t l = 0; l < c.lines.size(); ++l) {
     const TableLine& line = c.lines[l];
     for (std::size_t r = 1; r < n; ++r) {

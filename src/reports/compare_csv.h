@@ -3,6 +3,9 @@
 // alternative:
 //   table,measure,area_class,area_label,ft_class,ft_label,lanes,
 //   alternative,base,value,difference,percent,change,base_result,result,note
+// - The first rows describe the runs, the base first: table RUN, measure
+//   SCENARIO, TITLE 1, TITLE 2, TITLE 3, the run's name in `alternative`
+//   and the text (from the run's KORVO.OUT) in `note`.
 // - The key columns are those of KVTABLES.CSV (classes and labels as the
 //   base writes them; a Total class keeps the base's number).
 // - alternative: the run's name; base and value: the figure in the base run

@@ -14,6 +14,7 @@ struct Input {
   std::string name;
   std::string tables;
   std::string stats;
+  RunTitles titles = {};
 };
 
 std::string compare_text(const std::vector<Input>& inputs, std::size_t* rows = nullptr) {
@@ -22,6 +23,7 @@ std::string compare_text(const std::vector<Input>& inputs, std::size_t* rows = n
   for (const Input& in : inputs) {
     RunData run;
     run.name = in.name;
+    run.titles = in.titles;
     run.tables = KvTablesReader::read(ByteStream::from_memory(in.tables, in.name), pool);
     if (!in.stats.empty()) run.stats = KvStatsReader::read(ByteStream::from_memory(in.stats, in.name));
     runs.push_back(std::move(run));
@@ -50,15 +52,23 @@ TEST(CompareCsv, WritesEveryFigureOfEveryAlternativeInLongForm) {
                           "TOTAL LANE MILES,LANE_MILES,1,CBD,4,Ramp,total,1\n"
                           "TOTAL LANE MILES,LANE_MILES,1,CBD,5,Total,total,3.1\n";
   std::size_t rows = 0;
-  EXPECT_EQ(compare_text({{"base", base, ""}, {"ALT 1", alt, ""}}, &rows),
+  EXPECT_EQ(compare_text({{"base", base, ""}, {"ALT 1", alt, "", {{"", "NORDAL CITY, 2045", " RING ROAD"}, "45B"}}}, &rows),
             "table,measure,area_class,area_label,ft_class,ft_label,lanes,alternative,base,value,difference,percent,"
             "change,base_result,result,note\n"
+            "RUN,SCENARIO,,,,,,base,,,,,,,,\n"
+            "RUN,TITLE 1,,,,,,base,,,,,,,,\n"
+            "RUN,TITLE 2,,,,,,base,,,,,,,,\n"
+            "RUN,TITLE 3,,,,,,base,,,,,,,,\n"
+            "RUN,SCENARIO,,,,,,ALT 1,,,,,,,,45B\n"
+            "RUN,TITLE 1,,,,,,ALT 1,,,,,,,,\n"
+            "RUN,TITLE 2,,,,,,ALT 1,,,,,,,,\"NORDAL CITY, 2045\"\n"
+            "RUN,TITLE 3,,,,,,ALT 1,,,,,,,,\" RING ROAD\"\n"
             "SYSTEM TOTALS,TOTAL VHT ALL LINKS,,,,,,ALT 1,100.5,90,-10.5,-10.447762,better,,,\n"
             "TOTAL LANE MILES,LANE_MILES,1,CBD,1,Freeway,total,ALT 1,0.3,0.1,-0.2,-66.666664,less,,,\n"
             "TOTAL LANE MILES,LANE_MILES,1,CBD,2,\"Div, Art\",total,ALT 1,0,2,2,,more,,,ft_label here: Expressway\n"
             "TOTAL LANE MILES,LANE_MILES,1,CBD,3,Total,total,ALT 1,0.3,3.1,2.8,933.3333,more,,,\n"
             "TOTAL LANE MILES,LANE_MILES,1,CBD,4,Ramp,total,ALT 1,,1,,,,,,not in base\n");
-  EXPECT_EQ(rows, 5u);
+  EXPECT_EQ(rows, 8u + 5u);
 }
 
 TEST(CompareCsv, ARunAgainstItselfHasOnlyZeroDifferences) {
@@ -67,7 +77,7 @@ TEST(CompareCsv, ARunAgainstItselfHasOnlyZeroDifferences) {
   std::size_t lines = 0;
   for (std::size_t at = 0, next; (next = text.find('\n', at)) != std::string::npos; at = next + 1) {
     const std::string line = text.substr(at, next - at);
-    if (lines++ == 0) continue;
+    if (lines++ == 0 || line.rfind("RUN,", 0) == 0) continue;
     // The last eight: base,value,difference,percent,change,base_result,result,note
     std::vector<std::string> f;
     std::size_t start = line.size();
@@ -82,7 +92,7 @@ TEST(CompareCsv, ARunAgainstItselfHasOnlyZeroDifferences) {
     EXPECT_TRUE(f[4] == "no change" || f[4].empty()) << line;
     EXPECT_EQ(f[7], "") << line;
   }
-  EXPECT_EQ(lines, 1 + 2 * fixtures::analysis_tables().rows.size());
+  EXPECT_EQ(lines, 1 + 3 * 4 + 2 * fixtures::analysis_tables().rows.size());
 }
 
 TEST(CompareCsv, StatisticsCarryTheirVerdicts) {
