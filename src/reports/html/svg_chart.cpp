@@ -9,7 +9,6 @@ namespace korvo::html {
 namespace {
 
 constexpr double kWidth = 720;        // the viewBox width of every chart
-constexpr double kCharWidth = 6.6;    // estimated width of a character
 constexpr std::string_view kGrid = "#e3e6ea";
 constexpr std::string_view kInk = "#1f2328";
 constexpr std::string_view kMuted = "#57606a";
@@ -29,24 +28,28 @@ std::string axis_title(const Axis& a) {
   return a.label + " (" + a.unit + ")";
 }
 
-std::size_t utf8_length(std::string_view text) {
-  std::size_t n = 0;
-  for (const char c : text) {
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-  }
-  return n;
+// The width of the character that begins with byte c (see text_width); 0
+// for a UTF-8 continuation byte.
+double char_width(unsigned char c) {
+  if ((c & 0xC0) == 0x80) return 0;
+  if (c >= 'A' && c <= 'Z') return 8.4;
+  if (c >= '0' && c <= '9') return 7.7;
+  if (c >= 'a' && c <= 'z') return 7.0;
+  if (c == ' ') return 3.9;
+  if (c < 0x80) return 5.5;
+  return 8.0;
 }
 
 // The first characters of text that fit max_width, with "…" when cut.
 std::string fit_text(std::string_view text, double max_width) {
   if (text_width(text) <= max_width) return std::string(text);
-  const auto keep = static_cast<std::size_t>(std::max(1.0, std::floor(max_width / kCharWidth) - 1));
-  std::size_t chars = 0, i = 0;
+  const double room = max_width - char_width(0xE2);  // the ellipsis
+  double width = 0;
+  std::size_t i = 0;
   while (i < text.size()) {
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-      if (chars == keep) break;
-      ++chars;
-    }
+    const double w = char_width(static_cast<unsigned char>(text[i]));
+    if (w > 0 && width + w > room) break;
+    width += w;
     ++i;
   }
   return std::string(text.substr(0, i)) + "\xE2\x80\xA6";
@@ -177,7 +180,11 @@ std::string_view series_colour(std::size_t i) {
   return kPalette[i % kPalette.size()];
 }
 
-double text_width(std::string_view text) { return static_cast<double>(utf8_length(text)) * kCharWidth; }
+double text_width(std::string_view text) {
+  double width = 0;
+  for (const char c : text) width += char_width(static_cast<unsigned char>(c));
+  return width;
+}
 
 Ticks linear_ticks(double lo, double hi, int wanted) {
   Ticks t;

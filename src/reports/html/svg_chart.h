@@ -149,7 +149,10 @@ Ticks linear_ticks(double lo, double hi, int wanted = 6);
 Ticks log_ticks(double lo, double hi);
 
 // The width of text in the charts' 12 px font, estimated (no fonts are
-// measured): 6.6 px per character, counting UTF-8 characters.
+// measured) by kind of character, generously so that text estimated to
+// fit does fit in the common fonts (DejaVu Sans is among the widest):
+// upper case 8.4 px, digits 7.7, lower case 7.0, blank 3.9, other ASCII
+// 5.5, any other character 8.0.
 double text_width(std::string_view text);
 
 }  // namespace korvo::html

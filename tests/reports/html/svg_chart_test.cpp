@@ -84,6 +84,19 @@ TEST(BarChart, DrawsOneBarPerValueWithItsWordsAndAZeroLine) {
   EXPECT_NE(svg.find("<figcaption>Change in delay by class</figcaption>"), std::string::npos);
 }
 
+TEST(BarChart, CutsALongCategoryAndKeepsItWholeInItsTooltip) {
+  BarChart c;
+  c.title = "t";
+  const std::string name = "99 PERMANENT COUNT STATIONS ON THE NORDAL RIVER AND THE NORTHERN RAILWAY";
+  c.categories = {name, "7 EAST"};
+  c.series = {{"s", {1.0, 2.0}, {}}};
+  HtmlWriter w;
+  write_bar_chart(w, c);
+  const std::string svg = w.finish();
+  EXPECT_NE(svg.find("<title>" + name + "</title>99 PERMANENT COUNT STATION\xE2\x80\xA6</text>"), std::string::npos);
+  EXPECT_NE(svg.find("<title>7 EAST</title>7 EAST</text>"), std::string::npos);
+}
+
 TEST(BarChart, BarLengthsFollowTheValues) {
   BarChart c;
   c.title = "t";
