@@ -96,14 +96,20 @@ std::string_view table_key_text(std::string_view table) {
 }
 
 std::size_t FigureKeyHash::operator()(const FigureKey& k) const noexcept {
-  std::size_t h = k.table;
-  const auto mix = [&h](std::size_t v) { h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2); };
-  mix(k.measure);
-  mix(static_cast<std::size_t>(static_cast<std::uint32_t>(k.area_class)));
-  mix(static_cast<std::size_t>(static_cast<std::uint32_t>(k.ft_class)));
-  mix(static_cast<std::size_t>(k.lanes));
-  mix(k.occurrence);
-  return h;
+  // The fields are small numbers: combine them, then spread the bits
+  // (the splitmix64 finaliser) so that the buckets fill evenly.
+  std::uint64_t h = k.table;
+  h = h * 0x100000001b3ULL ^ k.measure;
+  h = h * 0x100000001b3ULL ^ static_cast<std::uint32_t>(k.area_class);
+  h = h * 0x100000001b3ULL ^ static_cast<std::uint32_t>(k.ft_class);
+  h = h * 0x100000001b3ULL ^ static_cast<std::uint64_t>(k.lanes);
+  h = h * 0x100000001b3ULL ^ k.occurrence;
+  h ^= h >> 30;
+  h *= 0xbf58476d1ce4e5b9ULL;
+  h ^= h >> 27;
+  h *= 0x94d049bb133111ebULL;
+  h ^= h >> 31;
+  return static_cast<std::size_t>(h);
 }
 
 std::size_t Comparison::one_sided_lines() const {
@@ -285,9 +291,11 @@ Comparison compare_runs(const std::vector<RunData>& runs, TextPool& pool) {
 
   LabelBook book;
   book.runs = n;
+  c.index_.reserve(runs[0].tables.rows.size());
+  c.lines.reserve(runs[0].tables.rows.size());
+  c.cells_.reserve(runs[0].tables.rows.size() * n);
   for (std::size_t r = 0; r < n; ++r) {
     const TotalClasses totals = total_classes(runs[r].tables, pool);
-    std::unordered_map<FigureKey, std::uint32_t, FigureKeyHash> seen;
     for (const TablesRow& row : runs[r].tables.rows) {
       FigureKey key;
       key.table = pool.intern(table_key_text(pool.text(row.table)));
@@ -295,25 +303,31 @@ Comparison compare_runs(const std::vector<RunData>& runs, TextPool& pool) {
       key.area_class = key_class(row.area_class, totals.area);
       key.ft_class = key_class(row.ft_class, totals.ft);
       key.lanes = row.lanes;
-      key.occurrence = seen[key]++;
       if (key.area_class > 0) book.add(kAreaKind, key.area_class, r, pool.text(row.area_label));
       if (key.ft_class > 0) book.add(kFacilityKind, key.ft_class, r, pool.text(row.ft_label));
       const auto screenline = row.area_class == 0 ? screenline_of(pool.text(row.measure)) : std::nullopt;
       if (screenline) book.add(kScreenlineKind, *screenline, r, pool.text(row.area_label));
 
-      const auto [it, added] = c.index_.try_emplace(key, c.lines.size());
-      if (added) {
-        TableLine line;
-        line.key = key;
-        line.area_number = row.area_class;
-        line.ft_number = row.ft_class;
-        line.area_label = row.area_label;
-        line.ft_label = row.ft_label;
-        line.direction = figure_direction(c.type, pool.text(key.table), pool.text(key.measure));
-        c.lines.push_back(line);
-        c.cells_.resize(c.cells_.size() + n);
+      // The n-th row of a key in this run takes the key's n-th line.
+      std::size_t line = 0;
+      for (;; ++key.occurrence) {
+        const auto [it, added] = c.index_.try_emplace(key, c.lines.size());
+        line = it->second;
+        if (added) {
+          TableLine entry;
+          entry.key = key;
+          entry.area_number = row.area_class;
+          entry.ft_number = row.ft_class;
+          entry.area_label = row.area_label;
+          entry.ft_label = row.ft_label;
+          entry.direction = figure_direction(c.type, pool.text(key.table), pool.text(key.measure));
+          c.lines.push_back(entry);
+          c.cells_.resize(c.cells_.size() + n);
+          break;
+        }
+        if (!c.cells_[line * n + r].present) break;
       }
-      TableCell& cell = c.cells_[it->second * n + r];
+      TableCell& cell = c.cells_[line * n + r];
       cell.present = true;
       cell.has_value = row.has_value;
       cell.value = row.value;
