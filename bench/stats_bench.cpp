@@ -46,11 +46,11 @@ std::vector<korvo::StatsLink> generated_links(std::int64_t n) {
     l.miles = g.distance * 0.01;
     l.minutes = g.congested_time * 0.01;
     if (g.facility_type == korvo::fixtures::kCentroidConnector) {
-      l.status = korvo::LinkStatus::kConnectorPassedOver;
+      l.status = korvo::LinkOutcome::kConnectorPassedOver;
     } else if (g.facility_type == korvo::fixtures::kPrivateRoad) {
-      l.status = korvo::LinkStatus::kUnclassified;
+      l.status = korvo::LinkOutcome::kUnclassified;
     } else if (g.congested_time == 0 && g.cost == 0) {
-      l.status = korvo::LinkStatus::kZeroTimePassedOver;
+      l.status = korvo::LinkOutcome::kZeroTimePassedOver;
     }
     links.push_back(l);
   }
@@ -61,7 +61,7 @@ void BM_ValidationStatsAddLink(benchmark::State& state) {
   auto links = generated_links(200'000);
   if (state.range(1) != 0) {
     std::erase_if(
-        links, [](const korvo::StatsLink& l) { return l.status != korvo::LinkStatus::kEvaluated || !(l.count > 0); });
+        links, [](const korvo::StatsLink& l) { return l.status != korvo::LinkOutcome::kEvaluated || !(l.count > 0); });
   }
   korvo::Targets targets;
   korvo::set_default_targets(targets);
@@ -78,7 +78,7 @@ void BM_ValidationStatsAddLink(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations());
   std::int64_t counted = 0;
-  for (const auto& l : links) counted += l.status == korvo::LinkStatus::kEvaluated && l.count > 0;
+  for (const auto& l : links) counted += l.status == korvo::LinkOutcome::kEvaluated && l.count > 0;
   state.counters["counted_share"] = static_cast<double>(counted) / static_cast<double>(links.size());
   benchmark::DoNotOptimize(stats->counted_links());
 }

@@ -19,8 +19,10 @@
 #include "fuzz_support.h"
 #include "hardening/bad_input_cases.h"
 #include "hardening/scenarios.h"
+#include "input/csv_cases.h"
 #include "input/targets_cases.h"
 #include "network_writer.h"
+#include "run_csv_fixtures.h"
 
 namespace fs = std::filesystem;
 using namespace korvo;
@@ -193,6 +195,24 @@ void add_targets_seeds(SeedWriter& seeds) {
   for (const auto& c : korvo::testing::bad_targets_cases()) seeds.add("targets", "bad_" + seed_name(c.name), c.text);
 }
 
+// The CSV target: the reader's broken cases, RFC 4180 samples, and the
+// files a run leaves for the comparison.
+void add_csv_seeds(SeedWriter& seeds) {
+  for (const auto& c : korvo::csv_cases::bad_csv()) seeds.add("csv", c.name, std::string(1, '\0') + c.bytes);
+  seeds.add("csv", "quoting", std::string(1, '\0') + "a,\"b,c\",\"d\"\"e\"\r\n\"two\nlines\",,\n\n \"x\" ,\xEF\xBB\xBF\n");
+  const fixtures::TablesFile analysis = fixtures::analysis_tables();
+  const fixtures::TablesFile validation = fixtures::validation_tables();
+  const std::string stats = fixtures::validation_stats().text();
+  seeds.add("csv", "analysis_tables", std::string(1, '\1') + analysis.text());
+  seeds.add("csv", "validation_tables", std::string(1, '\1') + validation.text());
+  seeds.add("csv", "validation_stats", std::string(1, '\2') + stats);
+  seeds.add("csv", "analysis_self", std::string(1, '\3') + analysis.text());
+  seeds.add("csv", "validation_self", std::string(1, '\3') + validation.text() + std::string(1, '\0') + stats);
+  fixtures::TablesFile later = analysis;
+  later.format = "2";
+  seeds.add("csv", "tables_of_format_2", std::string(1, '\1') + later.text());
+}
+
 void add_examples(SeedWriter& seeds, const fs::path& examples) {
   std::error_code ec;
   if (!fs::is_directory(examples, ec)) return;
@@ -240,6 +260,7 @@ int main(int argc, char** argv) {
   add_dbf_variants(seeds);
   add_numeric_field_seeds(seeds);
   add_targets_seeds(seeds);
+  add_csv_seeds(seeds);
   if (argc > 2) add_examples(seeds, argv[2]);
   std::printf("%d seeds written to %s\n", seeds.count(), argv[1]);
   return 0;

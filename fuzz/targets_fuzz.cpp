@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TextReader in = TextReader::from_memory({reinterpret_cast<const char*>(data), size}, kTargetsFile);
   try {
     read_targets(in, *targets);
-  } catch (const InputError& e) {
+  } catch (const FileError& e) {
     fuzz::check_console_line(e.what());
     return 0;
   }

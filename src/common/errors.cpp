@@ -31,6 +31,7 @@ std::string FilePlace::text() const {
   }
   if (byte_offset && !(record > 0 && offset_of_record)) part("byte offset " + std::to_string(*byte_offset));
   if (first_column > 0) part("columns " + std::to_string(first_column) + "-" + std::to_string(last_column));
+  if (column > 0) part("column " + std::to_string(column));
   return out;
 }
 

@@ -42,6 +42,7 @@ struct FilePlace {
   bool offset_of_record = false;
   int first_column = 0;  // 1-based; 0: no columns
   int last_column = 0;
+  int column = 0;  // one column where a field starts (a CSV field); 0: none
 
   static FilePlace at_line(std::int64_t line) {
     FilePlace p;
@@ -64,6 +65,11 @@ struct FilePlace {
     p.offset_of_record = true;
     return p;
   }
+  static FilePlace at_column(std::int64_t line, int column) {
+    FilePlace p = at_line(line);
+    p.column = column;
+    return p;
+  }
   FilePlace with_columns(int first, int last) const {
     FilePlace p = *this;
     p.first_column = first;
@@ -71,7 +77,8 @@ struct FilePlace {
     return p;
   }
 
-  // "line 7, columns 1-80", "record 3 at byte offset 36", "" for none.
+  // "line 7, columns 1-80", "line 7, column 12", "record 3 at byte offset 36",
+  // "" for none.
   std::string text() const;
 };
 

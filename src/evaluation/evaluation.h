@@ -18,14 +18,9 @@
 #include "evaluation/class_tables.h"
 #include "input/link_record.h"
 #include "input/rates.h"
+#include "input/run_type.h"
 
 namespace korvo {
-
-// The two modes of a run.
-enum class RunType : int {
-  kValidation = 1,  // volumes against ground counts
-  kAnalysis = 2,    // volumes against capacity, priced
-};
 
 // What the link loop reports as it happens. Each call is rare: a list that
 // is full, a link without a class, a code that does not fit.

@@ -93,17 +93,17 @@ std::string group_label(const CountGroup& g) {
 
 }  // namespace
 
-std::string_view link_status_name(LinkStatus status) {
+std::string_view link_outcome_name(LinkOutcome status) {
   switch (status) {
-    case LinkStatus::kEvaluated:
+    case LinkOutcome::kEvaluated:
       return "evaluated";
-    case LinkStatus::kUnclassified:
+    case LinkOutcome::kUnclassified:
       return "unclassified";
-    case LinkStatus::kConnectorPassedOver:
+    case LinkOutcome::kConnectorPassedOver:
       return "connector_passed_over";
-    case LinkStatus::kZeroTimePassedOver:
+    case LinkOutcome::kZeroTimePassedOver:
       return "zero_time_passed_over";
-    case LinkStatus::kLocationDeselected:
+    case LinkOutcome::kLocationDeselected:
       return "location_deselected";
   }
   return "";
@@ -134,20 +134,6 @@ std::optional<double> r_squared(std::int64_t n, double m2_v, double m2_c, double
   if (n < 2 || !(m2_v > 0) || !(m2_c > 0)) return std::nullopt;
   // Rounding can carry |r| a hair past 1 for perfectly correlated data.
   return std::min(1.0, co_moment / m2_v * (co_moment / m2_c));
-}
-
-std::string_view verdict_name(Verdict v) {
-  switch (v) {
-    case Verdict::kNone:
-      return "";
-    case Verdict::kPreferable:
-      return "preferable";
-    case Verdict::kAcceptable:
-      return "acceptable";
-    case Verdict::kOutside:
-      return "outside";
-  }
-  return "";
 }
 
 bool ratio_within(double a, double b, double t) {
@@ -237,28 +223,6 @@ std::string_view data_check_hint(DataCheck check) {
   return "";
 }
 
-std::string_view section_name(StatsSection s) {
-  switch (s) {
-    case StatsSection::kAreawide:
-      return "areawide";
-    case StatsSection::kCountGroup:
-      return "count_group";
-    case StatsSection::kFtClass:
-      return "ft_class";
-    case StatsSection::kAtClass:
-      return "at_class";
-    case StatsSection::kScreenline:
-      return "screenline";
-    case StatsSection::kGeh:
-      return "geh";
-    case StatsSection::kMdd:
-      return "mdd";
-    case StatsSection::kCheck:
-      return "check";
-  }
-  return "";
-}
-
 std::uint64_t ValidationStats::sample_key(std::int32_t anode, std::int32_t bnode, std::int64_t record) {
   const std::uint64_t nodes =
       (static_cast<std::uint64_t>(static_cast<std::uint32_t>(anode)) << 32) | static_cast<std::uint32_t>(bnode);
@@ -292,18 +256,18 @@ void ValidationStats::add_link(const StatsLink& link) {
   if (status >= statuses_.size()) return;
   ++statuses_[status];
   switch (link.status) {
-    case LinkStatus::kEvaluated:
+    case LinkOutcome::kEvaluated:
       break;
-    case LinkStatus::kUnclassified:
+    case LinkOutcome::kUnclassified:
       ++checks_[static_cast<std::size_t>(DataCheck::kUnclassified)];
       return;
-    case LinkStatus::kConnectorPassedOver:
+    case LinkOutcome::kConnectorPassedOver:
       ++checks_[static_cast<std::size_t>(DataCheck::kConnectorPassedOver)];
       return;
-    case LinkStatus::kZeroTimePassedOver:
+    case LinkOutcome::kZeroTimePassedOver:
       ++checks_[static_cast<std::size_t>(DataCheck::kZeroTimePassedOver)];
       return;
-    case LinkStatus::kLocationDeselected:
+    case LinkOutcome::kLocationDeselected:
       ++checks_[static_cast<std::size_t>(DataCheck::kLocationDeselected)];
       return;
   }

@@ -29,21 +29,22 @@
 #include <vector>
 
 #include "evaluation/class_tables.h"
+#include "input/stats_format.h"
 #include "input/targets_file.h"
 
 namespace korvo {
 
 // What the evaluation did with a link record.
-enum class LinkStatus : std::uint8_t {
+enum class LinkOutcome : std::uint8_t {
   kEvaluated,
   kUnclassified,         // listed in KVSKIP.LNK
   kConnectorPassedOver,  // facility type 50..59 (5 with the fields swapped)
   kZeroTimePassedOver,   // congested time and cost both 0
   kLocationDeselected,   // location other than the profile's GLS
 };
-inline constexpr int kLinkStatusCount = 5;
+inline constexpr int kLinkOutcomeCount = 5;
 // "evaluated", "unclassified", "connector_passed_over", ...
-std::string_view link_status_name(LinkStatus status);
+std::string_view link_outcome_name(LinkOutcome status);
 
 // One link record as the link loop sees it.
 struct StatsLink {
@@ -55,7 +56,7 @@ struct StatsLink {
   int ft_class = 0;  // 0 when the link has none
   int at_class = 0;
   int screenline = 0;
-  LinkStatus status = LinkStatus::kEvaluated;
+  LinkOutcome status = LinkOutcome::kEvaluated;
   double volume = 0;    // VOL as evaluated
   double count = 0;     // CNT; counted when above 0
   double capacity = 0;  // CAP
@@ -85,9 +86,6 @@ std::optional<double> rmse_percent(std::int64_t n, double sum_sq_dev, double sum
 // deviations from the means); empty when n < 2 or a moment is 0.
 std::optional<double> r_squared(std::int64_t n, double m2_v, double m2_c, double co_moment);
 
-enum class Verdict : std::uint8_t { kNone, kPreferable, kAcceptable, kOutside };
-// "", "preferable", "acceptable", "outside".
-std::string_view verdict_name(Verdict v);
 
 // A ratio a / b is within a target of t % when |a / b - 1| x 100 <= t. The
 // test is made as |a - b| x 100 <= t x b, exact for whole-number sums, so
@@ -196,8 +194,6 @@ inline constexpr double kMinPlausibleMph = 2.0;
 // ---------------------------------------------------------------------------
 // The rows of KVSTATS.CSV.
 
-enum class StatsSection : std::uint8_t { kAreawide, kCountGroup, kFtClass, kAtClass, kScreenline, kGeh, kMdd, kCheck };
-std::string_view section_name(StatsSection s);  // "areawide", "count_group", ...
 
 // One value of a row: empty, a whole number, a double, or a float from the
 // report's single-precision tables (written as the float it is).
@@ -263,7 +259,7 @@ class ValidationStats {
   // Link counts.
   std::int64_t counted_links() const { return areawide_.n; }
   std::int64_t check_count(DataCheck check) const { return checks_[static_cast<std::size_t>(check)]; }
-  std::int64_t status_count(LinkStatus status) const { return statuses_[static_cast<std::size_t>(status)]; }
+  std::int64_t status_count(LinkOutcome status) const { return statuses_[static_cast<std::size_t>(status)]; }
 
   // Group sums (empty sums outside the tables).
   const StatsSums& areawide() const { return areawide_; }
@@ -299,7 +295,7 @@ class ValidationStats {
   void add_top(const StatsLink& link);
   int count_group_of(double count) const;
 
-  std::array<std::int64_t, kLinkStatusCount> statuses_{};
+  std::array<std::int64_t, kLinkOutcomeCount> statuses_{};
   std::array<std::int64_t, kDataCheckCount> checks_{};
   StatsSums areawide_;
   // Count groups as reset() took them: lower and upper ends, ascending.

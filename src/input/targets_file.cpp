@@ -107,16 +107,14 @@ class TargetsReader {
   }
 
  private:
-  std::string where() const { return "line " + std::to_string(in_.line_number()); }
-
   [[noreturn]] void fail_found(std::string_view field, std::string_view expected, std::string_view found) const {
-    const FieldPlace place{in_.name(), where(), 0, 0, field};
-    throw InputError(conversion_error_line(found, place, expected));
+    throw FileError(in_.name(), FilePlace::at_line(in_.line_number()), std::string(field), std::string(expected),
+                    FileError::Found::file_text(found));
   }
   // found: a description of what the line holds, not text from it.
   [[noreturn]] void fail(std::string_view field, std::string_view expected, std::string_view found) const {
-    throw InputError(input_error_line(in_.name(), where(), std::string(field),
-                                      "expected " + std::string(expected) + ", found " + std::string(found)));
+    throw FileError(in_.name(), FilePlace::at_line(in_.line_number()), std::string(field), std::string(expected),
+                    FileError::Found::words(std::string(found)));
   }
   [[noreturn]] void fail_end(std::string_view field, std::string_view expected) const {
     fail(field, expected, "the end of the line");

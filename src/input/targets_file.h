@@ -83,7 +83,7 @@ struct Targets {
 void set_default_targets(Targets& targets);
 
 // Sets the defaults, then reads the file from `in` over them. Throws
-// InputError naming the file, the line, the field, what was expected and
+// FileError naming the file, the line, the field, what was expected and
 // what was found:
 //   " KVTARGET.SYN, line 4 (RMSE hi): expected a whole number or "-", found "5k""
 void read_targets(TextReader& in, Targets& targets);

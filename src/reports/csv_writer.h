@@ -22,7 +22,7 @@
 // written as an empty field rather than as text a reader cannot take.
 //
 // Writes go to the sink record by record; a TextWriter stops the run with
-// InputError naming the file and the byte offset when one fails.
+// WriteError naming the file and the byte offset when one fails.
 
 #include <cstdint>
 #include <string>

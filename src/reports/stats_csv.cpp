@@ -28,7 +28,7 @@ void write_stats_csv(RecordSink& out, std::span<const StatsRow> rows) {
   out.write_record(kStatsCsvHeader);
   CsvWriter csv(out);
   for (const StatsRow& row : rows) {
-    csv.text(section_name(row.section));
+    csv.text(stats_section_name(row.section));
     csv.text(row.key);
     csv.text(row.label);
     for (const Figure* f : {&row.links, &row.count_sum, &row.volume_sum, &row.ratio, &row.rmse_pct, &row.vmt_count,

@@ -17,7 +17,7 @@ inline constexpr std::string_view kStatsCsvHeader =
     "target_acceptable,target_preferable,result";
 
 // Writes the header and the rows to out (a TextWriter created on
-// "KVSTATS.CSV" stops the run with InputError when a write fails).
+// "KVSTATS.CSV" stops the run with WriteError when a write fails).
 void write_stats_csv(RecordSink& out, std::span<const StatsRow> rows);
 
 }  // namespace korvo

@@ -109,7 +109,7 @@ TEST(ValidationStats, WorkedNetworkGivesEverySection) {
 
   // The sections in order, with their keys.
   std::vector<std::string> order;
-  for (const StatsRow& r : rows) order.push_back(std::string(section_name(r.section)) + " " + r.key);
+  for (const StatsRow& r : rows) order.push_back(std::string(stats_section_name(r.section)) + " " + r.key);
   const std::vector<std::string> expected_order = {"areawide rmse",
                                                    "areawide vmt",
                                                    "count_group 0-4999",
@@ -419,16 +419,16 @@ TEST(ValidationStats, MddWithinCountsEachLinkAgainstItsOwnCount) {
 TEST(ValidationStats, DataChecksCountEveryLinkRecord) {
   const Targets targets = default_targets();
   auto stats = make_stats(targets);
-  auto with_status = [](std::int64_t record, LinkStatus status) {
+  auto with_status = [](std::int64_t record, LinkOutcome status) {
     StatsLink l = link(record, 1, 1, 500, 400);
     l.status = status;
     return l;
   };
-  stats->add_link(with_status(1, LinkStatus::kUnclassified));
-  stats->add_link(with_status(2, LinkStatus::kConnectorPassedOver));
-  stats->add_link(with_status(3, LinkStatus::kConnectorPassedOver));
-  stats->add_link(with_status(4, LinkStatus::kZeroTimePassedOver));
-  stats->add_link(with_status(5, LinkStatus::kLocationDeselected));
+  stats->add_link(with_status(1, LinkOutcome::kUnclassified));
+  stats->add_link(with_status(2, LinkOutcome::kConnectorPassedOver));
+  stats->add_link(with_status(3, LinkOutcome::kConnectorPassedOver));
+  stats->add_link(with_status(4, LinkOutcome::kZeroTimePassedOver));
+  stats->add_link(with_status(5, LinkOutcome::kLocationDeselected));
   stats->add_link(link(6, 1, 1, 500, 0));   // evaluated, no count
   stats->add_link(link(7, 1, 1, 500, -1));  // a negative count is no count either
   stats->add_link(link(8, 1, 1, 0, 400));   // counted, no volume
@@ -507,7 +507,7 @@ TEST(ValidationStats, VcDistributionBins) {
   stats->add_link(link(2, 1, 1, 1000, 1000, 1.0));  // 1.0: bin 10, VMT 1000
   stats->add_link(link(3, 1, 1, 500, 0, 3.0));      // no count: apart, VMT 1500
   StatsLink skipped = link(4, 1, 1, 500, 100);
-  skipped.status = LinkStatus::kUnclassified;  // not evaluated: not in the distribution
+  skipped.status = LinkOutcome::kUnclassified;  // not evaluated: not in the distribution
   stats->add_link(skipped);
   const VcDistribution& d = stats->vc_distribution();
   EXPECT_EQ(d.links[10], 2);

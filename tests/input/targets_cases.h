@@ -15,7 +15,7 @@ struct TargetsFile {
 struct BadTargetsCase {
   std::string name;
   std::string text;
-  std::string error;  // the InputError's console line
+  std::string error;  // the FileError's console line
 };
 
 // n lines of kind "FT" (classes 1..n) or "RMSE" (groups of 100 counts).

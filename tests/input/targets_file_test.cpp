@@ -11,17 +11,17 @@
 namespace korvo {
 namespace {
 
-Targets read(const std::string& text) {
+Targets read_targets_text(const std::string& text) {
   TextReader in = TextReader::from_memory(text, kTargetsFile);
   Targets t;
   read_targets(in, t);
   return t;
 }
 
-std::string read_error(const std::string& text) {
+std::string targets_error(const std::string& text) {
   try {
-    read(text);
-  } catch (const InputError& e) {
+    read_targets_text(text);
+  } catch (const FileError& e) {
     return e.what();
   }
   return "no error";
@@ -76,7 +76,7 @@ TEST(TargetsFile, DefaultsAreTheIssuesTargets) {
 
 TEST(TargetsFile, AKindGivenReplacesAllDefaultsOfThatKindOnly) {
   // One FT line: every default FT target goes, the other kinds stay.
-  const Targets t = read("FT 2 10 5\n");
+  const Targets t = read_targets_text("FT 2 10 5\n");
   EXPECT_FALSE(t.ft_target(1).set);
   EXPECT_FALSE(t.ft_target(8).set);
   expect_pair(t.ft_target(2), 10, 5, "FT 2");
@@ -86,19 +86,19 @@ TEST(TargetsFile, AKindGivenReplacesAllDefaultsOfThatKindOnly) {
   expect_pair(t.area_vmt, 5, 2, "AREA VMT keeps its default");
 
   // One AT line: the "every class" default goes.
-  const Targets a = read("AT 3 30 20\n");
+  const Targets a = read_targets_text("AT 3 30 20\n");
   expect_pair(a.at_target(3), 30, 20, "AT 3");
   EXPECT_FALSE(a.at_target(1).set);
   expect_pair(a.ft_target(1), 7, 6, "FT 1 keeps its default");
 
   // AREA RMSE and AREA VMT are kinds of their own.
-  const Targets r = read("AREA RMSE 50 40\n");
+  const Targets r = read_targets_text("AREA RMSE 50 40\n");
   expect_pair(r.area_rmse, 50, 40, "AREA RMSE");
   expect_pair(r.area_vmt, 5, 2, "AREA VMT");
 }
 
 TEST(TargetsFile, RmseGroupsAreSortedAndMayLeaveGaps) {
-  const Targets t = read("RMSE 20000 - 20 10\nRMSE 0 999 50 40\nRMSE 5000 19999 40 30\n");
+  const Targets t = read_targets_text("RMSE 20000 - 20 10\nRMSE 0 999 50 40\nRMSE 5000 19999 40 30\n");
   ASSERT_EQ(t.group_count, 3);
   EXPECT_EQ(t.groups[0].lo, 0);
   EXPECT_EQ(t.groups[0].hi, 999);
@@ -107,13 +107,13 @@ TEST(TargetsFile, RmseGroupsAreSortedAndMayLeaveGaps) {
   EXPECT_TRUE(t.groups[2].open);
   expect_pair(t.groups[2].target, 20, 10, "open group");
   // A group of one count is allowed: lo = hi.
-  EXPECT_EQ(read("RMSE 7 7 1 1\n").groups[0].hi, 7);
+  EXPECT_EQ(read_targets_text("RMSE 7 7 1 1\n").groups[0].hi, 7);
 }
 
 TEST(TargetsFile, LayoutFreedoms) {
   // Comments, blank lines, tabs, lower and mixed case, CRLF line ends and
   // numbers with a leading or trailing point.
-  const Targets t = read(
+  const Targets t = read_targets_text(
       "  # targets of the 2026 validation\n"
       "\n"
       "rmse\t0\t-\t45\t35   # one group for all counts\r\n"
@@ -128,22 +128,22 @@ TEST(TargetsFile, LayoutFreedoms) {
   EXPECT_EQ(t.hour_factor, 0.1);
   EXPECT_EQ(t.geh_share, 85);
   // A comment straight after a value ends the value.
-  expect_pair(read("FT 1 7 6#fwy\n").ft_target(1), 7, 6, "FT 1");
+  expect_pair(read_targets_text("FT 1 7 6#fwy\n").ft_target(1), 7, 6, "FT 1");
 }
 
 TEST(TargetsFile, SoundFilesRead) {
   for (const auto& file : testing::sound_targets_files()) {
-    EXPECT_EQ(read_error(file.text), "no error") << file.name;
+    EXPECT_EQ(targets_error(file.text), "no error") << file.name;
   }
   // The limit of 64 lines of one kind is reached, not passed.
-  const Targets t = read(testing::many_target_lines("FT", 64));
+  const Targets t = read_targets_text(testing::many_target_lines("FT", 64));
   expect_pair(t.ft_target(64), 7, 6, "FT 64");
   EXPECT_FALSE(t.ft_target(65).set);
 }
 
 TEST(TargetsFile, EveryErrorNamesFileLineFieldExpectationAndFinding) {
   for (const auto& c : testing::bad_targets_cases()) {
-    EXPECT_EQ(read_error(c.text), c.error) << c.name;
+    EXPECT_EQ(targets_error(c.text), c.error) << c.name;
   }
 }
 

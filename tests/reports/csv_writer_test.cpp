@@ -132,7 +132,7 @@ TEST(CsvWriter, AWriteFailureStopsNamingTheFileAndOffset) {
   try {
     file.close();
     FAIL() << "no error";
-  } catch (const InputError& e) {
+  } catch (const WriteError& e) {
     EXPECT_EQ(std::string(e.what()).rfind(" KVSTATS.CSV, byte offset 0: write failed: ", 0), 0u) << e.what();
   }
 }

@@ -159,7 +159,7 @@ TEST(StatsCsv, AnIndependentParserReadsTheFileBack) {
     for (std::string cell; cells >> cell;) fields.push_back(cell);
     ASSERT_EQ(fields.size(), 15u) << lines[k + 1];
     // Text fields come back byte for byte.
-    EXPECT_EQ(fields[0].substr(0, fields[0].find(':')), hex(section_name(r.section)));
+    EXPECT_EQ(fields[0].substr(0, fields[0].find(':')), hex(stats_section_name(r.section)));
     EXPECT_EQ(fields[2].substr(0, fields[2].find(':')), hex(r.label)) << "label " << k;
     EXPECT_EQ(fields[14].substr(0, fields[14].find(':')), hex(verdict_name(r.result)));
     // Numbers come back to the same double; empty figures as empty fields.
