@@ -248,6 +248,8 @@ ScenarioSummary write_scenario(const ScenarioOptions& options, const std::filesy
 
 // The side files, as written.
 std::string scenario_profile(const ScenarioOptions& options, const std::string& network_file);
+// The bundled default rates (reports/bundled_rates.h), as every scenario
+// writes them.
 std::string scenario_rates_file();
 std::string scenario_labels_file();
 std::string scenario_screenline_names();
