@@ -144,6 +144,7 @@ std::string usage_text() {
          "  korvo compare ...              compare two runs\n"
          "  korvo --help                   this text\n"
          "  korvo --version                the program's version\n"
+         "(A scenario directory named init or compare is given as ./init.)\n"
          "\n"
          "KORVO evaluates a loaded highway network. A validation run compares the\n"
          "assigned volumes with ground counts; an analysis run compares them with\n"

@@ -328,7 +328,8 @@ std::string kept_profile_network(const fs::path& dir) {
 void check_fields(Printout& p, const DbfSurvey& survey, const FieldChoices& choices) {
   std::string missing;
   for (int slot = 1; slot <= kLinkKeywordCount; ++slot) {
-    if (choices[static_cast<std::size_t>(slot)].field == 0) missing += (missing.empty() ? "" : ", ") + std::string(keyword_name(slot));
+    if (choices[static_cast<std::size_t>(slot)].field != 0) continue;
+    missing += (missing.empty() ? "" : ", ") + std::string(keyword_name(slot));
   }
   if (!missing.empty()) {
     p.check("not mapped: " + missing +
@@ -359,7 +360,8 @@ void check_fields(Printout& p, const DbfSurvey& survey, const FieldChoices& choi
     p.check("no record has a count: a validation run has nothing to compare the volumes with. For an analysis "
             "run (volumes against capacity) set VALIDATE to N in PROFILE.MAS.");
   }
-  if (const DbfFieldStats* volume = stats(kKwModelvol); volume != nullptr && volume->nonzero == 0 && survey.records > 0) {
+  if (const DbfFieldStats* volume = stats(kKwModelvol);
+      volume != nullptr && volume->nonzero == 0 && survey.records > 0) {
     p.check("every volume (MODELVOL) is 0: is this the loaded network, after the assignment?");
   }
   if (survey.deleted > 0) {

@@ -127,7 +127,9 @@ std::string starter_database_control_text(std::string_view network_file, std::sp
   s += "           NO KEYWORD     FIELD         SCALE\n";
   int number = 0;
   for (const ControlEntry& e : entries) {
-    if (e.comment.find('\n') != std::string::npos) throw std::logic_error("starter control file: a line end in a comment");
+    if (e.comment.find('\n') != std::string::npos) {
+      throw std::logic_error("starter control file: a line end in a comment");
+    }
     s += "* " + e.comment + "\n";
     if (e.field.empty()) continue;
     ++number;

@@ -120,7 +120,9 @@ TEST(FieldMatching, ATableInKorvosOwnTermsNeedsNoControlFile) {
   const auto s = surveyed(t, bytes);
   FieldChoices c = match_link_fields(s->fields);
   choose_scales(*s, c);
-  for (int slot = 1; slot <= kLinkKeywordCount; ++slot) EXPECT_EQ(c[static_cast<std::size_t>(slot)].match, FieldMatch::kExact);
+  for (int slot = 1; slot <= kLinkKeywordCount; ++slot) {
+    EXPECT_EQ(c[static_cast<std::size_t>(slot)].match, FieldMatch::kExact) << keyword_name(slot);
+  }
   EXPECT_FALSE(needs_database_control(c));
 }
 
