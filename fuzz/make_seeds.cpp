@@ -92,7 +92,10 @@ void add_reader_seeds(SeedWriter& seeds, const std::string& name, const Files& f
     if (file == "VELMAR.CTL") seeds.add("control_file", name, bytes);
     if (file == "DATABASE.CTL") seeds.add("database_control", name, bytes);
     if (file == "KVRATES.SYN") seeds.add("rates", name, bytes);
-    if (file == kLinkDbf || file.rfind("NET", 0) == 0) seeds.add("dbf_link", name, bytes);
+    if (file == kLinkDbf || file.rfind("NET", 0) == 0) {
+      seeds.add("dbf_link", name, bytes);
+      seeds.add("dbf_survey", name, bytes);
+    }
     if (file == "AUXLINKS.DBF") seeds.add("aux_dbf", name, std::string(1, '\x1f') + bytes);
     if (file.rfind("HRLDXY.", 0) == 0 && file != "HRLDXY.ASC") seeds.add("binary_network", name, bytes);
     if (file == "HRLDXY.ASC") seeds.add("two_way", name, std::string(1, '\x01') + bytes);
@@ -185,6 +188,7 @@ void add_dbf_variants(SeedWriter& seeds) {
   table.append_bytes("      5   ");
   table.options().end_of_file_byte = false;
   seeds.add("dbf_link", "mixed_types", table.bytes());
+  seeds.add("dbf_survey", "mixed_types", table.bytes());
   seeds.add("aux_dbf", "link_table_as_aux", std::string(1, '\0') + link_table().bytes());
 }
 

@@ -1,7 +1,8 @@
 // The whole program over a working directory made from the input (the
 // framing is in fuzz_support.h). A run may end any way the program knows
-// (exit status 0 with a completion line, 2 after an input or output error);
-// status 3, an internal error, is a finding.
+// (exit status 0 after the normal completion line, 1 after an abnormal one,
+// 2 after an input or output error); status 3, an internal error, is a
+// finding.
 
 #include <cstdint>
 #include <new>
@@ -11,6 +12,7 @@
 #include "fuzz_support.h"
 #include "app/driver.h"
 #include "app/run_context.h"
+#include "common/errors.h"
 
 using namespace korvo;
 
@@ -35,7 +37,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ctx->~RunContext();
   const std::string console = out.str();
   if (status == 3) fuzz::fail(console);
-  fuzz::check(status == 0 || status == 2, "an exit status other than 0, 2 or 3");
+  fuzz::check(status == 0 || status == 1 || status == 2, "an exit status other than 0, 1, 2 or 3");
+  if (status == 0 || status == 1) {
+    // The completion line is the console's last, and it says what the status says.
+    const std::string normal = std::string(kNormalCompletion) + "\n";
+    const bool ends_normally = console.ends_with(normal) && (console.size() == normal.size() ||
+                                                             console[console.size() - normal.size() - 1] == '\n');
+    fuzz::check(ends_normally == (status == 0), "an exit status that disagrees with the completion line");
+  }
   if (status == 2) {
     // The stop's one line is the console's last.
     fuzz::check(!console.empty() && console.back() == '\n', "an input error without its console line");

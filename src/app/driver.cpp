@@ -63,6 +63,9 @@ void open_dbf_link_file(RunContext& ctx) {
 void open_binary_network(RunContext& ctx) {
   const FixedText<32> name = with_suite_extension(ctx, "HRLDXY.XXX");
   const std::string file(trim_right(name.view()));
+  // A profile whose keywords start in column 1 names no dBASE file either:
+  // say so before the missing network's line.
+  if (!ctx.work.exists(file)) ctx.console.line(kNoDbfNamedLine);
   BinaryNetwork& binary = ctx.binary;
   binary.stream = ByteStream::open_file(ctx.work.path(file), file);
   binary.records = FortranRecordReader(&binary.stream);
@@ -134,11 +137,25 @@ bool prepare_dbf_source(RunContext& ctx) {
 }
 
 void evaluate_network(RunContext& ctx) {
-  if (!prepare_evaluation(ctx)) return;
+  if (!prepare_evaluation(ctx)) {
+    ctx.console.line(" ***WARNING*** NO LINK EVALUATED: THE DBF FILE LACKS " +
+                     std::to_string(ctx.dbf.missing_field_count) + " KEYWORD FIELD(S), LISTED IN KORVO.OUT");
+    return;
+  }
   run_link_loop(ctx);
   finish_evaluation(ctx);
   write_evaluation_reports(ctx.report, ctx.side_files, ctx.eval, ctx.settings.analysis_mode,
                            ctx.settings.ascii_output);
+}
+
+// The place and the text of a labels record of neither kind, in the style of
+// a file error's line.
+std::string unknown_labels_kind_line(std::string_view file, std::int64_t line, const LabelsText& text) {
+  const std::string_view record = trim_right(text.view());
+  const FileError::Found found =
+      record.empty() ? FileError::Found::words("a blank line") : FileError::Found::file_text(record);
+  return FileError(std::string(file), FilePlace::at_line(line), "columns 7-8", R"("FT" or "AT")", found)
+      .console_line();
 }
 
 // ---- The whole run and its end ---------------------------------------------
@@ -279,6 +296,7 @@ void prepare_labels_and_selection(RunContext& ctx) {
         break;
       case LabelsOutcome::kNeitherFtNorAt:
         ctx.console.line(R"( ***CRITICAL*** NO "FT" OR "AT" ON KVLABELS.SYN FILE)");
+        ctx.console.line(unknown_labels_kind_line(labels.name(), labels.line_number(), text));
         throw RunStop(kAbnormalCompletionShort);
     }
   }
@@ -391,7 +409,15 @@ void finish_evaluation(RunContext& ctx) {
     ctx.console.line(render_line(kSkipped, e.state.nskipped));
     ctx.console.line("                 CHECK \"KVSKIP.LNK\" FILE FOR LIST OF LINKS SKIPPED");
   }
+  if (e.state.counts.evaluated == 0) ctx.console.line(no_link_evaluated_line(e.state.counts));
   complete_tables(e.acc, e.rates, e.state.cost_table_zeroed, ctx.settings.analysis_mode);
+}
+
+std::string no_link_evaluated_line(const LinkCounts& c) {
+  return " ***WARNING*** NO LINK EVALUATED: " + std::to_string(c.read) + " LINKS READ, " +
+         std::to_string(c.unclassified) + " UNCLASSIFIED (KVSKIP.LNK), " + std::to_string(c.passed_over) +
+         " PASSED OVER (FACILITY TYPES 50-59), " + std::to_string(c.deselected) + " NOT SELECTED (LOCATION), " +
+         std::to_string(c.no_time) + " WITHOUT TIME OR COST";
 }
 
 void make_two_way_file(RunContext& ctx) {
@@ -431,7 +457,7 @@ int run_program(RunContext& ctx) {
     return 2;
   }
   ctx.console.line(completion);
-  return 0;
+  return completion == kNormalCompletion ? 0 : 1;
 }
 
 }  // namespace korvo

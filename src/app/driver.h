@@ -6,16 +6,25 @@
 // statuses.
 
 #include <cstdint>
+#include <string>
 
 #include "app/run_context.h"
 
 namespace korvo {
 
 // Runs the program in ctx's working directory and returns the process exit
-// status: 0 after a completion line (normal or abnormal), 2 after a stop of
-// the file layer (FileStop: a file error, a write error, the console input
-// ended; no completion line), 3 after an internal error.
+// status: 0 after "KORVO -- Normal Completion", 1 after any abnormal
+// completion line, 2 after a stop of the file layer (FileStop: a file error,
+// a write error, the console input ended; no completion line), 3 after an
+// internal error.
 int run_program(RunContext& ctx);
+
+// The line before the missing binary network's: the profile named no dBASE
+// link file either.
+inline constexpr const char* kNoDbfNamedLine = "PROFILE.MAS names no KORVODBF file; keywords start in column 2";
+
+// The warning of a run that evaluated no link, with the count of each cause.
+std::string no_link_evaluated_line(const LinkCounts& counts);
 
 // The accumulator cells a run needs: 430 x NFT x NAT.
 std::int64_t accumulator_cells(std::int32_t nft, std::int32_t nat);

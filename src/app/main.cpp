@@ -1,19 +1,13 @@
-// KORVO: highway evaluation of a loaded network. A batch program: it takes no
-// arguments and finds its files by fixed names in the working directory.
-// `korvo compare ...` compares finished runs instead (app/compare_command.h).
+// KORVO: highway evaluation of a loaded network. Without arguments a batch
+// program that finds its files by fixed names in the working directory;
+// "korvo --help" lists the commands.
 
 #include <iostream>
-#include <string>
-#include <string_view>
-#include <vector>
 
-#include "app/compare_command.h"
-#include "app/driver.h"
+#include "app/command_line.h"
+#include "app/dispatch.h"
 
 int main(int argc, char** argv) {
-  if (argc >= 2 && std::string_view(argv[1]) == "compare") {
-    return korvo::run_compare_command(std::vector<std::string>(argv + 2, argv + argc), std::cout);
-  }
-  auto ctx = korvo::RunContext::create(korvo::WorkDir{}, korvo::Console(std::cout, std::cin));
-  return korvo::run_program(*ctx);
+  const korvo::CommandLine command = korvo::parse_command_line(argc, argv);
+  return korvo::run_command(command, std::cout, std::cerr, std::cin);
 }

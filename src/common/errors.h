@@ -6,13 +6,15 @@
 //   FileError          an input file: missing, unreadable, a value that
 //                      cannot be converted, a limit of the program's tables
 //   WriteError         an output file that cannot be created, deleted,
-//                      written or closed (a full disk is not an input error)
+//                      written or closed (a full disk is not an input error),
+//                      or a value that does not fit its field of a data file
 //   ConsoleInputEnded  the console input ended at the one prompt
 //
-// RunStop: the run ends with one of its own completion lines ("KORVO --
-// Abnormal Completion", "SHWDBF Abnormal Completion", ...). Whatever the
-// reason, the process exits with status 0; callers tell runs apart by the
-// line.
+// RunStop: the run ends with one of its own abnormal completion lines
+// ("KORVO -- Abnormal Completion", "SHWDBF Abnormal Completion", ...) and
+// the process exits with status 1. Only a run that ends with "KORVO --
+// Normal Completion" exits with status 0, so that a calling script never
+// takes a failed run for a good one.
 //
 // Anything else that escapes (std::logic_error, LayoutError) is a fault of the
 // program: exit status 3.

@@ -49,6 +49,16 @@ class EvaluationEvents {
   ~EvaluationEvents() = default;
 };
 
+// What became of the links read: evaluated, or which test passed them by.
+struct LinkCounts {
+  std::int64_t read = 0;
+  std::int64_t passed_over = 0;   // local streets (facility types 50-59)
+  std::int64_t deselected = 0;    // outside the profile's location selection
+  std::int64_t unclassified = 0;  // no class for the facility or area type
+  std::int64_t no_time = 0;       // neither a congested time nor a cost
+  std::int64_t evaluated = 0;
+};
+
 // The driver's per-run values of the evaluation.
 struct EvaluationState {
   RunType run_type = RunType::kValidation;
@@ -62,6 +72,7 @@ struct EvaluationState {
   std::array<float, kMaxVolumeSlots + 1> slot_volume{};
   std::array<std::int32_t, kMaxVolumeSlots + 1> slot_volume_rounded{};
   std::int32_t nskipped = 0;  // NSKIPPED: links of unclassified types
+  LinkCounts counts;
   // Set by the first link with a construction code of 11 or more; the
   // construction cost is cleared after the loop.
   bool cost_table_zeroed = false;

@@ -111,19 +111,26 @@ inline LinkValues begin_link(EvaluationState& state, LinkRecord& link, const Run
 
 inline void finish_link(Evaluation& e, const LinkRecord& link, LinkValues& v, const RunSettings& settings) {
   using namespace link_evaluation_detail;
+  LinkCounts& counts = e.state.counts;
+  ++counts.read;
   if (settings.profile_seen ? (v.ft_code >= kFirstLocalCode && v.ft_code <= kLastLocalCode)
                             : v.ft_code == kSwappedLocalCode) {
+    ++counts.passed_over;
     return;
   }
   v.ftc = e.classes.ft_class(v.ft_code);
   v.atc = e.classes.at_class(link.area_type);
-  if (settings.location_select > 0 && link.location != settings.location_select) return;
+  if (settings.location_select > 0 && link.location != settings.location_select) {
+    ++counts.deselected;
+    return;
+  }
   // Class 0 means "not selected"; the Total classes and anything beyond
   // them (a validation run without labels maps codes from 10 up that way)
   // have no cells of their own.
   if (v.ftc < 1 || v.ftc >= e.classes.nft || v.atc < 1 || v.atc >= e.classes.nat) {
     e.events->link_skipped(link, v.ft_code);
     ++e.state.nskipped;
+    ++counts.unclassified;
     return;
   }
 
@@ -135,7 +142,11 @@ inline void finish_link(Evaluation& e, const LinkRecord& link, LinkValues& v, co
   note_no_volume(e.acc.no_volume, link, v.vol, *e.events);
   v.w = link.two_way ? 0.5f : 1.0f;
   v.lane_class = lane_class(v.lanes_value, link.two_way);
-  if (v.time == 0.0f && link.cost == 0) return;
+  if (v.time == 0.0f && link.cost == 0) {
+    ++counts.no_time;
+    return;
+  }
+  ++counts.evaluated;
   evaluate_link(e, link, v, settings.validate_mode);
 }
 

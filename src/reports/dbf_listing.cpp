@@ -1,5 +1,8 @@
 #include "reports/dbf_listing.h"
 
+#include <algorithm>
+#include <array>
+
 namespace korvo {
 
 void DbfHeaderListing::header(const DbfHeader& header) {
@@ -20,7 +23,13 @@ void DbfHeaderListing::header(const DbfHeader& header) {
 
 void DbfHeaderListing::field(int number, const DbfField& field) {
   static constexpr auto kField = "(' FIELD NO. =',I3,' -- NAME >',A,' -- TYPE >',A,' -- LENGTH =',I3,' -- DECIMALS =',I3)"_layout;
-  write_record(out_, kField, number, field.stored_name(), std::string_view(&field.type, 1), field.length, field.decimals);
+  // The name as stored, its NUL padding shown as blanks: no text output
+  // holds a NUL byte (text tools take such a report for a binary file).
+  std::array<char, sizeof(field.name)> name{};
+  const std::string_view stored = field.stored_name();
+  std::replace_copy(stored.begin(), stored.end(), name.begin(), '\0', ' ');
+  write_record(out_, kField, number, std::string_view(name.data(), stored.size()), std::string_view(&field.type, 1),
+               field.length, field.decimals);
 }
 
 void DbfHeaderListing::keyword_missing(const FixedText<11>& name) {

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <string>
 
 #include <vector>
 
 #include "common/layout.h"
+#include "reports/data_fields.h"
+#include "reports/side_files.h"
 
 namespace korvo {
 namespace {
@@ -44,6 +47,14 @@ struct Summaries {
   TextWriter* ascii_file;
 };
 
+// The totals of a "SCRNLINE.ASC" record fit F11.0, F11.0 and F7.2.
+void check_screenline_total(int s, float volume, float reference, float ratio) {
+  const DataRealField fields[] = {{"VOLUME", 11, 0, volume}, {"COUNT OR CAPACITY", 11, 0, reference},
+                                  {"RATIO", 7, 2, ratio}};
+  check_data_fields(kScreenlineFile, "screenline " + std::to_string(s), fields,
+                    "turn \"ASCII\" off in PROFILE.MAS, or check the screenline's links");
+}
+
 void write_listed_screenline(const Summaries& out, int s) {
   static constexpr auto kLink = "(T6,I2,T13,I5,T19,I5,2(F11.0),TR5,F6.2,T64,I2,TR1,I2,TR1,A)"_layout;
   static constexpr auto kLinkNoCount =
@@ -77,6 +88,7 @@ void write_listed_screenline(const Summaries& out, int s) {
   const FixedText<40>& name = out.names[si];
   write_record(report, kTotal, s, sl.volume[si], sl.reference[si], sl.ratio[si], name);
   if (out.ascii_file != nullptr) {
+    check_screenline_total(s, sl.volume[si], sl.reference[si], sl.ratio[si]);
     out.ascii_file->write(kAsciiTotal, s, sl.volume[si], sl.reference[si], sl.ratio[si], name);
   }
 }
@@ -109,6 +121,7 @@ void write_screenline_99(const Summaries& out) {
   const FixedText<40>& name = out.names[s];
   write_record(report, kTotal, sl.volume[s], sl.reference[s], sl.ratio[s], name);
   if (out.ascii_file != nullptr) {
+    check_screenline_total(kScreenline99, sl.volume[s], sl.reference[s], sl.ratio[s]);
     out.ascii_file->write(kAsciiTotal, sl.volume[s], sl.reference[s], sl.ratio[s], name);
   }
 }

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
+#include <string>
 #include <utility>
 
 #include "common/errors.h"
 #include "common/layout.h"
+#include "reports/data_fields.h"
 
 namespace korvo {
 namespace {
@@ -18,6 +21,17 @@ constexpr std::size_t kAsciiMaxValues = 9 + kAsciiWideFields;
 template <std::size_t... I>
 std::array<FieldValue, sizeof...(I)> zero_values(std::index_sequence<I...>) {
   return {((void)I, FieldValue(0))...};
+}
+
+// The columns of the record's i-th value (0-based), as kRecord gives them.
+int ascii_field_columns(std::size_t i) { return i < 2 ? 6 : i < 6 ? 3 : i < 9 ? 5 : 7; }
+
+std::string ascii_field_name(std::size_t i, bool use_counts) {
+  static constexpr const char* kFixed[] = {"ANODE",    "BNODE", "FT",        "AT",     "LANES",   "LOCATION",
+                                           "DISTANCE", "TIME",  "CONG_TIME", "VOLUME", "CAPACITY"};
+  if (i < std::size(kFixed)) return kFixed[i];
+  if (use_counts && i == std::size(kFixed)) return "COUNT";
+  return "SLOT " + std::to_string(i - std::size(kFixed) + (use_counts ? 0 : 1)) + " VOLUME";
 }
 
 void recreate(const WorkDir& work, TextWriter& file, const char* name) {
@@ -54,6 +68,16 @@ void SideFiles::write_ascii_record(const LinkRecord& link, const LinkValues& v, 
     const int slots = std::clamp<int>(link.volume_slot_count, 0, kMaxVolumeSlots);
     for (int s = 1; s <= slots; ++s) values[n++] = state.slot_volume_rounded[static_cast<std::size_t>(s)];
   }
+  for (std::size_t i = 0; i < n; ++i) {
+    const int columns = ascii_field_columns(i);
+    if (!fits_columns(values[i].integer(), columns)) {
+      data_field_overflow(kAsciiNetworkFile, link_record_name(link.anode, link.bnode), ascii_field_name(i, use_counts),
+                          columns, std::to_string(values[i].integer()),
+                          i < 2 ? "turn \"ASCII\" off in PROFILE.MAS, or renumber the nodes below " +
+                                      first_too_wide(columns)
+                                : std::string("turn \"ASCII\" off in PROFILE.MAS, or correct the link's value"));
+    }
+  }
   ascii_.write(kRecord, std::span<const FieldValue>(values.data(), n));
 }
 
@@ -79,6 +103,12 @@ void SideFiles::list_skipped_link(const LinkRecord& link, int ft_code) {
     skip_.write_record("  ANODE  BNODE  FT  AT");
     skip_.write_record("");
   }
+  const DataField fields[] = {{"ANODE", 7, link.anode}, {"BNODE", 7, link.bnode}, {"FT", 4, ft_code},
+                              {"AT", 4, link.area_type}};
+  check_data_fields(kSkipFile, link_record_name(link.anode, link.bnode), fields, [](const DataField& f) {
+    return f.columns == 7 ? "renumber the nodes below " + first_too_wide(7)
+                          : "correct the link's " + std::string(f.name) + " code in the link file";
+  });
   skip_.write(kLine, link.anode, link.bnode, ft_code, link.area_type);
 }
 

@@ -1,8 +1,35 @@
 #include "reports/two_way_file.h"
 
+#include <iterator>
+#include <string>
 #include <vector>
 
+#include "reports/data_fields.h"
+#include "reports/side_files.h"
+
 namespace korvo {
+
+namespace {
+
+// Every whole number of a record fits its field: I6 for the nodes, I3 for
+// the lanes, I7 for the rest (value 3 is the copied text).
+void check_two_way_values(const NodePair& pair, const std::vector<FieldValue>& values) {
+  static constexpr const char* kNames[] = {"ANODE",          "BNODE",          "",
+                                           "VOLUME",         "CAPACITY",       "OTHER VOLUME",
+                                           "OTHER CAPACITY", "TOTAL VOLUME",   "TOTAL CAPACITY",
+                                           "OTHER LANES",    "TOTAL LANES"};
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (i == 2) continue;
+    const int columns = i < 2 ? 6 : i < 9 ? 7 : i < 11 ? 3 : 7;
+    if (fits_columns(values[i].integer(), columns)) continue;
+    const std::string name = i < std::size(kNames) ? std::string(kNames[i])
+                                                   : "SLOT " + std::to_string(i - std::size(kNames) + 1) + " VOLUME";
+    data_field_overflow(kTwoWayFile, link_record_name(pair.anode, pair.bnode), name, columns,
+                        std::to_string(values[i].integer()), "turn \"TWOWAY\" off in PROFILE.MAS");
+  }
+}
+
+}  // namespace
 
 void convert_to_two_way(TextReader& ascii, RecordSink& out, int slots, bool counts_column) {
   TwoWayLinks links;
@@ -30,6 +57,7 @@ void convert_to_two_way(TextReader& ascii, RecordSink& out, int slots, bool coun
       if (j >= 0) sum += links.slot_volume(static_cast<std::size_t>(j), s);
       values.emplace_back(sum);
     }
+    check_two_way_values(pair, values);
     write_record(out, kTwoWayRecord, values);
   }
 }

@@ -31,7 +31,7 @@ TEST(DriverTest, AMissingDbfFileEndsWithTheCriticalLineAndAbnormalCompletion) {
   dir.write("KORVO.OUT", "an old report\n");
   dir.write("PROFILE.MAS", " KORVODBF\nMISSING05A.DBF\n");
   const auto result = run_korvo(dir);
-  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.console, " ***CRITICAL*** INPUT DBF FILE NOT FOUND >" + padded80("MISSING05A.DBF") +
                                 "\nKORVO -- Abnormal Completion\n");
   EXPECT_EQ(dir.read("KORVO.OUT"), "");
@@ -62,10 +62,13 @@ TEST(DriverTest, TheBinaryNetworkNameTakesTheOutputCode) {
     std::string control;  // empty: no VELMAR.CTL
     std::string console;
   };
+  // A missing network's line follows the one that says the profile named no
+  // dBASE file either.
+  const std::string no_dbf = std::string(kNoDbfNamedLine) + "\n";
   const std::vector<Case> cases = {
-      {"", " HRLDXY.XXX: cannot be opened for reading: No such file or directory\n"},
-      {" FILEI\n00B\n FILEO\n05A\n", " HRLDXY.05A: cannot be opened for reading: No such file or directory\n"},
-      {" FILEI\n00B\n", " HRLDXY.XXX: cannot be opened for reading: No such file or directory\n"},
+      {"", no_dbf + " HRLDXY.XXX: cannot be opened for reading: No such file or directory\n"},
+      {" FILEI\n00B\n FILEO\n05A\n", no_dbf + " HRLDXY.05A: cannot be opened for reading: No such file or directory\n"},
+      {" FILEI\n00B\n", no_dbf + " HRLDXY.XXX: cannot be opened for reading: No such file or directory\n"},
       {" FILEO\n",
        " VELMAR.CTL, line 2 (file code): expected the code record after the FILEO key of line 1, found the end of "
        "the file\n"},
@@ -89,7 +92,8 @@ TEST(DriverTest, ControlBytesFromTheInputAreEscapedInTheErrorLine) {
   const std::vector<Case> cases = {
       {" KORVOL\x10\nX\n", "", " PROFILE.MAS, line 2 (value of KORVOL\\x10): expected an integer, found \"X\"\n"},
       {"", " FILEO\n\r\x1b[\n",
-       " HRLDXY.\\x0D\\x1B[: cannot be opened for reading: No such file or directory\n"},
+       std::string(kNoDbfNamedLine) +
+           "\n HRLDXY.\\x0D\\x1B[: cannot be opened for reading: No such file or directory\n"},
   };
   for (const auto& c : cases) {
     TempDir dir;
@@ -124,7 +128,7 @@ TEST(DriverTest, TheAsciiNetworkFileIsCreatedDuringTheProfile) {
   dir.write("HRLDXY.ASC", "old records\n");
   dir.write("PROFILE.MAS", " ASCII\nY\n KORVODBF\nMISSING.DBF\n");
   const auto result = run_korvo(dir);
-  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.status, 1);
   ASSERT_TRUE(dir.exists("HRLDXY.ASC"));
   EXPECT_EQ(dir.read("HRLDXY.ASC"), "");
 }

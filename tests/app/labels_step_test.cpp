@@ -371,14 +371,29 @@ class LabelsRunTest : public ::testing::Test {
 };
 
 TEST_F(LabelsRunTest, RecordWithoutKindStopsTheRun) {
-  for (const std::string bad : {"", "   ", "      XX  1  1  1", "      ft  1  1  1"}) {
+  // The line after the critical one names the place and the text found.
+  struct Case {
+    std::string bad;
+    std::string found;
+  };
+  const Case cases[] = {
+      {"", "a blank line"},
+      {"   ", "a blank line"},
+      {"      XX  1  1  1", "\"      XX  1  1  1\""},
+      {"      ft  1  1  1", "\"      ft  1  1  1\""},
+      {"\tFT", "\"\\x09FT\""},
+  };
+  for (const auto& [bad, found] : cases) {
     const std::string good = label("FT", 1, 1, 1);
     dir_.write(kLabelsFile, good + "\n" + bad + "\n" + label("AT", 1, 1, 1) + "\n");
     const testing::RunResult run = testing::run_korvo(dir_);
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.console,
               " ***CRITICAL*** NO \"FT\" OR \"AT\" ON KVLABELS.SYN FILE\n"
-              "KORVO Abnormal Completion\n")
+              " KVLABELS.SYN, line 2 (columns 7-8): expected \"FT\" or \"AT\", found " +
+                  found +
+                  "\n"
+                  "KORVO Abnormal Completion\n")
         << "record \"" << bad << "\"";
     // The bad record is echoed and the run stops before the lists.
     EXPECT_EQ(dir_.read(kReportFile), agency_header(1) + kContents + echo(good) + echo(bad));
@@ -391,7 +406,7 @@ TEST_F(LabelsRunTest, AnalysisClassesAboveTheLimitsStopAfterTheLists) {
   const std::string at = label("AT", 3, 1, 12, "AREA", "Twelve");
   dir_.write(kLabelsFile, label("FT", 11, 1, 9) + "\n" + ft + "\n" + at + "\n" + label("AT", 4, 1, 11) + "\n");
   const testing::RunResult run = testing::run_korvo(dir_);
-  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.console, "KORVO Abnormal Completion\n");
 
   const std::string report = dir_.read(kReportFile);

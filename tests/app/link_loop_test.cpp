@@ -94,16 +94,53 @@ TEST_F(LinkLoopTest, AsciiRecordCarriesEverySlotVolume) {
                                                .time = 100,
                                                .congested_time = 120,
                                                .capacity = 99999,
-                                               .count = 12345678,  // too wide for its 7 columns
-                                               .location = 9},     // no auxiliary source: replaced by 0
+                                               .count = 9999999,  // the widest that fits its 7 columns
+                                               .location = 9},    // no auxiliary source: replaced by 0
                             ctx.link);
   set_link(1, 12, volumes);
   set_volume_weights(ctx.eval.state, &ctx.binary.header, ctx.link.time_slot_count);
   process_link(ctx);
   ctx.side_files.flush_ascii_network();
-  EXPECT_EQ(dir_.read("HRLDXY.ASC"),
-            "    10    20  1  1  1  0  100  100  120  78000  99999*******   1000   2000   3000   4000   5000   6000"
-            "   7000   8000   9000  10000  11000  12000\n");
+  const std::string first =
+      "    10    20  1  1  1  0  100  100  120  78000  999999999999   1000   2000   3000   4000   5000   6000"
+      "   7000   8000   9000  10000  11000  12000\n";
+  EXPECT_EQ(dir_.read("HRLDXY.ASC"), first);
+
+  // A value too wide for its field stops the run before the record: no
+  // asterisks reach the file, and the records before it stay.
+  struct Case {
+    std::int32_t anode, count, slot_volume;
+    std::string error;
+  };
+  const Case cases[] = {
+      {10, 10'000'000, 1000,
+       " HRLDXY.ASC: link 10-20, COUNT 10000000 does not fit its 7 columns; turn \"ASCII\" off in PROFILE.MAS, or "
+       "correct the link's value"},
+      {1'000'000, 1, 1000,
+       " HRLDXY.ASC: link 1000000-20, ANODE 1000000 does not fit its 6 columns; turn \"ASCII\" off in PROFILE.MAS, "
+       "or renumber the nodes below 1,000,000"},
+      {-100000, 1, 1000,
+       " HRLDXY.ASC: link -100000-20, ANODE -100000 does not fit its 6 columns; turn \"ASCII\" off in PROFILE.MAS, "
+       "or renumber the nodes below 1,000,000"},
+      // The link's volume sums the slots: a slot too wide alone is negative.
+      {10, 1, -1'000'000,
+       " HRLDXY.ASC: link 10-20, SLOT 3 VOLUME -1000000 does not fit its 7 columns; turn \"ASCII\" off in "
+       "PROFILE.MAS, or correct the link's value"},
+  };
+  for (const Case& c : cases) {
+    ctx.link.anode = c.anode;
+    ctx.link.count = c.count;
+    volumes[2] = {c.slot_volume};
+    set_link(1, 12, volumes);
+    try {
+      process_link(ctx);
+      ADD_FAILURE() << "no error for " << c.error;
+    } catch (const WriteError& e) {
+      EXPECT_EQ(std::string(e.console_line()), c.error);
+    }
+    ctx.side_files.flush_ascii_network();
+    EXPECT_EQ(dir_.read("HRLDXY.ASC"), first);
+  }
 }
 
 // A network without periods has no congested time: the evaluation refuses

@@ -67,6 +67,13 @@ inline std::string skipped_lines(int n) {
 }
 // The dBASE scenario completes with its one link of facility type 12 skipped.
 inline const std::string kDbfCompleted = kDbfMemoryLine + skipped_lines(1) + kNormalEnd;
+// A run that evaluates no link says why before its completion line.
+inline const std::string kMissingFieldWarning =
+    " ***WARNING*** NO LINK EVALUATED: THE DBF FILE LACKS 1 KEYWORD FIELD(S), LISTED IN KORVO.OUT\n";
+// The scenario's 7 links without labels: 6 without a class, 1 connector.
+inline const std::string kAllUnclassifiedWarning =
+    " ***WARNING*** NO LINK EVALUATED: 7 LINKS READ, 6 UNCLASSIFIED (KVSKIP.LNK), 1 PASSED OVER (FACILITY TYPES "
+    "50-59), 0 NOT SELECTED (LOCATION), 0 WITHOUT TIME OR COST\n";
 
 inline std::vector<BadInputCase> profile_cases() {
   const Files base = dbf_scenario();
@@ -82,7 +89,7 @@ inline std::vector<BadInputCase> profile_cases() {
        " PROFILE.MAS, line 4 (value of KORVODBF): expected the value record after the keyword, found the end of "
        "the file\n",
        {}},
-      {"PROFILE.MAS cut inside a file name", with(base, "PROFILE.MAS", cut(profile, 29)), "", 0,
+      {"PROFILE.MAS cut inside a file name", with(base, "PROFILE.MAS", cut(profile, 29)), "", 1,
        " ***CRITICAL*** INPUT DBF FILE NOT FOUND >" + padded("LINKS05", 80) + "\nKORVO -- Abnormal Completion\n",
        {}},
       {"PROFILE.MAS binary garbage", with(base, "PROFILE.MAS", garbage(600)), "", 2,
@@ -158,7 +165,7 @@ inline std::vector<BadInputCase> database_control_cases() {
       // link is evaluated.
       {"DATABASE.CTL alias to a missing field",
        with(base, "DATABASE.CTL", headings + "LINK ALIAS 03 DISTANCE    LENGTH\n"), "", 0,
-       kDbfMemoryLine + kNormalEnd,
+       kDbfMemoryLine + kMissingFieldWarning + kNormalEnd,
        {kLabelsPage, " ***CRITICAL*** FIELD NAME > LENGTH      NOT FOUND ON THE DBF FILE"}},
       {"DATABASE.CTL binary garbage", with(base, "DATABASE.CTL", headings + garbage(800, 11)), "", 0,
        kDbfCompleted, {kLabelsPage, kDescriptionPage}},
@@ -208,7 +215,7 @@ inline std::vector<BadInputCase> dbf_link_cases() {
   fixtures::DbfTable without_count(no_count);
   const std::string listed = kLabelsPage;
   return {
-      {"link DBF missing", without(base, file), "", 0,
+      {"link DBF missing", without(base, file), "", 1,
        " ***CRITICAL*** INPUT DBF FILE NOT FOUND >" + padded(file, 80) + "\nKORVO -- Abnormal Completion\n", {}},
       {"link DBF empty", with(base, file, ""), "", 2,
        " LINKS05A.DBF, byte offset 0 (header): the file ends inside the 32 bytes of the header's fixed part\n",
@@ -248,7 +255,7 @@ inline std::vector<BadInputCase> dbf_link_cases() {
        "-2147483648 to 2147483647, found \" 3000000000.00\"\n",
        {listed, kDbfListing, kDescriptionPage}},
       {"link DBF without a keyword field", with(base, file, without_count.bytes()), "", 0,
-       kDbfMemoryLine + kNormalEnd,
+       kDbfMemoryLine + kMissingFieldWarning + kNormalEnd,
        {listed, kDbfListing, " ***CRITICAL*** FIELD NAME > COUNT       NOT FOUND ON THE DBF FILE"}},
   };
 }
@@ -259,14 +266,18 @@ inline std::vector<BadInputCase> labels_cases() {
   return {
       // No record: no class is selected, every link is skipped.
       {"KVLABELS.SYN empty", with(base, "KVLABELS.SYN", ""), "", 0,
-       " DATA ARRAY MEMORY REQUIREMENT --    1720 BYTES\n" + skipped_lines(6) + kNormalEnd, {kLabelsPage, kSelectionPage}},
+       " DATA ARRAY MEMORY REQUIREMENT --    1720 BYTES\n" + skipped_lines(6) + kAllUnclassifiedWarning + kNormalEnd, {kLabelsPage, kSelectionPage}},
       {"KVLABELS.SYN cut inside a record", with(base, "KVLABELS.SYN", cut(labels, 44)), "", 0,
-       " DATA ARRAY MEMORY REQUIREMENT --    3440 BYTES\n" + skipped_lines(6) + kNormalEnd, {kLabelsPage, kSelectionPage}},
+       " DATA ARRAY MEMORY REQUIREMENT --    3440 BYTES\n" + skipped_lines(6) + kAllUnclassifiedWarning + kNormalEnd, {kLabelsPage, kSelectionPage}},
       // The fields of a record are read before its kind is looked at.
       {"KVLABELS.SYN binary garbage", with(base, "KVLABELS.SYN", garbage(400, 9)), "", 2,
        " KVLABELS.SYN, line 1, columns 9-11 (code): expected an integer, found \"%\\xD9}\"\n", {kLabelsPage}},
       {"KVLABELS.SYN kind neither FT nor AT", with(base, "KVLABELS.SYN", labels + "      XT  1  1  1 OTHER    Other\n"), "",
-       0, " ***CRITICAL*** NO \"FT\" OR \"AT\" ON KVLABELS.SYN FILE\nKORVO Abnormal Completion\n", {kLabelsPage}},
+       1,
+       " ***CRITICAL*** NO \"FT\" OR \"AT\" ON KVLABELS.SYN FILE\n"
+       " KVLABELS.SYN, line 11 (columns 7-8): expected \"FT\" or \"AT\", found \"      XT  1  1  1 OTHER    Other\"\n"
+       "KORVO Abnormal Completion\n",
+       {kLabelsPage}},
       {"KVLABELS.SYN code not a number", with(base, "KVLABELS.SYN", labels + "      FT 1X  1  1 FREEWAY  Freeway\n"),
        "", 2, " KVLABELS.SYN, line 11, columns 9-11 (code): expected an integer, found \" 1X\"\n", {kLabelsPage}},
       {"KVLABELS.SYN overlong line",
@@ -278,19 +289,19 @@ inline std::vector<BadInputCase> labels_cases() {
             labels + "      FT150  2  2 BIG      Big\n      FT -3  2  2 NEG      Neg\n      FT  7 -2  2 NEGCL    Neg\n"),
        "", 0, kDbfCompleted, {kLabelsPage, kSelectionPage, kDescriptionPage}},
       {"KVLABELS.SYN classes beyond the work area",
-       with(base, "KVLABELS.SYN", labels + "      FT  9999  1 MANY     Many\n      AT  9999  1    MANY Many\n"), "", 0,
+       with(base, "KVLABELS.SYN", labels + "      FT  9999  1 MANY     Many\n      AT  9999  1    MANY Many\n"), "", 1,
        " DATA ARRAY MEMORY REQUIREMENT --******** BYTES\n Requirement exceeds maximum of 4000000 bytes\n"
        "KORVO -- Abnormal Completion\n",
        {kLabelsPage, kSelectionPage}},
       {"KVLABELS.SYN analysis class beyond 9",
        with(with(base, "PROFILE.MAS", " ANALYSIS\nY\n KORVODBF\nLINKS05A.DBF\n"), "KVLABELS.SYN",
             labels + "      FT  9  9 10 TOLL     Toll\n"),
-       "", 0, "KORVO Abnormal Completion\n",
+       "", 1, "KORVO Abnormal Completion\n",
        {kLabelsPage, " ***CRITICAL*** FACILITY TYPE = 10 EXCEEDS THE PROGRAM LIMIT OF  9", kSelectionPage}},
       {"KVLABELS.SYN analysis class beyond 11",
        with(with(base, "PROFILE.MAS", " ANALYSIS\nY\n KORVODBF\nLINKS05A.DBF\n"), "KVLABELS.SYN",
             labels + "      AT  9  3 12   OTHER Other\n"),
-       "", 0, "KORVO Abnormal Completion\n",
+       "", 1, "KORVO Abnormal Completion\n",
        {kLabelsPage, " ***CRITICAL*** AREA TYPE = 12 EXCEEDS THE PROGRAM LIMIT OF 11", kSelectionPage}},
   };
 }
@@ -443,7 +454,7 @@ inline std::vector<BadInputCase> volnaux_cases() {
            " VOLNAUX.05A, record 1 at byte offset 0 (record length): leading marker -95389743 is negative (continued "
            "records are not supported)\n",
        {kDescriptionPage}},
-      {"VOLNAUX out of step with the network", with(base, file, aux_network(shifted)), "", 0,
+      {"VOLNAUX out of step with the network", with(base, file, aux_network(shifted)), "", 1,
        "KORVO -- Abnormal STOP\n",
        {kDescriptionPage, " *** ERROR *** ZEFA HIGHWAY NETWORK AUXILIARY FILE MISMATCH"}},
   };
@@ -471,7 +482,7 @@ inline std::vector<BadInputCase> aux_dbf_cases() {
   const std::string listed = " FIELD NO. =  7 -- NAME >ONEWAY";
   const std::string memory = kBinaryMemoryLine;
   return {
-      {"auxiliary DBF missing, the operator gives up", without(base, file), "N\n", 0,
+      {"auxiliary DBF missing, the operator gives up", without(base, file), "N\n", 1,
        memory + " Input file does not exist -- Respecify? (Y/N)>SHWDBF Abnormal Completion\n", {}},
       {"auxiliary DBF missing, the console ends", without(base, file), "", 2,
        memory + " Input file does not exist -- Respecify? (Y/N)>\n"
@@ -495,7 +506,7 @@ inline std::vector<BadInputCase> aux_dbf_cases() {
       {"auxiliary DBF binary garbage", with(base, file, garbage(1500, 29)), "", 2,
        memory + " AUXLINKS.DBF, byte offset 8 (header length): 4526 bytes is more than the limit of 4085 bytes\n",
        {" Version > UNKNOWN "}},
-      {"auxiliary DBF named field missing", with(base, "PROFILE.MAS", profile + " DBFZON\nZONE\n"), "", 0,
+      {"auxiliary DBF named field missing", with(base, "PROFILE.MAS", profile + " DBFZON\nZONE\n"), "", 1,
        memory + " ***CRITICAL*** FIELD NAME > ZONE        -- NOT FOUND ON THE DBF FILE\n KORVO Abnormal Completion\n",
        {listed}},
       {"auxiliary DBF sequence beyond 1023", with(base, file, table_with_row({40, 41, 1024, 0, 0, 0, ""})), "", 2,
@@ -508,7 +519,7 @@ inline std::vector<BadInputCase> aux_dbf_cases() {
        {listed}},
       {"auxiliary DBF field wider than 99 bytes", with(base, file, wide.bytes()), "", 2,
        memory + " AUXLINKS.DBF, byte offset 128 (field CC): a width of 100 bytes is more than the limit of 99\n",
-       {" FIELD NO. =  4 -- NAME >CC\0\0\0\0\0\0\0\0\0 -- TYPE >N -- LENGTH =100"}},
+       {" FIELD NO. =  4 -- NAME >CC          -- TYPE >N -- LENGTH =100"}},
       {"auxiliary DBF node not a number", with(base, file, table_with_row({"1.5", 41, 1, 0, 0, 0, ""})), "", 2,
        memory + " AUXLINKS.DBF, record 5 (field ANODE, bytes 2-8): expected an integer, found \"    1.5\"\n", {listed}},
   };
@@ -518,8 +529,9 @@ inline std::vector<BadInputCase> two_way_cases() {
   Files base = binary_scenario();
   base["PROFILE.MAS"] = " VALIDATE\nY\n ASCII\nY\n TWOWAY\nY\n COUNTS\nY\n";
   auto links = binary_links();
-  // A volume of 10 million does not fit the 7 columns of HRLDXY.ASC: the
-  // record holds asterisks, which the two-way step cannot read back.
+  // A volume of 10 million does not fit the 7 columns of HRLDXY.ASC: the run
+  // stops before that record rather than write asterisks that the two-way
+  // step could not read back.
   links[1].congested_time = 320;
   links[1].volume = 10'000'000;
   Files wide = with(base, "HRLDXY.05A", binary_network(links));
@@ -547,12 +559,11 @@ inline std::vector<BadInputCase> two_way_cases() {
   Files slots = with(base, "HRLDXY.05A", net.str());
   slots.erase("VOLNAUX.05A");
   return {
-      // The two-way step reads back what the run wrote; asterisks are no
-      // number.
       {"HRLDXY.ASC with a volume beyond 7 columns", wide, "", 2,
-       kBinaryMemoryLine + skipped_lines(1) +
-           " HRLDXY.ASC, line 2, columns 40-46 (volume): expected an integer, found \"*******\"\n",
-       {kDescriptionPage, kTotalsPage}},
+       kBinaryMemoryLine +
+           " HRLDXY.ASC: link 11-12, VOLUME 10000000 does not fit its 7 columns; turn \"ASCII\" off in PROFILE.MAS, "
+           "or correct the link's value\n",
+       {kDescriptionPage}},
       {"HRLDXY.ASC with more than 10 slots", slots, "", 2,
        kBinaryMemoryLine + " HRLDXY.ASC (volume slots): the two-way conversion holds at most 10 slot volumes per link, "
                            "the network has 11\n",

@@ -64,16 +64,15 @@ TEST(DbfHeaderListing, WritesHeaderAndOneLinePerField) {
   table.add({1, 1.5, "A"}).add({2, 2.5, "B"});
   LinkFile f(table.bytes());
   read_link_file_header(*f.source, &f.header_listing);
-  const std::string nul6(6, '\0');
   EXPECT_EQ(f.listing.joined(),
             "\f Version > dBASEIII\n"
             " File Creation Date > 2004/ 6/15\n"
             " Number of Data Records =       2\n"
             " Number of Bytes in Header Record =  129\n"
             " Number of Bytes in Data Record =   25\n"
-            " FIELD NO. =  1 -- NAME >ANODE" + nul6 + " -- TYPE >N -- LENGTH =  7 -- DECIMALS =  0\n"
-            " FIELD NO. =  2 -- NAME >DISTANCE\0\0\0 -- TYPE >N -- LENGTH =  7 -- DECIMALS =  2\n"
-            " FIELD NO. =  3 -- NAME >NAME\0\0\0\0\0\0\0 -- TYPE >C -- LENGTH = 10 -- DECIMALS =  0\n"s);
+            " FIELD NO. =  1 -- NAME >ANODE       -- TYPE >N -- LENGTH =  7 -- DECIMALS =  0\n"
+            " FIELD NO. =  2 -- NAME >DISTANCE    -- TYPE >N -- LENGTH =  7 -- DECIMALS =  2\n"
+            " FIELD NO. =  3 -- NAME >NAME        -- TYPE >C -- LENGTH = 10 -- DECIMALS =  0\n"s);
   EXPECT_EQ(f.source->header.field_count, 3);
 }
 

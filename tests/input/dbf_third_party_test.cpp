@@ -104,8 +104,8 @@ void expect_rows(const ReadBack& back) {
   EXPECT_EQ(back.listing.records[2], " Number of Data Records =       3");
   EXPECT_EQ(back.listing.records[3], " Number of Bytes in Header Record =  673");
   EXPECT_EQ(back.listing.records[4], " Number of Bytes in Data Record =  100");
-  EXPECT_EQ(back.listing.records[5 + 2], " FIELD NO. =  3 -- NAME >DISTANCE\0\0\0 -- TYPE >N -- LENGTH =  7 -- DECIMALS =  2"s);
-  EXPECT_EQ(back.listing.records[5 + 3], " FIELD NO. =  4 -- NAME >DIR\0\0\0\0\0\0\0\0 -- TYPE >C -- LENGTH =  3 -- DECIMALS =  0"s);
+  EXPECT_EQ(back.listing.records[5 + 2], " FIELD NO. =  3 -- NAME >DISTANCE    -- TYPE >N -- LENGTH =  7 -- DECIMALS =  2"s);
+  EXPECT_EQ(back.listing.records[5 + 3], " FIELD NO. =  4 -- NAME >DIR         -- TYPE >C -- LENGTH =  3 -- DECIMALS =  0"s);
 }
 
 std::string csv_line(const std::array<const char*, 20>& cells) {

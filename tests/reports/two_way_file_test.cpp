@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -65,10 +66,10 @@ TEST(TwoWayFileTest, WritesTheRecordsOfEachWorkedExample) {
       // stands alone, while 1-5 finds 5-1 and is written with it.
       {"the scan stops early on an unsorted file", ascii_record(5, 1, 1, 70, 700) + ascii_record(1, 5, 1, 30, 300), 1,
        false, two_way_record(5, 1, 3, 2, 1, 70, 700, 0, 0, 0) + two_way_record(1, 5, 3, 2, 1, 30, 300, 70, 700, 1)},
-      {"sums too wide print asterisks", ascii_record(1, 2, 9, 9000000, 5, {}) + ascii_record(2, 1, 9, 2000000, 5, {}),
+      {"sums at the width of their fields", ascii_record(1, 2, 9, 9000000, 5, {}) + ascii_record(2, 1, 9, 999999, 5, {}),
        1, false,
        "     1     2  3  2  9  0  125  101  130"
-       "9000000      52000000      5*******     10  9 18\n"},
+       "9000000      5 999999      59999999     10  9 18\n"},
       {"a short record reads blanks as zeros", "    10    20\n", 1, false,
        "    10    20" + std::string(27, ' ') + "      0      0      0      0      0      0  0  0\n"},
       {"an empty file", "", 1, false, ""},
@@ -106,6 +107,43 @@ TEST(TwoWayFileTest, BadRecordsAndLimitsStopWithTheirLimit) {
     } catch (const FileError& e) {
       EXPECT_EQ(std::string(e.what()), c.message);
     }
+  }
+}
+
+// A sum too wide for its field stops the conversion before that record,
+// naming the pair, the field, the value and the way out; the records before
+// it are written.
+TEST(TwoWayFileTest, ASumTooWideForItsFieldStopsBeforeTheRecord) {
+  struct Case {
+    const char* what;
+    std::string ascii;
+    int slots;
+    std::string message;
+  };
+  const std::string first = ascii_record(10, 20, 2, 500, 1800);
+  const Case cases[] = {
+      {"total volume", ascii_record(1, 2, 9, 9000000, 5, {}) + ascii_record(2, 1, 9, 2000000, 5, {}), 1,
+       " HRLDXY2.ASC: link 1-2, TOTAL VOLUME 11000000 does not fit its 7 columns; turn \"TWOWAY\" off in PROFILE.MAS"},
+      {"total lanes", ascii_record(1, 2, 600, 10, 5, {}) + ascii_record(2, 1, 600, 10, 5, {}), 1,
+       " HRLDXY2.ASC: link 1-2, TOTAL LANES 1200 does not fit its 3 columns; turn \"TWOWAY\" off in PROFILE.MAS"},
+      {"slot volume", ascii_record(1, 2, 2, 10, 5, {6000000, 1}) + ascii_record(2, 1, 2, 10, 5, {5000000, 1}), 2,
+       " HRLDXY2.ASC: link 1-2, SLOT 1 VOLUME 11000000 does not fit its 7 columns; turn \"TWOWAY\" off in "
+       "PROFILE.MAS"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string ascii =
+        ascii_record(0, 0, 1, 1, 1, std::vector<int>(static_cast<std::size_t>(c.slots), 1)) + c.ascii;
+    TextReader reader = TextReader::from_memory(ascii, "HRLDXY.ASC");
+    TextSink sink;
+    try {
+      convert_to_two_way(reader, sink, c.slots, false);
+      ADD_FAILURE() << "no error";
+    } catch (const WriteError& e) {
+      EXPECT_EQ(std::string(e.console_line()), c.message);
+    }
+    EXPECT_EQ(sink.text.substr(0, 12), "     0     0");
+    EXPECT_EQ(std::count(sink.text.begin(), sink.text.end(), '\n'), 1);
   }
 }
 
