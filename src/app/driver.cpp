@@ -18,6 +18,7 @@
 #include "reports/labels_listing.h"
 #include "reports/rate_pages.h"
 #include "reports/stats_csv.h"
+#include "reports/tables_csv.h"
 #include "reports/two_way_file.h"
 
 namespace korvo {
@@ -163,7 +164,9 @@ void write_csv_file(RunContext& ctx, const char* name, WriteRows write_rows) {
 // (WriteError) with the report complete on disk.
 void write_csv_outputs(RunContext& ctx) {
   if (!ctx.evaluated || !ctx.settings.csv_output) return;
-  if (ctx.settings.validate_mode) {
+  const bool analysis = ctx.settings.analysis_mode;
+  write_csv_file(ctx, kTablesCsvFile, [&ctx, analysis](RecordSink& out) { write_tables_csv(out, ctx.eval, analysis); });
+  if (!analysis) {
     write_csv_file(ctx, kStatsCsvFile, [&ctx](RecordSink& out) { write_stats_csv(out, ctx.stats_rows); });
   }
 }
