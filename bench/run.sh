@@ -3,6 +3,7 @@
 #
 #   bench/run.sh [SIZE...]          (default: 10000 100000 1000000 10000000)
 #   RUNS=5 bench/run.sh 10000 100000
+#   KORVO=/path/to/old/korvo bench/run.sh 10000   (time another build)
 #
 # For each size it generates a scenario for both link sources (dBASE and the
 # binary loaded network) and both run types (validation and analysis), then,
@@ -30,8 +31,8 @@ scratch="${SCRATCH:-$root/scratch/bench}"
 scripts/setup.sh time shapelib libbenchmark-dev >/dev/null
 cmake --preset bench >/dev/null
 cmake --build --preset bench -j2 --target korvo korvo_generate >/dev/null
-korvo="$root/build/bench/korvo"
-generate="$root/build/bench/tools/korvo_generate"
+korvo="${KORVO:-$root/build/bench/korvo}"
+generate="${GENERATE:-$root/build/bench/tools/korvo_generate}"
 
 # time_ns DIR RSS_FILE COMMAND...: nanoseconds of wall time of the command
 # run in DIR, its output discarded. Unless RSS_FILE is empty, GNU time
