@@ -4,6 +4,7 @@
 #   bench/run.sh [SIZE...]          (default: 10000 100000 1000000 10000000)
 #   RUNS=5 bench/run.sh 10000 100000
 #   KORVO=/path/to/old/korvo bench/run.sh 10000   (time another build)
+#   DBFDUMP=no bench/run.sh 10000000               (skip dbfdump: minutes at 10M)
 #
 # For each size it generates a scenario for both link sources (dBASE and the
 # binary loaded network) and both run types (validation and analysis), then,
@@ -97,7 +98,7 @@ for size in "${sizes[@]}"; do
       rss_kib=$(median "${rss[@]}")
       cat_ns=$(median_ns "$dir" cat "${inputs[@]}")
       dump_ns=""
-      if [ "$source" = dbf ]; then
+      if [ "$source" = dbf ] && [ "${DBFDUMP:-yes}" != no ]; then
         dump_ns=$(median_ns "$dir" dbfdump "${inputs[0]}")
       fi
       results+=("$size $source $type $bytes $korvo_ns $cat_ns ${dump_ns:--} $rss_kib")
