@@ -157,6 +157,16 @@ inline std::uint64_t load_field(const char* field_end, int width) {
   return x;
 }
 
+// The value of a field of 1..8 bytes already known to hold only blanks
+// before digits (an all-blank field is 0): the 8 bytes ending at field_end,
+// those before the field dropped. A blank's low four bits are 0, so it adds
+// nothing.
+inline std::uint64_t digits_value(const char* field_end, int width) {
+  std::uint64_t x;
+  std::memcpy(&x, field_end - 8, 8);
+  return eight_digits(x & (~0ULL << (8 * (8 - width))));
+}
+
 }  // namespace swar
 
 [[gnu::always_inline]] inline bool fast_integer_field(const char* field_end, int width, std::int64_t& out) {

@@ -442,5 +442,129 @@ TEST(DbfRecords, StreamsAFileLargerThanTheReadBuffer) {
   EXPECT_EQ(sum, 6000 * 6001 / 2);
 }
 
+
+// ---- The record plan against the field-by-field conversion ------------------
+
+// Every link value and the error (if any) of each record of a file, read once
+// with the record plan as prepared and once with it cleared.
+struct PathResult {
+  std::vector<std::vector<std::int64_t>> links;
+  std::string error = "no error";
+};
+
+PathResult read_with_plan(const std::string& bytes, const LinkFieldMap& map, bool use_plan, bool& plan_usable,
+                          std::uint64_t* at_once = nullptr) {
+  LinkFile f(bytes, map);
+  PathResult r;
+  struct Count {
+    std::uint64_t* out;
+    const DbfLinkSource& source;
+    ~Count() {
+      if (out != nullptr) *out = source.records_at_once;
+    }
+  } count{at_once, *f.source};
+  try {
+    f.prepare();
+    plan_usable = f.source->record_plan.usable;
+    if (!use_plan) f.source->record_plan.usable = false;
+    while (f.next()) {
+      const LinkRecord& l = f.link;
+      r.links.push_back({l.anode, l.bnode, l.distance, l.direction, l.area_type, l.facility_type, l.lanes, l.time,
+                         l.time2, l.capacity, l.count, l.screenline, l.zone, l.use, l.location, l.landuse,
+                         l.construct, l.period_times[1], l.volume(1, 1), l.cost, l.two_way});
+    }
+  } catch (const FileError& e) {
+    r.error = e.what();
+  }
+  return r;
+}
+
+TEST(DbfRecordPlan, GivesTheLinksOfTheFieldByFieldConversion) {
+  // DISTANCE and CONG_TIME are real fields (N with decimals); DISTANCE is
+  // scaled so that its widest values leave 32 bits.
+  auto fields = fixtures::link_table_fields();
+  fields[2] = {"DISTANCE", 'N', 7, 2};
+  fields[16] = {"CONG_TIME", 'N', 8, 2};
+  LinkFieldMap map;
+  map.scale[LinkKeyword::kDistance] = 100000.0;
+  map.scale[LinkKeyword::kCongTime] = 100.0;
+  // Texts for ANODE (7 bytes), DISTANCE (7, real) and MODELVOL (8): what
+  // the plan converts itself, what sends a record field by field, and what
+  // stops the run.
+  struct Case {
+    std::string anode, distance, modelvol;
+    bool error;
+  };
+  const Case cases[] = {
+      {"1234567", "  12.34", "12345678", false},  // full-width fields
+      {"      1", "   1234", "       0", false},  // a real without its point
+      {"       ", "       ", "        ", false},  // all blank: 0
+      {"0000012", "0012.30", "00000099", false},  // leading zeros
+      {"     -5", "  -2.70", "      -1", false},  // signs: field by field
+      {"    +12", "   +1.5", "     + 3", false},
+      {"  1 2  ", "  1 2.5", "12      ", false},  // inner and trailing blanks
+      {"     12", " 1.2E+1", "      12", false},  // an exponent
+      {"     12", "9999999", "      12", true},   // scaled beyond 32 bits
+      {"     1A", "   1.00", "       1", true},   // a letter
+      {"     12", " 1.2.3 ", "       1", true},   // two points
+      {"    1.5", "   1.00", "       1", true},   // a point in an integer field
+      {"     12", "   1.00", "\x01\x02\x03\x04\x05\x06\x07\x08", true},
+  };
+  std::vector<std::string> good;  // right-justified, as the plan takes them
+  for (const DbfFieldDef& field : fields) good.push_back(std::string(static_cast<std::size_t>(field.length - 1), ' ') + "3");
+  for (const Case& c : cases) {
+    std::vector<std::string> texts = good;
+    texts[0] = c.anode;
+    texts[2] = c.distance;
+    texts[17] = c.modelvol;
+    const std::string bytes = DbfTable(fields).add_raw(good).add_raw(texts).add_raw(good).bytes();
+    bool usable = false;
+    std::uint64_t at_once = 0;
+    const PathResult planned = read_with_plan(bytes, map, true, usable, &at_once);
+    EXPECT_TRUE(usable) << "the standard link table is one the record plan covers";
+    EXPECT_GE(at_once, 1u) << "the first record, right-justified digits, is converted at once";
+    bool unused = false;
+    const PathResult plain = read_with_plan(bytes, map, false, unused);
+    const std::string label = "[" + c.anode + "][" + c.distance + "][" + c.modelvol + "]";
+    EXPECT_EQ(planned.links, plain.links) << label;
+    EXPECT_EQ(planned.error, plain.error) << label;
+    EXPECT_EQ(planned.error != "no error", c.error) << label << ": " << planned.error;
+    EXPECT_EQ(planned.links.size(), c.error ? 1u : 3u) << label;
+  }
+}
+
+TEST(DbfRecordPlan, CoversOnlyNumbersOfUpToEightBytesNearTheRecordStart) {
+  struct Case {
+    const char* what;
+    DbfFieldDef replaced;  // replaces field 11 (SCREENLINE)
+    bool usable;
+  };
+  const Case cases[] = {
+      {"a C field read as an integer", {"SCREENLINE", 'C', 3}, true},
+      {"a field of 9 bytes", {"SCREENLINE", 'N', 9}, false},
+      {"a logical field", {"SCREENLINE", 'L', 1}, false},
+      {"a field of no bytes", {"SCREENLINE", 'C', 0}, false},
+  };
+  for (const Case& c : cases) {
+    auto fields = fixtures::link_table_fields();
+    fields[10] = c.replaced;
+    LinkFile f(DbfTable(fields).bytes());
+    f.prepare();
+    EXPECT_EQ(f.source->record_plan.usable, c.usable) << c.what;
+  }
+  // A keyword field beyond the bytes one pass marks.
+  auto fields = fixtures::link_table_fields();
+  fields.insert(fields.begin(), DbfFieldDef{"NOTES", 'C', 250});
+  LinkFile far(DbfTable(fields).bytes());
+  far.prepare();
+  EXPECT_FALSE(far.source->record_plan.usable);
+  // A missing keyword leaves the others to the plan.
+  fields = fixtures::link_table_fields();
+  fields.pop_back();
+  LinkFile missing(DbfTable(fields).bytes());
+  missing.prepare();
+  EXPECT_TRUE(missing.source->record_plan.usable);
+}
+
 }  // namespace
 }  // namespace korvo
