@@ -170,7 +170,8 @@ DbfRecordPlan make_record_plan(const DbfLinkSource& source) {
     if (plan.fast == DbfSlotPlan::Fast::kInteger) {
       set_bits(rp.integer_bytes, plan.offset, end);
       set_bits(rp.integer_inner_bytes, plan.offset + 1, end);
-      rp.integer_slots[static_cast<std::size_t>(rp.integer_count++)] = static_cast<std::uint8_t>(s);
+      rp.integer_fields[static_cast<std::size_t>(rp.integer_count++)] = {
+          static_cast<std::uint8_t>(s), static_cast<std::uint16_t>(end), swar::field_mask(plan.width)};
     } else {
       rp.real_slots[static_cast<std::size_t>(rp.real_count++)] = static_cast<std::uint8_t>(s);
     }
@@ -198,10 +199,9 @@ bool convert_record_at_once(const DbfLinkSource& source, const char* record, Slo
     }
   }
   for (int k = 0; k < rp.integer_count; ++k) {
-    const std::size_t s = rp.integer_slots[static_cast<std::size_t>(k)];
-    const DbfSlotPlan& plan = source.plan[s];
+    const DbfRecordPlan::IntegerField& field = rp.integer_fields[static_cast<std::size_t>(k)];
     // At most 8 digits: the value fits.
-    values[s] = static_cast<std::int32_t>(swar::digits_value(record + plan.offset + plan.width, plan.width));
+    values[field.slot] = static_cast<std::int32_t>(swar::digits_value(record + field.end, field.keep));
   }
   for (int k = 0; k < rp.real_count; ++k) {
     const std::size_t s = rp.real_slots[static_cast<std::size_t>(k)];

@@ -103,9 +103,16 @@ struct DbfRecordPlan {
   // first byte of their field.
   std::array<std::uint64_t, kByteClassWords> integer_bytes{};
   std::array<std::uint64_t, kByteClassWords> integer_inner_bytes{};
-  // The slots of the integer fields and of the real fields.
+  // The integer fields: slot, the offset one past the field's end, and the
+  // mask that keeps the field's bytes of the 8 bytes ending there.
+  struct IntegerField {
+    std::uint8_t slot = 0;
+    std::uint16_t end = 0;
+    std::uint64_t keep = 0;
+  };
   int integer_count = 0;
-  std::array<std::uint8_t, kLinkKeywordCount> integer_slots{};
+  std::array<IntegerField, kLinkKeywordCount> integer_fields{};
+  // The slots of the real fields.
   int real_count = 0;
   std::array<std::uint8_t, kLinkKeywordCount> real_slots{};
 };

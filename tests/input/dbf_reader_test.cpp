@@ -488,35 +488,43 @@ TEST(DbfRecordPlan, GivesTheLinksOfTheFieldByFieldConversion) {
   LinkFieldMap map;
   map.scale[LinkKeyword::kDistance] = 100000.0;
   map.scale[LinkKeyword::kCongTime] = 100.0;
-  // Texts for ANODE (7 bytes), DISTANCE (7, real) and MODELVOL (8): what
+  // One field of the middle record replaced at a time (so that one field
+  // sending the record field by field cannot hide what another does): what
   // the plan converts itself, what sends a record field by field, and what
-  // stops the run.
+  // stops the run. ANODE has 7 bytes, DISTANCE 7 (real), MODELVOL 8.
+  constexpr std::size_t kAnode = 0, kDistance = 2, kModelvol = 17;
   struct Case {
-    std::string anode, distance, modelvol;
+    std::size_t field;
+    std::string text;
     bool error;
   };
   const Case cases[] = {
-      {"1234567", "  12.34", "12345678", false},  // full-width fields
-      {"      1", "   1234", "       0", false},  // a real without its point
-      {"       ", "       ", "        ", false},  // all blank: 0
-      {"0000012", "0012.30", "00000099", false},  // leading zeros
-      {"     -5", "  -2.70", "      -1", false},  // signs: field by field
-      {"    +12", "   +1.5", "     + 3", false},
-      {"  1 2  ", "  1 2.5", "12      ", false},  // inner and trailing blanks
-      {"     12", " 1.2E+1", "      12", false},  // an exponent
-      {"     12", "9999999", "      12", true},   // scaled beyond 32 bits
-      {"     1A", "   1.00", "       1", true},   // a letter
-      {"     12", " 1.2.3 ", "       1", true},   // two points
-      {"    1.5", "   1.00", "       1", true},   // a point in an integer field
-      {"     12", "   1.00", "\x01\x02\x03\x04\x05\x06\x07\x08", true},
+      {kAnode, "1234567", false},  // full-width fields
+      {kModelvol, "12345678", false},
+      {kDistance, "1234.56", false},
+      {kDistance, "   1234", false},  // a real without its point
+      {kAnode, "       ", false},     // all blank: 0
+      {kDistance, "       ", false},
+      {kModelvol, "00000099", false},  // leading zeros
+      {kAnode, "     -5", false},      // signs: field by field
+      {kDistance, "  -2.70", false},
+      {kModelvol, "     + 3", false},
+      {kAnode, "  1 2  ", false},  // inner and trailing blanks
+      {kAnode, "12     ", false},
+      {kModelvol, "1      2", false},
+      {kDistance, "  1 2.5", false},
+      {kDistance, " 1.2E+1", false},  // an exponent
+      {kDistance, "9999999", true},   // scaled beyond 32 bits
+      {kAnode, "     1A", true},      // a letter
+      {kDistance, " 1.2.3 ", true},   // two points
+      {kAnode, "    1.5", true},      // a point in an integer field
+      {kModelvol, "\x01\x02\x03\x04\x05\x06\x07\x08", true},
   };
   std::vector<std::string> good;  // right-justified, as the plan takes them
   for (const DbfFieldDef& field : fields) good.push_back(std::string(static_cast<std::size_t>(field.length - 1), ' ') + "3");
   for (const Case& c : cases) {
     std::vector<std::string> texts = good;
-    texts[0] = c.anode;
-    texts[2] = c.distance;
-    texts[17] = c.modelvol;
+    texts[c.field] = c.text;
     const std::string bytes = DbfTable(fields).add_raw(good).add_raw(texts).add_raw(good).bytes();
     bool usable = false;
     std::uint64_t at_once = 0;
@@ -525,7 +533,7 @@ TEST(DbfRecordPlan, GivesTheLinksOfTheFieldByFieldConversion) {
     EXPECT_GE(at_once, 1u) << "the first record, right-justified digits, is converted at once";
     bool unused = false;
     const PathResult plain = read_with_plan(bytes, map, false, unused);
-    const std::string label = "[" + c.anode + "][" + c.distance + "][" + c.modelvol + "]";
+    const std::string label = "field " + std::to_string(c.field) + " [" + c.text + "]";
     EXPECT_EQ(planned.links, plain.links) << label;
     EXPECT_EQ(planned.error, plain.error) << label;
     EXPECT_EQ(planned.error != "no error", c.error) << label << ": " << planned.error;
