@@ -3,6 +3,8 @@
 #
 #   bench/run.sh [SIZE...]          (default: 10000 100000 1000000 10000000)
 #   RUNS=5 bench/run.sh 10000 100000
+#   KORVO=/path/to/old/korvo bench/run.sh 10000   (time another build)
+#   DBFDUMP=no bench/run.sh 10000000               (skip dbfdump: minutes at 10M)
 #
 # For each size it generates a scenario for both link sources (dBASE and the
 # binary loaded network) and both run types (validation and analysis), then,
@@ -10,7 +12,9 @@
 #   - KORVO itself (wall time and peak resident memory, from /usr/bin/time);
 #   - cat of the input network files to /dev/null: the I/O floor;
 #   - shapelib's dbfdump of the dBASE file to /dev/null (dBASE scenarios).
-# Each figure is the median of RUNS runs (default 3). Files are read warm
+# Each figure is the median of RUNS runs (default 3). On a machine that
+# other work shares, wall time follows the load; the CPU seconds (user and
+# system) of KORVO and of cat are given beside it. Files are read warm
 # (the generator has just written them); each scenario is deleted once it has
 # been measured. The ASCII side files are off, so that every size does the
 # same work per link.
@@ -30,19 +34,19 @@ scratch="${SCRATCH:-$root/scratch/bench}"
 scripts/setup.sh time shapelib libbenchmark-dev >/dev/null
 cmake --preset bench >/dev/null
 cmake --build --preset bench -j2 --target korvo korvo_generate >/dev/null
-korvo="$root/build/bench/korvo"
-generate="$root/build/bench/tools/korvo_generate"
+korvo="${KORVO:-$root/build/bench/korvo}"
+generate="${GENERATE:-$root/build/bench/tools/korvo_generate}"
 
 # time_ns DIR RSS_FILE COMMAND...: nanoseconds of wall time of the command
 # run in DIR, its output discarded. Unless RSS_FILE is empty, GNU time
-# writes the peak resident set (KiB) there.
+# writes the peak resident set (KiB) and the CPU seconds there.
 time_ns() {
   local dir="$1" rss_file="$2"
   shift 2
   local start end
   start=$(date +%s%N)
   if [ -n "$rss_file" ]; then
-    (cd "$dir" && /usr/bin/time -f '%M' -o "$rss_file" "$@" >/dev/null 2>&1)
+    (cd "$dir" && /usr/bin/time -f '%M %U %S' -o "$rss_file" "$@" >/dev/null 2>&1)
   else
     (cd "$dir" && "$@" >/dev/null 2>&1)
   fi
@@ -88,34 +92,44 @@ for size in "${sizes[@]}"; do
       fi
       k=()
       rss=()
+      cpu=()
       for _ in $(seq "$runs"); do
         k+=("$(time_ns "$dir" "$dir/rss.txt" "$korvo")")
-        rss+=("$(tail -1 "$dir/rss.txt")")
+        rss+=("$(tail -1 "$dir/rss.txt" | awk '{ print $1 }')")
+        cpu+=("$(tail -1 "$dir/rss.txt" | awk '{ printf "%d", ($2 + $3) * 1e9 }')")
       done
       korvo_ns=$(median "${k[@]}")
       rss_kib=$(median "${rss[@]}")
+      korvo_cpu=$(median "${cpu[@]}")
       cat_ns=$(median_ns "$dir" cat "${inputs[@]}")
+      cat_cpu=()
+      for _ in $(seq "$runs"); do
+        time_ns "$dir" "$dir/cat.txt" cat "${inputs[@]}" >/dev/null
+        cat_cpu+=("$(tail -1 "$dir/cat.txt" | awk '{ printf "%d", ($2 + $3) * 1e9 }')")
+      done
+      cat_cpu_ns=$(median "${cat_cpu[@]}")
       dump_ns=""
-      if [ "$source" = dbf ]; then
+      if [ "$source" = dbf ] && [ "${DBFDUMP:-yes}" != no ]; then
         dump_ns=$(median_ns "$dir" dbfdump "${inputs[0]}")
       fi
-      results+=("$size $source $type $bytes $korvo_ns $cat_ns ${dump_ns:--} $rss_kib")
+      results+=("$size $source $type $bytes $korvo_ns $cat_ns ${dump_ns:--} $rss_kib $korvo_cpu $cat_cpu_ns")
       rm -rf "$dir"
     done
   done
 done
 
 echo
-printf '%10s %-7s %-10s %9s %9s %12s %8s %9s %9s %8s\n' \
-  links source run "input MB" "KORVO s" "links/s" "x cat" "dbfdump s" "/dbfdump" "RSS MiB"
+printf '%10s %-7s %-10s %9s %9s %12s %8s %9s %9s %8s %9s %8s\n' \
+  links source run "input MB" "KORVO s" "links/s" "x cat" "dbfdump s" "/dbfdump" "RSS MiB" "CPU s" "CPU xcat"
 for r in "${results[@]}"; do
   # shellcheck disable=SC2086
   set -- $r
-  awk -v n="$1" -v src="$2" -v t="$3" -v b="$4" -v k="$5" -v c="$6" -v d="$7" -v m="$8" 'BEGIN {
+  awk -v n="$1" -v src="$2" -v t="$3" -v b="$4" -v k="$5" -v c="$6" -v d="$7" -v m="$8" -v kc="$9" -v cc="${10}" 'BEGIN {
     ks = k / 1e9
     dump = (d == "-") ? "-" : sprintf("%.3f", d / 1e9)
     frac = (d == "-") ? "-" : sprintf("%.3f", k / d)
-    printf "%10d %-7s %-10s %9.1f %9.3f %12.0f %8.2f %9s %9s %8.1f\n", n, src, t, b / 1e6, ks, n / ks, k / c, dump, frac, m / 1024
+    cpu_ratio = (cc > 0) ? sprintf("%.2f", kc / cc) : "-"
+    printf "%10d %-7s %-10s %9.1f %9.3f %12.0f %8.2f %9s %9s %8.1f %9.3f %8s\n", n, src, t, b / 1e6, ks, n / ks, k / c, dump, frac, m / 1024, kc / 1e9, cpu_ratio
   }'
 done
 rm -rf "$scratch"

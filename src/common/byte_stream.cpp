@@ -85,9 +85,9 @@ bool ByteStream::fill(std::size_t wanted) {
   return end_ - begin_ >= wanted;
 }
 
-const char* ByteStream::take(std::size_t n) {
+const char* ByteStream::take_more(std::size_t n) {
   if (n > kBufferSize && !memory_mode_) return nullptr;
-  if (end_ - begin_ < n && !fill(n)) {
+  if (!fill(n)) {
     consumed_ += end_ - begin_;
     begin_ = end_;
     return nullptr;
@@ -112,7 +112,6 @@ std::string_view ByteStream::peek() {
   return {data_ + begin_, end_ - begin_};
 }
 
-bool ByteStream::at_end() { return end_ == begin_ && !fill(1); }
 
 void ByteStream::rewind() {
   consumed_ = 0;

@@ -44,7 +44,15 @@ class ByteStream {
 
   // The next n bytes (n <= kBufferSize), or nullptr when fewer than n are
   // left; then the stream is at its end. take(0) returns a valid pointer.
-  const char* take(std::size_t n);
+  // The bytes already buffered are handed out inline; refilling the buffer
+  // is take_more's.
+  const char* take(std::size_t n) {
+    if (end_ - begin_ < n) return take_more(n);
+    const char* p = data_ + begin_;
+    begin_ += n;
+    consumed_ += n;
+    return p;
+  }
   // The bytes buffered now, filling the buffer first when it is empty; an
   // empty view means end of file. consume() then advances over some of them.
   std::string_view peek();
@@ -57,12 +65,13 @@ class ByteStream {
   // Bytes consumed so far: the offset of the next byte.
   std::uint64_t offset() const { return consumed_; }
   // True when no byte is left.
-  bool at_end();
+  bool at_end() { return end_ == begin_ && !fill(1); }
   void rewind();
   void close();
 
  private:
   bool fill(std::size_t wanted);
+  const char* take_more(std::size_t n);
 
   std::string name_;
   int fd_ = -1;

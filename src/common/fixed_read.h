@@ -146,15 +146,28 @@ inline std::uint64_t eight_digits(std::uint64_t x) {
   x = ((x & 0x00FF00FF00FF00FFULL) * 6553601) >> 16;
   return ((x & 0x0000FFFF0000FFFFULL) * 42949672960001ULL) >> 32;
 }
+// The mask that keeps the last `width` (1..8) of 8 loaded bytes.
+constexpr std::uint64_t field_mask(int width) { return ~0ULL << (8 * (8 - width)); }
+
 // The 8 bytes ending at field_end, those before the field made blanks.
 inline std::uint64_t load_field(const char* field_end, int width) {
   std::uint64_t x;
   std::memcpy(&x, field_end - 8, 8);
   if (width < 8) {
-    const std::uint64_t keep = ~0ULL << (8 * (8 - width));
+    const std::uint64_t keep = field_mask(width);
     x = (x & keep) | (0x2020202020202020ULL & ~keep);
   }
   return x;
+}
+
+// The value of a field of 1..8 bytes already known to hold only blanks
+// before digits (an all-blank field is 0): the 8 bytes ending at field_end,
+// kept by field_mask(width). A blank's low four bits are 0, so it adds
+// nothing.
+inline std::uint64_t digits_value(const char* field_end, std::uint64_t keep) {
+  std::uint64_t x;
+  std::memcpy(&x, field_end - 8, 8);
+  return eight_digits(x & keep);
 }
 
 }  // namespace swar

@@ -96,6 +96,21 @@ class EvalSums {
   float at(int ftc, int atc, int lc, Slot slot) const { return cells_[index(ftc, atc, lc, number_of(slot))]; }
   // The first cell of a slot's three-dimensional plane.
   float* slot_plane(Slot slot) { return cells_ + index(1, 1, 1, number_of(slot)); }
+
+  // The cells of one class triple, one per slot, a plane apart: the link
+  // loop finds them once per link instead of once per add.
+  class Column {
+   public:
+    Column(float* first, std::size_t plane) : first_(first), plane_(plane) {}
+    float& operator[](Slot slot) const { return first_[plane_ * static_cast<std::size_t>(number_of(slot) - 1)]; }
+
+   private:
+    float* first_;
+    std::size_t plane_;
+  };
+  Column column(int ftc, int atc, int lc) {
+    return {cells_ + index(ftc, atc, lc, 1), static_cast<std::size_t>(nft_) * static_cast<std::size_t>(nat_) * kLaneClassCount};
+  }
   std::size_t cells_used() const {
     return static_cast<std::size_t>(nft_) * static_cast<std::size_t>(nat_) * kLaneClassCount * kSlotCount;
   }

@@ -186,7 +186,8 @@ void evaluate_link(Evaluation& e, const LinkRecord& link, const LinkValues& v, b
   const bool short_link = v.dist <= kShortLinkMiles;
   const bool timed = link.distance != 0 && v.time != 0.0f;
   const bool otimed = link.distance != 0 && link.time != 0;
-  auto add = [&sums, &v](Slot slot, float x) { sums.at(v.ftc, v.atc, v.lane_class, slot) += x; };
+  const EvalSums::Column cells = sums.column(v.ftc, v.atc, v.lane_class);
+  auto add = [&cells](Slot slot, float x) { cells[slot] += x; };
 
   // A link without distance or congested time has speed 0 (class 1).
   float speed = 0.0f;

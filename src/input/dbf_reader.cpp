@@ -1,6 +1,7 @@
 #include "input/dbf_reader.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -149,6 +150,95 @@ void store_all_slots(LinkRecord& link, const EnumArray<LinkKeyword, std::int32_t
   link.volume(1, 1) = v[LinkKeyword::kModelvol];
   link.cost = low16(v[LinkKeyword::kCost]);
   link.two_way = v[LinkKeyword::kTwflag] == 1;
+}
+
+using SlotValues = EnumArray<LinkKeyword, std::int32_t, kLinkKeywordCount + 1>;
+
+void set_bits(std::array<std::uint64_t, kByteClassWords>& marks, int from, int to) {
+  for (int i = from; i < to; ++i) marks[static_cast<std::size_t>(i / 64)] |= std::uint64_t{1} << (i % 64);
+}
+
+DbfRecordPlan make_record_plan(const DbfLinkSource& source) {
+  DbfRecordPlan rp;
+  if constexpr (std::endian::native != std::endian::little) return rp;
+  for (std::size_t s = 1; s <= kLinkKeywordCount; ++s) {
+    const DbfSlotPlan& plan = source.plan[s];
+    if (plan.field == 0) continue;  // a missing keyword reads nothing
+    const int end = plan.offset + plan.width;
+    if (plan.fast == DbfSlotPlan::Fast::kNone || end > static_cast<int>(kByteClassLimit)) return DbfRecordPlan{};
+    rp.scan_bytes = std::max(rp.scan_bytes, static_cast<std::size_t>(end));
+    if (plan.fast == DbfSlotPlan::Fast::kInteger) {
+      set_bits(rp.integer_bytes, plan.offset, end);
+      set_bits(rp.integer_inner_bytes, plan.offset + 1, end);
+      rp.integer_fields[static_cast<std::size_t>(rp.integer_count++)] = {
+          static_cast<std::uint8_t>(s), static_cast<std::uint16_t>(end), swar::field_mask(plan.width)};
+    } else {
+      rp.real_slots[static_cast<std::size_t>(rp.real_count++)] = static_cast<std::uint8_t>(s);
+    }
+  }
+  rp.usable = true;
+  return rp;
+}
+
+// The record plan's path; false when the record must go field by field
+// (values may then hold some of its fields already).
+bool convert_record_at_once(const DbfLinkSource& source, const char* record, SlotValues& values) {
+  const DbfRecordPlan& rp = source.record_plan;
+  ByteClasses marks;
+  classify_bytes(record, rp.scan_bytes, marks);
+  // An integer field holds blanks and digits only, and no blank follows a
+  // byte of the same field that is not blank.
+  std::uint64_t carry = 0;  // the last byte of the word before is not blank
+  for (std::size_t w = 0; w < kByteClassWords; ++w) {
+    const std::uint64_t blank = marks.blank[w];
+    const std::uint64_t after_non_blank = (~blank << 1) | carry;
+    carry = ~blank >> 63;
+    if ((rp.integer_bytes[w] & ~(blank | marks.digit[w])) != 0 ||
+        (rp.integer_inner_bytes[w] & blank & after_non_blank) != 0) {
+      return false;
+    }
+  }
+  for (int k = 0; k < rp.integer_count; ++k) {
+    const DbfRecordPlan::IntegerField& field = rp.integer_fields[static_cast<std::size_t>(k)];
+    // At most 8 digits: the value fits.
+    values[field.slot] = static_cast<std::int32_t>(swar::digits_value(record + field.end, field.keep));
+  }
+  for (int k = 0; k < rp.real_count; ++k) {
+    const std::size_t s = rp.real_slots[static_cast<std::size_t>(k)];
+    const DbfSlotPlan& plan = source.plan[s];
+    double x;
+    if (!fast_real_field(record + plan.offset + plan.width, plan.width, plan.decimals, x)) return false;
+    const double v = std::trunc(x * plan.scale + 0.5);
+    if (!(v >= -2147483648.0 && v <= 2147483647.0)) return false;
+    values[s] = static_cast<std::int32_t>(v);
+  }
+  return true;
+}
+
+// Field by field: the eight-byte conversions where they apply, convert_slot
+// for the rest and for every field they decline.
+void convert_fields(const DbfLinkSource& source, const char* record, SlotValues& values) {
+  for (std::size_t s = 1; s <= kLinkKeywordCount; ++s) {
+    const DbfSlotPlan& plan = source.plan[s];
+    const char* end = record + plan.offset + plan.width;
+    if (plan.fast == DbfSlotPlan::Fast::kInteger) {
+      std::int64_t v;
+      if (fast_integer_field(end, plan.width, v)) {
+        values[s] = static_cast<std::int32_t>(v);  // at most 8 digits
+        continue;
+      }
+    } else if (plan.fast == DbfSlotPlan::Fast::kReal) {
+      double x;
+      if (fast_real_field(end, plan.width, plan.decimals, x)) {
+        const double v = std::trunc(x * plan.scale + 0.5);
+        if (v >= -2147483648.0 && v <= 2147483647.0) {
+          values[s] = static_cast<std::int32_t>(v);
+          continue;
+        }
+      }
+    }
+    if (plan.field != 0) values[s] = convert_slot(source, plan, record);
+  }
 }
 
 }  // namespace
@@ -324,6 +414,7 @@ void prepare_link_fields(DbfLinkSource& source, DbfListing* listing) {
       }
     }
   }
+  source.record_plan = make_record_plan(source);
 }
 
 LinkStatus read_next_dbf_link(DbfLinkSource& source, LinkRecord& link) {
@@ -344,31 +435,14 @@ LinkStatus read_next_dbf_link(DbfLinkSource& source, LinkRecord& link) {
   }
   ++source.records_read;
   // All values first, so that a field that cannot be converted leaves the
-  // link as it was.
-  EnumArray<LinkKeyword, std::int32_t, kLinkKeywordCount + 1> values{};
-  for (std::size_t s = 1; s <= kLinkKeywordCount; ++s) {
-    const DbfSlotPlan& plan = source.plan[s];
-    // Right-justified numbers of up to 8 bytes (the record copy keeps 8
-    // bytes of room before the record); everything else, and every field
-    // the eight-byte conversions decline, goes through convert_slot.
-    const char* end = record + plan.offset + plan.width;
-    if (plan.fast == DbfSlotPlan::Fast::kInteger) {
-      std::int64_t v;
-      if (fast_integer_field(end, plan.width, v)) {
-        values[s] = static_cast<std::int32_t>(v);  // at most 8 digits
-        continue;
-      }
-    } else if (plan.fast == DbfSlotPlan::Fast::kReal) {
-      double x;
-      if (fast_real_field(end, plan.width, plan.decimals, x)) {
-        const double v = std::trunc(x * plan.scale + 0.5);
-        if (v >= -2147483648.0 && v <= 2147483647.0) {
-          values[s] = static_cast<std::int32_t>(v);
-          continue;
-        }
-      }
-    }
-    if (plan.field != 0) values[s] = convert_slot(source, plan, record);
+  // link as it was. Right-justified numbers (the eight-byte conversions
+  // load the 8 bytes that end a field: the record has 8 bytes of room
+  // before it) take the record plan's path when it covers the file.
+  SlotValues values{};
+  if (source.record_plan.usable && convert_record_at_once(source, record, values)) {
+    ++source.records_at_once;
+  } else {
+    convert_fields(source, record, values);
   }
   if (source.all_slots_present) {
     store_all_slots(link, values);

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/byte_classes.h"
 #include "common/byte_stream.h"
 #include "common/fixed_text.h"
 #include "input/database_control.h"
@@ -86,6 +87,36 @@ struct DbfSlotPlan {
   enum class Fast : std::uint8_t { kNone, kInteger, kReal } fast = Fast::kNone;
 };
 
+// How a whole record is converted at once, fixed at prepare time. It covers
+// a file whose keyword fields are all numbers of 1 to 8 bytes (the usual
+// link table) within the first kByteClassLimit bytes of the record: the
+// record's blanks and digits are marked in one pass, every integer field is
+// checked against the marks with a few word operations and converted without
+// a check of its own, and the real fields take the eight-byte conversion.
+// A record that holds anything else (a sign, an inner blank, a letter, a
+// real field the eight-byte conversion declines) goes field by field, as a
+// file the plan does not cover does; both give the same link.
+struct DbfRecordPlan {
+  bool usable = false;
+  std::size_t scan_bytes = 0;  // bytes from the record's start that hold the fields
+  // The bytes of the integer fields, and those of them that are not the
+  // first byte of their field.
+  std::array<std::uint64_t, kByteClassWords> integer_bytes{};
+  std::array<std::uint64_t, kByteClassWords> integer_inner_bytes{};
+  // The integer fields: slot, the offset one past the field's end, and the
+  // mask that keeps the field's bytes of the 8 bytes ending there.
+  struct IntegerField {
+    std::uint8_t slot = 0;
+    std::uint16_t end = 0;
+    std::uint64_t keep = 0;
+  };
+  int integer_count = 0;
+  std::array<IntegerField, kLinkKeywordCount> integer_fields{};
+  // The slots of the real fields.
+  int real_count = 0;
+  std::array<std::uint8_t, kLinkKeywordCount> real_slots{};
+};
+
 // Receives the header listing's contents in the order the reader decodes
 // them: the fixed part of the header (before its limits are checked), each
 // field descriptor, and each link keyword that has no field. A listing of the
@@ -112,7 +143,10 @@ struct DbfLinkSource {
   DbfFieldTable fields;
   std::array<DbfSlotPlan, kLinkKeywordCount + 1> plan{};  // slots 1..20
   std::uint64_t records_read = 0;
+  std::uint64_t records_at_once = 0;  // of them, those the record plan converted
   bool all_slots_present = false;  // every keyword has its field
+  // Set by prepare_link_fields; a test clears usable to read field by field.
+  DbfRecordPlan record_plan;
   // The current record, behind 8 bytes of room so that a field of up to 8
   // bytes can be loaded as one 64-bit word ending at the field's end.
   std::array<char, 8 + kDbfBufferSize> record_copy{};

@@ -1,4 +1,5 @@
 #include "common/fixed_read.h"
+#include "common/byte_classes.h"
 
 #include <gtest/gtest.h>
 
@@ -196,6 +197,31 @@ TEST(FixedReadTest, EightBytePathsAgreeWithTheGeneralPaths) {
   // Most right-justified numbers take the fast paths.
   EXPECT_GT(fast_integers, 100000);
   EXPECT_GT(fast_reals, 150000);
+}
+
+
+TEST(ByteClasses, MarksTheBytesThePlainLoopMarks) {
+  ByteClasses known;
+  classify_bytes_plain(" 7x9 ", 5, known);
+  EXPECT_EQ(known.blank[0], 0b10001u);
+  EXPECT_EQ(known.digit[0], 0b01010u);
+  // Every length up to the limit, so that each way the last step can fall
+  // (no partial step, a partial one of any size, fewer than 16 bytes) is met.
+  const std::string alphabet = " 0123456789.-+A\x7f\x80\xff/:";
+  std::uint32_t state = 12345;
+  for (std::size_t n = 0; n <= kByteClassLimit; ++n) {
+    std::string bytes(n + 16, '7');  // the bytes after n must not count
+    for (std::size_t i = 0; i < n; ++i) {
+      state = state * 1103515245u + 12345u;
+      bytes[i] = alphabet[(state >> 16) % alphabet.size()];
+    }
+    ByteClasses fast;
+    ByteClasses plain;
+    classify_bytes(bytes.data(), n, fast);
+    classify_bytes_plain(bytes.data(), n, plain);
+    ASSERT_EQ(fast.blank, plain.blank) << "length " << n;
+    ASSERT_EQ(fast.digit, plain.digit) << "length " << n;
+  }
 }
 
 }  // namespace

@@ -598,5 +598,24 @@ TEST_F(ScreenlineTest, NumbersOutsideOneToNinetyNineStayOutOfEveryScreenlineTabl
   EXPECT_FLOAT_EQ(cell(Slot::LINKS), 4.0f);  // evaluated otherwise
 }
 
+
+TEST(EvalSumsColumn, EachSlotIsTheCellOfItsClasses) {
+  // Uneven class counts, so that a plane size taken from the wrong counts
+  // or a slot off by one lands on another cell.
+  std::vector<float> cells(3 * 4 * kLaneClassCount * kSlotCount);
+  EvalSums sums(cells.data(), 3, 4);
+  for (int ftc = 1; ftc <= 3; ++ftc) {
+    for (int atc = 1; atc <= 4; ++atc) {
+      for (int lc = 1; lc <= kLaneClassCount; ++lc) {
+        const EvalSums::Column column = sums.column(ftc, atc, lc);
+        for (int n = 1; n <= kSlotCount; ++n) {
+          ASSERT_EQ(&column[slot_number(n)], &sums.at(ftc, atc, lc, slot_number(n)))
+              << ftc << " " << atc << " " << lc << " slot " << n;
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace korvo

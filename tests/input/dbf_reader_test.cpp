@@ -441,5 +441,137 @@ TEST(DbfRecords, StreamsAFileLargerThanTheReadBuffer) {
   EXPECT_EQ(sum, 6000 * 6001 / 2);
 }
 
+
+// ---- The record plan against the field-by-field conversion ------------------
+
+// Every link value and the error (if any) of each record of a file, read once
+// with the record plan as prepared and once with it cleared.
+struct PathResult {
+  std::vector<std::vector<std::int64_t>> links;
+  std::string error = "no error";
+};
+
+PathResult read_with_plan(const std::string& bytes, const LinkFieldMap& map, bool use_plan, bool& plan_usable,
+                          std::uint64_t* at_once = nullptr) {
+  LinkFile f(bytes, map);
+  PathResult r;
+  struct Count {
+    std::uint64_t* out;
+    const DbfLinkSource& source;
+    ~Count() {
+      if (out != nullptr) *out = source.records_at_once;
+    }
+  } count{at_once, *f.source};
+  try {
+    f.prepare();
+    plan_usable = f.source->record_plan.usable;
+    if (!use_plan) f.source->record_plan.usable = false;
+    while (f.next()) {
+      const LinkRecord& l = f.link;
+      r.links.push_back({l.anode, l.bnode, l.distance, l.direction, l.area_type, l.facility_type, l.lanes, l.time,
+                         l.time2, l.capacity, l.count, l.screenline, l.zone, l.use, l.location, l.landuse,
+                         l.construct, l.period_times[1], l.volume(1, 1), l.cost, l.two_way});
+    }
+  } catch (const FileError& e) {
+    r.error = e.what();
+  }
+  return r;
+}
+
+TEST(DbfRecordPlan, GivesTheLinksOfTheFieldByFieldConversion) {
+  // DISTANCE and CONG_TIME are real fields (N with decimals); DISTANCE is
+  // scaled so that its widest values leave 32 bits.
+  auto fields = fixtures::link_table_fields();
+  fields[2] = {"DISTANCE", 'N', 7, 2};
+  fields[16] = {"CONG_TIME", 'N', 8, 2};
+  LinkFieldMap map;
+  map.scale[LinkKeyword::kDistance] = 100000.0;
+  map.scale[LinkKeyword::kCongTime] = 100.0;
+  // One field of the middle record replaced at a time (so that one field
+  // sending the record field by field cannot hide what another does): what
+  // the plan converts itself, what sends a record field by field, and what
+  // stops the run. ANODE has 7 bytes, DISTANCE 7 (real), MODELVOL 8.
+  constexpr std::size_t kAnode = 0, kDistance = 2, kModelvol = 17;
+  struct Case {
+    std::size_t field;
+    std::string text;
+    bool error;
+  };
+  const Case cases[] = {
+      {kAnode, "1234567", false},  // full-width fields
+      {kModelvol, "12345678", false},
+      {kDistance, "1234.56", false},
+      {kDistance, "   1234", false},  // a real without its point
+      {kAnode, "       ", false},     // all blank: 0
+      {kDistance, "       ", false},
+      {kModelvol, "00000099", false},  // leading zeros
+      {kAnode, "     -5", false},      // signs: field by field
+      {kDistance, "  -2.70", false},
+      {kModelvol, "     + 3", false},
+      {kAnode, "  1 2  ", false},  // inner and trailing blanks
+      {kAnode, "12     ", false},
+      {kModelvol, "1      2", false},
+      {kDistance, "  1 2.5", false},
+      {kDistance, " 1.2E+1", false},  // an exponent
+      {kDistance, "9999999", true},   // scaled beyond 32 bits
+      {kAnode, "     1A", true},      // a letter
+      {kDistance, " 1.2.3 ", true},   // two points
+      {kAnode, "    1.5", true},      // a point in an integer field
+      {kModelvol, "\x01\x02\x03\x04\x05\x06\x07\x08", true},
+  };
+  std::vector<std::string> good;  // right-justified, as the plan takes them
+  for (const DbfFieldDef& field : fields) good.push_back(std::string(static_cast<std::size_t>(field.length - 1), ' ') + "3");
+  for (const Case& c : cases) {
+    std::vector<std::string> texts = good;
+    texts[c.field] = c.text;
+    const std::string bytes = DbfTable(fields).add_raw(good).add_raw(texts).add_raw(good).bytes();
+    bool usable = false;
+    std::uint64_t at_once = 0;
+    const PathResult planned = read_with_plan(bytes, map, true, usable, &at_once);
+    EXPECT_TRUE(usable) << "the standard link table is one the record plan covers";
+    EXPECT_GE(at_once, 1u) << "the first record, right-justified digits, is converted at once";
+    bool unused = false;
+    const PathResult plain = read_with_plan(bytes, map, false, unused);
+    const std::string label = "field " + std::to_string(c.field) + " [" + c.text + "]";
+    EXPECT_EQ(planned.links, plain.links) << label;
+    EXPECT_EQ(planned.error, plain.error) << label;
+    EXPECT_EQ(planned.error != "no error", c.error) << label << ": " << planned.error;
+    EXPECT_EQ(planned.links.size(), c.error ? 1u : 3u) << label;
+  }
+}
+
+TEST(DbfRecordPlan, CoversOnlyNumbersOfUpToEightBytesNearTheRecordStart) {
+  struct Case {
+    const char* what;
+    DbfFieldDef replaced;  // replaces field 11 (SCREENLINE)
+    bool usable;
+  };
+  const Case cases[] = {
+      {"a C field read as an integer", {"SCREENLINE", 'C', 3}, true},
+      {"a field of 9 bytes", {"SCREENLINE", 'N', 9}, false},
+      {"a logical field", {"SCREENLINE", 'L', 1}, false},
+      {"a field of no bytes", {"SCREENLINE", 'C', 0}, false},
+  };
+  for (const Case& c : cases) {
+    auto fields = fixtures::link_table_fields();
+    fields[10] = c.replaced;
+    LinkFile f(DbfTable(fields).bytes());
+    f.prepare();
+    EXPECT_EQ(f.source->record_plan.usable, c.usable) << c.what;
+  }
+  // A keyword field beyond the bytes one pass marks.
+  auto fields = fixtures::link_table_fields();
+  fields.insert(fields.begin(), DbfFieldDef{"NOTES", 'C', 250});
+  LinkFile far(DbfTable(fields).bytes());
+  far.prepare();
+  EXPECT_FALSE(far.source->record_plan.usable);
+  // A missing keyword leaves the others to the plan.
+  fields = fixtures::link_table_fields();
+  fields.pop_back();
+  LinkFile missing(DbfTable(fields).bytes());
+  missing.prepare();
+  EXPECT_TRUE(missing.source->record_plan.usable);
+}
+
 }  // namespace
 }  // namespace korvo
