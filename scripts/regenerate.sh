@@ -77,6 +77,9 @@ if [ "$what" != goldens ]; then
   # The runs first, then the comparison of main-street/no-build and
   # main-street/widened (main-street/compare/expected).
   KORVO_UPDATE_EXAMPLES=1 "$tests" --gtest_filter='Examples/*:CompareExample.*' --gtest_brief=1 || true
+  # Then the picture of its COMPARE.HTML for the README (docs/compare.png;
+  # needs chromium).
+  KORVO_UPDATE_EXAMPLES=1 "$tests" --gtest_filter='CompareRendering.*' --gtest_brief=1 || true
 fi
 
 git status --short -- tests/golden examples

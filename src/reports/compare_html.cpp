@@ -163,14 +163,6 @@ void write_runs(HtmlWriter& w, const Comparison& c) {
 
 // ---------------------------------------------------------------- analysis
 
-// The line of a whole-run figure: a SYSTEM TOTALS row, else the Total row of
-// a table.
-std::optional<std::size_t> headline_line(const Comparison& c, const AnalysisFigure& f) {
-  if (auto l = c.find(f.table, f.measure, 0, 0, LaneClass::kNone)) return l;
-  if (auto l = c.find(f.table, f.measure, 0, kTotalClass, LaneClass::kNone)) return l;
-  return c.find(f.table, f.measure, kTotalClass, kTotalClass, LaneClass::kTotal);
-}
-
 // Value, change (with its word) and percent of an alternative.
 void add_change_cells(const Comparison& c, std::size_t l, std::size_t r, Direction direction, std::vector<Cell>& row) {
   const TableCell& cell = c.cell(l, r);
