@@ -173,7 +173,8 @@ void add_change_cells(const Comparison& c, std::size_t l, std::size_t r, Directi
     row.push_back(Cell::empty_number());
     return;
   }
-  Cell change = Cell::number(d.difference, {html::auto_decimals(d.difference), true, true});
+  // No change is "0", not "0.000".
+  Cell change = Cell::number(d.difference, {d.difference == 0 ? 0 : html::auto_decimals(d.difference), true, true});
   const Change word = judge_change(direction, d.difference);
   if (word != Change::kUnknown) change.badge = Badge{std::string(change_word(word)), change_tone(word)};
   row.push_back(change);

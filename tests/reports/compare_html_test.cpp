@@ -73,6 +73,9 @@ TEST(ComparePage, AnalysisRunsShowTheHeadlineChangesInWords) {
   EXPECT_NE(headline.find("+20,000<span class=\"badge bad\">worse</span>"), std::string::npos);
   EXPECT_NE(headline.find("+9,431<span class=\"badge neutral\">more</span>"), std::string::npos);
   EXPECT_NE(headline.find(">-4.6 % better</text>"), std::string::npos);
+  // An unchanged figure reads "0", whatever the decimals of its values.
+  EXPECT_NE(headline.find("<td class=\"num\">0<span class=\"badge neutral\">no change</span>"), std::string::npos);
+  EXPECT_EQ(headline.find(">0.000<"), std::string::npos);
   // Delay of Div Art (facility-type class 2) at the Total area type: 7.5 -> 5.5.
   const std::string by_ft = between(page, "id=\"by-facility-type\"", "</section>");
   EXPECT_NE(by_ft.find("<h3>Delay due to congestion (vehicle-hours)</h3>"), std::string::npos);
