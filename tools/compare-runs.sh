@@ -15,6 +15,9 @@
 # example EXTRA_PROFILE=$' CSVOUT\nN' to compare a run with an output turned
 # off against one without the keyword). NEW_ENV is an environment assignment
 # made for the new program only (for example NEW_ENV=KORVO_THREADS=1).
+# EXCLUDE is a blank-separated list of file name patterns left out of the
+# comparison (for example EXCLUDE='KV*.CSV' when only the new program writes
+# those files).
 #
 # Prints one line per difference and a summary; exits 1 when any scenario
 # differs. Scenario directories are deleted unless KEEP=1.
@@ -108,7 +111,9 @@ for i in $(seq 1 "$count"); do
   run_one "$old" "$base/old"
   run_one "$new" "$base/new" "${NEW_ENV:-}"
   label="scenario $i ($size links, $type, $source ${opts[*]:-}, $mutation)"
-  if diff -r "$base/old" "$base/new" >"$base/diff.txt" 2>&1; then
+  excludes=()
+  for pattern in ${EXCLUDE:-}; do excludes+=(-x "$pattern"); done
+  if diff -r "${excludes[@]}" "$base/old" "$base/new" >"$base/diff.txt" 2>&1; then
     kinds["$type-$source"]=$((${kinds["$type-$source"]:-0} + 1))
     [ "${KEEP:-0}" = 1 ] || rm -rf "$base"
   else
