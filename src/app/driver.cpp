@@ -413,10 +413,7 @@ void process_link(RunContext& ctx) {
 }
 
 void run_link_loop(RunContext& ctx) {
-  if (ctx.settings.link_csv) {
-    if (ctx.work.exists(kLinksCsvFile)) ctx.work.remove(kLinksCsvFile);
-    ctx.links_csv.open(ctx.work.path(kLinksCsvFile), ctx.settings.analysis_mode);
-  }
+  if (ctx.settings.link_csv) ctx.links_csv.open(ctx.work, ctx.settings.analysis_mode);
   const bool dbf = ctx.settings.dbf_input_given;
   for (;;) {
     const LinkStatus status = dbf ? read_next_dbf_link(ctx.dbf, ctx.link) : read_binary_link(ctx.binary, ctx.link);

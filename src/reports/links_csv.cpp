@@ -9,12 +9,13 @@ constexpr std::string_view kLosLetters = " ABCDEF";
 
 }  // namespace
 
-void LinksCsvWriter::open(const std::filesystem::path& path, bool analysis) {
+void LinksCsvWriter::open(const WorkDir& dir, bool analysis) {
   failure_.reset();
   analysis_ = analysis;
   open_ = true;
   try {
-    file_.create(path, kLinksCsvFile);
+    if (dir.exists(kLinksCsvFile)) dir.remove(kLinksCsvFile);
+    file_.create(dir.path(kLinksCsvFile), kLinksCsvFile);
     file_.write_record(kLinksCsvHeader);
   } catch (const WriteError& error) {
     failure_ = error;

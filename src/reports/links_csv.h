@@ -22,6 +22,7 @@
 
 #include "common/errors.h"
 #include "common/text_file.h"
+#include "common/work_dir.h"
 #include "evaluation/validation_stats.h"
 #include "reports/csv_writer.h"
 
@@ -46,8 +47,9 @@ class LinksCsvWriter {
   LinksCsvWriter(const LinksCsvWriter&) = delete;
   LinksCsvWriter& operator=(const LinksCsvWriter&) = delete;
 
-  // Creates the file and writes the header.
-  void open(const std::filesystem::path& path, bool analysis);
+  // Replaces an old file of the name in dir, creates the file and writes
+  // the header; a failure is kept for finish().
+  void open(const WorkDir& dir, bool analysis);
   bool is_open() const { return open_; }
   void add(const StatsLink& link, const LinkCsvExtras& extras);
   // Closes the file; throws the first write failure, if there was one.
