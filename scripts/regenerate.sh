@@ -6,7 +6,8 @@
 #   scripts/regenerate.sh                    both
 #   scripts/regenerate.sh goldens [FILTER]   the golden cases only (FILTER: a
 #                                            gtest filter, default every case)
-#   scripts/regenerate.sh examples           the examples only
+#   scripts/regenerate.sh examples           the examples only (and the
+#                                            comparison of main-street/)
 #   --inputs         also rewrite the examples' input files with korvo_generate
 #                    first (the same city for each: 90 links, seed 8)
 #   --preset NAME    build with this CMake preset (default: default)
@@ -68,8 +69,17 @@ if [ "$what" != goldens ]; then
     regenerate_input analysis-dbf-aux 90 analysis dbf 8 --aux-dbf
     regenerate_input analysis-binary 90 analysis binary 8
     regenerate_input validation-binary-aux 90 validation binary 8 --aux-dbf
+    # The bundled comparison: the 2045 network and its build alternative
+    # with the main street widened.
+    regenerate_input main-street/no-build 90 analysis dbf 8
+    regenerate_input main-street/widened 90 analysis dbf 8 --widen-main-street
   fi
-  KORVO_UPDATE_EXAMPLES=1 "$tests" --gtest_filter='Examples/*' --gtest_brief=1 || true
+  # The runs first, then the comparison of main-street/no-build and
+  # main-street/widened (main-street/compare/expected).
+  KORVO_UPDATE_EXAMPLES=1 "$tests" --gtest_filter='Examples/*:CompareExample.*' --gtest_brief=1 || true
+  # Then the picture of its COMPARE.HTML for the README (docs/compare.png;
+  # needs chromium).
+  KORVO_UPDATE_EXAMPLES=1 "$tests" --gtest_filter='CompareRendering.*' --gtest_brief=1 || true
 fi
 
 git status --short -- tests/golden examples

@@ -7,6 +7,9 @@
 //                up to 200,000 links, the size of the two-way table)
 //   --no-ascii   do not
 //   --aux-dbf    give an auxiliary dBASE file (VOLNAUXDBF)
+//   --widen-main-street
+//                analysis only: the build alternative (scenario 45B) with
+//                one lane more each way on the main street
 //
 // The same arguments always give the same files. A summary of what the
 // network holds goes to standard output.
@@ -28,7 +31,8 @@ using korvo::fixtures::ScenarioSource;
 
 int usage() {
   std::fputs(
-      "usage: korvo_generate LINKS validation|analysis dbf|binary SEED DIRECTORY [--ascii|--no-ascii] [--aux-dbf]\n",
+      "usage: korvo_generate LINKS validation|analysis dbf|binary SEED DIRECTORY [--ascii|--no-ascii] [--aux-dbf]\n"
+      "                      [--widen-main-street]\n",
       stderr);
   return 64;
 }
@@ -80,10 +84,16 @@ int main(int argc, char** argv) {
       options.ascii_output = false;
     } else if (option == "--aux-dbf") {
       options.aux_dbf = true;
+    } else if (option == "--widen-main-street") {
+      options.widen_main_street = true;
     } else {
       std::fprintf(stderr, "korvo_generate: unknown option \"%s\"\n", argv[i]);
       return usage();
     }
+  }
+  if (options.widen_main_street && !korvo::fixtures::is_analysis(options)) {
+    std::fputs("korvo_generate: --widen-main-street makes a build alternative: it needs an analysis scenario\n", stderr);
+    return 64;
   }
 
   try {

@@ -385,4 +385,10 @@ Comparison compare_runs(const std::vector<RunData>& runs, TextPool& pool) {
   return c;
 }
 
+std::optional<std::size_t> headline_line(const Comparison& c, const AnalysisFigure& f) {
+  if (auto l = c.find(f.table, f.measure, 0, 0, LaneClass::kNone)) return l;
+  if (auto l = c.find(f.table, f.measure, 0, kTotalClass, LaneClass::kNone)) return l;
+  return c.find(f.table, f.measure, kTotalClass, kTotalClass, LaneClass::kTotal);
+}
+
 }  // namespace korvo

@@ -188,6 +188,10 @@ Delta stats_delta(const StatsFileRow* base, const StatsFileRow* alternative, Sta
 // the ratio for screenlines and the GEH share; nullopt where there is none.
 std::optional<StatsFigure> judged_figure(StatsSection section, std::string_view key);
 
+// The line of a whole-run (headline) figure: its SYSTEM TOTALS row, else
+// the Total row of its table; nullopt when no run has it.
+std::optional<std::size_t> headline_line(const Comparison& c, const AnalysisFigure& f);
+
 // Compares runs[1..] with runs[0]. Precondition: at least two runs, all of
 // one type (the caller refuses others with a message). The pool is the one
 // the runs' tables were read into; the result refers to it.

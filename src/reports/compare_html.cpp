@@ -20,6 +20,15 @@ using html::Tone;
 constexpr NumberStyle kPercentStyle{1, true, true};
 constexpr NumberStyle kRatioStyle{3, true, false};
 
+// Decimals of a change: "0" for none, and a small change keeps two
+// significant digits (+0.00021, not a "0.000" marked worse).
+int change_decimals(double difference) {
+  if (difference == 0) return 0;
+  int decimals = html::auto_decimals(difference);
+  while (decimals < 8 && std::fabs(difference) < 10 * std::pow(10.0, -decimals)) ++decimals;
+  return decimals;
+}
+
 Tone change_tone(Change change) {
   switch (change) {
     case Change::kBetter: return Tone::kGood;
@@ -102,15 +111,24 @@ void write_runs(HtmlWriter& w, const Comparison& c) {
     html::write_table(w, t);
   }
 
+  html::end_section(w);
+}
+
+// The figures some runs lack, last: they explain empty cells above but are
+// not what the page is read for. A class row the report leaves out because
+// its total is 0 (new lane miles of a class without construction) shows here
+// too.
+void write_one_sided(HtmlWriter& w, const Comparison& c) {
   const std::size_t one_sided = c.one_sided_lines();
   std::size_t stats_one_sided = 0;
   for (const StatsLine& line : c.stats) {
     if (std::any_of(line.runs.begin(), line.runs.end(), [](const auto& r) { return !r.has_value(); })) ++stats_one_sided;
   }
   if (one_sided + stats_one_sided > 0) {
-    w.element("h3", "Figures in some runs only");
+    html::begin_section(w, "one-sided", "Figures in some runs only");
     w.element("p", html::format_number(static_cast<double>(one_sided + stats_one_sided), {0, true, false}) +
-                       " figures are in some of the runs only (a class or a screenline one run does not have). "
+                       " figures are in some of the runs only (a class or a screenline one run does not have, or "
+                       "a row the report leaves out because its total is 0). "
                        "COMPARE.CSV lists them with the other side empty; the first of them:");
     Table t;
     t.columns = {"Table", "Figure"};
@@ -157,19 +175,11 @@ void write_runs(HtmlWriter& w, const Comparison& c) {
       t.rows.push_back(std::move(row));
     }
     html::write_table(w, t);
+    html::end_section(w);
   }
-  html::end_section(w);
 }
 
 // ---------------------------------------------------------------- analysis
-
-// The line of a whole-run figure: a SYSTEM TOTALS row, else the Total row of
-// a table.
-std::optional<std::size_t> headline_line(const Comparison& c, const AnalysisFigure& f) {
-  if (auto l = c.find(f.table, f.measure, 0, 0, LaneClass::kNone)) return l;
-  if (auto l = c.find(f.table, f.measure, 0, kTotalClass, LaneClass::kNone)) return l;
-  return c.find(f.table, f.measure, kTotalClass, kTotalClass, LaneClass::kTotal);
-}
 
 // Value, change (with its word) and percent of an alternative.
 void add_change_cells(const Comparison& c, std::size_t l, std::size_t r, Direction direction, std::vector<Cell>& row) {
@@ -181,7 +191,7 @@ void add_change_cells(const Comparison& c, std::size_t l, std::size_t r, Directi
     row.push_back(Cell::empty_number());
     return;
   }
-  Cell change = Cell::number(d.difference, {html::auto_decimals(d.difference), true, true});
+  Cell change = Cell::number(d.difference, {change_decimals(d.difference), true, true});
   const Change word = judge_change(direction, d.difference);
   if (word != Change::kUnknown) change.badge = Badge{std::string(change_word(word)), change_tone(word)};
   row.push_back(change);
@@ -207,7 +217,7 @@ void add_change_columns(const Comparison& c, Table& t) {
 // The words of a change for a chart's bar: "+2.1 % worse", "no change".
 std::string bar_label(double shown, bool percent, Change word) {
   if (word == Change::kNoChange || shown == 0) return "no change";
-  std::string text = percent ? percent_text(shown) : html::format_number(shown, {html::auto_decimals(shown), true, true});
+  std::string text = percent ? percent_text(shown) : html::format_number(shown, {change_decimals(shown), true, true});
   if (word != Change::kUnknown) text += " " + std::string(change_word(word));
   return text;
 }
@@ -681,6 +691,7 @@ std::string compare_page(const Comparison& c) {
     write_screenlines(w, c);
     write_checks(w, c);
   }
+  write_one_sided(w, c);
   return html::end_page(w);
 }
 

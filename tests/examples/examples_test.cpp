@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "app/compare_command.h"
 #include "support/temp_dir.h"
 
 namespace korvo {
@@ -34,11 +35,22 @@ constexpr const char* kConsoleFile = "console.txt";
 const std::vector<std::string> kOutputs = {"KORVO.OUT",  "HRLDXY.ASC",   "HRLDXY2.ASC", "SCRNLINE.ASC",
                                            "KVSKIP.LNK", "KVTABLES.CSV", "KVSTATS.CSV", "KVLINKS.CSV"};
 
+// Every directory with an input/ directory, under examples/ or one level
+// deeper (the runs of a comparison: main-street/no-build).
 std::vector<std::string> example_names() {
   std::vector<std::string> names;
   if (!fs::is_directory(kExamples)) return names;
   for (const auto& entry : fs::directory_iterator(kExamples)) {
-    if (fs::is_directory(entry.path() / "input")) names.push_back(entry.path().filename().string());
+    if (!entry.is_directory()) continue;
+    if (fs::is_directory(entry.path() / "input")) {
+      names.push_back(entry.path().filename().string());
+      continue;
+    }
+    for (const auto& run : fs::directory_iterator(entry.path())) {
+      if (fs::is_directory(run.path() / "input")) {
+        names.push_back(entry.path().filename().string() + "/" + run.path().filename().string());
+      }
+    }
   }
   std::sort(names.begin(), names.end());
   return names;
@@ -69,9 +81,10 @@ void write_bytes(const fs::path& path, const std::string& bytes) {
 
 class Examples : public ::testing::TestWithParam<std::string> {};
 
-TEST(ExampleSet, HoldsTheThreeKindsOfRun) {
+TEST(ExampleSet, HoldsTheThreeKindsOfRunAndAComparison) {
   const auto names = example_names();
-  for (const char* name : {"validation-dbf", "analysis-dbf-aux", "analysis-binary"}) {
+  for (const char* name : {"validation-dbf", "analysis-dbf-aux", "analysis-binary", "main-street/no-build",
+                           "main-street/widened"}) {
     EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
   }
 }
@@ -118,10 +131,67 @@ TEST_P(Examples, RunReproducesTheExpectedFiles) {
   }
 }
 
+// The bundled comparison: the runs main-street/no-build and
+// main-street/widened, each in a directory of that name, and
+// `korvo compare no-build widened --out compare` beside them. COMPARE.CSV,
+// COMPARE.HTML and the console must be those of main-street/compare/expected
+// (the console with the scratch directory taken out of its paths).
+const fs::path kComparison = kExamples / "main-street";
+const std::vector<std::string> kComparedRuns = {"no-build", "widened"};
+const std::vector<std::string> kComparisonOutputs = {"COMPARE.CSV", "COMPARE.HTML"};
+
+void replace_all(std::string& text, const std::string& from, const std::string& to) {
+  for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
+}
+
+TEST(CompareExample, ComparingTheTwoRunsReproducesTheExpectedFiles) {
+  TempDir root;
+  std::vector<std::string> args;
+  for (const std::string& run : kComparedRuns) {
+    const fs::path dir = root.file(run);
+    fs::create_directories(dir);
+    for (const auto& entry : fs::directory_iterator(kComparison / run / "input")) {
+      fs::copy_file(entry.path(), dir / entry.path().filename());
+    }
+    const testing::RunResult result = testing::run_korvo(dir);
+    ASSERT_EQ(result.status, 0) << run << ":\n" << result.console;
+    args.push_back(dir.string());
+  }
+  args.insert(args.end(), {"--out", root.file("compare").string()});
+  std::ostringstream out;
+  const int status = run_compare_command(args, out);
+  std::string console = out.str();
+  replace_all(console, root.path().string() + "/", "");
+
+  const fs::path expected = kComparison / "compare" / "expected";
+  if (std::getenv("KORVO_UPDATE_EXAMPLES") != nullptr) {
+    fs::remove_all(expected);
+    fs::create_directories(expected);
+    write_bytes(expected / kConsoleFile, console);
+    for (const auto& name : kComparisonOutputs) {
+      if (fs::exists(root.file("compare/" + name))) write_bytes(expected / name, root.read("compare/" + name));
+    }
+    GTEST_SKIP() << "rewrote " << expected << "; review it before committing";
+  }
+
+  ASSERT_TRUE(fs::is_directory(expected)) << expected << " is missing; run scripts/regenerate.sh examples";
+  EXPECT_EQ(status, 0);
+  const std::string want_console = read_file(expected / kConsoleFile);
+  EXPECT_EQ(console, want_console) << first_difference(want_console, console);
+  for (const auto& name : kComparisonOutputs) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(fs::exists(expected / name));
+    const std::string want = read_file(expected / name);
+    const std::string got = root.read("compare/" + name);
+    EXPECT_TRUE(got == want) << first_difference(want, got);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Examples, Examples, ::testing::ValuesIn(example_names()),
                          [](const ::testing::TestParamInfo<std::string>& info) {
                            std::string name = info.param;
                            std::replace(name.begin(), name.end(), '-', '_');
+                           std::replace(name.begin(), name.end(), '/', '_');
                            return name;
                          });
 

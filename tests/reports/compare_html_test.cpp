@@ -54,6 +54,7 @@ TEST(ComparePage, AnalysisRunsShowTheHeadlineChangesInWords) {
   alt.value("SYSTEM TOTALS", "TOTAL VMT ALL LINKS") = "600000";                // more travel: neither
   alt.value("SYSTEM TOTALS", "TOTAL CONSTRUCTION COST (X $1000)") = "20816";   // costs more: worse
   alt.value("TOTAL DELAY DUE TO CONGESTION (VEH-HRS)", "DELAY", "3", "2") = "5.5";
+  alt.value("SYSTEM TOTALS", "TOTAL FATALITIES") = "0.01021";                 // a small change: worse
   for (auto& row : alt.rows) {
     if (row.ft_class == "2") row.ft_label = "Expressway";
   }
@@ -63,7 +64,7 @@ TEST(ComparePage, AnalysisRunsShowTheHeadlineChangesInWords) {
   EXPECT_NE(page.find("NORDAL CITY -- 2045 / ring road network"), std::string::npos);
   const std::string headline = between(page, "id=\"headline\"", "</section>");
   ASSERT_FALSE(headline.empty());
-  EXPECT_NE(headline.find("ring road</strong> against no-build: 1 figure better, 1 worse, 14 unchanged. "
+  EXPECT_NE(headline.find("ring road</strong> against no-build: 1 figure better, 2 worse, 13 unchanged. "
                           "Vehicle-miles travelled: +1.6 % (more travel, neither better nor worse)."),
             std::string::npos);
   EXPECT_NE(headline.find("<th scope=\"row\">Vehicle-hours travelled</th><td>vehicle-hours</td><td class=\"num\">30,394</td>"
@@ -73,6 +74,11 @@ TEST(ComparePage, AnalysisRunsShowTheHeadlineChangesInWords) {
   EXPECT_NE(headline.find("+20,000<span class=\"badge bad\">worse</span>"), std::string::npos);
   EXPECT_NE(headline.find("+9,431<span class=\"badge neutral\">more</span>"), std::string::npos);
   EXPECT_NE(headline.find(">-4.6 % better</text>"), std::string::npos);
+  // An unchanged figure reads "0", whatever the decimals of its values.
+  EXPECT_NE(headline.find("<td class=\"num\">0<span class=\"badge neutral\">no change</span>"), std::string::npos);
+  EXPECT_EQ(headline.find(">0.000<"), std::string::npos);
+  // A small change keeps two significant digits beside its word.
+  EXPECT_NE(headline.find(">+0.00021<span class=\"badge bad\">worse</span>"), std::string::npos);
   // Delay of Div Art (facility-type class 2) at the Total area type: 7.5 -> 5.5.
   const std::string by_ft = between(page, "id=\"by-facility-type\"", "</section>");
   EXPECT_NE(by_ft.find("<h3>Delay due to congestion (vehicle-hours)</h3>"), std::string::npos);
@@ -112,7 +118,9 @@ TEST(ComparePage, ValidationRunsShowEveryRunsVerdictsAndMarkTheChangedOnes) {
   const std::string classes = between(page, "id=\"class-ratios\"", "</section>");
   EXPECT_NE(classes.find("<th scope=\"row\">9 Toll</th>"), std::string::npos);
   EXPECT_NE(classes.find("All counted links"), std::string::npos);
-  EXPECT_NE(page.find("<h3>Figures in some runs only</h3>"), std::string::npos);
+  // The figures some runs lack close the page, after what it is read for.
+  EXPECT_NE(page.find("<h2>Figures in some runs only</h2>"), std::string::npos);
+  EXPECT_GT(page.find("id=\"one-sided\""), page.find("id=\"checks\""));
   EXPECT_NE(page.find("GEH needs hourly flows"), std::string::npos);
   EXPECT_NE(between(page, "id=\"checks\"", "</section>").find("<th scope=\"row\">connector_passed_over</th>"), std::string::npos);
   expect_well_formed(page);

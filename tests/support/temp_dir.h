@@ -38,6 +38,8 @@ LocalTime fixed_clock();
 
 // Runs the program in dir with console input and a fixed clock.
 RunResult run_korvo(const TempDir& dir, std::string_view console_input = {});
+// ... in any directory.
+RunResult run_korvo(const std::filesystem::path& dir, std::string_view console_input = {});
 
 // Reads a whole file; empty when it does not exist.
 std::string read_file(const std::filesystem::path& path);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <tuple>
 
@@ -77,6 +78,50 @@ TEST(CityModel, StreamIsOrderedPairedAndWithinTheFileLimits) {
       EXPECT_EQ(street.capacity, other->second.capacity);
       EXPECT_EQ(street.construct, other->second.construct);
     }
+  }
+}
+
+// The build alternative changes the main street alone: one lane more each
+// way, the capacity of that lane, construction code 1 and about a tenth more
+// traffic; every other link, counts included, is the scenario's own.
+TEST(CityModel, WideningTheMainStreetChangesItsLinksAlone) {
+  for (const std::int64_t links : {90, 20'000}) {
+    SCOPED_TRACE(links);
+    const ScenarioOptions base{.links = links, .run_type = ScenarioRunType::kAnalysis, .seed = 8};
+    ScenarioOptions build = base;
+    build.widen_main_street = true;
+    EXPECT_EQ(scenario_code(build), "45B");
+    CityNetwork before(base);
+    CityNetwork after(build);
+    const std::int32_t main_row_first = before.first_grid_node() + before.rows() / 2 * before.columns();
+    const std::int32_t main_row_last = main_row_first + before.columns() - 1;
+    GeneratedLink b;
+    GeneratedLink a;
+    int widened = 0;
+    while (before.next(b)) {
+      ASSERT_TRUE(after.next(a));
+      ASSERT_EQ(std::tie(a.anode, a.bnode, a.sequence), std::tie(b.anode, b.bnode, b.sequence));
+      const bool on_main_street = std::min(b.anode, b.bnode) >= main_row_first &&
+                                  std::max(b.anode, b.bnode) <= main_row_last;
+      EXPECT_EQ(a.count, b.count);
+      EXPECT_EQ(a.distance, b.distance);
+      EXPECT_EQ(a.time, b.time);
+      if (!on_main_street) {
+        EXPECT_EQ(std::tie(a.lanes, a.capacity, a.volume, a.congested_time, a.construct),
+                  std::tie(b.lanes, b.capacity, b.volume, b.congested_time, b.construct))
+            << b.anode << "-" << b.bnode;
+        continue;
+      }
+      ++widened;
+      EXPECT_EQ(b.facility_type, kDividedArterial);
+      EXPECT_EQ(a.lanes, b.lanes + 1);
+      EXPECT_NEAR(a.capacity, b.capacity * (b.lanes + 1.0) / b.lanes, 100);
+      EXPECT_EQ(a.construct, 1);
+      EXPECT_NEAR(a.volume, 1.1 * b.volume, 0.5) << b.anode << "-" << b.bnode;
+      EXPECT_LE(a.congested_time, b.congested_time);
+    }
+    EXPECT_FALSE(after.next(a));
+    EXPECT_EQ(widened, 2 * (before.columns() - 1) * before.copies());
   }
 }
 

@@ -18,6 +18,8 @@ constexpr int kScreenlineCrossingLimit = 180;
 
 // Future-year growth of the volumes in an analysis scenario.
 constexpr double kFutureGrowth = 1.2;
+// The traffic a widened main street attracts, as a factor on its volume.
+constexpr double kWideningAttraction = 1.1;
 
 // splitmix64: a counter-based generator, so that every street's values are a
 // function of its node pair and the seed alone.
@@ -428,8 +430,18 @@ CityNetwork::PairInfo CityNetwork::pair_info(std::int32_t anode, const Neighbour
 }
 
 void CityNetwork::fill_link(std::int32_t anode, const Neighbour& n, std::int32_t sequence, GeneratedLink& link) const {
-  const PairInfo p = pair_info(anode, n, sequence);
+  PairInfo p = pair_info(anode, n, sequence);
   const FacilityTraits& t = traits(p.facility_type);
+  // The widening is applied here, not in pair_info, so that the feature
+  // selection (which counts construction codes) and thus every other link
+  // stay those of the scenario without it.
+  const bool widened = options_.widen_main_street && is_analysis(options_) && n.kind == 1 && n.line == rows_ / 2;
+  const std::int32_t unwidened_capacity = p.capacity;
+  if (widened) {
+    p.lanes += 1;
+    p.capacity = round_to(t.lane_capacity * p.lanes * kAreaCapacity[p.area_type], 100);
+    p.construct = 1;
+  }
   const std::uint64_t dir = mix(p.hash ^ (static_cast<std::uint64_t>(anode) * 0x2545F4914F6CDD1DULL));
   link.anode = anode;
   link.bnode = n.node;
@@ -457,8 +469,11 @@ void CityNetwork::fill_link(std::int32_t anode, const Neighbour& n, std::int32_t
     volume = static_cast<std::int32_t>(mix(dir + 8) % 2);  // 0 or 1: below 2, so "no assigned volume"
   } else {
     vc = p.loading * std::exp(0.08 * normal(mix(dir + 9)));
-    volume = std::max<std::int32_t>(2, static_cast<std::int32_t>(std::lround(vc * p.capacity)));
+    volume = std::max<std::int32_t>(2, static_cast<std::int32_t>(std::lround(vc * unwidened_capacity)));
   }
+  // The counts are those of the street as it is today.
+  const std::int32_t unwidened_volume = volume;
+  if (widened) volume = static_cast<std::int32_t>(std::lround(volume * kWideningAttraction));
   link.volume = volume;
   link.truck_volume = static_cast<std::int32_t>(std::lround(volume * t.truck_share));
   // The BPR curve, held to eight times the free-flow time.
@@ -469,7 +484,8 @@ void CityNetwork::fill_link(std::int32_t anode, const Neighbour& n, std::int32_t
   link.count = 0;
   const bool missing = p.one_direction_counted && anode > n.node;
   if (p.counted && !missing) {
-    const double base_year = is_analysis(options_) ? volume / kFutureGrowth : static_cast<double>(volume);
+    const double base_year =
+        is_analysis(options_) ? unwidened_volume / kFutureGrowth : static_cast<double>(unwidened_volume);
     link.count = std::max<std::int32_t>(10, round_to(base_year * std::exp(0.12 * normal(mix(dir + 10))), 10));
   }
 }

@@ -27,7 +27,9 @@
 // 99). A few local streets carry no volume, and a few private roads (facility
 // type 71) have no class, so a run lists them as skipped links. An analysis
 // scenario is a future year: volumes grow, counts stay those of the base
-// year, and about three streets in a hundred carry a construction code.
+// year, and about three streets in a hundred carry a construction code. Its
+// build alternative (widen_main_street) widens the main street by a lane in
+// each direction and leaves every other link as it was.
 //
 // Size. The stream delivers exactly the number of links asked for, in
 // ascending order of A-node and then B-node, computing each link from a hash

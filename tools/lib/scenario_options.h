@@ -25,12 +25,21 @@ struct ScenarioOptions {
   // "NETAUX.DBF" with one record per street takes the place of VOLNAUX.
   // Needs a network whose entries fit the auxiliary table.
   bool aux_dbf = false;
+  // The build alternative of an analysis scenario: the main street (the
+  // divided arterial across the middle of the grid) has one lane more in
+  // each direction, with that lane's capacity, construction code 1 (add two
+  // lanes) and a tenth more traffic, which the wider street attracts. Every
+  // other link is that of the scenario without it. Its code is 45B.
+  bool widen_main_street = false;
 };
 
 inline bool is_analysis(const ScenarioOptions& options) { return options.run_type == ScenarioRunType::kAnalysis; }
 
 // The scenario's three-character code: the file extension of the binary
 // network and the year/alternative of the report titles.
-inline std::string scenario_code(const ScenarioOptions& options) { return is_analysis(options) ? "45A" : "26A"; }
+inline std::string scenario_code(const ScenarioOptions& options) {
+  if (!is_analysis(options)) return "26A";
+  return options.widen_main_street ? "45B" : "45A";
+}
 
 }  // namespace korvo::fixtures

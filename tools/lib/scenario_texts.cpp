@@ -146,7 +146,7 @@ std::string scenario_database_control() {
 
 std::string scenario_title(const ScenarioOptions& options) {
   return "NORDAL CITY -- " + std::string(is_analysis(options) ? "2045 FORECAST" : "2026 BASE YEAR") +
-         " HIGHWAY ASSIGNMENT";
+         " HIGHWAY ASSIGNMENT" + (is_analysis(options) && options.widen_main_street ? ", MAIN STREET WIDENED" : "");
 }
 
 std::string scenario_title_file(const ScenarioOptions& options) { return pad(scenario_title(options), 80) + "\n"; }
