@@ -460,7 +460,18 @@ std::string no_link_evaluated_line(const LinkCounts& c) {
          std::to_string(c.no_time) + " WITHOUT TIME OR COST";
 }
 
+// The CSV files of an earlier run that this run writes again go first: a
+// run that stops early then leaves none that `korvo compare` could take for
+// its own. The files of an output turned off stay as they are.
+void remove_earlier_outputs(RunContext& ctx) {
+  if (!ctx.settings.csv_output) return;
+  for (const char* name : {kTablesCsvFile, kStatsCsvFile}) {
+    if (ctx.work.exists(name)) ctx.work.remove(name);
+  }
+}
+
 void prepare_statistics(RunContext& ctx) {
+  remove_earlier_outputs(ctx);
   set_default_targets(ctx.targets);
   ctx.stats_on = ctx.settings.csv_output || ctx.settings.html_output;
   ctx.records_read = 0;

@@ -286,6 +286,17 @@ TEST(RunOutputsTest, ABadTargetsFileStopsAValidationRunOnly) {
       << result.console;
   EXPECT_FALSE(dir.exists("KVSTATS.CSV"));
 
+  // The files of an earlier run go when a run that writes them stops: none
+  // is left to be taken for this run's.
+  TempDir again;
+  write_inputs(again, "");
+  ASSERT_EQ(testing::run_korvo(again).status, 0);
+  ASSERT_TRUE(again.exists("KVTABLES.CSV") && again.exists("KVSTATS.CSV"));
+  again.write("KVTARGET.SYN", "RMSE 0 5k 100 45\n");
+  EXPECT_EQ(testing::run_korvo(again).status, 2);
+  EXPECT_FALSE(again.exists("KVTABLES.CSV"));
+  EXPECT_FALSE(again.exists("KVSTATS.CSV"));
+
   // An analysis run is judged against no targets and does not read them.
   TempDir analysis;
   write_inputs(analysis, "", true);
