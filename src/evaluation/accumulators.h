@@ -103,6 +103,27 @@ inline constexpr int kLosLevels = 7;  // A..F and the total
 // LOSMILES and LOSPCT: [facility-type class][level], both 1-based.
 using LosTable = std::array<std::array<float, kLosLevels + 1>, kMaxClasses + 1>;
 
+// Vehicle miles (volume x distance, double precision) at each level of
+// service, by facility-type class: [class][level], levels 1..6 (A..F) and 7
+// the total, both 1-based, over the links the level-of-service miles count.
+using LosVmtTable = std::array<std::array<double, kLosLevels + 1>, kMaxClasses + 1>;
+
+// Volume over a divisor (count or capacity) in bins of 0.1 from 0 to 2.0 and
+// one bin "2.0 and above": links and their VMT (V x d). Links whose divisor
+// is 0 or less are counted apart.
+struct VcDistribution {
+  static constexpr int kBins = 21;
+  std::array<std::int64_t, kBins> links{};
+  std::array<double, kBins> vmt{};
+  std::int64_t no_divisor_links = 0;
+  double no_divisor_vmt = 0;
+
+  // The bin of a ratio: floor(10 x ratio) for 0 <= ratio < 2 (ratio 0.3 is
+  // in bin 3, [0.3, 0.4)), 20 from 2 on, 0 below 0.
+  static int bin(double ratio);
+  void add(double volume, double divisor, double miles);
+};
+
 inline constexpr int kListedScreenlines = 98;  // screenlines with a link list
 inline constexpr int kScreenlineListLimit = 200;
 inline constexpr int kScreenline99Limit = 3000;
@@ -159,6 +180,10 @@ struct Accumulators {
   float maint_cost = 0;     // MAINT_COST
   LosTable los_miles{};     // LOSMILES
   LosTable los_pct{};       // LOSPCT
+  // For the run's page: VMT by level of service and class, and volume over
+  // capacity of every evaluated link (both run types).
+  LosVmtTable los_vmt{};
+  VcDistribution vc_capacity;
   ScreenlineTables screenlines;
   NoVolumeList no_volume;
 };
