@@ -21,7 +21,7 @@
 set -euo pipefail
 
 if [ $# -lt 4 ]; then
-  sed -n '2,20p' "$0"
+  sed -n '2,22p' "$0"
   exit 2
 fi
 old="$(realpath "$1")"
@@ -108,7 +108,9 @@ for i in $(seq 1 "$count"); do
   run_one "$old" "$base/old"
   run_one "$new" "$base/new" "${NEW_ENV:-}"
   label="scenario $i ($size links, $type, $source ${opts[*]:-}, $mutation)"
-  if diff -r "$base/old" "$base/new" >"$base/diff.txt" 2>&1; then
+  excluded=()
+  for name in ${EXCLUDE:-}; do excluded+=(-x "$name"); done
+  if diff -r "${excluded[@]}" "$base/old" "$base/new" >"$base/diff.txt" 2>&1; then
     kinds["$type-$source"]=$((${kinds["$type-$source"]:-0} + 1))
     [ "${KEEP:-0}" = 1 ] || rm -rf "$base"
   else
