@@ -432,15 +432,17 @@ void write_screenlines(HtmlWriter& w, const RunPageData& d) {
                       verdict});
     t.rows.back()[5].align = Align::kRight;
   }
-  html::LineSeries upper{"+MDD", {}, true}, lower{"\xE2\x88\x92MDD", {}, true};
+  html::Band band;
+  band.name = "within the maximum desirable deviation (MDD)";
   const double from = std::max(lo / 2.0, 1.0), to = std::max(hi * 2.0, from * 10.0);
   for (int i = 0; i <= 40; ++i) {
     const double x = from * std::pow(to / from, i / 40.0);
     const double m = mdd_percent(x).value_or(0);
-    upper.points.emplace_back(x, m);
-    lower.points.emplace_back(x, -m);
+    band.x.push_back(x);
+    band.lower.push_back(-m);
+    band.upper.push_back(m);
   }
-  chart.lines = {upper, lower};
+  chart.bands.push_back(std::move(band));
   chart.points = {inside, outside};
   // Keep the steep small-count end of the curve from squeezing the points.
   double reach = 0;
@@ -449,8 +451,8 @@ void write_screenlines(HtmlWriter& w, const RunPageData& d) {
   const double limit = std::max(reach, mdd_lo) * 1.2;
   chart.y.min = -limit;
   chart.y.max = limit;
-  chart.note = "Each point is a screenline: its volume total's deviation from its count total. Between the dashed "
-               "curves the deviation is within the maximum desirable deviation for a total of that size.";
+  chart.note = "Each point is a screenline: its volume total's deviation from its count total. Inside the shaded "
+               "band the deviation is within the maximum desirable deviation for a total of that size.";
   html::write_xy_chart(w, chart);
   html::write_table(w, t);
   html::end_section(w);
@@ -529,7 +531,12 @@ void write_los(HtmlWriter& w, const RunPageData& d) {
   chart.value_axis.max = 100;
   chart.category_label = "Facility-type class";
   chart.value_style = kOneDecimal;
-  for (std::size_t l = 0; l < kLevels.size(); ++l) chart.series.push_back({"LOS " + std::string(1, kLevels[l]), {}, {}});
+  // From green (free flow) to red (breakdown); the legend names each level.
+  static constexpr std::string_view kLevelColours[] = {"#1a9850", "#91cf60", "#d9ef8b", "#fee08b", "#fc8d59", "#d73027"};
+  for (std::size_t l = 0; l < kLevels.size(); ++l) {
+    chart.series.push_back({"LOS " + std::string(1, kLevels[l]), {}, {}});
+    chart.series_colours.emplace_back(kLevelColours[l]);
+  }
   for (int c : classes) {
     const auto& row = vmt[static_cast<std::size_t>(c)];
     const double total = row[kLosLevels];

@@ -173,6 +173,11 @@ double nice_step(double raw) {
 
 }  // namespace
 
+std::string_view bar_colour(const BarChart& c, std::size_t s) {
+  return s < c.series_colours.size() && !c.series_colours[s].empty() ? std::string_view(c.series_colours[s])
+                                                                     : series_colour(s);
+}
+
 std::string_view series_colour(std::size_t i) {
   static constexpr std::array<std::string_view, 10> kPalette = {
       "#0072b2", "#e69f00", "#009e73", "#d55e00", "#cc79a7",
@@ -282,7 +287,7 @@ void write_bar_chart(HtmlWriter& w, const BarChart& c) {
 
   std::vector<LegendItem> legend;
   if (n_ser > 1 || stacked) {
-    for (std::size_t s = 0; s < n_ser; ++s) legend.push_back({c.series[s].name, std::string(series_colour(s)), Glyph::kSwatch});
+    for (std::size_t s = 0; s < n_ser; ++s) legend.push_back({c.series[s].name, std::string(bar_colour(c, s)), Glyph::kSwatch});
   }
   if (!c.bands.empty() && !c.band_label.empty()) legend.push_back({c.band_label, std::string(kBandFill), Glyph::kBand});
   for (const auto& r : c.references) {
@@ -366,7 +371,7 @@ void write_bar_chart(HtmlWriter& w, const BarChart& c) {
         }
         const double a = x(std::min(from, to)), b = x(std::max(from, to));
         w.open("rect", {{"x", px(a)}, {"y", px(y)}, {"width", px(std::max(b - a, 0.0))}, {"height", px(bar)},
-                        {"fill", series_colour(s)}});
+                        {"fill", bar_colour(c, s)}});
         w.element("title", (c.series[s].name.empty() ? "" : c.series[s].name + ": ") + c.categories[i] + ": " +
                                bar_text(s, i, *v));
         w.close();
@@ -456,7 +461,7 @@ void write_bar_chart(HtmlWriter& w, const BarChart& c) {
       }
       const double a = y(std::max(from, to)), b = y(std::min(from, to));
       w.open("rect", {{"x", px(bx + (stacked ? 0 : 1))}, {"y", px(a)}, {"width", px(bar_w - (stacked ? 0 : 2))},
-                      {"height", px(std::max(b - a, 0.0))}, {"fill", series_colour(s)}});
+                      {"height", px(std::max(b - a, 0.0))}, {"fill", bar_colour(c, s)}});
       w.element("title", (c.series[s].name.empty() ? "" : c.series[s].name + ": ") + c.categories[i] + ": " +
                              bar_text(s, i, *v));
       w.close();
@@ -667,7 +672,13 @@ void write_xy_chart(HtmlWriter& w, const XyChart& c) {
     for (std::size_t i = 0; i < series.labels.size() && i < series.points.size(); ++i) {
       const auto [x, y] = series.points[i];
       if (series.labels[i].empty() || !mx.contains(x) || !my.contains(y)) continue;
-      w.element("text", series.labels[i], {{"x", px(mx(x) + 6)}, {"y", px(my(y) - 5)}, {"fill", kInk}});
+      // A label that would run past the plot's right edge goes left of its point.
+      if (mx(x) + 6 + text_width(series.labels[i]) > x1) {
+        w.element("text", series.labels[i],
+                  {{"x", px(mx(x) - 6)}, {"y", px(my(y) - 5)}, {"fill", kInk}, {"text-anchor", "end"}});
+      } else {
+        w.element("text", series.labels[i], {{"x", px(mx(x) + 6)}, {"y", px(my(y) - 5)}, {"fill", kInk}});
+      }
     }
   }
   w.empty("rect", {{"x", px(x0)}, {"y", px(y0)}, {"width", px(x1 - x0)}, {"height", px(y1 - y0)}, {"fill", "none"},
