@@ -11,11 +11,13 @@
 #include "input/database_control.h"
 #include "input/labels_file.h"
 #include "input/rates.h"
+#include "input/targets_file.h"
 #include "reports/dbf_listing.h"
 #include "reports/description_pages.h"
 #include "reports/evaluation_reports.h"
 #include "reports/labels_listing.h"
 #include "reports/rate_pages.h"
+#include "reports/stats_csv.h"
 #include "reports/two_way_file.h"
 
 namespace korvo {
@@ -139,6 +141,31 @@ void evaluate_network(RunContext& ctx) {
   finish_evaluation(ctx);
   write_evaluation_reports(ctx.report, ctx.side_files, ctx.eval, ctx.settings.analysis_mode,
                            ctx.settings.ascii_output);
+  ctx.evaluated = true;
+  finish_statistics(ctx);
+}
+
+// ---- The machine-readable outputs ---------------------------------------------
+
+// Writes one CSV file of the working directory through write_rows; an old
+// file of the name is replaced.
+template <typename WriteRows>
+void write_csv_file(RunContext& ctx, const char* name, WriteRows write_rows) {
+  if (ctx.work.exists(name)) ctx.work.remove(name);
+  TextWriter out;
+  out.create(ctx.work.path(name), name);
+  write_rows(out);
+  out.close();
+}
+
+// After the report and the side files are closed: the CSV files of a run
+// whose links were evaluated. A file that cannot be written stops the run
+// (WriteError) with the report complete on disk.
+void write_csv_outputs(RunContext& ctx) {
+  if (!ctx.evaluated || !ctx.settings.csv_output) return;
+  if (ctx.settings.validate_mode) {
+    write_csv_file(ctx, kStatsCsvFile, [&ctx](RecordSink& out) { write_stats_csv(out, ctx.stats_rows); });
+  }
 }
 
 // ---- The whole run and its end ---------------------------------------------
@@ -154,6 +181,7 @@ void run_steps(RunContext& ctx) {
   TextReader profile = TextReader::open_file(ctx.work.path(kProfileFile), kProfileFile);
   read_profile_pass1(profile, ctx.settings, [&ctx] { ctx.side_files.create_ascii_network(); });
   profile.rewind();
+  prepare_statistics(ctx);
 
   if (ctx.settings.dbf_input_given) {
     open_dbf_link_file(ctx);
@@ -370,7 +398,11 @@ void process_link(RunContext& ctx) {
   if (!settings.dbf_input_given) merge_aux_codes(ctx);  // the dBASE record carries its own codes
   LinkValues v = begin_link(e.state, link, settings);
   if (settings.ascii_output) ctx.side_files.write_ascii_record(link, v, e.state, settings.use_counts);
-  finish_link(e, link, v, settings);
+  const LinkOutcome outcome = finish_link(e, link, v, settings);
+  ++ctx.records_read;
+  if (ctx.stats_on) {
+    ctx.stats.add_link(stats_link(link, v, outcome, ctx.records_read, e.classes.nft, e.classes.nat));
+  }
 }
 
 void run_link_loop(RunContext& ctx) {
@@ -394,6 +426,27 @@ void finish_evaluation(RunContext& ctx) {
   complete_tables(e.acc, e.rates, e.state.cost_table_zeroed, ctx.settings.analysis_mode);
 }
 
+void prepare_statistics(RunContext& ctx) {
+  set_default_targets(ctx.targets);
+  ctx.stats_on = ctx.settings.csv_output || ctx.settings.html_output;
+  ctx.records_read = 0;
+  ctx.evaluated = false;
+  ctx.stats_rows.clear();
+  // An analysis run is judged against no targets: its file is not read.
+  if (ctx.stats_on && ctx.settings.validate_mode && ctx.work.exists(kTargetsFile)) {
+    TextReader in = TextReader::open_file(ctx.work.path(kTargetsFile), kTargetsFile);
+    read_targets(in, ctx.targets);
+    in.close();
+  }
+  ctx.stats.reset(ctx.targets);
+}
+
+void finish_statistics(RunContext& ctx) {
+  if (!ctx.stats_on || !ctx.settings.validate_mode) return;
+  const ScreenlineTables& sl = ctx.eval.acc.screenlines;
+  ctx.stats_rows = ctx.stats.finish(ctx.targets, {sl.volume, sl.reference}, ctx.eval.classes);
+}
+
 void make_two_way_file(RunContext& ctx) {
   // A run whose evaluation ended early still writes "HRLDXY.ASC"; what it
   // holds so far is converted.
@@ -411,10 +464,12 @@ void make_two_way_file(RunContext& ctx) {
 
 int run_program(RunContext& ctx) {
   std::string completion = kNormalCompletion;
+  bool normal = true;
   try {
     run_steps(ctx);
   } catch (const RunStop& stop) {
     completion = stop.completion_line();
+    normal = false;
   } catch (const FileStop& stop) {
     close_outputs_quietly(ctx);
     ctx.console.line(console_safe(stop.console_line()));
@@ -426,9 +481,13 @@ int run_program(RunContext& ctx) {
   }
   try {
     close_outputs(ctx);
+    if (normal) write_csv_outputs(ctx);
   } catch (const FileStop& stop) {
     ctx.console.line(console_safe(stop.console_line()));
     return 2;
+  } catch (const std::exception& error) {
+    ctx.console.line(console_safe(std::string(" KORVO internal error: ") + error.what()));
+    return 3;
   }
   ctx.console.line(completion);
   return 0;

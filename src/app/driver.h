@@ -58,6 +58,11 @@ void run_link_loop(RunContext& ctx);
 // After the last link: "SCRNLINE.ASC" takes the ASCII writer, skipped links
 // are reported on the console and the tables are completed.
 void finish_evaluation(RunContext& ctx);
+// Before the first link: the targets (KVTARGET.SYN in a validation run that
+// writes statistics; the defaults without it) and empty statistics.
+void prepare_statistics(RunContext& ctx);
+// After the reports: the rows of KVSTATS.CSV (validation runs).
+void finish_statistics(RunContext& ctx);
 // Makes "HRLDXY2.ASC" from "HRLDXY.ASC" at the end of the run.
 void make_two_way_file(RunContext& ctx);
 

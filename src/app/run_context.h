@@ -7,17 +7,20 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "common/console.h"
 #include "common/fixed_text.h"
 #include "common/work_dir.h"
 #include "evaluation/evaluation.h"
+#include "evaluation/validation_stats.h"
 #include "input/aux_link_file.h"
 #include "input/aux_network_file.h"
 #include "input/binary_network.h"
 #include "input/dbf_reader.h"
 #include "input/link_record.h"
 #include "input/profile.h"
+#include "input/targets_file.h"
 #include "reports/report.h"
 #include "reports/report_events.h"
 #include "reports/side_files.h"
@@ -72,6 +75,15 @@ struct RunContext {
 
   // Evaluation.
   Evaluation eval;
+  // The statistics streamed with the links, for KVSTATS.CSV and the page:
+  // collected when a run writes either (stats_on); the targets from
+  // KVTARGET.SYN (validation runs) or the defaults.
+  Targets targets;
+  ValidationStats stats;
+  bool stats_on = false;
+  std::int64_t records_read = 0;     // link records read so far
+  bool evaluated = false;            // the reports were written
+  std::vector<StatsRow> stats_rows;  // KVSTATS.CSV's rows, after the reports
 
   // Reports.
   Report report;  // "KORVO.OUT"

@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "evaluation/evaluation.h"
+#include "evaluation/link_outcome.h"
 #include "evaluation/link_measures.h"
 #include "input/binary_network.h"
 #include "input/link_record.h"
@@ -42,8 +43,8 @@ inline LinkValues begin_link(EvaluationState& state, LinkRecord& link, const Run
 
 // The second half: passes over local streets and links outside the location
 // selection, lists unclassified links (events.link_skipped), notes links
-// without volume and evaluates the rest.
-inline void finish_link(Evaluation& e, const LinkRecord& link, LinkValues& v, const RunSettings& settings);
+// without volume and evaluates the rest. Returns what it did with the link.
+inline LinkOutcome finish_link(Evaluation& e, const LinkRecord& link, LinkValues& v, const RunSettings& settings);
 
 // The lanes value, doubled for a two-way link, as a lane class 1..9: no
 // lanes (or a negative number) and more than nine fall into the class "9+".
@@ -109,22 +110,24 @@ inline LinkValues begin_link(EvaluationState& state, LinkRecord& link, const Run
   return v;
 }
 
-inline void finish_link(Evaluation& e, const LinkRecord& link, LinkValues& v, const RunSettings& settings) {
+inline LinkOutcome finish_link(Evaluation& e, const LinkRecord& link, LinkValues& v, const RunSettings& settings) {
   using namespace link_evaluation_detail;
   if (settings.profile_seen ? (v.ft_code >= kFirstLocalCode && v.ft_code <= kLastLocalCode)
                             : v.ft_code == kSwappedLocalCode) {
-    return;
+    return LinkOutcome::kConnectorPassedOver;
   }
   v.ftc = e.classes.ft_class(v.ft_code);
   v.atc = e.classes.at_class(link.area_type);
-  if (settings.location_select > 0 && link.location != settings.location_select) return;
+  if (settings.location_select > 0 && link.location != settings.location_select) {
+    return LinkOutcome::kLocationDeselected;
+  }
   // Class 0 means "not selected"; the Total classes and anything beyond
   // them (a validation run without labels maps codes from 10 up that way)
   // have no cells of their own.
   if (v.ftc < 1 || v.ftc >= e.classes.nft || v.atc < 1 || v.atc >= e.classes.nat) {
     e.events->link_skipped(link, v.ft_code);
     ++e.state.nskipped;
-    return;
+    return LinkOutcome::kUnclassified;
   }
 
   const auto congested = static_cast<std::size_t>(link.time_slot_count);
@@ -135,8 +138,9 @@ inline void finish_link(Evaluation& e, const LinkRecord& link, LinkValues& v, co
   note_no_volume(e.acc.no_volume, link, v.vol, *e.events);
   v.w = link.two_way ? 0.5f : 1.0f;
   v.lane_class = lane_class(v.lanes_value, link.two_way);
-  if (v.time == 0.0f && link.cost == 0) return;
+  if (v.time == 0.0f && link.cost == 0) return LinkOutcome::kZeroTimePassedOver;
   evaluate_link(e, link, v, settings.validate_mode);
+  return LinkOutcome::kEvaluated;
 }
 
 }  // namespace korvo

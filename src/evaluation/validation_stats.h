@@ -30,22 +30,13 @@
 
 #include "evaluation/accumulators.h"
 #include "evaluation/class_tables.h"
+#include "evaluation/link_measures.h"
+#include "evaluation/link_outcome.h"
+#include "input/link_record.h"
 #include "input/stats_format.h"
 #include "input/targets_file.h"
 
 namespace korvo {
-
-// What the evaluation did with a link record.
-enum class LinkOutcome : std::uint8_t {
-  kEvaluated,
-  kUnclassified,         // listed in KVSKIP.LNK
-  kConnectorPassedOver,  // facility type 50..59 (5 with the fields swapped)
-  kZeroTimePassedOver,   // congested time and cost both 0
-  kLocationDeselected,   // location other than the profile's GLS
-};
-inline constexpr int kLinkOutcomeCount = 5;
-// "evaluated", "unclassified", "connector_passed_over", ...
-std::string_view link_outcome_name(LinkOutcome status);
 
 // One link record as the link loop sees it.
 struct StatsLink {
@@ -64,6 +55,30 @@ struct StatsLink {
   double miles = 0;     // distance x 0.01
   double minutes = 0;   // congested time TIME
 };
+
+// The link loop's view of the link in `link` after finish_link gave
+// `outcome`: its working values v, the record number (1 for the first) and
+// the class counts (a class outside 1..n - 1 is none: 0). Distance and time
+// in double, from the record's hundredths.
+inline StatsLink stats_link(const LinkRecord& link, const LinkValues& v, LinkOutcome outcome, std::int64_t record,
+                            int nft, int nat) {
+  StatsLink s;
+  s.anode = link.anode;
+  s.bnode = link.bnode;
+  s.record = record;
+  s.ft_code = v.ft_code;
+  s.at_code = link.area_type;
+  s.ft_class = v.ftc >= 1 && v.ftc < nft ? v.ftc : 0;
+  s.at_class = v.atc >= 1 && v.atc < nat ? v.atc : 0;
+  s.screenline = link.screenline;
+  s.status = outcome;
+  s.volume = static_cast<double>(v.vol);
+  s.count = static_cast<double>(link.count);
+  s.capacity = static_cast<double>(link.capacity);
+  s.miles = static_cast<double>(link.distance) * 0.01;
+  s.minutes = static_cast<double>(link.period_times[static_cast<std::size_t>(link.time_slot_count)]) * 0.01;
+  return s;
+}
 
 // ---------------------------------------------------------------------------
 // The figures as plain functions.

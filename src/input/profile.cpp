@@ -15,7 +15,13 @@ struct Keyword {
   std::size_t compared;  // 11: the whole field, blank-padded; else the first n characters
 };
 
-enum class Key { kGencost, kCounts, kAscii, kValidate, kAnalysis, kTwoWay, kVolumeSlots, kAuxDbf, kLinkDbf, kAuxField };
+enum class Key {
+  kGencost, kCounts, kAscii, kValidate, kAnalysis, kTwoWay, kVolumeSlots, kAuxDbf, kLinkDbf,
+  kAuxField,
+  kCsvOut,
+  kLinkCsv,
+  kHtmlOut
+};
 
 struct KeywordRule {
   Keyword keyword;
@@ -34,6 +40,8 @@ constexpr KeywordRule kPass1Keywords[] = {
     {{"DBFCC", 11}, Key::kAuxField, AuxField::kConstruct}, {{"DBFSL", 11}, Key::kAuxField, AuxField::kScreenline},
     {{"DBFGL", 11}, Key::kAuxField, AuxField::kLocation}, {{"DBFZON", 11}, Key::kAuxField, AuxField::kZone},
     {{"DBFONEWAY", 11}, Key::kAuxField, AuxField::kOneWay},
+    {{"CSVOUT", 11}, Key::kCsvOut, AuxField::kAnode},          {{"LINKCSV", 11}, Key::kLinkCsv, AuxField::kAnode},
+    {{"HTMLOUT", 11}, Key::kHtmlOut, AuxField::kAnode},
 };
 
 bool matches(const FixedText<11>& field, const Keyword& keyword) {
@@ -131,6 +139,15 @@ void read_profile_pass1(TextReader& profile, RunSettings& settings, const std::f
           break;
         case Key::kAuxField:
           settings.aux_field_names[rule.aux_field].assign(columns(value, 1, 11));
+          break;
+        case Key::kCsvOut:
+          settings.csv_output = yes(value);
+          break;
+        case Key::kLinkCsv:
+          settings.link_csv = yes(value);
+          break;
+        case Key::kHtmlOut:
+          settings.html_output = yes(value);
           break;
       }
       break;

@@ -48,6 +48,11 @@ struct RunSettings {
                                  FixedText<11>{"NONE"}, FixedText<11>{"NONE"}, FixedText<11>{"NONE"},
                                  FixedText<11>{"NONE"}, FixedText<11>{"NONE"}}};
   std::int32_t location_select = -99;  // above 0: only links of that location
+  // The machine-readable outputs beside the report: "CSVOUT" (KVSTATS.CSV and
+  // KVTABLES.CSV), "LINKCSV" (KVLINKS.CSV), "HTMLOUT" (KORVO.HTML).
+  bool csv_output = true;
+  bool link_csv = false;
+  bool html_output = true;
   bool profile_seen = false;           // pass 1 read at least one keyword record
 };
 

@@ -42,6 +42,9 @@ TEST(ProfileTest, AnEmptyProfileLeavesEveryDefault) {
   EXPECT_EQ(p.settings.dbf_file_name.view(), defaults.dbf_file_name.view());
   EXPECT_EQ(p.settings.dbf_file_name.trimmed(), "NONE");
   EXPECT_EQ(p.settings.location_select, -99);
+  EXPECT_TRUE(p.settings.csv_output);
+  EXPECT_FALSE(p.settings.link_csv);
+  EXPECT_TRUE(p.settings.html_output);
   for (const auto& name : p.settings.aux_field_names) EXPECT_EQ(name.trimmed(), "NONE");
   EXPECT_EQ(p.ascii_files_created, 0);
 }
@@ -95,6 +98,35 @@ TEST(ProfileTest, KeywordsMatchOverTheirOwnWidth) {
   EXPECT_FALSE(pass1(" gencost\nY\n").settings.gencost);
   // Columns beyond 12 are not part of the keyword.
   EXPECT_TRUE(pass1(" GENCOST    remark\nY\n").settings.gencost);
+}
+
+TEST(ProfileTest, OutputKeywordsAreSwitchesComparedOverElevenColumns) {
+  struct Case {
+    std::string profile;
+    bool csv;
+    bool links;
+    bool html;
+  };
+  const std::vector<Case> cases = {
+      {" CSVOUT\nN\n", false, false, true},
+      {" CSVOUT\nY\n", true, false, true},
+      {" LINKCSV\ny\n", true, true, true},
+      {" HTMLOUT\nNO\n", true, false, false},
+      {" CSVOUT\nN\n LINKCSV\nY\n HTMLOUT\nN\n", false, true, false},
+      {" LINKCSV\nY\n LINKCSV\nN\n", true, false, true},  // the later record holds
+      {" CSVOUTPUT\nN\n", true, false, true},             // not the keyword: eleven columns
+      {" LINKCS\nY\n", true, false, true},
+      {"CSVOUT\nN\n", true, false, true},               // from column 1: no keyword
+      {" CSVOUT     remark\nN\n", false, false, true},  // beyond column 12: not compared
+  };
+  for (const auto& c : cases) {
+    const RunSettings s = pass1(c.profile).settings;
+    EXPECT_EQ(s.csv_output, c.csv) << c.profile;
+    EXPECT_EQ(s.link_csv, c.links) << c.profile;
+    EXPECT_EQ(s.html_output, c.html) << c.profile;
+  }
+  // A keyword's value record is its own: "GENCOST" there is not read as a keyword.
+  EXPECT_FALSE(pass1(" CSVOUT\n GENCOST\nY\n").settings.gencost);
 }
 
 TEST(ProfileTest, AsciiCreatesTheFileEachTimeItIsTurnedOn) {
