@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/dbf_prompt.h"
+#include "app/run_page_file.h"
 #include "common/errors.h"
 #include "common/fixed_read.h"
 #include "evaluation/link_evaluation.h"
@@ -481,7 +482,10 @@ int run_program(RunContext& ctx) {
   }
   try {
     close_outputs(ctx);
-    if (normal) write_csv_outputs(ctx);
+    if (normal) {
+      write_csv_outputs(ctx);
+      write_run_page_file(ctx);
+    }
   } catch (const FileStop& stop) {
     ctx.console.line(console_safe(stop.console_line()));
     return 2;

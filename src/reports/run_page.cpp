@@ -35,7 +35,10 @@ std::string trimmed(std::string_view text) {
 }
 
 std::string whole(double v) { return html::format_number(v, kWhole); }
-std::string percent(double v, NumberStyle style = kOneDecimal) { return html::format_number(v, style) + " %"; }
+// "45.0 %" with a no-break space: the sign stays with its figure.
+std::string percent(double v, NumberStyle style = kOneDecimal) {
+  return html::format_number(v, style) + "\xC2\xA0%";
+}
 
 Tone verdict_tone(Verdict verdict) {
   switch (verdict) {
@@ -138,7 +141,6 @@ void write_run(HtmlWriter& w, const RunPageData& d) {
   std::int64_t read = 0;
   for (int k = 0; k < kLinkOutcomeCount; ++k) read += s.status_count(static_cast<LinkOutcome>(k));
   Table links;
-  links.caption = "Link records";
   links.columns = {"Link records", "Number", "Share of those read"};
   links.column_align = {Align::kLeft, Align::kRight, Align::kRight};
   struct LinkLine {
@@ -329,12 +331,12 @@ void write_count_groups(HtmlWriter& w, const RunPageData& d) {
   html::BarSeries acc{"acceptable target", {}, {}};
   html::BarSeries pref{"preferable target", {}, {}};
   for (const StatsRow* r : rows) {
-    Cell rmse_cell = number_cell(r->rmse_pct, kOneDecimal, " %");
+    Cell rmse_cell = number_cell(r->rmse_pct, kOneDecimal, "\xC2\xA0%");
     rmse_cell.badge = verdict_badge(r->result);
     t.rows.push_back({Cell::label(r->key), number_cell(r->links, kWhole), number_cell(r->count_sum, kWhole),
                       number_cell(r->volume_sum, kWhole), number_cell(r->ratio, kRatio), rmse_cell,
-                      number_cell(r->target_acceptable, kOneDecimal, " %"),
-                      number_cell(r->target_preferable, kOneDecimal, " %")});
+                      number_cell(r->target_acceptable, kOneDecimal, "\xC2\xA0%"),
+                      number_cell(r->target_preferable, kOneDecimal, "\xC2\xA0%")});
     chart.categories.push_back(r->key);
     rmse.values.push_back(value(r->rmse_pct));
     rmse.labels.push_back(value(r->rmse_pct) ? html::format_number(*value(r->rmse_pct), kOneDecimal) +
@@ -374,9 +376,9 @@ void write_class_ratios(HtmlWriter& w, const RunPageData& d, StatsSection sectio
     ratio.badge = verdict_badge(r->result);
     const std::string name = class_name(std::atoi(r->key.c_str()), r->label);
     t.rows.push_back({Cell::label(name), number_cell(r->links, kWhole), number_cell(r->vmt_count, kWhole),
-                      number_cell(r->vmt_volume, kWhole), ratio, number_cell(r->rmse_pct, kOneDecimal, " %"),
-                      number_cell(r->target_acceptable, kOneDecimal, " %"),
-                      number_cell(r->target_preferable, kOneDecimal, " %")});
+                      number_cell(r->vmt_volume, kWhole), ratio, number_cell(r->rmse_pct, kOneDecimal, "\xC2\xA0%"),
+                      number_cell(r->target_acceptable, kOneDecimal, "\xC2\xA0%"),
+                      number_cell(r->target_preferable, kOneDecimal, "\xC2\xA0%")});
     chart.categories.push_back(name);
     const auto v = value(r->vmt_ratio);
     series.values.push_back(v ? std::optional<double>((*v - 1.0) * 100.0) : std::nullopt);
@@ -428,7 +430,7 @@ void write_screenlines(HtmlWriter& w, const RunPageData& d) {
     verdict.badge = verdict_badge(r->result);
     t.rows.push_back({Cell::label(name), number_cell(r->links, kWhole), number_cell(r->count_sum, kWhole),
                       number_cell(r->volume_sum, kWhole), number_cell(r->ratio, kRatio),
-                      text_cell(percent(deviation, kSigned)), number_cell(r->target_acceptable, kOneDecimal, " %"),
+                      text_cell(percent(deviation, kSigned)), number_cell(r->target_acceptable, kOneDecimal, "\xC2\xA0%"),
                       verdict});
     t.rows.back()[5].align = Align::kRight;
   }
@@ -726,7 +728,11 @@ std::string run_page(const RunPageData& d) {
   const bool analysis = d.header.type == RunType::kAnalysis;
   std::string title = analysis ? "KORVO analysis" : "KORVO validation";
   if (!d.header.scenario.empty()) title += " " + d.header.scenario;
-  if (!d.header.titles[0].empty()) title += ": " + d.header.titles[0];
+  for (const std::string& line : d.header.titles) {
+    if (line.empty()) continue;
+    title += ": " + line;
+    break;
+  }
   html::begin_page(w, title);
   write_run(w, d);
   if (analysis) {

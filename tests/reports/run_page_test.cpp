@@ -122,7 +122,7 @@ TEST(RunPage, VerdictCardsCarryTheFiguresAndWordsOfTheStatistics) {
   const StatsRow& vmt = run.rows[1];
   ASSERT_EQ(rmse.key, "rmse");
   ASSERT_EQ(vmt.key, "vmt");
-  EXPECT_NE(cards.find(html::format_number(rmse.rmse_pct.value, {1, true, false}) + " %"), std::string::npos);
+  EXPECT_NE(cards.find(html::format_number(rmse.rmse_pct.value, {1, true, false}) + "\xC2\xA0%"), std::string::npos);
   EXPECT_NE(cards.find(html::format_number(vmt.vmt_ratio.value, {3, true, false})), std::string::npos);
   // Every verdict's colour comes with its word.
   for (const StatsRow* row : {&rmse, &vmt}) {
@@ -138,8 +138,8 @@ TEST(RunPage, ScreenlinesAreNamedAndJudgedAgainstTheirMdd) {
   const std::string s = section(run.page(), "screenlines");
   // 52,000 against 50,000 is 4 % off, within the MDD of 50,000 (19.8 %);
   // 16,000 against 8,000 is 100 % off, outside the MDD of 8,000 (39.6 %).
-  EXPECT_NE(s.find("+4.0 %"), std::string::npos);
-  EXPECT_NE(s.find("+100.0 %"), std::string::npos);
+  EXPECT_NE(s.find("+4.0\xC2\xA0%"), std::string::npos);
+  EXPECT_NE(s.find("+100.0\xC2\xA0%"), std::string::npos);
   EXPECT_NE(s.find(">acceptable</span>"), std::string::npos);
   EXPECT_NE(s.find(">outside</span>"), std::string::npos);
   EXPECT_GE(occurrences(s, "4 River &lt;north&gt;"), 2u);  // the chart's label and the table's row

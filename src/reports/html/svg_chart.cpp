@@ -76,6 +76,13 @@ struct Mapper {
 
 std::string tick_label(double v, int decimals) { return format_number(v, {decimals, true, false}); }
 
+// The x of a label centred on x, moved in so that it stays inside the chart
+// ("200,000" under the last tick of a full-width axis).
+double centred_within(double x, std::string_view label) {
+  const double half = text_width(label) / 2;
+  return std::clamp(x, half + 2, kWidth - half - 2);
+}
+
 // ---------------------------------------------------------------- legend
 
 enum class Glyph { kSwatch, kDot, kLine, kDashed, kBand };
@@ -343,7 +350,8 @@ void write_bar_chart(HtmlWriter& w, const BarChart& c) {
     w.open("g", {{"text-anchor", "middle"}, {"fill", kMuted}});
     for (double t : ticks.at) {
       if (t < ticks.lo || t > ticks.hi) continue;
-      w.element("text", tick_label(t, tick_decimals), {{"x", px(x(t))}, {"y", px(top + plot_h + 15)}});
+      const std::string label = tick_label(t, tick_decimals);
+      w.element("text", label, {{"x", px(centred_within(x(t), label))}, {"y", px(top + plot_h + 15)}});
     }
     w.close();
     w.element("text", title_text,
@@ -597,7 +605,8 @@ void write_xy_chart(HtmlWriter& w, const XyChart& c) {
   w.open("g", {{"fill", kMuted}});
   for (double t : tx.at) {
     if (!mx.contains(t)) continue;
-    w.element("text", tick_label(t, tx.decimals), {{"x", px(mx(t))}, {"y", px(y1 + 15)}, {"text-anchor", "middle"}});
+    const std::string label = tick_label(t, tx.decimals);
+    w.element("text", label, {{"x", px(centred_within(mx(t), label))}, {"y", px(y1 + 15)}, {"text-anchor", "middle"}});
   }
   for (double t : ty.at) {
     if (!my.contains(t)) continue;
