@@ -15,13 +15,19 @@
 # example EXTRA_PROFILE=$' CSVOUT\nN' to compare a run with an output turned
 # off against one without the keyword). NEW_ENV is an environment assignment
 # made for the new program only (for example NEW_ENV=KORVO_THREADS=1).
+# NEW_PROFILE holds profile lines for the new program's copy only (for
+# example NEW_PROFILE=$' HTMLOUT\nN' with the same program as OLD and NEW
+# compares runs with the page on against runs with it off; the profiles
+# themselves are then not compared). EXCLUDE lists
+# file names (blank-separated) left out of the comparison, for a file only
+# one side writes (for example EXCLUDE=KORVO.HTML).
 #
 # Prints one line per difference and a summary; exits 1 when any scenario
 # differs. Scenario directories are deleted unless KEEP=1.
 set -euo pipefail
 
 if [ $# -lt 4 ]; then
-  sed -n '2,22p' "$0"
+  sed -n '2,25p' "$0"
   exit 2
 fi
 old="$(realpath "$1")"
@@ -105,11 +111,14 @@ for i in $(seq 1 "$count"); do
   [ -n "${EXTRA_PROFILE:-}" ] && printf '%s\n' "$EXTRA_PROFILE" >>"$base/input/PROFILE.MAS"
   cp -r "$base/input" "$base/old"
   cp -r "$base/input" "$base/new"
+  [ -n "${NEW_PROFILE:-}" ] && printf '%s\n' "$NEW_PROFILE" >>"$base/new/PROFILE.MAS"
   run_one "$old" "$base/old"
   run_one "$new" "$base/new" "${NEW_ENV:-}"
   label="scenario $i ($size links, $type, $source ${opts[*]:-}, $mutation)"
   excluded=()
   for name in ${EXCLUDE:-}; do excluded+=(-x "$name"); done
+  # The profiles differ by NEW_PROFILE's lines, on purpose.
+  [ -n "${NEW_PROFILE:-}" ] && excluded+=(-x PROFILE.MAS)
   if diff -r "${excluded[@]}" "$base/old" "$base/new" >"$base/diff.txt" 2>&1; then
     kinds["$type-$source"]=$((${kinds["$type-$source"]:-0} + 1))
     [ "${KEEP:-0}" = 1 ] || rm -rf "$base"

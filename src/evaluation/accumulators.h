@@ -120,8 +120,23 @@ struct VcDistribution {
 
   // The bin of a ratio: floor(10 x ratio) for 0 <= ratio < 2 (ratio 0.3 is
   // in bin 3, [0.3, 0.4)), 20 from 2 on, 0 below 0.
-  static int bin(double ratio);
-  void add(double volume, double divisor, double miles);
+  static int bin(double ratio) {
+    if (!(ratio > 0)) return 0;
+    if (ratio >= 2.0) return kBins - 1;
+    const int b = static_cast<int>(ratio * 10.0);
+    return b < kBins - 2 ? b : kBins - 2;
+  }
+  void add(double volume, double divisor, double miles) {
+    const double link_vmt = volume * miles;
+    if (!(divisor > 0)) {
+      ++no_divisor_links;
+      no_divisor_vmt += link_vmt;
+      return;
+    }
+    const auto b = static_cast<std::size_t>(bin(volume / divisor));
+    ++links[b];
+    vmt[b] += link_vmt;
+  }
 };
 
 inline constexpr int kListedScreenlines = 98;  // screenlines with a link list
@@ -180,8 +195,8 @@ struct Accumulators {
   float maint_cost = 0;     // MAINT_COST
   LosTable los_miles{};     // LOSMILES
   LosTable los_pct{};       // LOSPCT
-  // For the run's page: VMT by level of service and class, and volume over
-  // capacity of every evaluated link (both run types).
+  // For the run's page: VMT by level of service and class (both run
+  // types), and volume over capacity of every evaluated link (analysis runs).
   LosVmtTable los_vmt{};
   VcDistribution vc_capacity;
   ScreenlineTables screenlines;

@@ -255,9 +255,9 @@ void evaluate_link(Evaluation& e, const LinkRecord& link, const LinkValues& v, b
     acc.los_miles[static_cast<std::size_t>(v.ftc)][level] += v.dist * v.w;
     acc.los_vmt[static_cast<std::size_t>(v.ftc)][level] += static_cast<double>(v.dist) * static_cast<double>(v.vol);
   }
-  acc.vc_capacity.add(v.vol, v.cap, v.dist);
 
   if (!validation) {
+    acc.vc_capacity.add(v.vol, v.cap, v.dist);
     if (short_link) {
       const float vmt = v.dist * v.vol;
       const auto r10 = static_cast<std::size_t>(s10);
