@@ -68,6 +68,19 @@ void shortest_digits(double value, std::string& digits, int& point) {
 void append_escaped(std::string& out, std::string_view text) {
   std::size_t i = 0;
   while (i < text.size()) {
+    // A run of printable ASCII that needs no entity is copied at once (a
+    // chart's path data is thousands of such bytes).
+    std::size_t plain = i;
+    while (plain < text.size()) {
+      const auto p = static_cast<unsigned char>(text[plain]);
+      if (p < 0x20 || p >= 0x7F || p == '&' || p == '<' || p == '>' || p == '"' || p == '\'') break;
+      ++plain;
+    }
+    if (plain > i) {
+      out.append(text.substr(i, plain - i));
+      i = plain;
+      continue;
+    }
     const auto c = static_cast<unsigned char>(text[i]);
     if (c < 0x80) {
       switch (c) {

@@ -107,6 +107,8 @@ class HtmlWriter {
   // Markup as it is (the kit's own: a doctype, a style sheet).
   void raw(std::string_view markup);
   void newline() { out_ += '\n'; }
+  // Room for n bytes of markup, for a page whose size is known roughly.
+  void reserve(std::size_t n) { out_.reserve(n); }
 
   // A number unique within this writer, for element ids ("clip-3"): the n-th
   // call gives n, so the same page gives the same ids.

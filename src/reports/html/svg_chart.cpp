@@ -15,11 +15,20 @@ constexpr std::string_view kMuted = "#57606a";
 constexpr std::string_view kBandFill = "#dfe8f1";
 
 // A coordinate as text: one decimal, never "-0.0".
-std::string px(double v) {
-  if (std::fabs(v) < 0.05) return "0.0";
+void append_px(std::string& out, double v) {
+  if (std::fabs(v) < 0.05) {
+    out += "0.0";
+    return;
+  }
   char buffer[32];
   const auto r = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 1);
-  return std::string(buffer, r.ptr);
+  out.append(buffer, r.ptr);
+}
+
+std::string px(double v) {
+  std::string text;
+  append_px(text, v);
+  return text;
 }
 
 std::string axis_title(const Axis& a) {
@@ -665,12 +674,17 @@ void write_xy_chart(HtmlWriter& w, const XyChart& c) {
   for (std::size_t s = 0; s < c.points.size(); ++s) {
     std::string d;
     const auto& series = c.points[s];
+    d.reserve(series.points.size() * 16);
     for (const auto& [x, y] : series.points) {
       if (!mx.contains(x) || !my.contains(y)) {
         ++hidden;
         continue;
       }
-      d += "M" + px(mx(x)) + " " + px(my(y)) + "h0";
+      d += 'M';
+      append_px(d, mx(x));
+      d += ' ';
+      append_px(d, my(y));
+      d += "h0";
     }
     if (!d.empty()) {
       w.open("path", {{"d", d}, {"stroke", point_colours[s]}, {"stroke-width", "5"}, {"stroke-linecap", "round"},
