@@ -18,16 +18,17 @@
 # NEW_PROFILE holds profile lines for the new program's copy only (for
 # example NEW_PROFILE=$' HTMLOUT\nN' with the same program as OLD and NEW
 # compares runs with the page on against runs with it off; the profiles
-# themselves are then not compared). EXCLUDE lists
-# file names (blank-separated) left out of the comparison, for a file only
-# one side writes (for example EXCLUDE=KORVO.HTML).
+# themselves are then not compared).
+# EXCLUDE is a blank-separated list of file name patterns left out of the
+# comparison (for example EXCLUDE='KV*.CSV' when only the new program writes
+# those files).
 #
 # Prints one line per difference and a summary; exits 1 when any scenario
 # differs. Scenario directories are deleted unless KEEP=1.
 set -euo pipefail
 
 if [ $# -lt 4 ]; then
-  sed -n '2,25p' "$0"
+  sed -n '2,27p' "$0"
   exit 2
 fi
 old="$(realpath "$1")"
@@ -115,11 +116,11 @@ for i in $(seq 1 "$count"); do
   run_one "$old" "$base/old"
   run_one "$new" "$base/new" "${NEW_ENV:-}"
   label="scenario $i ($size links, $type, $source ${opts[*]:-}, $mutation)"
-  excluded=()
-  for name in ${EXCLUDE:-}; do excluded+=(-x "$name"); done
+  excludes=()
+  for pattern in ${EXCLUDE:-}; do excludes+=(-x "$pattern"); done
   # The profiles differ by NEW_PROFILE's lines, on purpose.
-  [ -n "${NEW_PROFILE:-}" ] && excluded+=(-x PROFILE.MAS)
-  if diff -r "${excluded[@]}" "$base/old" "$base/new" >"$base/diff.txt" 2>&1; then
+  [ -n "${NEW_PROFILE:-}" ] && excludes+=(-x PROFILE.MAS)
+  if diff -r "${excludes[@]}" "$base/old" "$base/new" >"$base/diff.txt" 2>&1; then
     kinds["$type-$source"]=$((${kinds["$type-$source"]:-0} + 1))
     [ "${KEEP:-0}" = 1 ] || rm -rf "$base"
   else

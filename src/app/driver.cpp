@@ -19,6 +19,7 @@
 #include "reports/labels_listing.h"
 #include "reports/rate_pages.h"
 #include "reports/stats_csv.h"
+#include "reports/tables_csv.h"
 #include "reports/two_way_file.h"
 
 namespace korvo {
@@ -159,12 +160,16 @@ void write_csv_file(RunContext& ctx, const char* name, WriteRows write_rows) {
   out.close();
 }
 
-// After the report and the side files are closed: the CSV files of a run
-// whose links were evaluated. A file that cannot be written stops the run
+// After the report and the side files are closed: KVLINKS.CSV, written in
+// the link loop, is closed, and the other CSV files of a run whose links
+// were evaluated are written. A file that cannot be written stops the run
 // (WriteError) with the report complete on disk.
 void write_csv_outputs(RunContext& ctx) {
+  ctx.links_csv.finish();
   if (!ctx.evaluated || !ctx.settings.csv_output) return;
-  if (ctx.settings.validate_mode) {
+  const bool analysis = ctx.settings.analysis_mode;
+  write_csv_file(ctx, kTablesCsvFile, [&ctx, analysis](RecordSink& out) { write_tables_csv(out, ctx.eval, analysis); });
+  if (!analysis) {
     write_csv_file(ctx, kStatsCsvFile, [&ctx](RecordSink& out) { write_stats_csv(out, ctx.stats_rows); });
   }
 }
@@ -401,12 +406,15 @@ void process_link(RunContext& ctx) {
   if (settings.ascii_output) ctx.side_files.write_ascii_record(link, v, e.state, settings.use_counts);
   const LinkOutcome outcome = finish_link(e, link, v, settings);
   ++ctx.records_read;
-  if (ctx.stats_on) {
-    ctx.stats.add_link(stats_link(link, v, outcome, ctx.records_read, e.classes.nft, e.classes.nat));
+  if (ctx.stats_on || ctx.links_csv.is_open()) {
+    const StatsLink s = stats_link(link, v, outcome, ctx.records_read, e.classes.nft, e.classes.nat);
+    if (ctx.stats_on) ctx.stats.add_link(s);
+    if (ctx.links_csv.is_open()) ctx.links_csv.add(s, {v.lanes_value, v.lane_class, link.location, v.vol});
   }
 }
 
 void run_link_loop(RunContext& ctx) {
+  if (ctx.settings.link_csv) ctx.links_csv.open(ctx.work, ctx.settings.analysis_mode);
   const bool dbf = ctx.settings.dbf_input_given;
   for (;;) {
     const LinkStatus status = dbf ? read_next_dbf_link(ctx.dbf, ctx.link) : read_binary_link(ctx.binary, ctx.link);

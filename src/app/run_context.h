@@ -22,6 +22,7 @@
 #include "input/profile.h"
 #include "input/targets_file.h"
 #include "reports/report.h"
+#include "reports/links_csv.h"
 #include "reports/report_events.h"
 #include "reports/side_files.h"
 
@@ -89,6 +90,7 @@ struct RunContext {
   Report report;  // "KORVO.OUT"
   SideFiles side_files;
   ReportEvents events;
+  LinksCsvWriter links_csv;  // "KVLINKS.CSV", with LINKCSV
 };
 
 }  // namespace korvo

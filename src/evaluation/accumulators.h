@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace korvo {
 
@@ -59,6 +60,20 @@ enum class Slot : int {
 };
 
 inline constexpr int kSlotCount = 43;
+// The slot's name as the enumerator spells it ("VMT_REFVOL"); "" outside 1..43.
+constexpr std::string_view slot_name(Slot slot) {
+  constexpr std::string_view kNames[] = {
+      "",           "VMT_REFVOL", "VMT_REF",      "VHT_REF",       "VMT_ALL",          "VHT_REFVOL",
+      "TIME_SUM",   "DELAY_VHT",  "VMT_RATIO",    "VHT_RATIO",     "CONG_SPEED",       "SYS_MILES",
+      "DIR_MILES",  "VOL_RATIO",  "LINKS",        "LINKS_REF",     "VOL_REF",          "REF_SUM",
+      "AVG_VOL",    "LINK_PCT",   "AVG_LINK_LEN", "VOL_PCT",       "VOL_ALL",          "VHT_ALL",
+      "LANE_MILES", "ACCIDENTS",  "INJURIES",     "FATALITIES",    "CO_GRAMS",         "HC_GRAMS",
+      "NOX_GRAMS",  "NEW_LANE_MILES", "CONSTR_COST", "FUEL_GAL",   "ORIG_TIME_SUM",    "ORIG_MILES",
+      "ORIG_SPEED", "SPEED_CHANGE_PCT", "ORIG_VMT", "ORIG_VHT",     "CONG_VHT",         "LV_CONG_SPEED",
+      "LV_FREE_SPEED", "LV_SPEED_CHANGE_PCT"};
+  const int n = static_cast<int>(slot);
+  return n >= 1 && n <= kSlotCount ? kNames[n] : std::string_view{};
+}
 // The slot of a number 1..43, for loops over every slot.
 constexpr Slot slot_number(int number) { return static_cast<Slot>(number); }
 constexpr int number_of(Slot slot) { return static_cast<int>(slot); }

@@ -290,8 +290,10 @@ void ValidationStats::add_counted(const StatsLink& link) {
     const double x = geh(v, c, hour_factor_);
     ++geh_[x < kGehLow ? 0 : x < kGehHigh ? 1 : 2];
   }
-  // c > 0 here, so the curve has a value.
-  if (std::fabs(v - c) / c * 100.0 <= mdd_percent(c).value_or(0)) ++mdd_within_;
+  // c > 0 here, so the curve has a value. It never falls below its floor:
+  // a deviation within the floor is within without the curve's pow().
+  const double deviation_pct = std::fabs(v - c) / c * 100.0;
+  if (deviation_pct <= kMddFloor || deviation_pct <= mdd_percent(c).value_or(0)) ++mdd_within_;
   add_scatter(link);
   add_top(link);
 }

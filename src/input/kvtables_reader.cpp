@@ -21,7 +21,7 @@ std::int32_t read_class(const CsvReader& csv, std::size_t i) {
   std::int32_t value = 0;
   const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
   if (r.ec != std::errc() || r.ptr != text.data() + text.size() || value < 1 || value > KvTablesReader::kMaxClass) {
-    csv_field_error(csv, i, kColumnNames[i], "a class number 1-999 or nothing");
+    csv_field_error(csv, i, kColumnNames[i], "a class number 1-1000 or nothing");
   }
   return value;
 }

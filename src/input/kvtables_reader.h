@@ -5,7 +5,7 @@
 //   RUN,FORMAT,,,,,,1
 //   RUN,ANALYSIS,,,,,,1        (or RUN,VALIDATION,...)
 // A file of another format version is refused: its figures could mean
-// something else. Classes are numbers 1..999 or empty, lanes "1".."8", "9+",
+// something else. Classes are numbers 1..1000 or empty, lanes "1".."8", "9+",
 // "total" or empty, the value a number or empty.
 
 #include <cstdint>
@@ -45,7 +45,9 @@ struct RunTables {
 class KvTablesReader {
  public:
   static constexpr std::string_view kHeader = "table,measure,area_class,area_label,ft_class,ft_label,lanes,value";
-  static constexpr int kMaxClass = 999;
+  // Classes 1..999 and, above the highest of them, the Total class: a run
+  // with 999 facility-type classes writes its Totals as class 1000.
+  static constexpr int kMaxClass = 1000;
   // The most rows a run's file can hold: 24 lane tables x 2325 class pairs
   // (the accumulator limit) x 10 lane classes, and the screenline lists;
   // a cap on what a damaged file can make us keep.

@@ -18,17 +18,9 @@ constexpr int kAreaColumns = 12;
 constexpr std::string_view kGroupNames[] = {"Freeway   ", "Div Art   ", "Undiv Art ", "Collector ", "Centroid  ",
                                             "Oneway    ", "Ramps     ", "HOV Fac   ", "Toll Fac  "};
 
-struct LaneTableCall {
-  std::string_view caption;
-  Slot slot;
-  bool whole;
-  int decimals;
-  bool subtotals;
-};
-
 // Sums get subtotals; ratios, averages and speeds do not, except the two
 // percentage tables, whose rows add up.
-constexpr LaneTableCall kValidationTables[] = {
+constexpr TableSpec kValidationTables[] = {
     {"TOTAL NUMBER OF LINKS", Slot::LINKS, true, 0, true},
     {"LINK PERCENTAGES", Slot::LINK_PCT, false, 2, true},
     {"PERCENTAGE OF LINKS WITH COUNTS", Slot::LINKS_REF, false, 2, false},
@@ -56,6 +48,18 @@ constexpr LaneTableCall kValidationTables[] = {
 };
 
 }  // namespace
+
+std::span<const TableSpec> validation_table_specs() { return kValidationTables; }
+
+bool lane_table_row_printed(const EvalSums& sums, Slot slot, bool whole, int i, int j) {
+  const float lane_total = sums.at(i, j, kAllLanes, slot);
+  return whole ? round_half_up(lane_total) != 0 : lane_total != 0.0f;
+}
+
+bool area_table_row_printed(const EvalSums& sums, Slot slot, bool whole, int i) {
+  const float row_total = sums.at(i, sums.nat(), kAllLanes, slot);
+  return whole ? round_half_up(row_total) != 0 : row_total != 0.0f;
+}
 
 std::string facility_group_name(int group) {
   if (group == 0) return "Class 1-9 ";
@@ -159,8 +163,7 @@ void write_lane_table(Report& report, const EvalSums& sums, const ClassTables& c
         write_record(report, whole ? kWholeTotals.view() : real_totals.view(), values);
         continue;
       }
-      const float lane_total = sums.at(i, j, kAllLanes, slot);
-      if (whole ? round_half_up(lane_total) == 0 : lane_total == 0.0f) continue;
+      if (!lane_table_row_printed(sums, slot, whole, i, j)) continue;
       row_values(classes.ft_label(i), i, j);
       write_record(report, whole ? kWholeRow.view() : real_row.view(), values);
     }
@@ -196,8 +199,7 @@ void write_area_table(Report& report, const EvalSums& sums, const ClassTables& c
   for (int i = 1; i <= nft; ++i) {
     values.clear();
     if (i != nft) {
-      const float row_total = sums.at(i, nat, kAllLanes, slot);
-      if (whole ? round_half_up(row_total) == 0 : row_total == 0.0f) continue;
+      if (!area_table_row_printed(sums, slot, whole, i)) continue;
       values.emplace_back(classes.ft_label(i));
     }
     for (int j = 1; j <= columns; ++j) {
@@ -217,7 +219,7 @@ void write_area_table(Report& report, const EvalSums& sums, const ClassTables& c
 }
 
 void write_validation_tables(Report& report, const EvalSums& sums, const ClassTables& classes) {
-  for (const LaneTableCall& table : kValidationTables) {
+  for (const TableSpec& table : kValidationTables) {
     write_lane_table(report, sums, classes, table.caption, table.slot, table.whole, table.decimals, table.subtotals);
   }
 }

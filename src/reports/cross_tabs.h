@@ -5,6 +5,7 @@
 // (analysis runs). Both read the completed table (totals and derived slots
 // filled) and start their table on a new page.
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,26 @@ void write_lane_table(Report& report, const EvalSums& sums, const ClassTables& c
 // twelve columns, which is as many as an analysis run can have.
 void write_area_table(Report& report, const EvalSums& sums, const ClassTables& classes, std::string_view caption,
                       Slot slot, bool whole, int decimals);
+
+// A table of the report: its caption, its slot, whole numbers or decimals,
+// and (lane tables) whether groups of ten rows get subtotals.
+struct TableSpec {
+  std::string_view caption;
+  Slot slot;
+  bool whole;
+  int decimals;
+  bool subtotals;
+};
+
+// The 24 lane tables of a validation run, in their order.
+std::span<const TableSpec> validation_table_specs();
+
+// Whether a table prints the row of facility-type class i (not the Totals
+// row, which it always prints): its total over lanes (lane table: of area
+// type j; area table: of the Total area type) is not zero, after rounding
+// for whole-number tables.
+bool lane_table_row_printed(const EvalSums& sums, Slot slot, bool whole, int i, int j);
+bool area_table_row_printed(const EvalSums& sums, Slot slot, bool whole, int i);
 
 // The 24 lane tables of a validation run, in their fixed order.
 void write_validation_tables(Report& report, const EvalSums& sums, const ClassTables& classes);

@@ -6,9 +6,17 @@
 
 #include "evaluation/accumulators.h"
 #include "evaluation/class_tables.h"
+#include "reports/cross_tabs.h"
 #include "reports/report.h"
 
 namespace korvo {
+
+// The 35 area tables of an analysis run, in their order (two decimals).
+std::span<const TableSpec> analysis_table_specs();
+
+// Whether a level-of-service table prints the row of facility-type class i
+// below the Total class (which it always prints): its total is not zero.
+bool los_row_printed(const LosTable& table, int i);
 
 // Writes the 35 area tables and the two level-of-service tables.
 void write_analysis_tables(Report& report, const Accumulators& acc, const ClassTables& classes);

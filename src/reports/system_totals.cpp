@@ -86,6 +86,17 @@ constexpr TotalLine kAnalysisThird[] = {
     slot_line("TOTAL DELAY DUE TO CONGESTION (VEH-HRS)", Slot::DELAY_VHT, false),
 };
 
+float total_value(const Accumulators& acc, const TotalLine& line) {
+  const EvalSums& sums = acc.sums;
+  switch (line.source) {
+    case Source::kSlot: return sums.at(sums.nft(), sums.nat(), kLaneClassCount, line.slot);
+    case Source::kAccidentCost: return acc.accident_cost;
+    case Source::kUserCost: return acc.user_cost;
+    case Source::kMaintCost: return acc.maint_cost;
+  }
+  return 0.0f;
+}
+
 // One block: blank_before empty lines, then the lines with one empty line
 // between each two; values at column 35 (validation) or 45 (analysis).
 void write_block(RecordSink& report, const Accumulators& acc, std::span<const TotalLine> lines, int blank_before,
@@ -98,19 +109,12 @@ void write_block(RecordSink& report, const Accumulators& acc, std::span<const To
   static constexpr auto kWhole45 = "(T5,A,T45,I10)"_layout;
   static constexpr auto kReal45 = "(T5,A,T45,F13.2)"_layout;
 
-  const EvalSums& sums = acc.sums;
   for (int n = 0; n < blank_before; ++n) write_record(report, kEmpty);
   bool first = true;
   for (const TotalLine& line : lines) {
     if (!first) write_record(report, kEmpty);
     first = false;
-    float value = 0.0f;
-    switch (line.source) {
-      case Source::kSlot: value = sums.at(sums.nft(), sums.nat(), kLaneClassCount, line.slot); break;
-      case Source::kAccidentCost: value = acc.accident_cost; break;
-      case Source::kUserCost: value = acc.user_cost; break;
-      case Source::kMaintCost: value = acc.maint_cost; break;
-    }
+    const float value = total_value(acc, line);
     // Whole numbers in I10, the rest in F13.2.
     const auto write_line = [&](const auto& whole, const auto& real) {
       if (line.whole) {
@@ -130,6 +134,22 @@ void write_block(RecordSink& report, const Accumulators& acc, std::span<const To
 }
 
 }  // namespace
+
+std::vector<SystemTotal> system_total_values(const Accumulators& acc, bool analysis) {
+  std::vector<SystemTotal> totals;
+  const auto add = [&](std::span<const TotalLine> lines) {
+    for (const TotalLine& line : lines) totals.push_back({line.caption, total_value(acc, line)});
+  };
+  if (analysis) {
+    add(kAnalysisFirst);
+    add(kAnalysisSecond);
+    add(kAnalysisThird);
+  } else {
+    add(kValidationFirst);
+    add(kValidationSecond);
+  }
+  return totals;
+}
 
 void write_system_totals(RecordSink& report, const Accumulators& acc, bool analysis) {
   write_banner(report, "STATISTICS");

@@ -31,7 +31,8 @@ using testing::TempDir;
 const fs::path kExamples = fs::path(KORVO_SOURCE_DIR) / "examples";
 constexpr const char* kConsoleFile = "console.txt";
 // Every file a run can write besides the report's side inputs.
-const std::vector<std::string> kOutputs = {"KORVO.OUT", "HRLDXY.ASC", "HRLDXY2.ASC", "SCRNLINE.ASC", "KVSKIP.LNK"};
+const std::vector<std::string> kOutputs = {"KORVO.OUT",  "HRLDXY.ASC",   "HRLDXY2.ASC", "SCRNLINE.ASC",
+                                           "KVSKIP.LNK", "KVTABLES.CSV", "KVSTATS.CSV", "KVLINKS.CSV"};
 
 std::vector<std::string> example_names() {
   std::vector<std::string> names;

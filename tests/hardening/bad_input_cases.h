@@ -561,11 +561,40 @@ inline std::vector<BadInputCase> two_way_cases() {
 }
 
 // Every case of the matrix, file by file.
+// KVTARGET.SYN is read after the profile, before anything is written to the
+// report; only validation runs read it.
+inline std::vector<BadInputCase> targets_cases() {
+  const Files base = dbf_scenario();
+  const auto stop = [](const std::string& line) { return " KVTARGET.SYN, line " + line + "\n"; };
+  return {
+      {"KVTARGET.SYN empty", with(base, "KVTARGET.SYN", ""), "", 0, kDbfCompleted, {kLabelsPage, kTotalsPage}},
+      {"KVTARGET.SYN comments only", with(base, "KVTARGET.SYN", "# none\n\n   # still none\n"), "", 0,
+       kDbfCompleted, {kLabelsPage, kTotalsPage}},
+      {"KVTARGET.SYN not a number", with(base, "KVTARGET.SYN", "RMSE 0 5k 100 45\n"), "", 2,
+       stop("1 (RMSE hi): expected a whole number or \"-\", found \"5k\""), {}},
+      {"KVTARGET.SYN overlapping groups", with(base, "KVTARGET.SYN", "RMSE 0 5000 100 45\nRMSE 4000 9999 45 35\n"),
+       "", 2, stop("2 (RMSE lo): expected a group clear of 0-5000 (line 1), found 4000-9999"), {}},
+      {"KVTARGET.SYN class beyond 999", with(base, "KVTARGET.SYN", "FT 1000 5 3\n"), "", 2,
+       stop("1 (FT class): expected a class 1 to 999, found \"1000\""), {}},
+      {"KVTARGET.SYN preferable above acceptable", with(base, "KVTARGET.SYN", "AT 3 10 20\n"), "", 2,
+       stop("1 (AT pref): expected at most the acceptable target (10), found \"20\""), {}},
+      {"KVTARGET.SYN hour factor 0", with(base, "KVTARGET.SYN", "GEH 0 85\n"), "", 2,
+       stop("1 (GEH hourfactor): expected a number above 0, found \"0\""), {}},
+      // Statistics turned off: the file is not read.
+      {"KVTARGET.SYN garbage without statistics",
+       with(with(base, "KVTARGET.SYN", garbage(500, 21)), "PROFILE.MAS",
+            base.at("PROFILE.MAS") + " CSVOUT\nN\n HTMLOUT\nN\n"),
+       "", 0, kDbfCompleted, {kLabelsPage, kTotalsPage}},
+      {"KVTARGET.SYN garbage in an analysis run", with(dbf_analysis_scenario(), "KVTARGET.SYN", garbage(500, 21)), "",
+       0, kBinaryMemoryLine + kNormalEnd, {kDescriptionPage, kTotalsPage}},
+  };
+}
+
 inline std::vector<BadInputCase> bad_input_cases() {
   std::vector<BadInputCase> all;
   for (auto family : {profile_cases, control_file_cases, title_cases, database_control_cases, dbf_link_cases,
                       labels_cases, screen_names_cases, rates_cases, binary_network_cases, volnaux_cases,
-                      aux_dbf_cases, two_way_cases}) {
+                      aux_dbf_cases, two_way_cases, targets_cases}) {
     for (auto& c : family()) all.push_back(std::move(c));
   }
   return all;

@@ -83,6 +83,14 @@ std::string last_line(const std::string& console) {
 }
 
 const std::vector<std::string> kOutputFiles = {"KORVO.OUT", "HRLDXY.ASC", "HRLDXY2.ASC", "SCRNLINE.ASC", "KVSKIP.LNK"};
+// Written after every other file: they cannot stop a run before the file
+// under test does, unless one of them is that file.
+const std::vector<std::string> kCsvFiles = {"KVTABLES.CSV", "KVSTATS.CSV", "KVLINKS.CSV"};
+
+Files with_profile_lines(Files files, const std::string& lines) {
+  files["PROFILE.MAS"] += lines;
+  return files;
+}
 
 // The dBASE scenario with n one-way links of facility type ftype, each on
 // a screenline of its own (1 to 99 in turn) when screenlines is set.
@@ -127,7 +135,11 @@ TEST(OutputFaults, EveryOutputFileThatCannotBeReplacedStopsTheRun) {
       {"KVSKIP.LNK", dbf_scenario(), " Version > dBASEIII"},
       {"SCRNLINE.ASC", dbf_scenario(), " KORVO MODULE (Q7730518.DRIVER.SETUP.FORT(KORVO))"},
       {"HRLDXY2.ASC", dbf_scenario(), "TOTAL NUMBER OF LINKS"},
-      {"KORVO.HTML", dbf_scenario(), "TOTAL NUMBER OF LINKS"},
+      // The CSV files come after the report, which is complete.
+      {"KVTABLES.CSV", dbf_scenario(), "TOTAL CONGESTED SPEED (MPH)"},
+      {"KVSTATS.CSV", dbf_scenario(), "TOTAL CONGESTED SPEED (MPH)"},
+      {"KVLINKS.CSV", with_profile_lines(dbf_scenario(), " LINKCSV\nY\n"), "TOTAL CONGESTED SPEED (MPH)"},
+      {"KORVO.HTML", dbf_scenario(), "TOTAL CONGESTED SPEED (MPH)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
@@ -157,6 +169,8 @@ TEST(OutputFaults, AWriteThatFailsStopsTheRunAndNamesTheFile) {
       {"KVSKIP.LNK", many_links(3000, 12, false, " VALIDATE\nY\n KORVODBF\nLINKS05A.DBF\n")},
       {"HRLDXY2.ASC", many_links(3000, 1, false, ascii + " TWOWAY\nY\n")},
       {"SCRNLINE.ASC", many_links(40, 1, true, ascii)},
+      {"KVTABLES.CSV", many_links(40, 1, false, " VALIDATE\nY\n KORVODBF\nLINKS05A.DBF\n")},
+      {"KVLINKS.CSV", many_links(3000, 1, false, " VALIDATE\nY\n KORVODBF\nLINKS05A.DBF\n CSVOUT\nN\n LINKCSV\nY\n")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
@@ -167,12 +181,18 @@ TEST(OutputFaults, AWriteThatFailsStopsTheRunAndNamesTheFile) {
     std::uint64_t target = 0;
     std::uint64_t others = 0;
     std::uint64_t report = 0;
-    for (const std::string& file : kOutputFiles) {
+    std::vector<std::string> files = kOutputFiles;
+    // The report is complete on disk before a CSV file is written.
+    const bool csv = std::find(kCsvFiles.begin(), kCsvFiles.end(), c.file) != kCsvFiles.end();
+    if (csv) {
+      files.insert(files.end(), kCsvFiles.begin(), kCsvFiles.end());
+    }
+    for (const std::string& file : files) {
       if (!sizes.exists(file)) continue;
       const std::uint64_t size = std::filesystem::file_size(sizes.file(file));
       if (file == c.file) {
         target = size;
-      } else if (file == "KORVO.OUT") {
+      } else if (file == "KORVO.OUT" && !csv) {
         report = size;
       } else {
         others = std::max(others, size);
@@ -230,8 +250,9 @@ TEST(OutputFaults, AFullDiskStopsTheRun) {
 TEST(OutputFaults, APageThatCannotBeWrittenStopsTheRunAfterTheReport) {
   // The page is written last: a limit above the size of every other file
   // the run writes and below the page's stops the page alone. 3000 counted
-  // links make the page (their scatter) larger than the report.
-  const Files inputs = many_links(3000, 1, false, " VALIDATE\nY\n KORVODBF\nLINKS05A.DBF\n");
+  // links make the page (their scatter) larger than the report; the CSV
+  // files are off.
+  const Files inputs = many_links(3000, 1, false, " VALIDATE\nY\n KORVODBF\nLINKS05A.DBF\n CSVOUT\nN\n");
   TempDir sizes;
   write_files(sizes, inputs);
   ASSERT_EQ(run_korvo(sizes).status, 0);
