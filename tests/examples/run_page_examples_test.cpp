@@ -15,11 +15,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/byte_stream.h"
 #include "input/kvstats_reader.h"
+#include "input/kvtables_reader.h"
 #include "support/headless_chromium.h"
 #include "support/markup_check.h"
 #include "support/temp_dir.h"
@@ -95,10 +97,9 @@ std::map<std::string, std::vector<std::string>> table_rows(const std::string& se
   return rows;
 }
 
-// A page's figure "12,345.6 %acceptable" against the file's value: equal to
-// the decimals shown. Empty against empty.
-::testing::AssertionResult shows(const std::string& cell, const StatsFileRow& row, StatsFigure figure,
-                                 double scale = 1) {
+// A page's figure "12,345.6 %acceptable" against a file's value: equal to
+// the decimals shown. Empty against no value.
+::testing::AssertionResult shows_value(const std::string& cell, std::optional<double> expected, std::string_view what) {
   std::string digits;
   for (char c : cell) {
     if (c == ',') continue;
@@ -108,21 +109,34 @@ std::map<std::string, std::vector<std::string>> table_rows(const std::string& se
       break;
     }
   }
-  if (!row.has(figure)) {
+  if (!expected) {
     if (digits.empty()) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "the page shows \"" << cell << "\" where the file has no "
-                                         << stats_figure_name(figure);
+    return ::testing::AssertionFailure() << "the page shows \"" << cell << "\" where the file has no " << what;
   }
-  if (digits.empty()) return ::testing::AssertionFailure() << "no figure for " << stats_figure_name(figure);
+  if (digits.empty()) return ::testing::AssertionFailure() << "no figure for " << what;
   const std::size_t dot = digits.find('.');
   const int decimals = dot == std::string::npos ? 0 : static_cast<int>(digits.size() - dot - 1);
   const double shown = std::strtod(digits.c_str(), nullptr);
-  const double expected = row.get(figure) * scale;
-  if (std::fabs(shown - expected) <= 0.5 * std::pow(10.0, -decimals) * (1 + 1e-9) + 1e-9 * std::fabs(expected)) {
+  if (std::fabs(shown - *expected) <= 0.5 * std::pow(10.0, -decimals) * (1 + 1e-9) + 1e-9 * std::fabs(*expected)) {
     return ::testing::AssertionSuccess();
   }
-  return ::testing::AssertionFailure() << stats_figure_name(figure) << ": the page shows " << cell << ", the file "
-                                       << expected;
+  return ::testing::AssertionFailure() << what << ": the page shows " << cell << ", the file " << *expected;
+}
+
+::testing::AssertionResult shows(const std::string& cell, const StatsFileRow& row, StatsFigure figure,
+                                 double scale = 1) {
+  const std::optional<double> expected =
+      row.has(figure) ? std::optional<double>(row.get(figure) * scale) : std::nullopt;
+  return shows_value(cell, expected, stats_figure_name(figure));
+}
+
+// The tables of a section in order, each as table_rows gives it.
+std::vector<std::map<std::string, std::vector<std::string>>> section_tables(const std::string& section) {
+  std::vector<std::map<std::string, std::vector<std::string>>> tables;
+  for (std::size_t p = section.find("<table"); p != std::string::npos; p = section.find("<table", p + 1)) {
+    tables.push_back(table_rows(section.substr(p, section.find("</table>", p) - p)));
+  }
+  return tables;
 }
 
 ::testing::AssertionResult has_verdict(const std::string& cell, const StatsFileRow& row) {
@@ -238,6 +252,86 @@ TEST_P(ExamplePage, ShowsTheFiguresOfTheStatisticsFile) {
     }
   }
   EXPECT_GE(compared, 4);
+}
+
+// An analysis page against KVTABLES.CSV: each class row of the tables by
+// facility-type class (the area-type Total column of the report's tables),
+// the miles at each level of service and the costs of the whole network.
+TEST_P(ExamplePage, ShowsTheFiguresOfTheTablesFile) {
+  TempDir dir;
+  run_example(GetParam(), dir);
+  const std::string page = dir.read("KORVO.HTML");
+  if (dir.exists("KVSTATS.CSV")) GTEST_SKIP() << "a validation run: its page's figures are those of KVSTATS.CSV";
+  TextPool pool;
+  const RunTables tables = KvTablesReader::read(ByteStream::open_file(dir.file("KVTABLES.CSV"), "KVTABLES.CSV"), pool);
+  ASSERT_EQ(tables.type, RunType::kAnalysis);
+  const auto text = [&pool](std::uint32_t id) { return std::string(pool.text(id)); };
+  // The value of a figure by facility-type class ("Total" for the Total
+  // class) in the area-type Total column, or of a table's figure.
+  const auto by_class = [&](std::string_view measure, std::string_view table = {}) {
+    std::map<std::string, double> values;
+    for (const TablesRow& row : tables.rows) {
+      if (text(row.measure) != measure || !row.has_value) continue;
+      if (!table.empty() && text(row.table) != table) continue;
+      if (table.empty() && (text(row.area_label) != "Total" || row.lanes != LaneClass::kTotal)) continue;
+      const std::string label = text(row.ft_label);
+      values[label == "Total" ? label : std::to_string(row.ft_class) + " " + label] = row.value;
+    }
+    return values;
+  };
+  const auto system_total = [&](std::string_view caption) -> std::optional<double> {
+    for (const TablesRow& row : tables.rows) {
+      if (text(row.table) == "SYSTEM TOTALS" && text(row.measure) == caption && row.has_value) return row.value;
+    }
+    return std::nullopt;
+  };
+  int compared = 0;
+  // Each page table's column c against a measure, row by row: every row the
+  // file has is on the page, or is a class without links (all 0).
+  const auto compare_columns = [&](const std::map<std::string, std::vector<std::string>>& table,
+                                   std::vector<std::pair<std::size_t, std::string>> columns, std::string_view file_table) {
+    for (const auto& [column, measure] : columns) {
+      const auto values = by_class(measure, file_table);
+      ASSERT_FALSE(values.empty()) << measure;
+      for (const auto& [name, value] : values) {
+        SCOPED_TRACE(measure + " " + name);
+        if (!table.count(name)) {
+          EXPECT_EQ(value, 0.0);
+          continue;
+        }
+        ASSERT_GT(table.at(name).size(), column);
+        EXPECT_TRUE(shows_value(table.at(name)[column], value, measure));
+        ++compared;
+      }
+    }
+  };
+  const auto impacts = section_tables(page_section(page, "impacts"));
+  const auto costs = section_tables(page_section(page, "costs"));
+  const auto los = section_tables(page_section(page, "level-of-service"));
+  ASSERT_EQ(impacts.size(), 2u);
+  ASSERT_EQ(costs.size(), 3u);
+  ASSERT_EQ(los.size(), 2u);
+  compare_columns(impacts[0], {{2, "DELAY_VHT"}, {3, "CONG_SPEED"}}, {});
+  compare_columns(impacts[1], {{0, "CO_GRAMS"}, {1, "HC_GRAMS"}, {2, "NOX_GRAMS"}, {3, "FUEL_GAL"}}, {});
+  compare_columns(costs[0], {{0, "ACCIDENTS"}, {1, "INJURIES"}, {2, "FATALITIES"}}, {});
+  compare_columns(costs[1], {{0, "LANE_MILES"}, {1, "NEW_LANE_MILES"}, {2, "CONSTR_COST"}}, {});
+  compare_columns(los[1], {{0, "A"}, {1, "B"}, {2, "C"}, {3, "D"}, {4, "E"}, {5, "F"}, {6, "TOTAL"}},
+                  "MILES OF ROADWAY AT EACH LEVEL OF SERVICE");
+  // The whole network: VMT and VHT of all links, and the costs.
+  ASSERT_TRUE(impacts[0].count("Total"));
+  EXPECT_TRUE(shows_value(impacts[0].at("Total")[0], system_total("TOTAL VMT ALL LINKS"), "TOTAL VMT ALL LINKS"));
+  EXPECT_TRUE(shows_value(impacts[0].at("Total")[1], system_total("TOTAL VHT ALL LINKS"), "TOTAL VHT ALL LINKS"));
+  const std::pair<const char*, const char*> kCosts[] = {
+      {"Accident cost ($)", "TOTAL ACCIDENT COST (DOLLARS)"},
+      {"User cost ($)", "TOTAL USERS COST (DOLLARS)"},
+      {"Maintenance cost ($)", "TOTAL MAINTENANCE COST (DOLLARS)"},
+      {"Construction cost (thousand $)", "TOTAL CONSTRUCTION COST (X $1000)"},
+  };
+  for (const auto& [row, caption] : kCosts) {
+    ASSERT_TRUE(costs[2].count(row)) << row;
+    EXPECT_TRUE(shows_value(costs[2].at(row)[0], system_total(caption), caption));
+  }
+  EXPECT_GE(compared, 20);
 }
 
 TEST_P(ExamplePage, RendersOnDesktopPhoneAndPaper) {
