@@ -315,6 +315,8 @@ h1{font-size:1.3em}
 th,td{padding:2px 5px}
 dl.runs{grid-template-columns:1fr}
 dl.runs dd{margin:0 0 .5em}
+figure{overflow-x:auto}
+figure svg{min-width:540px}
 }
 @page{margin:14mm 12mm}
 @media print{
