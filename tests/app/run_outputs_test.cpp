@@ -17,6 +17,7 @@
 #include "common/byte_stream.h"
 #include "common/text_pool.h"
 #include "dbf_writer.h"
+#include "evaluation/comparison.h"
 #include "input/kvstats_reader.h"
 #include "input/kvtables_reader.h"
 #include "support/rates_files.h"
@@ -348,6 +349,24 @@ TEST(RunOutputsTest, TheTablesFileHoldsTheReportsFiguresAndReadsBack) {
       EXPECT_FALSE(value("TOTAL NUMBER OF LINKS", "LINKS", 6, 5, LaneClass::kTotal));
       EXPECT_TRUE(value("TOTAL NUMBER OF LINKS", "LINKS", 4, 10, LaneClass::kTotal));
     }
+  }
+}
+
+// Every figure `korvo compare` judges in analysis runs names a table and
+// measure a real run's file has.
+TEST(RunOutputsTest, EveryFigureTheComparisonJudgesIsInTheTablesFile) {
+  TempDir dir;
+  write_inputs(dir, "", true);
+  ASSERT_EQ(testing::run_korvo(dir).status, 0);
+  TextPool pool;
+  const RunTables tables = KvTablesReader::read(ByteStream::open_file(dir.file("KVTABLES.CSV"), "KVTABLES.CSV"), pool);
+  for (const AnalysisFigure& figure : kAnalysisFigures) {
+    bool found = false;
+    for (const TablesRow& row : tables.rows) {
+      found = found || (table_key_text(pool.text(row.table)) == figure.table &&
+                        (figure.measure.empty() || pool.text(row.measure) == figure.measure));
+    }
+    EXPECT_TRUE(found) << figure.table << " / " << figure.measure;
   }
 }
 
