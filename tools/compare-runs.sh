@@ -15,6 +15,10 @@
 # example EXTRA_PROFILE=$' CSVOUT\nN' to compare a run with an output turned
 # off against one without the keyword). NEW_ENV is an environment assignment
 # made for the new program only (for example NEW_ENV=KORVO_THREADS=1).
+# NEW_PROFILE holds profile lines for the new program's copy only (for
+# example NEW_PROFILE=$' HTMLOUT\nN' with the same program as OLD and NEW
+# compares runs with the page on against runs with it off; the profiles
+# themselves are then not compared).
 # EXCLUDE is a blank-separated list of file name patterns left out of the
 # comparison (for example EXCLUDE='KV*.CSV' when only the new program writes
 # those files).
@@ -24,7 +28,7 @@
 set -euo pipefail
 
 if [ $# -lt 4 ]; then
-  sed -n '2,20p' "$0"
+  sed -n '2,27p' "$0"
   exit 2
 fi
 old="$(realpath "$1")"
@@ -108,11 +112,14 @@ for i in $(seq 1 "$count"); do
   [ -n "${EXTRA_PROFILE:-}" ] && printf '%s\n' "$EXTRA_PROFILE" >>"$base/input/PROFILE.MAS"
   cp -r "$base/input" "$base/old"
   cp -r "$base/input" "$base/new"
+  [ -n "${NEW_PROFILE:-}" ] && printf '%s\n' "$NEW_PROFILE" >>"$base/new/PROFILE.MAS"
   run_one "$old" "$base/old"
   run_one "$new" "$base/new" "${NEW_ENV:-}"
   label="scenario $i ($size links, $type, $source ${opts[*]:-}, $mutation)"
   excludes=()
   for pattern in ${EXCLUDE:-}; do excludes+=(-x "$pattern"); done
+  # The profiles differ by NEW_PROFILE's lines, on purpose.
+  [ -n "${NEW_PROFILE:-}" ] && excludes+=(-x PROFILE.MAS)
   if diff -r "${excludes[@]}" "$base/old" "$base/new" >"$base/diff.txt" 2>&1; then
     kinds["$type-$source"]=$((${kinds["$type-$source"]:-0} + 1))
     [ "${KEEP:-0}" = 1 ] || rm -rf "$base"

@@ -1,8 +1,10 @@
 #include "app/driver.h"
 
 #include <string>
+#include <vector>
 
 #include "app/dbf_prompt.h"
+#include "app/run_page_file.h"
 #include "common/errors.h"
 #include "common/fixed_read.h"
 #include "evaluation/link_evaluation.h"
@@ -17,6 +19,7 @@
 #include "reports/evaluation_reports.h"
 #include "reports/labels_listing.h"
 #include "reports/rate_pages.h"
+#include "reports/run_page.h"
 #include "reports/stats_csv.h"
 #include "reports/tables_csv.h"
 #include "reports/two_way_file.h"
@@ -460,12 +463,15 @@ std::string no_link_evaluated_line(const LinkCounts& c) {
          std::to_string(c.no_time) + " WITHOUT TIME OR COST";
 }
 
-// The CSV files of an earlier run that this run writes again go first: a
-// run that stops early then leaves none that `korvo compare` could take for
-// its own. The files of an output turned off stay as they are.
+// The CSV files and the page of an earlier run that this run writes again
+// go first: a run that stops early then leaves none that could be taken for
+// its own (by a reader, or by `korvo compare`). The files of an output
+// turned off stay as they are.
 void remove_earlier_outputs(RunContext& ctx) {
-  if (!ctx.settings.csv_output) return;
-  for (const char* name : {kTablesCsvFile, kStatsCsvFile}) {
+  std::vector<const char*> names;
+  if (ctx.settings.csv_output) names = {kTablesCsvFile, kStatsCsvFile};
+  if (ctx.settings.html_output) names.push_back(kRunPageFile);
+  for (const char* name : names) {
     if (ctx.work.exists(name)) ctx.work.remove(name);
   }
 }
@@ -526,7 +532,10 @@ int run_program(RunContext& ctx) {
   }
   try {
     close_outputs(ctx);
-    if (normal) write_csv_outputs(ctx);
+    if (normal) {
+      write_csv_outputs(ctx);
+      write_run_page_file(ctx);
+    }
   } catch (const FileStop& stop) {
     ctx.console.line(console_safe(stop.console_line()));
     return 2;

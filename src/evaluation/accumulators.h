@@ -133,6 +133,42 @@ inline constexpr int kLosLevels = 7;  // A..F and the total
 // LOSMILES and LOSPCT: [facility-type class][level], both 1-based.
 using LosTable = std::array<std::array<float, kLosLevels + 1>, kMaxClasses + 1>;
 
+// Vehicle miles (volume x distance, double precision) at each level of
+// service, by facility-type class: [class][level], levels 1..6 (A..F) and 7
+// the total, both 1-based, over the links the level-of-service miles count.
+using LosVmtTable = std::array<std::array<double, kLosLevels + 1>, kMaxClasses + 1>;
+
+// Volume over a divisor (count or capacity) in bins of 0.1 from 0 to 2.0 and
+// one bin "2.0 and above": links and their VMT (V x d). Links whose divisor
+// is 0 or less are counted apart.
+struct VcDistribution {
+  static constexpr int kBins = 21;
+  std::array<std::int64_t, kBins> links{};
+  std::array<double, kBins> vmt{};
+  std::int64_t no_divisor_links = 0;
+  double no_divisor_vmt = 0;
+
+  // The bin of a ratio: floor(10 x ratio) for 0 <= ratio < 2 (ratio 0.3 is
+  // in bin 3, [0.3, 0.4)), 20 from 2 on, 0 below 0.
+  static int bin(double ratio) {
+    if (!(ratio > 0)) return 0;
+    if (ratio >= 2.0) return kBins - 1;
+    const int b = static_cast<int>(ratio * 10.0);
+    return b < kBins - 2 ? b : kBins - 2;
+  }
+  void add(double volume, double divisor, double miles) {
+    const double link_vmt = volume * miles;
+    if (!(divisor > 0)) {
+      ++no_divisor_links;
+      no_divisor_vmt += link_vmt;
+      return;
+    }
+    const auto b = static_cast<std::size_t>(bin(volume / divisor));
+    ++links[b];
+    vmt[b] += link_vmt;
+  }
+};
+
 inline constexpr int kListedScreenlines = 98;  // screenlines with a link list
 inline constexpr int kScreenlineListLimit = 200;
 inline constexpr int kScreenline99Limit = 3000;
@@ -189,6 +225,10 @@ struct Accumulators {
   float maint_cost = 0;     // MAINT_COST
   LosTable los_miles{};     // LOSMILES
   LosTable los_pct{};       // LOSPCT
+  // For the run's page: VMT by level of service and class (both run
+  // types), and volume over capacity of every evaluated link (analysis runs).
+  LosVmtTable los_vmt{};
+  VcDistribution vc_capacity;
   ScreenlineTables screenlines;
   NoVolumeList no_volume;
 };

@@ -56,6 +56,8 @@ void reset_accumulators(Accumulators& acc, const ClassTables& classes) {
   acc.maint_cost = 0;
   for (auto& row : acc.los_miles) row.fill(0.0f);
   for (auto& row : acc.los_pct) row.fill(0.0f);
+  for (auto& row : acc.los_vmt) row.fill(0.0);
+  acc.vc_capacity = {};
   ScreenlineTables& sl = acc.screenlines;
   sl.volume.fill(0.0f);
   sl.reference.fill(0.0f);

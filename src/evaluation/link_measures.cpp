@@ -252,11 +252,13 @@ void evaluate_link(Evaluation& e, const LinkRecord& link, const LinkValues& v, b
   }
 
   if (short_link) {
-    acc.los_miles[static_cast<std::size_t>(v.ftc)][static_cast<std::size_t>(level_of_service(v.vol, v.cap))] +=
-        v.dist * v.w;
+    const auto level = static_cast<std::size_t>(level_of_service(v.vol, v.cap));
+    acc.los_miles[static_cast<std::size_t>(v.ftc)][level] += v.dist * v.w;
+    acc.los_vmt[static_cast<std::size_t>(v.ftc)][level] += static_cast<double>(v.dist) * static_cast<double>(v.vol);
   }
 
   if (!validation) {
+    acc.vc_capacity.add(v.vol, v.cap, v.dist);
     if (short_link) {
       const float vmt = v.dist * v.vol;
       const auto r10 = static_cast<std::size_t>(s10);

@@ -107,6 +107,20 @@ void total_level_of_service(LosTable& los, int nft_classes) {
   }
 }
 
+void total_los_vmt(LosVmtTable& vmt, int nft_classes) {
+  const auto nft = static_cast<std::size_t>(std::clamp(nft_classes, 1, kMaxClasses));
+  for (std::size_t level = 1; level < kLosLevels; ++level) {
+    double total = 0.0;
+    for (std::size_t c = 1; c < nft; ++c) total += vmt[c][level];
+    vmt[nft][level] = total;
+  }
+  for (std::size_t c = 1; c <= nft; ++c) {
+    double total = 0.0;
+    for (std::size_t level = 1; level < kLosLevels; ++level) total += vmt[c][level];
+    vmt[c][kLosLevels] = total;
+  }
+}
+
 void zero_construction_cost(EvalSums& sums) {
   for (int lc = 1; lc <= kLaneClassCount; ++lc) {
     for (int atc = 1; atc <= sums.nat(); ++atc) {
@@ -150,6 +164,7 @@ void compute_accident_cost(Accumulators& acc, const RateTables& rates) {
 
 void complete_tables(Accumulators& acc, const RateTables& rates, bool cost_table_zeroed, bool analysis) {
   total_level_of_service(acc.los_miles, acc.sums.nft());
+  total_los_vmt(acc.los_vmt, acc.sums.nft());
   if (cost_table_zeroed) zero_construction_cost(acc.sums);
   add_all_marginal_totals(acc.sums);
   compute_derived_slots(acc.sums);

@@ -35,6 +35,8 @@ void compute_derived_slots(EvalSums& sums);
 // Level-of-service totals: the Total class (row NFT) sums the classes, level
 // 7 the levels A..F.
 void total_level_of_service(LosTable& miles, int nft);
+// The same for the VMT by level of service.
+void total_los_vmt(LosVmtTable& vmt, int nft);
 
 // Slot CONSTR_COST of every cell set to 0 (a construction code of 11 or more
 // was seen).

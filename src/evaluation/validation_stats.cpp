@@ -165,24 +165,6 @@ std::optional<double> StatsSums::vmt_ratio() const {
   return sum_vd / sum_cd;
 }
 
-int VcDistribution::bin(double ratio) {
-  if (!(ratio > 0)) return 0;
-  if (ratio >= 2.0) return kBins - 1;
-  return std::min(kBins - 2, static_cast<int>(ratio * 10.0));
-}
-
-void VcDistribution::add(double volume, double divisor, double miles) {
-  const double link_vmt = volume * miles;
-  if (!(divisor > 0)) {
-    ++no_divisor_links;
-    no_divisor_vmt += link_vmt;
-    return;
-  }
-  const auto b = static_cast<std::size_t>(bin(volume / divisor));
-  ++links[b];
-  vmt[b] += link_vmt;
-}
-
 std::string_view data_check_name(DataCheck check) {
   switch (check) {
     case DataCheck::kUnclassified:

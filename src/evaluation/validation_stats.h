@@ -28,6 +28,7 @@
 #include <string_view>
 #include <vector>
 
+#include "evaluation/accumulators.h"
 #include "evaluation/class_tables.h"
 #include "evaluation/link_measures.h"
 #include "evaluation/link_outcome.h"
@@ -153,21 +154,7 @@ struct StatsSums {
   std::optional<double> r2() const { return r_squared(n, m2_v, m2_c, co_moment); }
 };
 
-// Volume over count (or capacity) in bins of 0.1 from 0 to 2.0 and one bin
-// "2.0 and above": links and their VMT (V x d). Links whose divisor is 0 or
-// less are counted apart. Usable by either run type.
-struct VcDistribution {
-  static constexpr int kBins = 21;
-  std::array<std::int64_t, kBins> links{};
-  std::array<double, kBins> vmt{};
-  std::int64_t no_divisor_links = 0;
-  double no_divisor_vmt = 0;
-
-  // The bin of a ratio: floor(10 x ratio) for 0 <= ratio < 2 (ratio 0.3 is
-  // in bin 3, [0.3, 0.4)), 20 from 2 on, 0 below 0.
-  static int bin(double ratio);
-  void add(double volume, double divisor, double miles);
-};
+// VcDistribution (volume over count here) is in evaluation/accumulators.h.
 
 // A counted link kept for the scatter chart.
 struct ScatterPoint {

@@ -291,11 +291,10 @@ TEST(RunOutputsTest, ABadTargetsFileStopsAValidationRunOnly) {
   TempDir again;
   write_inputs(again, "");
   ASSERT_EQ(testing::run_korvo(again).status, 0);
-  ASSERT_TRUE(again.exists("KVTABLES.CSV") && again.exists("KVSTATS.CSV"));
+  ASSERT_TRUE(again.exists("KVTABLES.CSV") && again.exists("KVSTATS.CSV") && again.exists("KORVO.HTML"));
   again.write("KVTARGET.SYN", "RMSE 0 5k 100 45\n");
   EXPECT_EQ(testing::run_korvo(again).status, 2);
-  EXPECT_FALSE(again.exists("KVTABLES.CSV"));
-  EXPECT_FALSE(again.exists("KVSTATS.CSV"));
+  for (const char* name : {"KVTABLES.CSV", "KVSTATS.CSV", "KORVO.HTML"}) EXPECT_FALSE(again.exists(name)) << name;
 
   // An analysis run is judged against no targets and does not read them.
   TempDir analysis;

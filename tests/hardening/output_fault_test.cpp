@@ -135,11 +135,12 @@ TEST(OutputFaults, EveryOutputFileThatCannotBeReplacedStopsTheRun) {
       {"KVSKIP.LNK", dbf_scenario(), " Version > dBASEIII"},
       {"SCRNLINE.ASC", dbf_scenario(), " KORVO MODULE (Q7730518.DRIVER.SETUP.FORT(KORVO))"},
       {"HRLDXY2.ASC", dbf_scenario(), "TOTAL NUMBER OF LINKS"},
-      // An earlier run's KVTABLES.CSV and KVSTATS.CSV go when the profile
-      // has been read, before any link; KVLINKS.CSV comes after the report,
-      // which is complete.
+      // An earlier run's KVTABLES.CSV, KVSTATS.CSV and KORVO.HTML go when the
+      // profile has been read, before any link; KVLINKS.CSV comes after the
+      // report, which is complete.
       {"KVTABLES.CSV", dbf_scenario(), ""},
       {"KVSTATS.CSV", dbf_scenario(), ""},
+      {"KORVO.HTML", dbf_scenario(), ""},
       {"KVLINKS.CSV", with_profile_lines(dbf_scenario(), " LINKCSV\nY\n"), "TOTAL CONGESTED SPEED (MPH)"},
   };
   for (const Case& c : cases) {
@@ -246,6 +247,42 @@ TEST(OutputFaults, AFullDiskStopsTheRun) {
   const std::string line = last_line(out.str());
   EXPECT_EQ(line.rfind(" KORVO.OUT, byte offset ", 0), 0u) << out.str();
   EXPECT_NE(line.find(": write failed: No space left on device\n"), std::string::npos) << out.str();
+}
+
+TEST(OutputFaults, APageThatCannotBeWrittenStopsTheRunAfterTheReport) {
+  // The page is written last: a limit above the size of every other file
+  // the run writes and below the page's stops the page alone. 3000 counted
+  // links make the page (their scatter) larger than the report; the CSV
+  // files are off.
+  const Files inputs = many_links(3000, 1, false, " VALIDATE\nY\n KORVODBF\nLINKS05A.DBF\n CSVOUT\nN\n");
+  TempDir sizes;
+  write_files(sizes, inputs);
+  ASSERT_EQ(run_korvo(sizes).status, 0);
+  std::uint64_t page = 0;
+  std::uint64_t others = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(sizes.path())) {
+    const std::string name = entry.path().filename().string();
+    if (inputs.count(name)) continue;
+    const std::uint64_t size = entry.file_size();
+    if (name == "KORVO.HTML") {
+      page = size;
+    } else {
+      others = std::max(others, size);
+    }
+  }
+  const std::uint64_t limit = (others + page) / 2;
+  ASSERT_LT(others, limit);
+  ASSERT_LT(limit, page);
+
+  TempDir dir;
+  write_files(dir, inputs);
+  const RunResult result = run_with_file_size_limit(dir, limit);
+  EXPECT_EQ(result.status, 2) << result.console;
+  EXPECT_EQ(last_line(result.console),
+            " KORVO.HTML, byte offset " + std::to_string(limit) + ": write failed: File too large\n")
+      << result.console;
+  // The report is complete: it ends with its system totals, as without the limit.
+  EXPECT_EQ(dir.read("KORVO.OUT"), sizes.read("KORVO.OUT"));
 }
 
 }  // namespace

@@ -68,6 +68,19 @@ void shortest_digits(double value, std::string& digits, int& point) {
 void append_escaped(std::string& out, std::string_view text) {
   std::size_t i = 0;
   while (i < text.size()) {
+    // A run of printable ASCII that needs no entity is copied at once (a
+    // chart's path data is thousands of such bytes).
+    std::size_t plain = i;
+    while (plain < text.size()) {
+      const auto p = static_cast<unsigned char>(text[plain]);
+      if (p < 0x20 || p >= 0x7F || p == '&' || p == '<' || p == '>' || p == '"' || p == '\'') break;
+      ++plain;
+    }
+    if (plain > i) {
+      out.append(text.substr(i, plain - i));
+      i = plain;
+      continue;
+    }
     const auto c = static_cast<unsigned char>(text[i]);
     if (c < 0x80) {
       switch (c) {
@@ -284,6 +297,17 @@ svg text{font-family:inherit}
 dl.runs{display:grid;grid-template-columns:max-content 1fr;gap:.2em 1em;margin:.4em 0 1em}
 dl.runs dt{font-weight:600}
 dl.runs dd{margin:0}
+.cards{display:grid;grid-template-columns:repeat(auto-fit,minmax(230px,1fr));gap:12px;margin:.6em 0 1.2em}
+.card{border:1px solid var(--rule);border-left:6px solid var(--neutral);border-radius:6px;padding:10px 12px}
+.card.good{border-left-color:var(--good)}
+.card.fair{border-left-color:var(--fair)}
+.card.bad{border-left-color:var(--bad)}
+.card h3{margin:0 0 .3em;font-size:.95em}
+.card .figure{font-size:1.7em;font-weight:700;font-variant-numeric:tabular-nums}
+.card .badge{margin-left:.5em;vertical-align:middle}
+.card p{margin:.3em 0 0}
+ul.checks{padding-left:1.2em;margin:.4em 0 1em}
+ul.checks li{margin:.2em 0}
 @media (max-width:600px){
 body{font-size:14px}
 main{padding:10px 10px 30px}
@@ -300,10 +324,10 @@ body{font-size:9.5pt}
 main{max-width:none;padding:0}
 section.sheet{break-before:page;page-break-before:always;margin:0}
 section.sheet.first{break-before:auto;page-break-before:auto}
-figure,tr,.badge{break-inside:avoid;page-break-inside:avoid}
+figure,tr,.badge,.card{break-inside:avoid;page-break-inside:avoid}
 h2,h3,caption,figcaption{break-after:avoid;page-break-after:avoid}
 .scroll{overflow:visible}
-.badge,td.changed{-webkit-print-color-adjust:exact;print-color-adjust:exact}
+.badge,td.changed,.card{-webkit-print-color-adjust:exact;print-color-adjust:exact}
 }
 )css";
   return kCss;
@@ -372,6 +396,21 @@ std::string_view tone_class(Tone tone) {
 }  // namespace
 
 void write_badge(HtmlWriter& w, std::string_view word, Tone tone) { w.element("span", word, {{"class", tone_class(tone)}}); }
+
+void write_card(HtmlWriter& w, const Card& card) {
+  // "badge good" -> "card good": the card's edge repeats the badge's colour.
+  std::string cls = "card";
+  if (!card.badge.word.empty()) cls += std::string(tone_class(card.badge.tone).substr(5));
+  w.open("div", {{"class", cls}});
+  w.element("h3", card.heading);
+  w.open("div");
+  w.element("span", card.figure, {{"class", "figure"}});
+  if (!card.badge.word.empty()) write_badge(w, card.badge.word, card.badge.tone);
+  w.close();
+  if (!card.note.empty()) w.element("p", card.note, {{"class", "note"}});
+  w.close();
+  w.newline();
+}
 
 // ---------------------------------------------------------------- tables
 

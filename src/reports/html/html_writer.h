@@ -107,6 +107,8 @@ class HtmlWriter {
   // Markup as it is (the kit's own: a doctype, a style sheet).
   void raw(std::string_view markup);
   void newline() { out_ += '\n'; }
+  // Room for n bytes of markup, for a page whose size is known roughly.
+  void reserve(std::size_t n) { out_.reserve(n); }
 
   // A number unique within this writer, for element ids ("clip-3"): the n-th
   // call gives n, so the same page gives the same ids.
@@ -154,6 +156,7 @@ enum class Tone { kGood, kFair, kBad, kNeutral };
 // <span class="badge good">preferable</span>
 void write_badge(HtmlWriter& w, std::string_view word, Tone tone);
 
+
 // ---------------------------------------------------------------- tables
 
 enum class Align { kLeft, kRight };
@@ -189,6 +192,20 @@ struct Cell {
     return c;
   }
 };
+
+// A verdict card: a heading, the figure in large type with its verdict's
+// badge (the word, never the colour alone), and a line of small text (the
+// targets). Cards go in a <div class="cards"> grid, which the caller opens:
+//   w.open("div", {{"class", "cards"}});
+//   write_card(w, {"Areawide %RMSE", "31.2 %", {"acceptable", Tone::kFair}, "targets: ..."});
+//   w.close();
+struct Card {
+  std::string heading;
+  std::string figure;
+  Badge badge;  // an empty word: no badge
+  std::string note;
+};
+void write_card(HtmlWriter& w, const Card& card);
 
 // A heading over `span` columns in an extra header row above the column
 // headings ("ALT-2" over its value, change and percent columns).

@@ -15,11 +15,20 @@ constexpr std::string_view kMuted = "#57606a";
 constexpr std::string_view kBandFill = "#dfe8f1";
 
 // A coordinate as text: one decimal, never "-0.0".
-std::string px(double v) {
-  if (std::fabs(v) < 0.05) return "0.0";
+void append_px(std::string& out, double v) {
+  if (std::fabs(v) < 0.05) {
+    out += "0.0";
+    return;
+  }
   char buffer[32];
   const auto r = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 1);
-  return std::string(buffer, r.ptr);
+  out.append(buffer, r.ptr);
+}
+
+std::string px(double v) {
+  std::string text;
+  append_px(text, v);
+  return text;
 }
 
 std::string axis_title(const Axis& a) {
@@ -75,6 +84,13 @@ struct Mapper {
 };
 
 std::string tick_label(double v, int decimals) { return format_number(v, {decimals, true, false}); }
+
+// The x of a label centred on x, moved in so that it stays inside the chart
+// ("200,000" under the last tick of a full-width axis).
+double centred_within(double x, std::string_view label) {
+  const double half = text_width(label) / 2;
+  return std::clamp(x, half + 2, kWidth - half - 2);
+}
 
 // ---------------------------------------------------------------- legend
 
@@ -172,6 +188,11 @@ double nice_step(double raw) {
 }
 
 }  // namespace
+
+std::string_view bar_colour(const BarChart& c, std::size_t s) {
+  return s < c.series_colours.size() && !c.series_colours[s].empty() ? std::string_view(c.series_colours[s])
+                                                                     : series_colour(s);
+}
 
 std::string_view series_colour(std::size_t i) {
   static constexpr std::array<std::string_view, 10> kPalette = {
@@ -282,7 +303,7 @@ void write_bar_chart(HtmlWriter& w, const BarChart& c) {
 
   std::vector<LegendItem> legend;
   if (n_ser > 1 || stacked) {
-    for (std::size_t s = 0; s < n_ser; ++s) legend.push_back({c.series[s].name, std::string(series_colour(s)), Glyph::kSwatch});
+    for (std::size_t s = 0; s < n_ser; ++s) legend.push_back({c.series[s].name, std::string(bar_colour(c, s)), Glyph::kSwatch});
   }
   if (!c.bands.empty() && !c.band_label.empty()) legend.push_back({c.band_label, std::string(kBandFill), Glyph::kBand});
   for (const auto& r : c.references) {
@@ -338,7 +359,8 @@ void write_bar_chart(HtmlWriter& w, const BarChart& c) {
     w.open("g", {{"text-anchor", "middle"}, {"fill", kMuted}});
     for (double t : ticks.at) {
       if (t < ticks.lo || t > ticks.hi) continue;
-      w.element("text", tick_label(t, tick_decimals), {{"x", px(x(t))}, {"y", px(top + plot_h + 15)}});
+      const std::string label = tick_label(t, tick_decimals);
+      w.element("text", label, {{"x", px(centred_within(x(t), label))}, {"y", px(top + plot_h + 15)}});
     }
     w.close();
     w.element("text", title_text,
@@ -366,7 +388,7 @@ void write_bar_chart(HtmlWriter& w, const BarChart& c) {
         }
         const double a = x(std::min(from, to)), b = x(std::max(from, to));
         w.open("rect", {{"x", px(a)}, {"y", px(y)}, {"width", px(std::max(b - a, 0.0))}, {"height", px(bar)},
-                        {"fill", series_colour(s)}});
+                        {"fill", bar_colour(c, s)}});
         w.element("title", (c.series[s].name.empty() ? "" : c.series[s].name + ": ") + c.categories[i] + ": " +
                                bar_text(s, i, *v));
         w.close();
@@ -456,7 +478,7 @@ void write_bar_chart(HtmlWriter& w, const BarChart& c) {
       }
       const double a = y(std::max(from, to)), b = y(std::min(from, to));
       w.open("rect", {{"x", px(bx + (stacked ? 0 : 1))}, {"y", px(a)}, {"width", px(bar_w - (stacked ? 0 : 2))},
-                      {"height", px(std::max(b - a, 0.0))}, {"fill", series_colour(s)}});
+                      {"height", px(std::max(b - a, 0.0))}, {"fill", bar_colour(c, s)}});
       w.element("title", (c.series[s].name.empty() ? "" : c.series[s].name + ": ") + c.categories[i] + ": " +
                              bar_text(s, i, *v));
       w.close();
@@ -592,7 +614,8 @@ void write_xy_chart(HtmlWriter& w, const XyChart& c) {
   w.open("g", {{"fill", kMuted}});
   for (double t : tx.at) {
     if (!mx.contains(t)) continue;
-    w.element("text", tick_label(t, tx.decimals), {{"x", px(mx(t))}, {"y", px(y1 + 15)}, {"text-anchor", "middle"}});
+    const std::string label = tick_label(t, tx.decimals);
+    w.element("text", label, {{"x", px(centred_within(mx(t), label))}, {"y", px(y1 + 15)}, {"text-anchor", "middle"}});
   }
   for (double t : ty.at) {
     if (!my.contains(t)) continue;
@@ -651,12 +674,17 @@ void write_xy_chart(HtmlWriter& w, const XyChart& c) {
   for (std::size_t s = 0; s < c.points.size(); ++s) {
     std::string d;
     const auto& series = c.points[s];
+    d.reserve(series.points.size() * 16);
     for (const auto& [x, y] : series.points) {
       if (!mx.contains(x) || !my.contains(y)) {
         ++hidden;
         continue;
       }
-      d += "M" + px(mx(x)) + " " + px(my(y)) + "h0";
+      d += 'M';
+      append_px(d, mx(x));
+      d += ' ';
+      append_px(d, my(y));
+      d += "h0";
     }
     if (!d.empty()) {
       w.open("path", {{"d", d}, {"stroke", point_colours[s]}, {"stroke-width", "5"}, {"stroke-linecap", "round"},
@@ -667,7 +695,13 @@ void write_xy_chart(HtmlWriter& w, const XyChart& c) {
     for (std::size_t i = 0; i < series.labels.size() && i < series.points.size(); ++i) {
       const auto [x, y] = series.points[i];
       if (series.labels[i].empty() || !mx.contains(x) || !my.contains(y)) continue;
-      w.element("text", series.labels[i], {{"x", px(mx(x) + 6)}, {"y", px(my(y) - 5)}, {"fill", kInk}});
+      // A label that would run past the plot's right edge goes left of its point.
+      if (mx(x) + 6 + text_width(series.labels[i]) > x1) {
+        w.element("text", series.labels[i],
+                  {{"x", px(mx(x) - 6)}, {"y", px(my(y) - 5)}, {"fill", kInk}, {"text-anchor", "end"}});
+      } else {
+        w.element("text", series.labels[i], {{"x", px(mx(x) + 6)}, {"y", px(my(y) - 5)}, {"fill", kInk}});
+      }
     }
   }
   w.empty("rect", {{"x", px(x0)}, {"y", px(y0)}, {"width", px(x1 - x0)}, {"height", px(y1 - y0)}, {"fill", "none"},

@@ -96,10 +96,16 @@ struct BarChart {
   std::vector<std::optional<double>> bands;
   std::string band_label;
   bool value_labels = true;  // the value at each bar's end (grouped bars)
+  // Colours of the series' own ("#1a9850"), for series with a meaning of
+  // their own such as levels of service from good to bad; missing or empty:
+  // the palette's. The legend names the series either way.
+  std::vector<std::string> series_colours;
   NumberStyle value_style{};
 };
 
 void write_bar_chart(HtmlWriter& w, const BarChart& chart);
+// The colour of a bar chart's series s: its own, or the palette's.
+std::string_view bar_colour(const BarChart& chart, std::size_t series);
 
 // ---------------------------------------------------------------- x-y
 

@@ -160,6 +160,39 @@ TEST(XyChart, PlotsOnLogAxesWithTheIdentityLineAndABand) {
   EXPECT_NE(svg.find("Z\" fill="), std::string::npos) << "a closed band";
 }
 
+TEST(BarChart, TakesTheSeriesOwnColoursWhereGiven) {
+  BarChart c;
+  c.categories = {"Freeway"};
+  c.layout = BarLayout::kStacked;
+  c.series = {{"LOS A", {40.0}, {}}, {"LOS F", {60.0}, {}}};
+  c.series_colours = {"#1a9850"};  // the second keeps the palette's
+  HtmlWriter w;
+  write_bar_chart(w, c);
+  const std::string svg = w.finish();
+  EXPECT_EQ(count(svg, "fill=\"#1a9850\""), 2u);  // swatch and bar
+  EXPECT_EQ(count(svg, "fill=\"" + std::string(series_colour(1)) + "\""), 2u);
+  EXPECT_EQ(bar_colour(c, 0), "#1a9850");
+  EXPECT_EQ(bar_colour(c, 1), series_colour(1));
+}
+
+TEST(XyChart, PutsAPointsLabelLeftOfItNearTheRightEdge) {
+  XyChart c;
+  c.x = Axis("Count", "vehicles");
+  c.x.min = 0;
+  c.x.max = 100;
+  c.y = Axis("Deviation", "percent");
+  c.points = {{"screenlines", {{5.0, 1.0}, {100.0, 1.0}}, {"West cordon", "East river crossing"}}};
+  HtmlWriter w;
+  write_xy_chart(w, c);
+  const std::string svg = w.finish();
+  const std::size_t west = svg.find(">West cordon<");
+  const std::size_t east = svg.find(">East river crossing<");
+  ASSERT_NE(west, std::string::npos);
+  ASSERT_NE(east, std::string::npos);
+  EXPECT_EQ(svg.rfind("text-anchor=\"end\"", west) < svg.rfind("<text", west), true);
+  EXPECT_GT(svg.rfind("text-anchor=\"end\"", east), svg.rfind("<text", east));
+}
+
 TEST(Charts, AreWellFormedAndTheSameEachTime) {
   const auto build = [] {
     HtmlWriter w;
