@@ -55,7 +55,8 @@ FileError::Found FileError::Found::file_text(std::string_view text) {
 FileError::FileError(std::string file, FilePlace place, std::string field, std::string problem)
     : FileError(std::move(file), place, std::move(field), "", "", std::move(problem)) {}
 
-FileError::FileError(std::string file, FilePlace place, std::string field, std::string expected, Found found)
+FileError::FileError(std::string file, FilePlace place, std::string field, const std::string& expected,
+                     const Found& found)
     : FileError(std::move(file), place, std::move(field), expected, found.text, expected_found(expected, found.text)) {}
 
 FileError::FileError(std::string file, FilePlace place, std::string field, std::string expected, std::string found,

@@ -108,7 +108,7 @@ class FileError : public FileStop {
   // file or directory", "N = 500 exceeds the limit of 490 words per record").
   FileError(std::string file, FilePlace place, std::string field, std::string problem);
   // "expected <expected>, found <found>".
-  FileError(std::string file, FilePlace place, std::string field, std::string expected, Found found);
+  FileError(std::string file, FilePlace place, std::string field, const std::string& expected, const Found& found);
 
   const std::string& file() const { return file_; }
   const FilePlace& place() const { return place_; }

@@ -115,7 +115,7 @@ TEST(CommandLine, HelpNamesTheCommandsTheFilesAndEveryExitStatus) {
 }
 
 TEST(CommandLine, UsageErrorsGoToStderrWithStatus2) {
-  for (std::vector<std::string_view> words :
+  for (const std::vector<std::string_view>& words :
        {std::vector<std::string_view>{"--verbose"}, std::vector<std::string_view>{"init", "x"}}) {
     const Outcome o = dispatch(words);
     EXPECT_EQ(o.status, 2);

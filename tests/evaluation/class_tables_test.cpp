@@ -10,8 +10,8 @@
 namespace korvo {
 namespace {
 
-LabelsRecord record(std::string kind, int code, int validation_class, int analysis_class,
-                    std::string short_label = "", std::string long_label = "") {
+LabelsRecord record(const std::string& kind, int code, int validation_class, int analysis_class,
+                    const std::string& short_label = "", const std::string& long_label = "") {
   LabelsRecord r;
   r.kind.assign(kind);
   r.code = code;

@@ -188,7 +188,7 @@ inline std::vector<std::string> raw_link_texts(const std::vector<fixtures::DbfFi
 inline std::vector<BadInputCase> dbf_link_cases() {
   const Files base = dbf_scenario();
   const std::string file(kLinkDbf);
-  const std::string bytes = base.at(file);
+  const std::string& bytes = base.at(file);
   auto table_with = [](auto change) {
     fixtures::DbfTable table = link_table();
     change(table.options());
@@ -365,7 +365,7 @@ inline std::vector<BadInputCase> rates_cases() {
 inline std::vector<BadInputCase> binary_network_cases() {
   const Files base = binary_scenario();
   const std::string file = "HRLDXY.05A";
-  const std::string bytes = base.at(file);
+  const std::string& bytes = base.at(file);
   std::vector<BinaryLink> links = binary_links();
   auto header_with = [&](int word, std::int16_t value) {
     std::string b = bytes;
@@ -434,7 +434,7 @@ inline std::vector<BadInputCase> binary_network_cases() {
 inline std::vector<BadInputCase> volnaux_cases() {
   const Files base = binary_scenario();
   const std::string file = "VOLNAUX.05A";
-  const std::string bytes = base.at(file);
+  const std::string& bytes = base.at(file);
   auto shifted = binary_links();
   shifted[2].anode = 99;
   return {
@@ -463,8 +463,8 @@ inline std::vector<BadInputCase> volnaux_cases() {
 inline std::vector<BadInputCase> aux_dbf_cases() {
   const Files base = binary_aux_dbf_scenario();
   const std::string file = "AUXLINKS.DBF";
-  const std::string bytes = base.at(file);
-  auto table_with_row = [](std::vector<fixtures::DbfValue> row) {
+  const std::string& bytes = base.at(file);
+  auto table_with_row = [](const std::vector<fixtures::DbfValue>& row) {
     fixtures::DbfTable table = aux_link_table();
     table.add(row);
     return table.bytes();

@@ -33,7 +33,7 @@ bool regenerating_goldens();
 
 class GoldenCase {
  public:
-  explicit GoldenCase(std::string name);
+  explicit GoldenCase(const std::string& name);
 
   std::filesystem::path input_dir() const { return dir_ / "input"; }
   // Side files every case shares (the rates file); a case's own input
