@@ -24,8 +24,8 @@
 #include "input/database_control.h"
 #include "input/dbf_reader.h"
 #include "input/profile.h"
-#include "scenario_generator.h"
 #include "link_attributes.h"
+#include "scenario_generator.h"
 
 namespace {
 

@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fields[AuxField::kAnode].assign("ANODE");
   fields[AuxField::kBnode].assign("BNODE");
   fields[AuxField::kSequence].assign("SEQ");
-  for (AuxField optional : {AuxField::kConstruct, AuxField::kScreenline, AuxField::kLocation, AuxField::kZone,
-                            AuxField::kOneWay}) {
+  for (AuxField optional :
+       {AuxField::kConstruct, AuxField::kScreenline, AuxField::kLocation, AuxField::kZone, AuxField::kOneWay}) {
     fields[optional].assign("NONE");
   }
   if (names & 1) fields[AuxField::kConstruct].assign("CC");

@@ -27,8 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (;;) {
       if (read_binary_link(binary, link) == LinkStatus::kEndOfLinks) break;
       fuzz::check(++links <= size / 20, "more links than the file's words can hold");
-      fuzz::check(link.time_slot_count >= 0 && link.time_slot_count <= kMaxPeriods &&
-                      link.volume_slot_count >= 0 && link.volume_slot_count <= kMaxVolumeSlots,
+      fuzz::check(link.time_slot_count >= 0 && link.time_slot_count <= kMaxPeriods && link.volume_slot_count >= 0 &&
+                      link.volume_slot_count <= kMaxVolumeSlots,
                   "slot counts beyond the link record");
     }
     // Reading after the end changes nothing but the flag.

@@ -34,7 +34,8 @@ namespace {
 // A stop's message names the file first; the bytes it quotes from the file
 // are escaped where the message is printed.
 void check_message(const FileError& e, std::string_view file) {
-  fuzz::check(std::string_view(e.what()).rfind(" " + std::string(file), 0) == 0, "a message that does not name its file");
+  fuzz::check(std::string_view(e.what()).rfind(" " + std::string(file), 0) == 0,
+              "a message that does not name its file");
 }
 
 void round_trip(std::string_view bytes) {
@@ -55,7 +56,8 @@ void round_trip(std::string_view bytes) {
       CsvReader back(ByteStream::from_memory(again, "AGAIN.CSV"));
       fuzz::check(back.next() && back.next(), "a written record does not read back");
       fuzz::check(back.size() == fields.size(), "a written record reads back with another number of fields");
-      for (std::size_t i = 0; i < fields.size(); ++i) fuzz::check(back.field(i) == fields[i], "a field changed on the way back");
+      for (std::size_t i = 0; i < fields.size(); ++i)
+        fuzz::check(back.field(i) == fields[i], "a field changed on the way back");
       fuzz::check(!back.next(), "a written record reads back as two");
     }
   } catch (const FileError& e) {
@@ -103,7 +105,8 @@ void self_comparison(std::string_view bytes) {
     for (RunData& run : runs) {
       run.name = "run";
       run.tables = KvTablesReader::read(ByteStream::from_memory(tables_bytes, "KVTABLES.CSV"), pool);
-      if (run.tables.type == RunType::kValidation) run.stats = KvStatsReader::read(ByteStream::from_memory(stats_bytes, "KVSTATS.CSV"));
+      if (run.tables.type == RunType::kValidation)
+        run.stats = KvStatsReader::read(ByteStream::from_memory(stats_bytes, "KVSTATS.CSV"));
     }
   } catch (const FileError& e) {
     fuzz::check(std::string_view(e.what()).rfind(" KV", 0) == 0, "a message that does not name its file");

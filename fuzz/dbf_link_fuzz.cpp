@@ -51,14 +51,14 @@ Outcome read_links(const std::uint8_t* data, std::size_t size, bool use_plan) {
       // Every record takes at least one byte, so the input bounds the links.
       fuzz::check(++out.links <= size, "more links than bytes in the file");
       const LinkRecord& l = *link;
-      for (const std::int64_t v : {std::int64_t{l.anode}, std::int64_t{l.bnode}, std::int64_t{l.distance},
-                                   std::int64_t{l.direction}, std::int64_t{l.area_type}, std::int64_t{l.facility_type},
-                                   std::int64_t{l.lanes}, std::int64_t{l.time}, std::int64_t{l.time2},
-                                   std::int64_t{l.capacity}, std::int64_t{l.count}, std::int64_t{l.screenline},
-                                   std::int64_t{l.zone}, std::int64_t{l.use}, std::int64_t{l.location},
-                                   std::int64_t{l.landuse}, std::int64_t{l.construct},
-                                   std::int64_t{l.period_times[1]}, std::int64_t{l.volume(1, 1)},
-                                   std::int64_t{l.cost}, std::int64_t{l.two_way}}) {
+      for (const std::int64_t v :
+           {std::int64_t{l.anode},        std::int64_t{l.bnode},     std::int64_t{l.distance},
+            std::int64_t{l.direction},    std::int64_t{l.area_type}, std::int64_t{l.facility_type},
+            std::int64_t{l.lanes},        std::int64_t{l.time},      std::int64_t{l.time2},
+            std::int64_t{l.capacity},     std::int64_t{l.count},     std::int64_t{l.screenline},
+            std::int64_t{l.zone},         std::int64_t{l.use},       std::int64_t{l.location},
+            std::int64_t{l.landuse},      std::int64_t{l.construct}, std::int64_t{l.period_times[1]},
+            std::int64_t{l.volume(1, 1)}, std::int64_t{l.cost},      std::int64_t{l.two_way}}) {
         mix(out.digest, v);
       }
     }

@@ -74,10 +74,10 @@ class ScratchDir {
 // the hardening scenarios and those of the examples; the last name is the
 // console input.
 inline constexpr std::string_view kScenarioNames[] = {
-    "PROFILE.MAS", "VELMAR.CTL",  "TITLE",       "DATABASE.CTL", "LINKS05A.DBF", "AUXLINKS.DBF", "KVLABELS.SYN",
-    "KVSCREEN.SYN", "KVRATES.SYN", "HRLDXY.XXX",  "HRLDXY.05A",   "VOLNAUX.XXX",  "VOLNAUX.05A",  "HRLDXY.ASC",
-    "NET26A.DBF",  "NET45A.DBF",  "NETAUX.DBF",  "HRLDXY.26A",   "HRLDXY.45A",   "VOLNAUX.26A",  "VOLNAUX.45A",
-    "<console>",
+    "PROFILE.MAS",  "VELMAR.CTL",   "TITLE",       "DATABASE.CTL", "LINKS05A.DBF", "AUXLINKS.DBF",
+    "KVLABELS.SYN", "KVSCREEN.SYN", "KVRATES.SYN", "HRLDXY.XXX",   "HRLDXY.05A",   "VOLNAUX.XXX",
+    "VOLNAUX.05A",  "HRLDXY.ASC",   "NET26A.DBF",  "NET45A.DBF",   "NETAUX.DBF",   "HRLDXY.26A",
+    "HRLDXY.45A",   "VOLNAUX.26A",  "VOLNAUX.45A", "<console>",
 };
 inline constexpr std::size_t kScenarioNameCount = std::size(kScenarioNames);
 inline constexpr std::string_view kConsoleName = "<console>";

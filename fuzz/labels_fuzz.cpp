@@ -10,8 +10,8 @@
 #include <sstream>
 #include <string_view>
 
-#include "common/errors.h"
 #include "app/driver.h"
+#include "common/errors.h"
 #include "fuzz_support.h"
 
 using namespace korvo;
@@ -50,9 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
               "class counts outside the accumulator layout");
   for (int code = 1; code <= kMaxCode; ++code) {
     const auto i = static_cast<std::size_t>(code);
-    fuzz::check(c.ft_class_map[i] >= 0 && c.at_class_map[i] >= 0 && c.ft_analysis_map[i] >= 0 &&
-                    c.at_analysis_map[i] >= 0,
-                "a negative class in a map");
+    fuzz::check(
+        c.ft_class_map[i] >= 0 && c.at_class_map[i] >= 0 && c.ft_analysis_map[i] >= 0 && c.at_analysis_map[i] >= 0,
+        "a negative class in a map");
   }
   return 0;
 }

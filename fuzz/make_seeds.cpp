@@ -158,9 +158,17 @@ void add_numeric_field_seeds(SeedWriter& seeds) {
     int width, decimals;
     const char* text;
   };
-  const Field fields[] = {{7, 2, "  12.34"},   {7, 0, "   1234"},  {7, 2, "  -2.70"},    {7, 2, "   1234"},
-                          {9, 3, "1.234E+01"}, {7, 0, "       "},  {7, 0, "    +12"},    {0, 0, ""},
-                          {8, 0, "12345678"},  {3, 1, " .5"},      {18, 2, "     123456789.12"},
+  const Field fields[] = {{7, 2, "  12.34"},
+                          {7, 0, "   1234"},
+                          {7, 2, "  -2.70"},
+                          {7, 2, "   1234"},
+                          {9, 3, "1.234E+01"},
+                          {7, 0, "       "},
+                          {7, 0, "    +12"},
+                          {0, 0, ""},
+                          {8, 0, "12345678"},
+                          {3, 1, " .5"},
+                          {18, 2, "     123456789.12"},
                           {12, 0, "  99999999999"}};
   int n = 0;
   for (const Field& f : fields) {
@@ -203,7 +211,8 @@ void add_targets_seeds(SeedWriter& seeds) {
 // files a run leaves for the comparison.
 void add_csv_seeds(SeedWriter& seeds) {
   for (const auto& c : korvo::csv_cases::bad_csv()) seeds.add("csv", c.name, std::string(1, '\0') + c.bytes);
-  seeds.add("csv", "quoting", std::string(1, '\0') + "a,\"b,c\",\"d\"\"e\"\r\n\"two\nlines\",,\n\n \"x\" ,\xEF\xBB\xBF\n");
+  seeds.add("csv", "quoting",
+            std::string(1, '\0') + "a,\"b,c\",\"d\"\"e\"\r\n\"two\nlines\",,\n\n \"x\" ,\xEF\xBB\xBF\n");
   const fixtures::TablesFile analysis = fixtures::analysis_tables();
   const fixtures::TablesFile validation = fixtures::validation_tables();
   const std::string stats = fixtures::validation_stats().text();

@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "common/errors.h"
+#include "fuzz_support.h"
 #include "input/rates.h"
 #include "reports/rate_pages.h"
-#include "fuzz_support.h"
 
 using namespace korvo;
 

@@ -9,10 +9,10 @@
 #include <sstream>
 #include <string>
 
-#include "fuzz_support.h"
 #include "app/driver.h"
 #include "app/run_context.h"
 #include "common/errors.h"
+#include "fuzz_support.h"
 
 using namespace korvo;
 
@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The context (megabytes of tables) is built afresh for every run in the
   // same storage: a new allocation per run would cost more than the run.
   alignas(RunContext) static unsigned char storage[sizeof(RunContext)];
-  auto* ctx = new (storage) RunContext(WorkDir(dir.path()), Console(out, in), [] { return LocalTime{2026, 7, 4, 9, 5, 7}; });
+  auto* ctx =
+      new (storage) RunContext(WorkDir(dir.path()), Console(out, in), [] { return LocalTime{2026, 7, 4, 9, 5, 7}; });
   const int status = run_program(*ctx);
   ctx->~RunContext();
   const std::string console = out.str();
@@ -41,16 +42,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (status == 0 || status == 1) {
     // The completion line is the console's last, and it says what the status says.
     const std::string normal = std::string(kNormalCompletion) + "\n";
-    const bool ends_normally = console.ends_with(normal) && (console.size() == normal.size() ||
-                                                             console[console.size() - normal.size() - 1] == '\n');
+    const bool ends_normally = console.ends_with(normal) &&
+                               (console.size() == normal.size() || console[console.size() - normal.size() - 1] == '\n');
     fuzz::check(ends_normally == (status == 0), "an exit status that disagrees with the completion line");
   }
   if (status == 2) {
     // The stop's one line is the console's last.
     fuzz::check(!console.empty() && console.back() == '\n', "an input error without its console line");
     const std::size_t start = console.find_last_of('\n', console.size() - 2);
-    fuzz::check_console_line(std::string_view(console).substr(start == std::string::npos ? 0 : start + 1,
-                                                              console.size() - 1 - (start == std::string::npos ? 0 : start + 1)));
+    fuzz::check_console_line(std::string_view(console).substr(
+        start == std::string::npos ? 0 : start + 1, console.size() - 1 - (start == std::string::npos ? 0 : start + 1)));
   }
   return 0;
 }

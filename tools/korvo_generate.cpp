@@ -92,7 +92,8 @@ int main(int argc, char** argv) {
     }
   }
   if (options.widen_main_street && !korvo::fixtures::is_analysis(options)) {
-    std::fputs("korvo_generate: --widen-main-street makes a build alternative: it needs an analysis scenario\n", stderr);
+    std::fputs("korvo_generate: --widen-main-street makes a build alternative: it needs an analysis scenario\n",
+               stderr);
     return 64;
   }
 

@@ -27,9 +27,9 @@
 namespace korvo {
 
 struct ClassPlan {
-  std::vector<LabelLine> lines;   // facility types first, each kind by code
-  std::vector<int> ft_unplaced;   // facility-type codes written with class 0 for want of a class
-  std::vector<int> ft_connectors; // codes 50-59 found
+  std::vector<LabelLine> lines;    // facility types first, each kind by code
+  std::vector<int> ft_unplaced;    // facility-type codes written with class 0 for want of a class
+  std::vector<int> ft_connectors;  // codes 50-59 found
 };
 
 ClassPlan plan_classes(const CodeSurvey& ft, const CodeSurvey& at);

@@ -33,11 +33,11 @@ enum class InitSource { kDbf, kBinary };
 
 struct CommandLine {
   CommandKind kind = CommandKind::kRun;
-  std::string directory;             // kRunIn, kInit
+  std::string directory;                 // kRunIn, kInit
   InitSource source = InitSource::kDbf;  // kInit
-  std::string network_file;          // kInit
-  std::vector<std::string> rest;     // kCompare: the words after "compare"
-  std::string error;                 // kUsageError: what is wrong, one line
+  std::string network_file;              // kInit
+  std::vector<std::string> rest;         // kCompare: the words after "compare"
+  std::string error;                     // kUsageError: what is wrong, one line
 };
 
 // args are the words after the program's name.

@@ -124,9 +124,9 @@ ByteStream open_csv(const std::string& dir, std::string_view name) {
   const std::string path = file_in(dir, name);
   std::error_code ec;
   if (!fs::exists(path, ec)) {
-    throw FileError(path, FilePlace{}, "",
-                    "not found: the run in " + dir +
-                        " wrote no CSV files; run it again with \"CSVOUT\" on (yes is the default)");
+    throw FileError(
+        path, FilePlace{}, "",
+        "not found: the run in " + dir + " wrote no CSV files; run it again with \"CSVOUT\" on (yes is the default)");
   }
   return ByteStream::open_file(path, path);
 }
@@ -206,16 +206,16 @@ int compare(const Arguments& a, std::ostream& console) {
   }
   for (std::size_t i = 1; i < runs.size(); ++i) {
     if (runs[i].tables.type != runs[0].tables.type) {
-      throw FileError(
-          file_in(a.runs[i], kTablesFile), FilePlace{}, "RUN",
-          "the base " + a.runs[0] + " is " + (runs[0].tables.type == RunType::kAnalysis ? "an" : "a") + " " +
-              std::string(run_type_name(runs[0].tables.type)) + " run and " + a.runs[i] + " " +
-              (runs[i].tables.type == RunType::kAnalysis ? "an" : "a") + " " +
-              std::string(run_type_name(runs[i].tables.type)) + " run: compare runs of one type");
+      throw FileError(file_in(a.runs[i], kTablesFile), FilePlace{}, "RUN",
+                      "the base " + a.runs[0] + " is " + (runs[0].tables.type == RunType::kAnalysis ? "an" : "a") +
+                          " " + std::string(run_type_name(runs[0].tables.type)) + " run and " + a.runs[i] + " " +
+                          (runs[i].tables.type == RunType::kAnalysis ? "an" : "a") + " " +
+                          std::string(run_type_name(runs[i].tables.type)) + " run: compare runs of one type");
     }
   }
   for (std::size_t i = 0; i < runs.size(); ++i) {
-    if (runs[i].tables.type == RunType::kValidation) runs[i].stats = KvStatsReader::read(open_csv(a.runs[i], kStatsFile));
+    if (runs[i].tables.type == RunType::kValidation)
+      runs[i].stats = KvStatsReader::read(open_csv(a.runs[i], kStatsFile));
     read_titles(runs[i], a.runs[i]);
   }
 

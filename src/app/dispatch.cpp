@@ -26,8 +26,7 @@ int run_in(WorkDir dir, std::ostream& out, std::istream& in, std::function<Local
 int run_command(const CommandLine& command, std::ostream& out, std::ostream& err, std::istream& in,
                 std::function<LocalTime()> clock) {
   switch (command.kind) {
-    case CommandKind::kRun:
-      return run_in(WorkDir{}, out, in, std::move(clock));
+    case CommandKind::kRun: return run_in(WorkDir{}, out, in, std::move(clock));
     case CommandKind::kRunIn: {
       std::error_code ec;
       if (!std::filesystem::is_directory(command.directory, ec)) {
@@ -35,21 +34,13 @@ int run_command(const CommandLine& command, std::ostream& out, std::ostream& err
       }
       return run_in(WorkDir(command.directory), out, in, std::move(clock));
     }
-    case CommandKind::kHelp:
-      out << usage_text();
-      return 0;
-    case CommandKind::kVersion:
-      out << version_text();
-      return 0;
-    case CommandKind::kInitHelp:
-      out << init_usage_text();
-      return 0;
+    case CommandKind::kHelp: out << usage_text(); return 0;
+    case CommandKind::kVersion: out << version_text(); return 0;
+    case CommandKind::kInitHelp: out << init_usage_text(); return 0;
     case CommandKind::kInit:
       return run_init(InitRequest{command.directory, command.source, command.network_file}, out, err);
-    case CommandKind::kCompare:
-      return run_compare_command(command.rest, out);
-    case CommandKind::kUsageError:
-      return usage_error(err, command.error);
+    case CommandKind::kCompare: return run_compare_command(command.rest, out);
+    case CommandKind::kUsageError: return usage_error(err, command.error);
   }
   return usage_error(err, "unknown command");
 }

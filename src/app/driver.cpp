@@ -85,7 +85,7 @@ void open_binary_network(RunContext& ctx) {
   if (ctx.settings.volume_slots == 0) ctx.settings.volume_slots = binary.header.word(header_word::kSlots);
   const std::size_t dot = name.view().substr(0, 29).find('.');
   ctx.report.scenario_code().assign(dot == std::string_view::npos ? std::string_view("XXX")
-                                                                   : name.view().substr(dot + 1, 3));
+                                                                  : name.view().substr(dot + 1, 3));
 }
 
 // The title lines of every later page.
@@ -150,8 +150,7 @@ void evaluate_network(RunContext& ctx) {
   }
   run_link_loop(ctx);
   finish_evaluation(ctx);
-  write_evaluation_reports(ctx.report, ctx.side_files, ctx.eval, ctx.settings.analysis_mode,
-                           ctx.settings.ascii_output);
+  write_evaluation_reports(ctx.report, ctx.side_files, ctx.eval, ctx.settings.analysis_mode, ctx.settings.ascii_output);
   ctx.evaluated = true;
   finish_statistics(ctx);
 }
@@ -189,8 +188,7 @@ std::string unknown_labels_kind_line(std::string_view file, std::int64_t line, c
   const std::string_view record = trim_right(text.view());
   const FileError::Found found =
       record.empty() ? FileError::Found::words("a blank line") : FileError::Found::file_text(record);
-  return FileError(std::string(file), FilePlace::at_line(line), "columns 7-8", R"("FT" or "AT")", found)
-      .console_line();
+  return FileError(std::string(file), FilePlace::at_line(line), "columns 7-8", R"("FT" or "AT")", found).console_line();
 }
 
 // ---- The whole run and its end ---------------------------------------------
@@ -323,8 +321,7 @@ void prepare_labels_and_selection(RunContext& ctx) {
     const LabelsRecord record = decode_labels_record(text, labels.name(), labels.line_number());
     const LabelsOutcome outcome = apply_labels_record(classes, counts, record, analysis);
     switch (outcome) {
-      case LabelsOutcome::kApplied:
-        break;
+      case LabelsOutcome::kApplied: break;
       case LabelsOutcome::kFtClassTooHigh:
       case LabelsOutcome::kAtClassTooHigh:
         write_labels_limit_message(report, record, outcome);
@@ -409,7 +406,8 @@ bool prepare_evaluation(RunContext& ctx) {
     e.state.run_type = RunType::kAnalysis;
     use_analysis_maps(e.classes);
   }
-  write_description_pages(ctx.report, ctx.report.stamp(), e.state.run_type == RunType::kValidation ? "VALIDATE" : "ANALYSIS");
+  write_description_pages(ctx.report, ctx.report.stamp(),
+                          e.state.run_type == RunType::kValidation ? "VALIDATE" : "ANALYSIS");
   if (!settings.validate_mode) write_rate_pages(ctx.report, e.rates);
   if (settings.aux_dbf_given) {
     start_aux_merge(e.aux_merge, ctx.aux, names_a_field(settings.aux_field_names[AuxField::kScreenline]));
@@ -444,7 +442,8 @@ void run_link_loop(RunContext& ctx) {
 }
 
 void finish_evaluation(RunContext& ctx) {
-  static constexpr auto kSkipped = "(' ***INFO***',I5,' LINKS SKIPPED WITH FACILITY OR AREA TYPES NOT ON \"KVLABELS.SYN\"')"_layout;
+  static constexpr auto kSkipped =
+      "(' ***INFO***',I5,' LINKS SKIPPED WITH FACILITY OR AREA TYPES NOT ON \"KVLABELS.SYN\"')"_layout;
   if (ctx.settings.ascii_output) ctx.side_files.start_screenline_file();
   Evaluation& e = ctx.eval;
   if (e.state.nskipped > 0) {

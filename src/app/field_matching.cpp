@@ -7,38 +7,38 @@ namespace {
 
 using namespace std::string_view_literals;
 
-constexpr std::string_view kAnode[] = {"A"sv,     "A_NODE"sv, "ANODE_"sv, "FNODE"sv, "F_NODE"sv, "FROM_NODE"sv,
-                                       "FROMNODE"sv, "FROM"sv, "INODE"sv, "I_NODE"sv, "I"sv};
-constexpr std::string_view kBnode[] = {"B"sv,     "B_NODE"sv, "BNODE_"sv, "TNODE"sv, "T_NODE"sv, "TO_NODE"sv,
-                                       "TONODE"sv, "TO"sv,    "JNODE"sv,  "J_NODE"sv, "J"sv};
-constexpr std::string_view kDistance[] = {"LENGTH"sv, "DIST"sv, "MILES"sv, "LEN"sv, "LINK_LEN"sv, "LENGTH_MI"sv,
-                                          "DIST_MI"sv};
+constexpr std::string_view kAnode[] = {"A"sv,        "A_NODE"sv, "ANODE_"sv, "FNODE"sv,  "F_NODE"sv, "FROM_NODE"sv,
+                                       "FROMNODE"sv, "FROM"sv,   "INODE"sv,  "I_NODE"sv, "I"sv};
+constexpr std::string_view kBnode[] = {"B"sv,      "B_NODE"sv, "BNODE_"sv, "TNODE"sv,  "T_NODE"sv, "TO_NODE"sv,
+                                       "TONODE"sv, "TO"sv,     "JNODE"sv,  "J_NODE"sv, "J"sv};
+constexpr std::string_view kDistance[] = {"LENGTH"sv,   "DIST"sv,      "MILES"sv,  "LEN"sv,
+                                          "LINK_LEN"sv, "LENGTH_MI"sv, "DIST_MI"sv};
 constexpr std::string_view kDir[] = {"DIRECTION"sv, "DIR_CODE"sv, "DIRCODE"sv};
 constexpr std::string_view kAtype[] = {"AT"sv, "AREATYPE"sv, "AREA_TYPE"sv, "ATYP"sv, "AREATYP"sv};
-constexpr std::string_view kFtype[] = {"FT"sv, "FACTYPE"sv, "FAC_TYPE"sv, "FTYP"sv, "FACTYP"sv, "FACILITY"sv,
-                                       "FACIL_TYPE"sv};
+constexpr std::string_view kFtype[] = {"FT"sv,     "FACTYPE"sv,  "FAC_TYPE"sv,  "FTYP"sv,
+                                       "FACTYP"sv, "FACILITY"sv, "FACIL_TYPE"sv};
 constexpr std::string_view kLanes[] = {"NUM_LANES"sv, "NUMLANES"sv, "NLANES"sv, "LANE"sv, "LN"sv, "AB_LANES"sv};
-constexpr std::string_view kTime[] = {"FFTIME"sv, "FF_TIME"sv, "T0"sv, "TIME0"sv, "FREETIME"sv, "FFT"sv,
-                                      "TIME_FF"sv};
+constexpr std::string_view kTime[] = {"FFTIME"sv, "FF_TIME"sv, "T0"sv, "TIME0"sv, "FREETIME"sv, "FFT"sv, "TIME_FF"sv};
 constexpr std::string_view kCapacity[] = {"CAP"sv, "CAPAC"sv, "LINKCAP"sv, "CAP_HR"sv, "CAPACITY_"sv};
-constexpr std::string_view kCount[] = {"CNT"sv, "COUNTS"sv, "AADT"sv, "GRND_CNT"sv, "GROUNDCNT"sv, "OBS_VOL"sv,
-                                       "COUNT_VOL"sv};
+constexpr std::string_view kCount[] = {"CNT"sv,       "COUNTS"sv,  "AADT"sv,     "GRND_CNT"sv,
+                                       "GROUNDCNT"sv, "OBS_VOL"sv, "COUNT_VOL"sv};
 constexpr std::string_view kScreenline[] = {"SCREEN"sv, "SL"sv, "SCRLINE"sv, "SCREEN_LN"sv, "SCRNLINE"sv};
 constexpr std::string_view kZone[] = {"TAZ"sv, "ZONE_ID"sv};
 constexpr std::string_view kUse[] = {"LINKUSE"sv, "LINK_USE"sv};
 constexpr std::string_view kLocation[] = {"LOC"sv, "GL"sv, "LOCATN"sv};
 constexpr std::string_view kLanduse[] = {"LU"sv, "LAND_USE"sv};
 constexpr std::string_view kConstruct[] = {"CONST"sv, "CONSTR"sv, "CC"sv, "CONST_CODE"sv, "PROJECT"sv};
-constexpr std::string_view kCongTime[] = {"CTIME"sv, "CONGTIME"sv, "CONG_TM"sv, "LOADTIME"sv, "TIME1"sv,
-                                          "CGTIME"sv, "CONGESTED"sv};
-constexpr std::string_view kModelvol[] = {"VOLUME"sv,    "VOL"sv,  "TOT_VOL"sv, "TOTVOL"sv,   "ASSIGN_VOL"sv,
+constexpr std::string_view kCongTime[] = {"CTIME"sv, "CONGTIME"sv, "CONG_TM"sv,  "LOADTIME"sv,
+                                          "TIME1"sv, "CGTIME"sv,   "CONGESTED"sv};
+constexpr std::string_view kModelvol[] = {"VOLUME"sv,    "VOL"sv,  "TOT_VOL"sv,  "TOTVOL"sv,    "ASSIGN_VOL"sv,
                                           "ASSIGNVOL"sv, "FLOW"sv, "TOT_FLOW"sv, "MODEL_VOL"sv, "V_TOT"sv};
 constexpr std::string_view kCost[] = {"OPCOST"sv, "OP_COST"sv, "LINK_COST"sv};
 constexpr std::string_view kTwflag[] = {"TWOWAY"sv, "TWO_WAY"sv, "TW"sv, "TW_FLAG"sv};
 
 // Keywords whose value changes no result: a stand-in field lets a run start.
 bool carried_only(LinkKeyword slot) {
-  return slot == LinkKeyword::kDir || slot == LinkKeyword::kZone || slot == LinkKeyword::kUse || slot == LinkKeyword::kLanduse;
+  return slot == LinkKeyword::kDir || slot == LinkKeyword::kZone || slot == LinkKeyword::kUse ||
+         slot == LinkKeyword::kLanduse;
 }
 
 std::string field_name(const DbfField& f) { return f.display_name(); }
@@ -54,13 +54,26 @@ std::string number_text(double v) {
 }  // namespace
 
 const std::array<FieldSynonyms, kLinkKeywordCount> kFieldSynonyms = {{
-    {LinkKeyword::kAnode, kAnode},         {LinkKeyword::kBnode, kBnode},       {LinkKeyword::kDistance, kDistance},
-    {LinkKeyword::kDir, kDir},             {LinkKeyword::kAtype, kAtype},       {LinkKeyword::kFtype, kFtype},
-    {LinkKeyword::kLanes, kLanes},         {LinkKeyword::kTime, kTime},         {LinkKeyword::kCapacity, kCapacity},
-    {LinkKeyword::kCount, kCount},         {LinkKeyword::kScreenline, kScreenline}, {LinkKeyword::kZone, kZone},
-    {LinkKeyword::kUse, kUse},             {LinkKeyword::kLocation, kLocation}, {LinkKeyword::kLanduse, kLanduse},
-    {LinkKeyword::kConstruct, kConstruct}, {LinkKeyword::kCongTime, kCongTime}, {LinkKeyword::kModelvol, kModelvol},
-    {LinkKeyword::kCost, kCost},           {LinkKeyword::kTwflag, kTwflag},
+    {LinkKeyword::kAnode, kAnode},
+    {LinkKeyword::kBnode, kBnode},
+    {LinkKeyword::kDistance, kDistance},
+    {LinkKeyword::kDir, kDir},
+    {LinkKeyword::kAtype, kAtype},
+    {LinkKeyword::kFtype, kFtype},
+    {LinkKeyword::kLanes, kLanes},
+    {LinkKeyword::kTime, kTime},
+    {LinkKeyword::kCapacity, kCapacity},
+    {LinkKeyword::kCount, kCount},
+    {LinkKeyword::kScreenline, kScreenline},
+    {LinkKeyword::kZone, kZone},
+    {LinkKeyword::kUse, kUse},
+    {LinkKeyword::kLocation, kLocation},
+    {LinkKeyword::kLanduse, kLanduse},
+    {LinkKeyword::kConstruct, kConstruct},
+    {LinkKeyword::kCongTime, kCongTime},
+    {LinkKeyword::kModelvol, kModelvol},
+    {LinkKeyword::kCost, kCost},
+    {LinkKeyword::kTwflag, kTwflag},
 }};
 
 std::string_view keyword_name(int slot) { return kLinkKeywordNames[static_cast<std::size_t>(slot - 1)]; }
@@ -147,8 +160,8 @@ void choose_scales(const DbfSurvey& survey, FieldChoices& choices) {
       // Whole numbers this small are rarely hundredths: 5 hundredths of a
       // mile is 26 feet.
       c.doubt = std::string("whole numbers averaging ") + number_text(mean) + ": a run reads them as hundredths of a " +
-               (slot == LinkKeyword::kDistance ? "mile" : "minute") + "; if they are " + unit +
-               ", store the field with decimals and use the factor 100";
+                (slot == LinkKeyword::kDistance ? "mile" : "minute") + "; if they are " + unit +
+                ", store the field with decimals and use the factor 100";
     }
   }
 }

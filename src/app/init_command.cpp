@@ -13,19 +13,19 @@
 #include <vector>
 
 #include "app/code_classes.h"
+#include "app/driver.h"
 #include "app/field_matching.h"
+#include "app/run_context.h"
 #include "common/byte_stream.h"
 #include "common/errors.h"
 #include "common/text_file.h"
+#include "input/binary_network.h"
+#include "input/control_file.h"
 #include "input/database_control.h"
 #include "input/dbf_survey.h"
+#include "input/profile.h"
 #include "reports/bundled_rates.h"
 #include "reports/starter_files.h"
-#include "input/control_file.h"
-#include "app/driver.h"
-#include "input/binary_network.h"
-#include "input/profile.h"
-#include "app/run_context.h"
 
 namespace korvo {
 namespace {
@@ -63,8 +63,9 @@ std::string decimal(double v, int places) {
 // A path as a shell takes it: quoted when it holds anything but the usual
 // characters of a file name.
 std::string shell_word(const std::string& text) {
-  const bool plain = !text.empty() && text.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
-                                                             "0123456789._-/+,:@") == std::string::npos;
+  const bool plain = !text.empty() && text.find_first_not_of(
+                                          "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                          "0123456789._-/+,:@") == std::string::npos;
   if (plain) return text;
   std::string out = "'";
   for (char c : text) {
@@ -144,9 +145,7 @@ fs::path directory_of(const fs::path& file) {
 class Printout {
  public:
   explicit Printout(std::ostream& out) : out_(out) {}
-  void line(std::string_view text = {}) {
-    out_ << text << '\n';
-  }
+  void line(std::string_view text = {}) { out_ << text << '\n'; }
   void check(std::string text) { checks_.push_back(std::move(text)); }
   bool has_checks() const { return !checks_.empty(); }
 
@@ -344,22 +343,22 @@ void check_fields(Printout& p, const DbfSurvey& survey, const FieldChoices& choi
     const DbfFieldStats& s = survey.stats[static_cast<std::size_t>(c.field)];
     const std::string name = survey.fields[c.field].display_name();
     if (s.not_numbers > 0 && c.match != FieldMatch::kStandIn) {
-      p.check(std::string(keyword_name(slot)) + " (field " + name + "): " +
-              plural(s.not_numbers, "record holds", "records hold") + " text that is no number, the first record " +
-              grouped(s.first_bad_record) + " (\"" + std::string(s.first_bad_text.trimmed()) +
-              "\"); the run stops with an error at that record.");
+      p.check(std::string(keyword_name(slot)) + " (field " + name +
+              "): " + plural(s.not_numbers, "record holds", "records hold") +
+              " text that is no number, the first record " + grouped(s.first_bad_record) + " (\"" +
+              std::string(s.first_bad_text.trimmed()) + "\"); the run stops with an error at that record.");
     }
     if (!c.doubt.empty()) p.check(std::string(keyword_name(slot)) + " (field " + name + "): " + c.doubt + ".");
   }
   auto stats = [&](LinkKeyword slot) -> const DbfFieldStats* {
     const int k = choices[slot].field;
-    return k == 0 || choices[slot].match == FieldMatch::kStandIn
-               ? nullptr
-               : &survey.stats[static_cast<std::size_t>(k)];
+    return k == 0 || choices[slot].match == FieldMatch::kStandIn ? nullptr : &survey.stats[static_cast<std::size_t>(k)];
   };
-  if (const DbfFieldStats* count = stats(LinkKeyword::kCount); count != nullptr && count->nonzero == 0 && survey.records > 0) {
-    p.check("no record has a count: a validation run has nothing to compare the volumes with. For an analysis "
-            "run (volumes against capacity) set VALIDATE to N in PROFILE.MAS.");
+  if (const DbfFieldStats* count = stats(LinkKeyword::kCount);
+      count != nullptr && count->nonzero == 0 && survey.records > 0) {
+    p.check(
+        "no record has a count: a validation run has nothing to compare the volumes with. For an analysis "
+        "run (volumes against capacity) set VALIDATE to N in PROFILE.MAS.");
   }
   if (const DbfFieldStats* volume = stats(LinkKeyword::kModelvol);
       volume != nullptr && volume->nonzero == 0 && survey.records > 0) {
@@ -520,8 +519,8 @@ int init_dbf(const InitRequest& r, std::ostream& out) {
       const std::string named = kept_profile_network(r.directory);
       if (named != profile_name) {
         p.check("the PROFILE.MAS kept names " +
-                (named.empty() ? std::string("no dBASE link file") : "\"" + named + "\"") + ", not \"" +
-                profile_name + "\".");
+                (named.empty() ? std::string("no dBASE link file") : "\"" + named + "\"") + ", not \"" + profile_name +
+                "\".");
       }
     } catch (const FileStop& error) {
       p.check("the PROFILE.MAS kept cannot be read:" + std::string(error.what()));
@@ -532,10 +531,10 @@ int init_dbf(const InitRequest& r, std::ostream& out) {
       const auto missing = unresolved_with_control(r.directory, survey->fields);
       std::string list;
       for (std::string_view k : missing) list += (list.empty() ? "" : ", ") + std::string(k);
-      p.check(missing.empty() ? std::string("the DATABASE.CTL that was in the directory applies to the run; with it "
-                                            "every keyword finds a field.")
-                              : "with the DATABASE.CTL that was in the directory, these keywords find no field: " +
-                                    list + ".");
+      p.check(missing.empty()
+                  ? std::string("the DATABASE.CTL that was in the directory applies to the run; with it "
+                                "every keyword finds a field.")
+                  : "with the DATABASE.CTL that was in the directory, these keywords find no field: " + list + ".");
     } catch (const FileStop& error) {
       p.check("the DATABASE.CTL kept cannot be read:" + std::string(error.what()));
     }
@@ -644,8 +643,9 @@ int init_binary(const InitRequest& r, std::ostream& out) {
             ": a run reports every construction code and location as 0 (\"NO AUXILIARY FILE AVAILABLE\").");
   }
   if (survey.counted == 0 && survey.links > 0) {
-    p.check("no link has a count: a validation run has nothing to compare the volumes with. For an analysis run "
-            "set VALIDATE to N in PROFILE.MAS.");
+    p.check(
+        "no link has a count: a validation run has nothing to compare the volumes with. For an analysis run "
+        "set VALIDATE to N in PROFILE.MAS.");
   }
   check_codes(p, classes, survey.ft, survey.at, kept(files, kLabelsFile), "link");
   if (kept(files, kProfileFile)) {

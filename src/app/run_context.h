@@ -21,8 +21,8 @@
 #include "input/link_record.h"
 #include "input/profile.h"
 #include "input/targets_file.h"
-#include "reports/report.h"
 #include "reports/links_csv.h"
+#include "reports/report.h"
 #include "reports/report_events.h"
 #include "reports/side_files.h"
 
@@ -70,7 +70,7 @@ struct RunContext {
   LinkRecord link;
   DbfLinkSource dbf;
   BinaryNetwork binary;
-  AuxLinkTable aux;                          // from an auxiliary dBASE file
+  AuxLinkTable aux;                            // from an auxiliary dBASE file
   FixedText<32> aux_file_name{"VOLNAUX.XXX"};  // the auxiliary network file
   AuxNetworkFile aux_file;
 

@@ -112,7 +112,6 @@ std::string_view ByteStream::peek() {
   return {data_ + begin_, end_ - begin_};
 }
 
-
 void ByteStream::rewind() {
   consumed_ = 0;
   begin_ = 0;

@@ -4,7 +4,7 @@ namespace korvo {
 namespace {
 
 std::string stop_line(const std::string& file, const std::string& place, const std::string& field,
-                         const std::string& problem) {
+                      const std::string& problem) {
   std::string line = " " + file;
   if (!place.empty()) line += ", " + place;
   if (!field.empty()) line += " (" + field + ")";

@@ -20,7 +20,8 @@ FortranRecordReader::Status FortranRecordReader::next(std::string_view& record, 
   const char* head = stream_->take(4);
   if (head == nullptr) fail("the file ends inside the leading length marker");
   const std::int32_t length = load_i32le(head);
-  if (length < 0) fail("leading marker " + std::to_string(length) + " is negative (continued records are not supported)");
+  if (length < 0)
+    fail("leading marker " + std::to_string(length) + " is negative (continued records are not supported)");
   if (static_cast<std::size_t>(length) > max_length) {
     fail("leading marker " + std::to_string(length) + " exceeds the limit of " + std::to_string(max_length) + " bytes");
   }

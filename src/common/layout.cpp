@@ -47,7 +47,8 @@ class RecordBuffer {
 void put_value(RecordBuffer& record, const EditItem& item, const FieldValue& value) {
   switch (item.op) {
     case EditOp::kInteger: {
-      if (value.kind() != FieldValue::Kind::kInteger) throw LayoutError("I descriptor given a value that is not an integer");
+      if (value.kind() != FieldValue::Kind::kInteger)
+        throw LayoutError("I descriptor given a value that is not an integer");
       edit_integer(value.integer(), item.width, item.decimals, record.reserve(static_cast<std::size_t>(item.width)));
       return;
     }
@@ -80,8 +81,7 @@ void put_value(RecordBuffer& record, const EditItem& item, const FieldValue& val
       }
       return;
     }
-    default:
-      return;
+    default: return;
   }
 }
 
@@ -134,23 +134,14 @@ void write_record(RecordSink& sink, const LayoutView& layout, std::span<const Fi
     void value(const EditItem& item, std::size_t index) { put_value(record, item, values[index]); }
     void control(const EditItem& item) {
       switch (item.op) {
-        case EditOp::kLiteral:
-          record.put(layout.literal(item));
-          break;
-        case EditOp::kTab:
-          record.move_to(item.width - 1);
-          break;
-        case EditOp::kTabRight:
-          record.move_to(static_cast<std::int64_t>(record.pos()) + item.width);
-          break;
-        case EditOp::kTabLeft:
-          record.move_to(static_cast<std::int64_t>(record.pos()) - item.width);
-          break;
+        case EditOp::kLiteral: record.put(layout.literal(item)); break;
+        case EditOp::kTab: record.move_to(item.width - 1); break;
+        case EditOp::kTabRight: record.move_to(static_cast<std::int64_t>(record.pos()) + item.width); break;
+        case EditOp::kTabLeft: record.move_to(static_cast<std::int64_t>(record.pos()) - item.width); break;
         case EditOp::kNewRecord:
           for (std::int32_t r = 0; r < item.repeat; ++r) end_record();
           break;
-        default:
-          break;
+        default: break;
       }
     }
     void end_record() {

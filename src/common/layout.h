@@ -56,13 +56,13 @@ class FieldValue {
   enum class Kind : std::uint8_t { kInteger, kReal, kText };
 
   template <typename T>
-    requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && !std::is_same_v<T, char>)
-  constexpr FieldValue(T v) : kind_(Kind::kInteger), integer_(static_cast<std::int64_t>(v)) {}  // NOLINT
-  constexpr FieldValue(float v) : kind_(Kind::kReal), real_(v) {}                                 // NOLINT
-  constexpr FieldValue(double v) : kind_(Kind::kReal), real_(v) {}                                // NOLINT
-  constexpr FieldValue(std::string_view v) : kind_(Kind::kText), text_{v.data(), v.size()} {}    // NOLINT
-  constexpr FieldValue(const char* v) : FieldValue(std::string_view(v)) {}                        // NOLINT
-  FieldValue(const std::string& v) : FieldValue(std::string_view(v)) {}                           // NOLINT
+  requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && !std::is_same_v<T, char>) constexpr FieldValue(T v)
+      : kind_(Kind::kInteger), integer_(static_cast<std::int64_t>(v)) {}                       // NOLINT
+  constexpr FieldValue(float v) : kind_(Kind::kReal), real_(v) {}                              // NOLINT
+  constexpr FieldValue(double v) : kind_(Kind::kReal), real_(v) {}                             // NOLINT
+  constexpr FieldValue(std::string_view v) : kind_(Kind::kText), text_{v.data(), v.size()} {}  // NOLINT
+  constexpr FieldValue(const char* v) : FieldValue(std::string_view(v)) {}                     // NOLINT
+  FieldValue(const std::string& v) : FieldValue(std::string_view(v)) {}                        // NOLINT
   template <std::size_t N>
   constexpr FieldValue(const FixedText<N>& v) : FieldValue(v.view()) {}  // NOLINT
 
@@ -241,8 +241,7 @@ class Parser {
         ++pos_;
         const std::size_t start = out_.push({.op = EditOp::kGroupStart, .repeat = repeat});
         if (!parse_list(depth + 1)) return false;
-        const std::size_t end =
-            out_.push({.op = EditOp::kGroupEnd, .partner = static_cast<std::int32_t>(start)});
+        const std::size_t end = out_.push({.op = EditOp::kGroupEnd, .partner = static_cast<std::int32_t>(start)});
         out_.set_partner(start, static_cast<std::int32_t>(end));
         if (depth == 0) last_top_group_ = start;
         return true;
@@ -310,8 +309,7 @@ class Parser {
         out_.push({.op = EditOp::kTab, .width = column});
         return true;
       }
-      default:
-        return failed("unknown descriptor");
+      default: return failed("unknown descriptor");
     }
   }
 
@@ -390,9 +388,7 @@ constexpr bool walk_layout(const LayoutView& layout, std::size_t value_count, Vi
           continue;
         }
         break;
-      case EditOp::kGroupStart:
-        stack[depth++] = {index, item.repeat};
-        break;
+      case EditOp::kGroupStart: stack[depth++] = {index, item.repeat}; break;
       case EditOp::kGroupEnd: {
         Frame& frame = stack[depth - 1];
         if (--frame.remaining > 0) {
@@ -402,9 +398,7 @@ constexpr bool walk_layout(const LayoutView& layout, std::size_t value_count, Vi
         --depth;
         break;
       }
-      default:
-        visitor.control(item);
-        break;
+      default: visitor.control(item); break;
     }
     ++index;
   }
@@ -629,11 +623,11 @@ template <typename... Values>
 concept SeparateValues = (!std::is_convertible_v<const Values&, std::span<const FieldValue>> && ...);
 
 template <LayoutText S, typename... Values>
-  requires SeparateValues<Values...>
+requires SeparateValues<Values...>
 void write_record(RecordSink& sink, const StaticLayout<S>& layout, const Values&... values) {
-  static_assert(layout_detail::values_fit(StaticLayout<S>::parsed.view(),
-                                          std::array<layout_detail::ValueKind, sizeof...(Values)>{
-                                              layout_detail::value_kind<Values>()...}),
+  static_assert(layout_detail::values_fit(
+                    StaticLayout<S>::parsed.view(),
+                    std::array<layout_detail::ValueKind, sizeof...(Values)>{layout_detail::value_kind<Values>()...}),
                 "a value does not fit its descriptor: I takes an integer, F a real or an integer, A a text, "
                 "and every value needs a descriptor");
   const std::array<FieldValue, sizeof...(Values)> fields{FieldValue(values)...};
@@ -647,16 +641,14 @@ inline std::string render(const LayoutView& layout, std::initializer_list<FieldV
 }
 std::string render(std::string_view layout_text, std::initializer_list<FieldValue> values);
 template <LayoutText S, typename... Values>
-  requires SeparateValues<Values...>
-std::string render(const StaticLayout<S>& layout, const Values&... values) {
+requires SeparateValues<Values...> std::string render(const StaticLayout<S>& layout, const Values&... values) {
   StringSink sink;
   write_record(sink, layout, values...);
   return sink.joined();
 }
 // The same without the final "\n": one console line from a one-record layout.
 template <LayoutText S, typename... Values>
-  requires SeparateValues<Values...>
-std::string render_line(const StaticLayout<S>& layout, const Values&... values) {
+requires SeparateValues<Values...> std::string render_line(const StaticLayout<S>& layout, const Values&... values) {
   std::string out = render(layout, values...);
   out.pop_back();
   return out;

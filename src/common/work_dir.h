@@ -13,7 +13,9 @@ class WorkDir {
   WorkDir() = default;
   explicit WorkDir(std::filesystem::path dir) : dir_(std::move(dir)) {}
 
-  std::filesystem::path path(std::string_view name) const { return dir_.empty() ? std::filesystem::path(name) : dir_ / name; }
+  std::filesystem::path path(std::string_view name) const {
+    return dir_.empty() ? std::filesystem::path(name) : dir_ / name;
+  }
   // True when something of that name exists (as Fortran's INQUIRE sees it).
   bool exists(std::string_view name) const;
   // Deletes the file when it exists; throws WriteError when it cannot.

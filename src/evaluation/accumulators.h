@@ -62,15 +62,50 @@ enum class Slot : int {
 inline constexpr int kSlotCount = 43;
 // The slot's name as the enumerator spells it ("VMT_REFVOL"); "" outside 1..43.
 constexpr std::string_view slot_name(Slot slot) {
-  constexpr std::string_view kNames[] = {
-      "",           "VMT_REFVOL", "VMT_REF",      "VHT_REF",       "VMT_ALL",          "VHT_REFVOL",
-      "TIME_SUM",   "DELAY_VHT",  "VMT_RATIO",    "VHT_RATIO",     "CONG_SPEED",       "SYS_MILES",
-      "DIR_MILES",  "VOL_RATIO",  "LINKS",        "LINKS_REF",     "VOL_REF",          "REF_SUM",
-      "AVG_VOL",    "LINK_PCT",   "AVG_LINK_LEN", "VOL_PCT",       "VOL_ALL",          "VHT_ALL",
-      "LANE_MILES", "ACCIDENTS",  "INJURIES",     "FATALITIES",    "CO_GRAMS",         "HC_GRAMS",
-      "NOX_GRAMS",  "NEW_LANE_MILES", "CONSTR_COST", "FUEL_GAL",   "ORIG_TIME_SUM",    "ORIG_MILES",
-      "ORIG_SPEED", "SPEED_CHANGE_PCT", "ORIG_VMT", "ORIG_VHT",     "CONG_VHT",         "LV_CONG_SPEED",
-      "LV_FREE_SPEED", "LV_SPEED_CHANGE_PCT"};
+  constexpr std::string_view kNames[] = {"",
+                                         "VMT_REFVOL",
+                                         "VMT_REF",
+                                         "VHT_REF",
+                                         "VMT_ALL",
+                                         "VHT_REFVOL",
+                                         "TIME_SUM",
+                                         "DELAY_VHT",
+                                         "VMT_RATIO",
+                                         "VHT_RATIO",
+                                         "CONG_SPEED",
+                                         "SYS_MILES",
+                                         "DIR_MILES",
+                                         "VOL_RATIO",
+                                         "LINKS",
+                                         "LINKS_REF",
+                                         "VOL_REF",
+                                         "REF_SUM",
+                                         "AVG_VOL",
+                                         "LINK_PCT",
+                                         "AVG_LINK_LEN",
+                                         "VOL_PCT",
+                                         "VOL_ALL",
+                                         "VHT_ALL",
+                                         "LANE_MILES",
+                                         "ACCIDENTS",
+                                         "INJURIES",
+                                         "FATALITIES",
+                                         "CO_GRAMS",
+                                         "HC_GRAMS",
+                                         "NOX_GRAMS",
+                                         "NEW_LANE_MILES",
+                                         "CONSTR_COST",
+                                         "FUEL_GAL",
+                                         "ORIG_TIME_SUM",
+                                         "ORIG_MILES",
+                                         "ORIG_SPEED",
+                                         "SPEED_CHANGE_PCT",
+                                         "ORIG_VMT",
+                                         "ORIG_VHT",
+                                         "CONG_VHT",
+                                         "LV_CONG_SPEED",
+                                         "LV_FREE_SPEED",
+                                         "LV_SPEED_CHANGE_PCT"};
   const int n = static_cast<int>(slot);
   return n >= 1 && n <= kSlotCount ? kNames[n] : std::string_view{};
 }
@@ -109,7 +144,8 @@ class EvalSums {
     std::size_t plane_;
   };
   Column column(int ftc, int atc, int lc) {
-    return {cells_ + index(ftc, atc, lc, 1), static_cast<std::size_t>(nft_) * static_cast<std::size_t>(nat_) * kLaneClassCount};
+    return {cells_ + index(ftc, atc, lc, 1),
+            static_cast<std::size_t>(nft_) * static_cast<std::size_t>(nat_) * kLaneClassCount};
   }
   std::size_t cells_used() const {
     return static_cast<std::size_t>(nft_) * static_cast<std::size_t>(nat_) * kLaneClassCount * kSlotCount;
@@ -177,12 +213,12 @@ inline constexpr int kNoVolumeLimit = 5000;
 struct ScreenlineEntry {
   std::int32_t anode = 0;
   std::int32_t bnode = 0;
-  float volume = 0;     // SLLVOL
-  float reference = 0;  // SLLREF
-  float ratio = 0;      // SLLRATIO
+  float volume = 0;           // SLLVOL
+  float reference = 0;        // SLLREF
+  float ratio = 0;            // SLLRATIO
   bool no_reference = false;  // SLLNOREF
-  std::int16_t ft = 0;  // FT code as coded
-  std::int16_t at = 0;  // area-type code as coded
+  std::int16_t ft = 0;        // FT code as coded
+  std::int16_t at = 0;        // area-type code as coded
 };
 
 struct Screenline99Entry {

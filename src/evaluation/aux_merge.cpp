@@ -41,8 +41,7 @@ void start_aux_merge(AuxMergeState& merge, const AuxLinkTable& table, bool scree
 void merge_from_table(AuxMergeState& merge, const AuxLinkTable& table, LinkRecord& link, EvaluationEvents& events) {
   // Past the last entry the cursor stands on the end pair; a link beyond it
   // (no network's 16-bit nodes reach it) passes no entry.
-  while (merge.cursor <= table.count &&
-         pair_below(merge.current.anode, merge.current.bnode, link.anode, link.bnode)) {
+  while (merge.cursor <= table.count && pair_below(merge.current.anode, merge.current.bnode, link.anode, link.bnode)) {
     events.aux_link_not_found(merge.current.anode, merge.current.bnode);
     advance_cursor(merge, table);
   }

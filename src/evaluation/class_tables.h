@@ -78,10 +78,10 @@ struct LabelsCounts {
 
 // What a labels record did.
 enum class LabelsOutcome {
-  kApplied,           // the record set a class (or named a code outside 1..99, which sets nothing)
-  kFtClassTooHigh,    // analysis run: a facility-type class above 9; nothing set
-  kAtClassTooHigh,    // analysis run: an area-type class above 11; nothing set
-  kNeitherFtNorAt,    // the kind is neither "FT" nor "AT"
+  kApplied,         // the record set a class (or named a code outside 1..99, which sets nothing)
+  kFtClassTooHigh,  // analysis run: a facility-type class above 9; nothing set
+  kAtClassTooHigh,  // analysis run: an area-type class above 11; nothing set
+  kNeitherFtNorAt,  // the kind is neither "FT" nor "AT"
 };
 
 // Before the first labels record: every code unselected in validation, and

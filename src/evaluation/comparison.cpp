@@ -141,8 +141,9 @@ namespace {
 // 1200 gives 2 ("1.2e+03"), 0 gives 0.
 int last_digit_exponent(double value, bool single) {
   char buffer[64];
-  const auto r = single ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value), std::chars_format::scientific)
-                        : std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+  const auto r =
+      single ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value), std::chars_format::scientific)
+             : std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
   const std::string_view text(buffer, static_cast<std::size_t>(r.ptr - buffer));
   const std::size_t e = text.find('e');
   int digits = 0;
@@ -194,13 +195,17 @@ TotalClasses total_classes(const RunTables& tables, const TextPool& pool) {
     highest.ft = std::max(highest.ft, row.ft_class);
   }
   for (const TablesRow& row : tables.rows) {
-    if (row.area_class == highest.area && row.area_class > 0 && is_total_label(pool.text(row.area_label))) total.area = row.area_class;
-    if (row.ft_class == highest.ft && row.ft_class > 0 && is_total_label(pool.text(row.ft_label))) total.ft = row.ft_class;
+    if (row.area_class == highest.area && row.area_class > 0 && is_total_label(pool.text(row.area_label)))
+      total.area = row.area_class;
+    if (row.ft_class == highest.ft && row.ft_class > 0 && is_total_label(pool.text(row.ft_label)))
+      total.ft = row.ft_class;
   }
   return total;
 }
 
-std::int32_t key_class(std::int32_t number, std::int32_t total) { return number != 0 && number == total ? kTotalClass : number; }
+std::int32_t key_class(std::int32_t number, std::int32_t total) {
+  return number != 0 && number == total ? kTotalClass : number;
+}
 
 // Class labels by run, for the conflicts: kind -> class -> label per run.
 struct LabelBook {
@@ -371,8 +376,8 @@ Comparison compare_runs(const std::vector<RunData>& runs, TextPool& pool) {
   for (StatsLine& line : c.stats) {
     const auto number = key_number(line.key);
     if (!number) continue;
-    const int kind = line.section == StatsSection::kFtClass   ? kFacilityKind
-                     : line.section == StatsSection::kAtClass ? kAreaKind
+    const int kind = line.section == StatsSection::kFtClass      ? kFacilityKind
+                     : line.section == StatsSection::kAtClass    ? kAreaKind
                      : line.section == StatsSection::kScreenline ? kScreenlineKind
                                                                  : -1;
     if (kind >= 0) line.labels_differ = book.differs(kind, *number);

@@ -93,7 +93,7 @@ std::string_view table_key_text(std::string_view table);
 inline constexpr std::int32_t kTotalClass = -1;
 
 struct FigureKey {
-  std::uint32_t table = 0;    // pool numbers (the table after table_key_text)
+  std::uint32_t table = 0;  // pool numbers (the table after table_key_text)
   std::uint32_t measure = 0;
   std::int32_t area_class = 0;
   std::int32_t ft_class = 0;
@@ -134,7 +134,7 @@ struct StatsLine {
 
 // A class (or screenline) named differently by the runs.
 struct LabelConflict {
-  std::string what;                               // "facility-type class 3", "screenline 7"
+  std::string what;                                // "facility-type class 3", "screenline 7"
   std::vector<std::optional<std::string>> labels;  // one per run; nullopt: the run has no such class
 };
 
@@ -169,7 +169,7 @@ class Comparison {
   // The line of a key (occurrence 0), if any run has it. Classes as keys:
   // a number, kTotalClass or 0.
   std::optional<std::size_t> find(std::string_view table, std::string_view measure, std::int32_t area_class,
-                                   std::int32_t ft_class, LaneClass lanes) const;
+                                  std::int32_t ft_class, LaneClass lanes) const;
 
   // alternative minus base of a table line.
   Delta delta(std::size_t line, std::size_t run) const;

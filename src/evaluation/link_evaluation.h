@@ -13,8 +13,8 @@
 #include <cstdint>
 
 #include "evaluation/evaluation.h"
-#include "evaluation/link_outcome.h"
 #include "evaluation/link_measures.h"
+#include "evaluation/link_outcome.h"
 #include "input/binary_network.h"
 #include "input/link_record.h"
 #include "input/profile.h"

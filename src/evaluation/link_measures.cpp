@@ -95,8 +95,7 @@ void add_screenline_link(ScreenlineTables& t, const LinkRecord& link, int sl, co
 
 // The individual count links, coded screenline 99 (validation runs, links
 // with a count).
-void add_screenline99_link(ScreenlineTables& t, const LinkRecord& link, const LinkValues& v,
-                           EvaluationEvents& events) {
+void add_screenline99_link(ScreenlineTables& t, const LinkRecord& link, const LinkValues& v, EvaluationEvents& events) {
   Screenline99Entry* entry = nullptr;
   if (link.two_way && link.anode > link.bnode && t.sl99_count > 0) {
     for (int k = 1; k <= t.sl99_count; ++k) {

@@ -15,8 +15,8 @@ void add_marginal_totals(std::span<float> plane, int n1, int n2, int n3) {
   }
   const auto x = [&](int i, int j, int k) -> float& {
     return plane[static_cast<std::size_t>(i - 1) +
-                 static_cast<std::size_t>(n1) *
-                     (static_cast<std::size_t>(j - 1) + static_cast<std::size_t>(n2) * static_cast<std::size_t>(k - 1))];
+                 static_cast<std::size_t>(n1) * (static_cast<std::size_t>(j - 1) +
+                                                 static_cast<std::size_t>(n2) * static_cast<std::size_t>(k - 1))];
   };
   for (int k = 1; k < n3; ++k) {
     for (int j = 1; j < n2; ++j) {
@@ -82,11 +82,13 @@ void compute_derived_slots(EvalSums& sums) {
         // Times are in minutes: miles per minute x 60 gives miles per hour.
         if (s(Slot::ORIG_TIME_SUM) != 0.0f) s(Slot::ORIG_SPEED) = s(Slot::ORIG_MILES) / s(Slot::ORIG_TIME_SUM) * 60.0f;
         if (s(Slot::TIME_SUM) != 0.0f) s(Slot::CONG_SPEED) = s(Slot::ORIG_MILES) / s(Slot::TIME_SUM) * 60.0f;
-        if (s(Slot::ORIG_SPEED) != 0.0f) s(Slot::SPEED_CHANGE_PCT) = (s(Slot::CONG_SPEED) - s(Slot::ORIG_SPEED)) / s(Slot::ORIG_SPEED) * 100.0f;
+        if (s(Slot::ORIG_SPEED) != 0.0f)
+          s(Slot::SPEED_CHANGE_PCT) = (s(Slot::CONG_SPEED) - s(Slot::ORIG_SPEED)) / s(Slot::ORIG_SPEED) * 100.0f;
         if (s(Slot::ORIG_VHT) != 0.0f) s(Slot::LV_FREE_SPEED) = s(Slot::ORIG_VMT) / s(Slot::ORIG_VHT);
         if (s(Slot::CONG_VHT) != 0.0f) s(Slot::LV_CONG_SPEED) = s(Slot::ORIG_VMT) / s(Slot::CONG_VHT);
         if (s(Slot::LV_FREE_SPEED) != 0.0f) {
-          s(Slot::LV_SPEED_CHANGE_PCT) = (s(Slot::LV_CONG_SPEED) - s(Slot::LV_FREE_SPEED)) / s(Slot::LV_FREE_SPEED) * 100.0f;
+          s(Slot::LV_SPEED_CHANGE_PCT) =
+              (s(Slot::LV_CONG_SPEED) - s(Slot::LV_FREE_SPEED)) / s(Slot::LV_FREE_SPEED) * 100.0f;
         }
       }
     }
@@ -159,7 +161,8 @@ void compute_accident_cost(Accumulators& acc, const RateTables& rates) {
   const EvalSums& sums = acc.sums;
   const auto grand = [&](Slot slot) { return sums.at(sums.nft(), sums.nat(), kLaneClassCount, slot); };
   const auto& unit_cost = rates.unit_cost;  // 1 accident, 2 injury, 3 fatality
-  acc.accident_cost = unit_cost[1] * grand(Slot::ACCIDENTS) + unit_cost[2] * grand(Slot::INJURIES) + unit_cost[3] * grand(Slot::FATALITIES);
+  acc.accident_cost = unit_cost[1] * grand(Slot::ACCIDENTS) + unit_cost[2] * grand(Slot::INJURIES) +
+                      unit_cost[3] * grand(Slot::FATALITIES);
 }
 
 void complete_tables(Accumulators& acc, const RateTables& rates, bool cost_table_zeroed, bool analysis) {

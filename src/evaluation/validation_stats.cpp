@@ -95,16 +95,11 @@ std::string group_label(const CountGroup& g) {
 
 std::string_view link_outcome_name(LinkOutcome status) {
   switch (status) {
-    case LinkOutcome::kEvaluated:
-      return "evaluated";
-    case LinkOutcome::kUnclassified:
-      return "unclassified";
-    case LinkOutcome::kConnectorPassedOver:
-      return "connector_passed_over";
-    case LinkOutcome::kZeroTimePassedOver:
-      return "zero_time_passed_over";
-    case LinkOutcome::kLocationDeselected:
-      return "location_deselected";
+    case LinkOutcome::kEvaluated: return "evaluated";
+    case LinkOutcome::kUnclassified: return "unclassified";
+    case LinkOutcome::kConnectorPassedOver: return "connector_passed_over";
+    case LinkOutcome::kZeroTimePassedOver: return "zero_time_passed_over";
+    case LinkOutcome::kLocationDeselected: return "location_deselected";
   }
   return "";
 }
@@ -167,20 +162,13 @@ std::optional<double> StatsSums::vmt_ratio() const {
 
 std::string_view data_check_name(DataCheck check) {
   switch (check) {
-    case DataCheck::kUnclassified:
-      return "unclassified";
-    case DataCheck::kConnectorPassedOver:
-      return "connector_passed_over";
-    case DataCheck::kZeroTimePassedOver:
-      return "zero_time_passed_over";
-    case DataCheck::kLocationDeselected:
-      return "location_deselected";
-    case DataCheck::kCountedZeroVolume:
-      return "counted_zero_volume";
-    case DataCheck::kNoCount:
-      return "no_count";
-    case DataCheck::kSpeedImplausible:
-      return "speed_implausible";
+    case DataCheck::kUnclassified: return "unclassified";
+    case DataCheck::kConnectorPassedOver: return "connector_passed_over";
+    case DataCheck::kZeroTimePassedOver: return "zero_time_passed_over";
+    case DataCheck::kLocationDeselected: return "location_deselected";
+    case DataCheck::kCountedZeroVolume: return "counted_zero_volume";
+    case DataCheck::kNoCount: return "no_count";
+    case DataCheck::kSpeedImplausible: return "speed_implausible";
   }
   return "";
 }
@@ -189,16 +177,13 @@ std::string_view data_check_hint(DataCheck check) {
   switch (check) {
     case DataCheck::kUnclassified:
       return "facility or area type without a class: see KVSKIP.LNK, add the codes to KVLABELS.SYN";
-    case DataCheck::kConnectorPassedOver:
-      return "centroid connectors (facility types 50 to 59) are never evaluated";
+    case DataCheck::kConnectorPassedOver: return "centroid connectors (facility types 50 to 59) are never evaluated";
     case DataCheck::kZeroTimePassedOver:
       return "congested time and cost both 0: check the CONG_TIME field and its scale factor";
-    case DataCheck::kLocationDeselected:
-      return "location other than the profile's GLS selection";
+    case DataCheck::kLocationDeselected: return "location other than the profile's GLS selection";
     case DataCheck::kCountedZeroVolume:
       return "counted links with no assigned volume: check the volume field and the loading";
-    case DataCheck::kNoCount:
-      return "evaluated links without a count (COUNT 0 or less)";
+    case DataCheck::kNoCount: return "evaluated links without a count (COUNT 0 or less)";
     case DataCheck::kSpeedImplausible:
       return "congested speed above 120 or below 2 mph: usually a scale factor in DATABASE.CTL";
   }
@@ -238,20 +223,13 @@ void ValidationStats::add_link(const StatsLink& link) {
   if (status >= statuses_.size()) return;
   ++statuses_[status];
   switch (link.status) {
-    case LinkOutcome::kEvaluated:
-      break;
-    case LinkOutcome::kUnclassified:
-      ++checks_[static_cast<std::size_t>(DataCheck::kUnclassified)];
-      return;
+    case LinkOutcome::kEvaluated: break;
+    case LinkOutcome::kUnclassified: ++checks_[static_cast<std::size_t>(DataCheck::kUnclassified)]; return;
     case LinkOutcome::kConnectorPassedOver:
       ++checks_[static_cast<std::size_t>(DataCheck::kConnectorPassedOver)];
       return;
-    case LinkOutcome::kZeroTimePassedOver:
-      ++checks_[static_cast<std::size_t>(DataCheck::kZeroTimePassedOver)];
-      return;
-    case LinkOutcome::kLocationDeselected:
-      ++checks_[static_cast<std::size_t>(DataCheck::kLocationDeselected)];
-      return;
+    case LinkOutcome::kZeroTimePassedOver: ++checks_[static_cast<std::size_t>(DataCheck::kZeroTimePassedOver)]; return;
+    case LinkOutcome::kLocationDeselected: ++checks_[static_cast<std::size_t>(DataCheck::kLocationDeselected)]; return;
   }
   if (link.miles != 0 && link.minutes != 0) {
     const double mph = link.miles * 60.0 / link.minutes;

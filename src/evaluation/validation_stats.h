@@ -102,7 +102,6 @@ std::optional<double> rmse_percent(std::int64_t n, double sum_sq_dev, double sum
 // deviations from the means); empty when n < 2 or a moment is 0.
 std::optional<double> r_squared(std::int64_t n, double m2_v, double m2_c, double co_moment);
 
-
 // A ratio a / b is within a target of t % when |a / b - 1| x 100 <= t. The
 // test is made as |a - b| x 100 <= t x b, exact for whole-number sums, so
 // that 105 / 100 is within 5 %. False when b <= 0.
@@ -195,7 +194,6 @@ inline constexpr double kMinPlausibleMph = 2.0;
 
 // ---------------------------------------------------------------------------
 // The rows of KVSTATS.CSV.
-
 
 // One value of a row: empty, a whole number, a double, or a float from the
 // report's single-precision tables (written as the float it is).

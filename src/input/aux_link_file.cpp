@@ -47,7 +47,7 @@ class AuxRecordReader {
     const std::int32_t value = integer(ref, record);
     if (value < 0 || value >= kAuxNodeLimit) {
       fail_limit(ref, "node number " + std::to_string(value) + " is outside 0 to " + std::to_string(kAuxNodeLimit - 1) +
-                    ", the limit of the auxiliary link table");
+                          ", the limit of the auxiliary link table");
     }
     return value;
   }
@@ -56,14 +56,12 @@ class AuxRecordReader {
     const std::int32_t value = integer(ref, record);
     if (value < -kAuxSequenceLimit || value > kAuxSequenceLimit) {
       fail_limit(ref, "sequence number " + std::to_string(value) + " is beyond the limit of " +
-                    std::to_string(kAuxSequenceLimit));
+                          std::to_string(kAuxSequenceLimit));
     }
     return value < 0 ? -value : value;
   }
 
-  char first_char(const AuxFieldRef& ref, const char* record) const {
-    return ref.width > 0 ? record[ref.offset] : ' ';
-  }
+  char first_char(const AuxFieldRef& ref, const char* record) const { return ref.width > 0 ? record[ref.offset] : ' '; }
 
   [[noreturn]] void entries_full() const {
     throw FileError(stream_.name(), where(), "",
@@ -117,8 +115,7 @@ EnumArray<AuxField, AuxFieldRef, kAuxFieldCount> locate_fields(const std::string
       case AuxField::kLocation:
         if (screenline_absent) continue;
         break;
-      default:
-        break;
+      default: break;
     }
     const int k = find_dbf_field(table, name);
     if (k == 0) throw AuxFieldNotFound(name);
@@ -145,8 +142,7 @@ void fold_value(std::int32_t& kept, std::int32_t other) {
 
 }  // namespace
 
-void read_aux_links(ByteStream& stream, const AuxFieldNames& field_names, AuxLinkTable& table,
-                    DbfListing* listing) {
+void read_aux_links(ByteStream& stream, const AuxFieldNames& field_names, AuxLinkTable& table, DbfListing* listing) {
   // The auxiliary file has a field table of its own; the link file's stays
   // as it is.
   DbfFieldTable fields;
@@ -222,8 +218,7 @@ void merge_aux_links(AuxLinkTable& table) {
   table.count = out;
 }
 
-void load_aux_links(ByteStream& stream, const AuxFieldNames& field_names, AuxLinkTable& table,
-                    DbfListing* listing) {
+void load_aux_links(ByteStream& stream, const AuxFieldNames& field_names, AuxLinkTable& table, DbfListing* listing) {
   read_aux_links(stream, field_names, table, listing);
   sort_aux_links(table);
   merge_aux_links(table);

@@ -40,7 +40,7 @@ struct AuxLinkEntry {
 };
 
 struct AuxLinkTable {
-  std::int32_t count = 0;                                  // aux_count
+  std::int32_t count = 0;                               // aux_count
   std::array<AuxLinkEntry, kAuxLinkLimit + 1> entries;  // entries 1..count
 
   AuxLinkEntry& operator[](std::int32_t i) { return entries[static_cast<std::size_t>(i)]; }
@@ -61,15 +61,13 @@ class AuxFieldNotFound : public std::exception {
 
 // The steps of loading the table, for a stream at byte 0: read_aux_links,
 // sort_aux_links, merge_aux_links.
-void load_aux_links(ByteStream& stream, const AuxFieldNames& field_names, AuxLinkTable& table,
-                    DbfListing* listing);
+void load_aux_links(ByteStream& stream, const AuxFieldNames& field_names, AuxLinkTable& table, DbfListing* listing);
 
 // Reads the header (handing it to listing when that is not null), locates
 // the named fields and appends one entry per record, and the reverse entry
 // unless the record is one-way; entries hold to-node x 1024 + sequence.
 // Throws AuxFieldNotFound for a named field that is missing.
-void read_aux_links(ByteStream& stream, const AuxFieldNames& field_names, AuxLinkTable& table,
-                    DbfListing* listing);
+void read_aux_links(ByteStream& stream, const AuxFieldNames& field_names, AuxLinkTable& table, DbfListing* listing);
 // Sorts by from-node, then packed to-node (Shell sort, gaps n/2, n/4, ..., 1).
 void sort_aux_links(AuxLinkTable& table);
 // Unpacks the to-nodes and folds entries of the same node pair into one; in

@@ -13,7 +13,6 @@
 
 namespace korvo {
 
-
 inline constexpr std::size_t kBinaryHeaderTextSize = 880;
 inline constexpr int kBinaryHeaderWords = 120;
 inline constexpr std::size_t kBinaryHeaderBytes = kBinaryHeaderTextSize + 2 * kBinaryHeaderWords;

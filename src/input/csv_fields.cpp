@@ -41,8 +41,8 @@ std::optional<double> read_csv_number(const CsvReader& csv, std::size_t i, std::
   double value = 0;
   const auto r = std::from_chars(number.data(), number.data() + number.size(), value);
   const bool whole = r.ec == std::errc() && r.ptr == number.data() + number.size() && !number.empty();
-  if (!whole || !std::isfinite(value) || (number.front() != '-' && !std::isdigit(static_cast<unsigned char>(number.front())) &&
-                                          number.front() != '.')) {
+  if (!whole || !std::isfinite(value) ||
+      (number.front() != '-' && !std::isdigit(static_cast<unsigned char>(number.front())) && number.front() != '.')) {
     csv_field_error(csv, i, field_name, "a number or nothing");
   }
   if (precision == CsvPrecision::kSingle && std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max())) {

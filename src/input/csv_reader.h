@@ -69,17 +69,17 @@ class CsvReader {
   void append(char c);
 
   ByteStream stream_;
-  std::string_view chunk_;  // bytes peeked from the stream
-  std::size_t pos_ = 0;     // the next byte of chunk_
-  std::string bytes_;       // the record's fields, one after the other
+  std::string_view chunk_;                          // bytes peeked from the stream
+  std::size_t pos_ = 0;                             // the next byte of chunk_
+  std::string bytes_;                               // the record's fields, one after the other
   std::array<std::size_t, kMaxFields + 1> ends_{};  // ends_[i + 1]: the end of field i in bytes_
   std::array<Start, kMaxFields> starts_{};
   std::size_t count_ = 0;
-  Start at_;                // the place of the byte get() returned last
-  std::int64_t line_ = 1;   // the place of the next byte
+  Start at_;               // the place of the byte get() returned last
+  std::int64_t line_ = 1;  // the place of the next byte
   std::int64_t column_ = 1;
   bool blank_ = false;
-  bool started_ = false;    // the byte-order mark has been looked for
+  bool started_ = false;  // the byte-order mark has been looked for
 };
 
 }  // namespace korvo

@@ -35,13 +35,13 @@ FilePlace offset_place(std::uint64_t offset) { return FilePlace::at_byte_offset(
 void check_header_limits(const std::string& file, const DbfHeader& header) {
   if (header.header_length < kDbfHeaderSize) {
     throw FileError(file, offset_place(kHeaderLengthOffset), "header length",
-                    std::to_string(header.header_length) + " bytes is less than the " +
-                    std::to_string(kDbfHeaderSize) + " bytes of the header's fixed part");
+                    std::to_string(header.header_length) + " bytes is less than the " + std::to_string(kDbfHeaderSize) +
+                        " bytes of the header's fixed part");
   }
   if (header.header_length > kDbfBufferSize) {
     throw FileError(file, offset_place(kHeaderLengthOffset), "header length",
                     std::to_string(header.header_length) + " bytes is more than the limit of " +
-                    std::to_string(kDbfBufferSize) + " bytes");
+                        std::to_string(kDbfBufferSize) + " bytes");
   }
   if (header.record_length == 0) {
     throw FileError(file, offset_place(kRecordLengthOffset), "record length",
@@ -50,7 +50,7 @@ void check_header_limits(const std::string& file, const DbfHeader& header) {
   if (header.record_length > kDbfBufferSize) {
     throw FileError(file, offset_place(kRecordLengthOffset), "record length",
                     std::to_string(header.record_length) + " bytes is more than the limit of " +
-                    std::to_string(kDbfBufferSize) + " bytes");
+                        std::to_string(kDbfBufferSize) + " bytes");
   }
 }
 
@@ -287,8 +287,7 @@ void read_dbf_header(ByteStream& stream, DbfHeader& header, DbfFieldTable& table
   const char* tail = stream.take(rest);
   if (tail == nullptr) {
     throw FileError(file, offset_place(stream.offset()), "header",
-                    "the file ends inside its header of " + std::to_string(header.header_length) +
-                    " bytes");
+                    "the file ends inside its header of " + std::to_string(header.header_length) + " bytes");
   }
   std::memcpy(bytes.data() + kDbfHeaderSize, tail, rest);
 
@@ -314,11 +313,11 @@ void place_dbf_fields(const std::string& file, const DbfHeader& header, DbfField
     field.end = end + field.length;
     end = field.end;
     if (field.end > header.record_length) {
-      throw FileError(
-                      file, offset_place(static_cast<std::uint64_t>(kDbfDescriptorSize) * static_cast<std::uint64_t>(k)),
+      throw FileError(file,
+                      offset_place(static_cast<std::uint64_t>(kDbfDescriptorSize) * static_cast<std::uint64_t>(k)),
                       "field " + field.display_name(),
-                      "bytes " + std::to_string(field.start) + "-" + std::to_string(field.end) + " run past the record length of " +
-                      std::to_string(header.record_length));
+                      "bytes " + std::to_string(field.start) + "-" + std::to_string(field.end) +
+                          " run past the record length of " + std::to_string(header.record_length));
     }
   }
 }

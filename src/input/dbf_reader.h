@@ -50,10 +50,10 @@ enum class DbfConversion : std::uint8_t {
 struct DbfField {
   std::array<char, kDbfNameSize> name{};  // as stored, NUL padding included
   char type = '\0';
-  int length = 0;    // 0..255
-  int decimals = 0;  // N and F only; 0 for every other type
-  int start = 0;     // first byte within the record (the deletion flag is byte 1)
-  int end = 0;       // last byte within the record
+  int length = 0;        // 0..255
+  int decimals = 0;      // N and F only; 0 for every other type
+  int start = 0;         // first byte within the record (the deletion flag is byte 1)
+  int end = 0;           // last byte within the record
   FixedText<10> format;  // "(I5)", "(F10.2)", "(A)"
   // The layout's data descriptor: its kind, width (0 for "(A)": the whole
   // field) and decimals.
@@ -144,7 +144,7 @@ struct DbfLinkSource {
   std::array<DbfSlotPlan, kLinkKeywordCount + 1> plan{};  // slots 1..20
   std::uint64_t records_read = 0;
   std::uint64_t records_at_once = 0;  // of them, those the record plan converted
-  bool all_slots_present = false;  // every keyword has its field
+  bool all_slots_present = false;     // every keyword has its field
   // Set by prepare_link_fields; a test clears usable to read field by field.
   DbfRecordPlan record_plan;
   // The current record, behind 8 bytes of room so that a field of up to 8

@@ -14,8 +14,8 @@ constexpr char kDeletedFlag = '*';
 
 // One measured field, fixed before the first record.
 struct MeasuredField {
-  int field = 0;     // entry of the field table
-  int offset = 0;    // 0-based offset within the record
+  int field = 0;   // entry of the field table
+  int offset = 0;  // 0-based offset within the record
   int width = 0;
   DbfConversion conversion = DbfConversion::kInvalid;
   bool logical = false;

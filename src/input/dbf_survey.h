@@ -60,9 +60,9 @@ struct DbfFieldStats {
   std::uint64_t numbers = 0;      // records whose text converted
   std::uint64_t not_numbers = 0;  // records whose text a run cannot convert
   std::uint64_t first_bad_record = 0;
-  FixedText<20> first_bad_text;   // its text, cut to 20 characters
-  std::uint64_t fractions = 0;    // values with a fraction that is not 0
-  std::uint64_t nonzero = 0;      // values that are not 0
+  FixedText<20> first_bad_text;  // its text, cut to 20 characters
+  std::uint64_t fractions = 0;   // values with a fraction that is not 0
+  std::uint64_t nonzero = 0;     // values that are not 0
   double min = 0;
   double max = 0;
   double sum = 0;
@@ -80,8 +80,8 @@ struct DbfSurvey {
   DbfHeader header;
   DbfFieldTable fields;  // placed, each with its conversion
   std::array<DbfFieldStats, kDbfFieldLimit + 1> stats{};
-  std::uint64_t records = 0;  // whole records read up to the end of the file
-  std::uint64_t deleted = 0;  // records with the deletion flag "*" (a run reads them all the same)
+  std::uint64_t records = 0;    // whole records read up to the end of the file
+  std::uint64_t deleted = 0;    // records with the deletion flag "*" (a run reads them all the same)
   bool partial_record = false;  // the file ends inside a record (an end-of-file byte 26 does not count)
   CodeSurvey ft;
   CodeSurvey at;

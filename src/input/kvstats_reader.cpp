@@ -14,8 +14,8 @@ constexpr std::size_t kResultColumn = kFirstFigureColumn + kStatsFigureCount;
 constexpr std::size_t kColumns = kResultColumn + 1;
 
 constexpr std::string_view kFigureNames[kStatsFigureCount] = {
-    "links",     "count_sum",  "volume_sum", "ratio", "rmse_pct",          "vmt_count",
-    "vmt_volume", "vmt_ratio", "r2",         "target_acceptable", "target_preferable"};
+    "links", "count_sum",         "volume_sum",       "ratio", "rmse_pct", "vmt_count", "vmt_volume", "vmt_ratio",
+    "r2",    "target_acceptable", "target_preferable"};
 
 }  // namespace
 
@@ -25,21 +25,20 @@ RunStats KvStatsReader::read(ByteStream stream) {
   CsvReader csv(std::move(stream));
   if (!csv.next() || csv_record_text(csv) != kHeader) {
     throw FileError(csv.name(), FilePlace::at_line(1), "",
-                                      "expected the header row \"" + std::string(kHeader) +
-                                          "\" of this KORVO's format version " + std::to_string(kCsvFormatVersion) +
-                                          "; the file is of another version or not a KVSTATS.CSV: run KORVO again on it");
+                    "expected the header row \"" + std::string(kHeader) + "\" of this KORVO's format version " +
+                        std::to_string(kCsvFormatVersion) +
+                        "; the file is of another version or not a KVSTATS.CSV: run KORVO again on it");
   }
   RunStats stats;
   while (csv.next()) {
     if (csv.blank()) continue;
     if (csv.size() != kColumns) {
       throw FileError(csv.name(), FilePlace::at_line(csv.line()), "",
-                                        "expected " + std::to_string(kColumns) + " fields, found " +
-                                            std::to_string(csv.size()));
+                      "expected " + std::to_string(kColumns) + " fields, found " + std::to_string(csv.size()));
     }
     if (stats.rows.size() == kMaxRows) {
       throw FileError(csv.name(), FilePlace::at_line(csv.line()), "",
-                                        "more than " + std::to_string(kMaxRows) + " rows, more than a run can write");
+                      "more than " + std::to_string(kMaxRows) + " rows, more than a run can write");
     }
     StatsFileRow row;
     row.line = csv.line();

@@ -17,7 +17,6 @@
 
 namespace korvo {
 
-
 // A row's verdict against its targets; kNone where no target applies.
 // The numeric columns, in the file's order.
 enum class StatsFigure : std::uint8_t {

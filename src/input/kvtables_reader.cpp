@@ -37,9 +37,9 @@ LaneClass read_lanes(const CsvReader& csv) {
 
 void expect_run_row(const CsvReader& csv, bool read, std::string_view what) {
   if (!read || csv.size() != kColumns || csv.field(kTable) != "RUN") {
-    throw FileError(csv.name(), FilePlace::at_line(csv.line()), "",
-                                      "expected the row \"RUN," + std::string(what) +
-                                          "\" here; the file is not a KVTABLES.CSV of this KORVO");
+    throw FileError(
+        csv.name(), FilePlace::at_line(csv.line()), "",
+        "expected the row \"RUN," + std::string(what) + "\" here; the file is not a KVTABLES.CSV of this KORVO");
   }
 }
 
@@ -55,18 +55,18 @@ RunTables KvTablesReader::read(ByteStream stream, TextPool& pool) {
   CsvReader csv(std::move(stream));
   RunTables run;
   if (!csv.next() || csv.size() != kColumns || csv_record_text(csv) != kHeader) {
-    throw FileError(csv.name(), FilePlace::at_line(1), "",
-                                      "expected the header row \"" + std::string(kHeader) +
-                                          "\"; the file is not a KVTABLES.CSV of this KORVO");
+    throw FileError(
+        csv.name(), FilePlace::at_line(1), "",
+        "expected the header row \"" + std::string(kHeader) + "\"; the file is not a KVTABLES.CSV of this KORVO");
   }
   // The format version, then the run type.
   expect_run_row(csv, csv.next(), "FORMAT,,,,,,1");
   if (csv.field(kMeasure) != "FORMAT") expect_run_row(csv, false, "FORMAT,,,,,,1");
   if (csv.field(kValue) != std::to_string(kCsvFormatVersion)) {
     throw FileError(csv.name(), csv.place(kValue), "RUN FORMAT",
-                                      "the file is in format version " + std::string(csv.field(kValue)) +
-                                          "; this KORVO reads format version " + std::to_string(kCsvFormatVersion) +
-                                          " only: run KORVO on the run again");
+                    "the file is in format version " + std::string(csv.field(kValue)) +
+                        "; this KORVO reads format version " + std::to_string(kCsvFormatVersion) +
+                        " only: run KORVO on the run again");
   }
   expect_run_row(csv, csv.next(), "VALIDATION,,,,,,1\" or \"RUN,ANALYSIS,,,,,,1");
   if (csv.field(kMeasure) == "VALIDATION") {
@@ -81,12 +81,11 @@ RunTables KvTablesReader::read(ByteStream stream, TextPool& pool) {
     if (csv.blank()) continue;
     if (csv.size() != kColumns) {
       throw FileError(csv.name(), FilePlace::at_line(csv.line()), "",
-                                        "expected " + std::to_string(kColumns) + " fields, found " +
-                                            std::to_string(csv.size()));
+                      "expected " + std::to_string(kColumns) + " fields, found " + std::to_string(csv.size()));
     }
     if (run.rows.size() == kMaxRows) {
       throw FileError(csv.name(), FilePlace::at_line(csv.line()), "",
-                                        "more than " + std::to_string(kMaxRows) + " rows, more than a run can write");
+                      "more than " + std::to_string(kMaxRows) + " rows, more than a run can write");
     }
     TablesRow row;
     if (csv.field(kTable).empty()) csv_field_error(csv, kTable, "table", "the name of a table");

@@ -19,27 +19,26 @@
 
 namespace korvo {
 
-
 // The lane classes of the lane tables; kNone where a table has no lanes.
 enum class LaneClass : std::int8_t { kNone = 0, kNinePlus = 9, kTotal = 10 };  // 1..8 as numbers
-std::string_view lane_class_text(LaneClass lanes);  // "", "1".."8", "9+", "total"
+std::string_view lane_class_text(LaneClass lanes);                             // "", "1".."8", "9+", "total"
 
 struct TablesRow {
-  std::uint32_t table = 0;       // texts in the pool
+  std::uint32_t table = 0;  // texts in the pool
   std::uint32_t measure = 0;
-  std::int32_t area_class = 0;   // 0: empty
+  std::int32_t area_class = 0;  // 0: empty
   std::uint32_t area_label = 0;
-  std::int32_t ft_class = 0;     // 0: empty
+  std::int32_t ft_class = 0;  // 0: empty
   std::uint32_t ft_label = 0;
   LaneClass lanes = LaneClass::kNone;
   bool has_value = false;
-  double value = 0;              // a single-precision value, read exactly
-  std::int64_t line = 0;         // in the file, for messages
+  double value = 0;       // a single-precision value, read exactly
+  std::int64_t line = 0;  // in the file, for messages
 };
 
 struct RunTables {
   RunType type = RunType::kValidation;
-  std::vector<TablesRow> rows;   // in the file's order, the two RUN rows left out
+  std::vector<TablesRow> rows;  // in the file's order, the two RUN rows left out
 };
 
 class KvTablesReader {

@@ -30,8 +30,7 @@ constexpr LabelsColumn kAnalysisColumns{"analysis class", 15, 17};
 constexpr LabelsColumn kShortLabelColumns{"short label", 19, 26};
 constexpr LabelsColumn kLongLabelColumns{"long label", 28, 67};
 
-int read_labels_number(const LabelsText& text, const LabelsColumn& column, std::string_view file,
-                       std::int64_t line) {
+int read_labels_number(const LabelsText& text, const LabelsColumn& column, std::string_view file, std::int64_t line) {
   const FieldPlace place{file, FilePlace::at_line(line).with_columns(column.first, column.last), column.name};
   // Three columns hold -99..999, so the value always fits an int.
   return static_cast<int>(read_integer(columns(text.view(), column.first, column.last), place));

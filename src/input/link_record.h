@@ -81,8 +81,8 @@ enum class LinkKeyword : int {
   kTwflag,
 };
 inline constexpr std::array<std::string_view, kLinkKeywordCount> kLinkKeywordNames = {
-    "ANODE",    "BNODE",      "DISTANCE", "DIR",   "ATYPE",     "FTYPE",     "LANES",
-    "TIME",     "CAPACITY",   "COUNT",    "SCREENLINE", "ZONE", "USE",       "LOCATION",
-    "LANDUSE",  "CONSTRUCT",  "CONG_TIME", "MODELVOL", "COST", "TWFLAG"};
+    "ANODE",   "BNODE",     "DISTANCE",  "DIR",        "ATYPE", "FTYPE", "LANES",
+    "TIME",    "CAPACITY",  "COUNT",     "SCREENLINE", "ZONE",  "USE",   "LOCATION",
+    "LANDUSE", "CONSTRUCT", "CONG_TIME", "MODELVOL",   "COST",  "TWFLAG"};
 
 }  // namespace korvo

@@ -16,7 +16,15 @@ struct Keyword {
 };
 
 enum class Key {
-  kGencost, kCounts, kAscii, kValidate, kAnalysis, kTwoWay, kVolumeSlots, kAuxDbf, kLinkDbf,
+  kGencost,
+  kCounts,
+  kAscii,
+  kValidate,
+  kAnalysis,
+  kTwoWay,
+  kVolumeSlots,
+  kAuxDbf,
+  kLinkDbf,
   kAuxField,
   kCsvOut,
   kLinkCsv,
@@ -31,17 +39,16 @@ struct KeywordRule {
 
 // In the order pass 1 tests them; one keyword field matches at most one.
 constexpr KeywordRule kPass1Keywords[] = {
-    {{"GENCOST", 11}, Key::kGencost, AuxField::kAnode},        {{"COUNTS", 11}, Key::kCounts, AuxField::kAnode},
-    {{"ASCII", 5}, Key::kAscii, AuxField::kAnode},             {{"VALIDA", 6}, Key::kValidate, AuxField::kAnode},
-    {{"ANALYS", 6}, Key::kAnalysis, AuxField::kAnode},         {{"TWOWAY", 6}, Key::kTwoWay, AuxField::kAnode},
-    {{"KORVOL", 6}, Key::kVolumeSlots, AuxField::kAnode},      {{"VOLNAUXDBF", 11}, Key::kAuxDbf, AuxField::kAnode},
-    {{"KORVODBF", 11}, Key::kLinkDbf, AuxField::kAnode},       {{"DBFANODE", 11}, Key::kAuxField, AuxField::kAnode},
-    {{"DBFBNODE", 11}, Key::kAuxField, AuxField::kBnode}, {{"DBFSEQ", 11}, Key::kAuxField, AuxField::kSequence},
-    {{"DBFCC", 11}, Key::kAuxField, AuxField::kConstruct}, {{"DBFSL", 11}, Key::kAuxField, AuxField::kScreenline},
-    {{"DBFGL", 11}, Key::kAuxField, AuxField::kLocation}, {{"DBFZON", 11}, Key::kAuxField, AuxField::kZone},
-    {{"DBFONEWAY", 11}, Key::kAuxField, AuxField::kOneWay},
-    {{"CSVOUT", 11}, Key::kCsvOut, AuxField::kAnode},          {{"LINKCSV", 11}, Key::kLinkCsv, AuxField::kAnode},
-    {{"HTMLOUT", 11}, Key::kHtmlOut, AuxField::kAnode},
+    {{"GENCOST", 11}, Key::kGencost, AuxField::kAnode},     {{"COUNTS", 11}, Key::kCounts, AuxField::kAnode},
+    {{"ASCII", 5}, Key::kAscii, AuxField::kAnode},          {{"VALIDA", 6}, Key::kValidate, AuxField::kAnode},
+    {{"ANALYS", 6}, Key::kAnalysis, AuxField::kAnode},      {{"TWOWAY", 6}, Key::kTwoWay, AuxField::kAnode},
+    {{"KORVOL", 6}, Key::kVolumeSlots, AuxField::kAnode},   {{"VOLNAUXDBF", 11}, Key::kAuxDbf, AuxField::kAnode},
+    {{"KORVODBF", 11}, Key::kLinkDbf, AuxField::kAnode},    {{"DBFANODE", 11}, Key::kAuxField, AuxField::kAnode},
+    {{"DBFBNODE", 11}, Key::kAuxField, AuxField::kBnode},   {{"DBFSEQ", 11}, Key::kAuxField, AuxField::kSequence},
+    {{"DBFCC", 11}, Key::kAuxField, AuxField::kConstruct},  {{"DBFSL", 11}, Key::kAuxField, AuxField::kScreenline},
+    {{"DBFGL", 11}, Key::kAuxField, AuxField::kLocation},   {{"DBFZON", 11}, Key::kAuxField, AuxField::kZone},
+    {{"DBFONEWAY", 11}, Key::kAuxField, AuxField::kOneWay}, {{"CSVOUT", 11}, Key::kCsvOut, AuxField::kAnode},
+    {{"LINKCSV", 11}, Key::kLinkCsv, AuxField::kAnode},     {{"HTMLOUT", 11}, Key::kHtmlOut, AuxField::kAnode},
 };
 
 bool matches(const FixedText<11>& field, const Keyword& keyword) {
@@ -105,12 +112,8 @@ void read_profile_pass1(TextReader& profile, RunSettings& settings, const std::f
       if (!matches(field, rule.keyword)) continue;
       std::string_view value = value_record(profile, field.view());
       switch (rule.key) {
-        case Key::kGencost:
-          settings.gencost = yes(value);
-          break;
-        case Key::kCounts:
-          settings.use_counts = yes(value);
-          break;
+        case Key::kGencost: settings.gencost = yes(value); break;
+        case Key::kCounts: settings.use_counts = yes(value); break;
         case Key::kAscii:
           settings.ascii_output = yes(value);
           if (settings.ascii_output && create_ascii_file) create_ascii_file();
@@ -123,9 +126,7 @@ void read_profile_pass1(TextReader& profile, RunSettings& settings, const std::f
           settings.analysis_mode = yes(value);
           settings.validate_mode = !settings.analysis_mode;
           break;
-        case Key::kTwoWay:
-          settings.two_way_output = yes(value);
-          break;
+        case Key::kTwoWay: settings.two_way_output = yes(value); break;
         case Key::kVolumeSlots:
           settings.volume_slots = static_cast<std::int16_t>(free_integer(profile, field.view(), value, -32768, 32767));
           break;
@@ -137,18 +138,10 @@ void read_profile_pass1(TextReader& profile, RunSettings& settings, const std::f
           settings.dbf_file_name.assign(columns(value, 1, 80));
           settings.dbf_input_given = !is_none(settings.dbf_file_name);
           break;
-        case Key::kAuxField:
-          settings.aux_field_names[rule.aux_field].assign(columns(value, 1, 11));
-          break;
-        case Key::kCsvOut:
-          settings.csv_output = yes(value);
-          break;
-        case Key::kLinkCsv:
-          settings.link_csv = yes(value);
-          break;
-        case Key::kHtmlOut:
-          settings.html_output = yes(value);
-          break;
+        case Key::kAuxField: settings.aux_field_names[rule.aux_field].assign(columns(value, 1, 11)); break;
+        case Key::kCsvOut: settings.csv_output = yes(value); break;
+        case Key::kLinkCsv: settings.link_csv = yes(value); break;
+        case Key::kHtmlOut: settings.html_output = yes(value); break;
       }
       break;
     }

@@ -31,7 +31,7 @@ using AuxFieldNames = EnumArray<AuxField, FixedText<11>, kAuxFieldCount>;
 
 // The profile's settings with their defaults.
 struct RunSettings {
-  bool validate_mode = true;   // always the opposite of analysis_mode
+  bool validate_mode = true;  // always the opposite of analysis_mode
   bool analysis_mode = false;
   bool gencost = false;
   bool use_counts = false;
@@ -53,7 +53,7 @@ struct RunSettings {
   bool csv_output = true;
   bool link_csv = false;
   bool html_output = true;
-  bool profile_seen = false;           // pass 1 read at least one keyword record
+  bool profile_seen = false;  // pass 1 read at least one keyword record
 };
 
 // A field name of the profile names a field unless its first four

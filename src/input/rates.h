@@ -28,14 +28,14 @@ struct RateTables {
   std::array<float, kRateFtClasses + 1> accident{};  // per million vehicle miles
   std::array<float, kRateFtClasses + 1> injury{};
   std::array<float, kRateFtClasses + 1> fatality{};
-  std::array<float, 4> unit_cost{};  // 1 accident, 2 injury, 3 fatality (dollars)
+  std::array<float, 4> unit_cost{};             // 1 accident, 2 injury, 3 fatality (dollars)
   RateGrid<kSpeedClasses10> carbon_monoxide{};  // grams per vehicle mile
   RateGrid<kSpeedClasses10> hydrocarbons{};
   RateGrid<kSpeedClasses10> nitrogen_oxides{};
-  RateGrid<kSpeedClasses11> fuel{};              // gallons per vehicle mile
-  RateGrid<kCostRows> construction_cost{};       // thousand dollars per mile
-  RateGrid<kSpeedClasses11> user_cost{};         // dollars per vehicle mile
-  RateGrid<kRateLaneClasses> maintenance_cost{}; // dollars per mile
+  RateGrid<kSpeedClasses11> fuel{};               // gallons per vehicle mile
+  RateGrid<kCostRows> construction_cost{};        // thousand dollars per mile
+  RateGrid<kSpeedClasses11> user_cost{};          // dollars per vehicle mile
+  RateGrid<kRateLaneClasses> maintenance_cost{};  // dollars per mile
 };
 
 inline constexpr int kRatesFileLines = 75;

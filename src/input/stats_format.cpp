@@ -16,14 +16,10 @@ std::string_view stats_section_name(StatsSection section) {
 
 std::string_view verdict_name(Verdict verdict) {
   switch (verdict) {
-    case Verdict::kNone:
-      return "";
-    case Verdict::kPreferable:
-      return "preferable";
-    case Verdict::kAcceptable:
-      return "acceptable";
-    case Verdict::kOutside:
-      return "outside";
+    case Verdict::kNone: return "";
+    case Verdict::kPreferable: return "preferable";
+    case Verdict::kAcceptable: return "acceptable";
+    case Verdict::kOutside: return "outside";
   }
   return "";
 }

@@ -181,26 +181,13 @@ class TargetsReader {
 
   void clear_kind(Kind kind) {
     switch (kind) {
-      case kRmse:
-        t_.group_count = 0;
-        break;
-      case kAreaRmse:
-        t_.area_rmse = {};
-        break;
-      case kAreaVmt:
-        t_.area_vmt = {};
-        break;
-      case kFt:
-        t_.ft.fill({});
-        break;
-      case kAt:
-        t_.at.fill({});
-        break;
-      case kGeh:
-        t_.geh = false;
-        break;
-      case kKindCount:
-        break;
+      case kRmse: t_.group_count = 0; break;
+      case kAreaRmse: t_.area_rmse = {}; break;
+      case kAreaVmt: t_.area_vmt = {}; break;
+      case kFt: t_.ft.fill({}); break;
+      case kAt: t_.at.fill({}); break;
+      case kGeh: t_.geh = false; break;
+      case kKindCount: break;
     }
   }
 

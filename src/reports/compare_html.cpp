@@ -69,8 +69,9 @@ std::string class_label(const Comparison& c, std::int32_t number, std::uint32_t 
 void write_runs(HtmlWriter& w, const Comparison& c) {
   html::begin_section(w, "runs", "The runs");
   const std::string kind = c.type == RunType::kAnalysis ? "Analysis runs" : "Validation runs";
-  w.element("p", kind + ": the base " + c.runs[0].name + " against " + alternatives_text(c) +
-                     ". Every change is the alternative minus the base.",
+  w.element("p",
+            kind + ": the base " + c.runs[0].name + " against " + alternatives_text(c) +
+                ". Every change is the alternative minus the base.",
             {{"class", "lead"}});
   Table runs;
   runs.columns = {"Role", "Run", "Scenario", "Titles"};
@@ -122,7 +123,8 @@ void write_one_sided(HtmlWriter& w, const Comparison& c) {
   const std::size_t one_sided = c.one_sided_lines();
   std::size_t stats_one_sided = 0;
   for (const StatsLine& line : c.stats) {
-    if (std::any_of(line.runs.begin(), line.runs.end(), [](const auto& r) { return !r.has_value(); })) ++stats_one_sided;
+    if (std::any_of(line.runs.begin(), line.runs.end(), [](const auto& r) { return !r.has_value(); }))
+      ++stats_one_sided;
   }
   if (one_sided + stats_one_sided > 0) {
     html::begin_section(w, "one-sided", "Figures in some runs only");
@@ -305,8 +307,9 @@ void write_headline(HtmlWriter& w, const Comparison& c) {
     }
     chart.series.push_back(std::move(s));
   }
-  chart.note = "Right of the zero line: the figure grew. Whether that is better or worse is written at each bar. "
-               "Figures whose base is 0 have no percent and no bar.";
+  chart.note =
+      "Right of the zero line: the figure grew. Whether that is better or worse is written at each bar. "
+      "Figures whose base is 0 have no percent and no bar.";
   html::write_bar_chart(w, chart);
   html::end_section(w);
 }
@@ -357,7 +360,8 @@ std::vector<ClassRow> class_rows(const Comparison& c, const AnalysisFigure& f, b
 
 void write_by_class(HtmlWriter& w, const Comparison& c, bool facility) {
   const std::string axis = facility ? "facility-type class" : "area-type class";
-  html::begin_section(w, facility ? "by-facility-type" : "by-area-type", facility ? "By facility-type class" : "By area-type class");
+  html::begin_section(w, facility ? "by-facility-type" : "by-area-type",
+                      facility ? "By facility-type class" : "By area-type class");
   int written = 0;
   for (const AnalysisFigure& f : kAnalysisFigures) {
     if (f.placement != Placement::kByClass) continue;
@@ -493,7 +497,8 @@ void write_areawide(HtmlWriter& w, const Comparison& c) {
     const StatsLine* line = find_stats(c, f.section, f.key);
     if (!line) continue;
     std::vector<Cell> row{Cell::label(std::string(f.name))};
-    for (std::size_t r = 0; r < c.run_count(); ++r) row.push_back(stats_cell(line, r, f.figure, f.scale, f.style, f.suffix));
+    for (std::size_t r = 0; r < c.run_count(); ++r)
+      row.push_back(stats_cell(line, r, f.figure, f.scale, f.style, f.suffix));
     t.rows.push_back(std::move(row));
   }
   t.empty_text = "The runs' KVSTATS.CSV files hold no areawide figures.";
@@ -534,8 +539,8 @@ void write_count_groups(HtmlWriter& w, const Comparison& c) {
       row.push_back(stats_cell(&line, r, StatsFigure::kLinks, 1, {0, true, false}));
       row.push_back(stats_cell(&line, r, StatsFigure::kRmsePct, 1, {1, true, false}));
       const auto& run = line.runs[r];
-      chart.series[r].values.push_back(run && run->has(StatsFigure::kRmsePct) ? std::optional(run->get(StatsFigure::kRmsePct))
-                                                                               : std::nullopt);
+      chart.series[r].values.push_back(
+          run && run->has(StatsFigure::kRmsePct) ? std::optional(run->get(StatsFigure::kRmsePct)) : std::nullopt);
     }
     t.rows.push_back(std::move(row));
   }
@@ -584,7 +589,8 @@ void write_class_ratios(HtmlWriter& w, const Comparison& c) {
     }
     if (const StatsLine* all = find_stats(c, StatsSection::kAreawide, "vmt")) {
       std::vector<Cell> row{Cell::label("All counted links"), Cell::empty_number()};
-      for (std::size_t r = 0; r < c.run_count(); ++r) row.push_back(stats_cell(all, r, StatsFigure::kVmtRatio, 1, kRatioStyle));
+      for (std::size_t r = 0; r < c.run_count(); ++r)
+        row.push_back(stats_cell(all, r, StatsFigure::kVmtRatio, 1, kRatioStyle));
       t.totals.push_back(std::move(row));
     }
     t.empty_text = "No " + axis + " has a counted link.";
@@ -618,8 +624,9 @@ void write_screenlines(HtmlWriter& w, const Comparison& c) {
     if (line.labels_differ) label.note = "(named differently in another run)";
     const StatsFileRow* base = line.runs[0] ? &*line.runs[0] : nullptr;
     std::vector<Cell> row{label};
-    row.push_back(base && base->has(StatsFigure::kCountSum) ? Cell::number(base->get(StatsFigure::kCountSum), {0, true, false})
-                                                            : Cell::empty_number());
+    row.push_back(base && base->has(StatsFigure::kCountSum)
+                      ? Cell::number(base->get(StatsFigure::kCountSum), {0, true, false})
+                      : Cell::empty_number());
     std::optional<double> mdd;
     for (const auto& run : line.runs) {
       if (run && run->has(StatsFigure::kTargetAcceptable)) {
@@ -666,7 +673,8 @@ void write_checks(HtmlWriter& w, const Comparison& c) {
     Cell hint;
     hint.text = line.label;
     std::vector<Cell> row{Cell::label(line.key), hint};
-    for (std::size_t r = 0; r < c.run_count(); ++r) row.push_back(stats_cell(&line, r, StatsFigure::kLinks, 1, {0, true, false}));
+    for (std::size_t r = 0; r < c.run_count(); ++r)
+      row.push_back(stats_cell(&line, r, StatsFigure::kLinks, 1, {0, true, false}));
     t.rows.push_back(std::move(row));
   }
   t.empty_text = "The runs' KVSTATS.CSV files hold no data checks.";

@@ -28,8 +28,8 @@ void check_data_fields(std::string_view file, std::string_view record, std::span
 void data_field_overflow(std::string_view file, std::string_view record, std::string_view field, int columns,
                          std::string_view value, std::string_view way_out) {
   throw WriteError(std::string(file), std::nullopt,
-                   std::string(record) + ", " + std::string(field) + " " + std::string(value) +
-                       " does not fit its " + std::to_string(columns) + " columns; " + std::string(way_out));
+                   std::string(record) + ", " + std::string(field) + " " + std::string(value) + " does not fit its " +
+                       std::to_string(columns) + " columns; " + std::string(way_out));
 }
 
 std::string link_record_name(std::int64_t anode, std::int64_t bnode) {

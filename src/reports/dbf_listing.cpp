@@ -22,7 +22,8 @@ void DbfHeaderListing::header(const DbfHeader& header) {
 }
 
 void DbfHeaderListing::field(int number, const DbfField& field) {
-  static constexpr auto kField = "(' FIELD NO. =',I3,' -- NAME >',A,' -- TYPE >',A,' -- LENGTH =',I3,' -- DECIMALS =',I3)"_layout;
+  static constexpr auto kField =
+      "(' FIELD NO. =',I3,' -- NAME >',A,' -- TYPE >',A,' -- LENGTH =',I3,' -- DECIMALS =',I3)"_layout;
   // The name as stored, its NUL padding shown as blanks: no text output
   // holds a NUL byte (text tools take such a report for a binary file).
   std::array<char, sizeof(field.name)> name{};

@@ -12,18 +12,18 @@ constexpr int kTitleRows = 8;
 
 // KORVO in block letters: strokes three characters wide, three blanks
 // between letters; every row is 69 characters and starts in column 12.
-constexpr std::array<std::string_view, kTitleRows> kLetterK = {
-    "***     ***", "***   ***  ", "*** ***    ", "******     ",
-    "******     ", "*** ***    ", "***   ***  ", "***     ***"};
-constexpr std::array<std::string_view, kTitleRows> kLetterO = {
-    "  *******  ", " ***   *** ", "***     ***", "***     ***",
-    "***     ***", "***     ***", " ***   *** ", "  *******  "};
-constexpr std::array<std::string_view, kTitleRows> kLetterR = {
-    "*********  ", "***    *** ", "***     ***", "***    *** ",
-    "*********  ", "*** ***    ", "***   ***  ", "***     ***"};
-constexpr std::array<std::string_view, kTitleRows> kLetterV = {
-    "***       ***", "***       ***", " ***     *** ", " ***     *** ",
-    "  ***   ***  ", "  ***   ***  ", "   *** ***   ", "    *****    "};
+constexpr std::array<std::string_view, kTitleRows> kLetterK = {"***     ***", "***   ***  ", "*** ***    ",
+                                                               "******     ", "******     ", "*** ***    ",
+                                                               "***   ***  ", "***     ***"};
+constexpr std::array<std::string_view, kTitleRows> kLetterO = {"  *******  ", " ***   *** ", "***     ***",
+                                                               "***     ***", "***     ***", "***     ***",
+                                                               " ***   *** ", "  *******  "};
+constexpr std::array<std::string_view, kTitleRows> kLetterR = {"*********  ", "***    *** ", "***     ***",
+                                                               "***    *** ", "*********  ", "*** ***    ",
+                                                               "***   ***  ", "***     ***"};
+constexpr std::array<std::string_view, kTitleRows> kLetterV = {"***       ***", "***       ***", " ***     *** ",
+                                                               " ***     *** ", "  ***   ***  ", "  ***   ***  ",
+                                                               "   *** ***   ", "    *****    "};
 
 void write_title_page(RecordSink& out) {
   static constexpr auto kFormFeed = "(A,12/)"_layout;
@@ -35,18 +35,12 @@ void write_title_page(RecordSink& out) {
 }
 
 constexpr std::string_view kProgramText[] = {
-    "A GENERAL PURPOSE HIGHWAY EVALUATION PROGRAM DESIGNED",
-    "TO PROVIDE THE TRANSPORTATION PLANNER WITH A TOOL TO",
-    "EVALUATE A HIGHWAY ASSIGNMENT.  THE PROGRAM OPERATES",
-    "IN TWO MODES.  ONE MODE ALLOWS THE USER TO PRINT A",
-    "VARIETY OF REPORTS DESIGNED TO ASSIST IN THE",
-    "TASK OF MODEL VALIDATION.  THIS MODE IS REFERRED",
-    "TO INTERNALLY AS VALIDATION AND IS SET BY THE",
-    "USER WITH A STATEMENT - \"VALIDATE=T\"",
-    "THE OTHER MODE IS AS AN ASSIGNMENT ANALYSIS TOOL.",
-    "THIS MODE IS GENERALLY USED FOR ASSIGNMENTS TO FUTURE",
-    "YEAR NETWORKS.  THIS MODE IS SET BY THE USER WITH A",
-    "STATEMENT \"ANALYSIS=T\".",
+    "A GENERAL PURPOSE HIGHWAY EVALUATION PROGRAM DESIGNED", "TO PROVIDE THE TRANSPORTATION PLANNER WITH A TOOL TO",
+    "EVALUATE A HIGHWAY ASSIGNMENT.  THE PROGRAM OPERATES",  "IN TWO MODES.  ONE MODE ALLOWS THE USER TO PRINT A",
+    "VARIETY OF REPORTS DESIGNED TO ASSIST IN THE",          "TASK OF MODEL VALIDATION.  THIS MODE IS REFERRED",
+    "TO INTERNALLY AS VALIDATION AND IS SET BY THE",         "USER WITH A STATEMENT - \"VALIDATE=T\"",
+    "THE OTHER MODE IS AS AN ASSIGNMENT ANALYSIS TOOL.",     "THIS MODE IS GENERALLY USED FOR ASSIGNMENTS TO FUTURE",
+    "YEAR NETWORKS.  THIS MODE IS SET BY THE USER WITH A",   "STATEMENT \"ANALYSIS=T\".",
 };
 
 constexpr std::string_view kFacilityTypes[] = {
@@ -62,8 +56,8 @@ constexpr std::string_view kFacilityTypes[] = {
 };
 
 constexpr std::string_view kAreaTypes[] = {
-    "AREA TYPE 1 - CBD", "AREA TYPE 2 - FRINGE", "AREA TYPE 3 - RESIDENTIAL", "AREA TYPE 4 - OBD",
-    "AREA TYPE 5 - RURAL",
+    "AREA TYPE 1 - CBD", "AREA TYPE 2 - FRINGE", "AREA TYPE 3 - RESIDENTIAL",
+    "AREA TYPE 4 - OBD", "AREA TYPE 5 - RURAL",
 };
 
 constexpr std::string_view kConstructionCodes[] = {
@@ -149,7 +143,8 @@ void write_construction_code_definitions(RecordSink& report) {
 }
 
 void write_no_aux_file_notice(RecordSink& report) {
-  static constexpr auto kNoFile = "(A,' NO AUXILIARY FILE AVAILABLE -- ALL CONSTRUCTION CODES REPORTED AS \"0\" (10)')"_layout;
+  static constexpr auto kNoFile =
+      "(A,' NO AUXILIARY FILE AVAILABLE -- ALL CONSTRUCTION CODES REPORTED AS \"0\" (10)')"_layout;
   write_record(report, kNoFile, "\f");
 }
 

@@ -42,14 +42,13 @@ void list_labels_record(Report& report, const LabelsText& text) {
 }
 
 void write_labels_limit_message(Report& report, const LabelsRecord& r, LabelsOutcome outcome) {
-  static constexpr auto kLimit =
-      R"((' ***CRITICAL*** ',A,' =',I3,' EXCEEDS THE PROGRAM LIMIT OF',I3,)"
-      R"(' IN THE FOLLOWING "KVLABELS.SYN" RECORD'/' LABEL ',A2,3I3,1X,A8,1X,A40))"_layout;
+  static constexpr auto kLimit = R"((' ***CRITICAL*** ',A,' =',I3,' EXCEEDS THE PROGRAM LIMIT OF',I3,)"
+                                 R"(' IN THE FOLLOWING "KVLABELS.SYN" RECORD'/' LABEL ',A2,3I3,1X,A8,1X,A40))"_layout;
   const bool facility = outcome == LabelsOutcome::kFtClassTooHigh;
   const std::string_view type_name = facility ? "FACILITY TYPE" : "AREA TYPE";
   const int limit = facility ? kMaxAnalysisFtClass : kMaxAnalysisAtClass;
   write_record(report, kLimit, type_name, r.analysis_class, limit, r.kind, r.code, r.validation_class, r.analysis_class,
-                r.short_label, r.long_label);
+               r.short_label, r.long_label);
 }
 
 void write_selection_lists(Report& report, const ClassTables& c, bool analysis) {

@@ -38,7 +38,7 @@ struct LinkCsvExtras {
   int lanes = 0;       // as the evaluation reads them
   int lane_class = 0;  // 0: none
   std::int32_t location = 0;
-  float volume = 0;    // the evaluation's single-precision volume
+  float volume = 0;  // the evaluation's single-precision volume
 };
 
 class LinksCsvWriter {

@@ -8,9 +8,8 @@ namespace {
 // In the framed layouts ("..."_framed_layout) '|' stands for the code page
 // 437 box line, byte 0xB3.
 
-constexpr std::string_view kSpeedCaptions[] = {"  LT 20 ", " 20 - 25", " 25 - 30", " 30 - 35",
-                                               " 35 - 40", " 40 - 45", " 45 - 50", " 50 - 55",
-                                               " 55 - 60", " 60 - 65", "  GE 65 "};
+constexpr std::string_view kSpeedCaptions[] = {"  LT 20 ", " 20 - 25", " 25 - 30", " 30 - 35", " 35 - 40", " 40 - 45",
+                                               " 45 - 50", " 50 - 55", " 55 - 60", " 60 - 65", "  GE 65 "};
 constexpr std::string_view kSpeedCaptionGe60 = "  GE 60 ";
 
 // The caption of speed-class row r of a table with the given number of rows.

@@ -36,9 +36,7 @@ std::string trimmed(std::string_view text) {
 
 std::string whole(double v) { return html::format_number(v, kWhole); }
 // "45.0 %" with a no-break space: the sign stays with its figure.
-std::string percent(double v, NumberStyle style = kOneDecimal) {
-  return html::format_number(v, style) + "\xC2\xA0%";
-}
+std::string percent(double v, NumberStyle style = kOneDecimal) { return html::format_number(v, style) + "\xC2\xA0%"; }
 
 Tone verdict_tone(Verdict verdict) {
   switch (verdict) {
@@ -83,8 +81,10 @@ std::string targets_text(const StatsRow& row, bool ratio_targets) {
   if (!acc && !pref) return {};
   const std::string_view lead = ratio_targets ? "within \xC2\xB1" : "at most ";
   std::string text = "Targets: ";
-  if (acc) text += "acceptable " + std::string(lead) + percent(*acc, {html::auto_decimals(*acc) > 1 ? 1 : 0, true, false});
-  if (pref) text += ", preferable " + std::string(lead) + percent(*pref, {html::auto_decimals(*pref) > 1 ? 1 : 0, true, false});
+  if (acc)
+    text += "acceptable " + std::string(lead) + percent(*acc, {html::auto_decimals(*acc) > 1 ? 1 : 0, true, false});
+  if (pref)
+    text += ", preferable " + std::string(lead) + percent(*pref, {html::auto_decimals(*pref) > 1 ? 1 : 0, true, false});
   return text;
 }
 
@@ -163,9 +163,8 @@ void write_run(HtmlWriter& w, const RunPageData& d) {
   }
   links.totals.push_back({Cell::label("Read"), number_cell(static_cast<double>(read), kWhole), Cell::empty_number()});
   if (!analysis) {
-    links.totals.push_back(
-        {Cell::label("Counted (evaluated, count above 0)"), number_cell(static_cast<double>(s.counted_links()), kWhole),
-         Cell::empty_number()});
+    links.totals.push_back({Cell::label("Counted (evaluated, count above 0)"),
+                            number_cell(static_cast<double>(s.counted_links()), kWhole), Cell::empty_number()});
   }
   html::write_table(w, links);
 
@@ -187,8 +186,8 @@ void write_run(HtmlWriter& w, const RunPageData& d) {
     for (DataCheck check : raised) {
       w.open("li");
       html::write_badge(w, "check", check == DataCheck::kNoCount ? Tone::kNeutral : Tone::kFair);
-      w.text(" " + whole(static_cast<double>(s.check_count(check))) + " " + std::string(data_check_name(check)) +
-             ": " + std::string(data_check_hint(check)));
+      w.text(" " + whole(static_cast<double>(s.check_count(check))) + " " + std::string(data_check_name(check)) + ": " +
+             std::string(data_check_hint(check)));
       w.close();
     }
     w.close();
@@ -211,14 +210,16 @@ void write_cards(HtmlWriter& w, const RunPageData& d) {
   }
   if (const StatsRow* r = find_row(d.rows, StatsSection::kAreawide, "vmt")) {
     const auto v = value(r->vmt_ratio);
-    html::Card card{"VMT ratio (volume / count)", v ? html::format_number(*v, kRatio) : "n/a", {},
-                    targets_text(*r, true)};
+    html::Card card{
+        "VMT ratio (volume / count)", v ? html::format_number(*v, kRatio) : "n/a", {}, targets_text(*r, true)};
     if (auto b = verdict_badge(r->result)) card.badge = *b;
     html::write_card(w, card);
   }
   if (const StatsRow* r = find_row(d.rows, StatsSection::kMdd, "within")) {
     const auto v = value(r->ratio);
-    html::Card card{"Counted links within the MDD", v ? percent(100.0 * *v) : "n/a", {"no target", Tone::kNeutral},
+    html::Card card{"Counted links within the MDD",
+                    v ? percent(100.0 * *v) : "n/a",
+                    {"no target", Tone::kNeutral},
                     (value(r->links) ? whole(*value(r->links)) : std::string("0")) + " of " +
                         whole(static_cast<double>(d.stats->counted_links())) +
                         " links deviate from their count by no more than the maximum desirable deviation."};
@@ -228,7 +229,8 @@ void write_cards(HtmlWriter& w, const RunPageData& d) {
     const auto v = value(r->ratio);
     html::Card card{"Links with a GEH below 5", v ? percent(100.0 * *v) : "n/a", {}, {}};
     if (auto b = verdict_badge(r->result)) card.badge = *b;
-    if (const auto t = value(r->target_acceptable)) card.note = "Target: at least " + percent(*t, kWhole) + " of counted links.";
+    if (const auto t = value(r->target_acceptable))
+      card.note = "Target: at least " + percent(*t, kWhole) + " of counted links.";
     html::write_card(w, card);
   } else if (const StatsRow* n = find_row(d.rows, StatsSection::kGeh, "not_computed")) {
     html::write_card(w, {"GEH", "not computed", {"no target", Tone::kNeutral}, n->label});
@@ -304,12 +306,12 @@ void write_scatter(HtmlWriter& w, const RunPageData& d) {
     chart.points.back().points.emplace_back(p.count, p.volume);
   }
   const auto n = static_cast<double>(s.scatter_population());
-  chart.note = n > kScatterLimit
-                   ? "A sample of " + whole(kScatterLimit) + " of " + whole(n) +
-                         " counted links (the same links in every run of the same network)."
-                   : "All " + whole(n) + " counted links.";
-  chart.note += " Points on the dashed line y = x match their count; the shaded band is the maximum desirable "
-                "deviation, wide for small counts and narrow for large ones.";
+  chart.note = n > kScatterLimit ? "A sample of " + whole(kScatterLimit) + " of " + whole(n) +
+                                       " counted links (the same links in every run of the same network)."
+                                 : "All " + whole(n) + " counted links.";
+  chart.note +=
+      " Points on the dashed line y = x match their count; the shaded band is the maximum desirable "
+      "deviation, wide for small counts and narrow for large ones.";
   if (log) chart.note += " Both axes are logarithmic.";
   html::write_xy_chart(w, chart);
   html::end_section(w);
@@ -319,10 +321,10 @@ void write_count_groups(HtmlWriter& w, const RunPageData& d) {
   html::begin_section(w, "count-groups", "%RMSE by count group");
   const auto rows = section_rows(d.rows, StatsSection::kCountGroup);
   Table t;
-  t.columns = {"Count group", "Links", "Count sum", "Volume sum", "Volume / count", "%RMSE", "Acceptable",
-               "Preferable"};
-  t.column_align = {Align::kLeft, Align::kRight, Align::kRight, Align::kRight, Align::kRight, Align::kRight,
-                    Align::kRight, Align::kRight};
+  t.columns = {"Count group",    "Links", "Count sum",  "Volume sum",
+               "Volume / count", "%RMSE", "Acceptable", "Preferable"};
+  t.column_align = {Align::kLeft,  Align::kRight, Align::kRight, Align::kRight,
+                    Align::kRight, Align::kRight, Align::kRight, Align::kRight};
   html::BarChart chart;
   chart.title = "%RMSE by count group against the targets";
   chart.orientation = html::Orientation::kVertical;
@@ -341,17 +343,19 @@ void write_count_groups(HtmlWriter& w, const RunPageData& d) {
                       number_cell(r->target_preferable, kOneDecimal, "\xC2\xA0%")});
     chart.categories.push_back(r->key);
     rmse.values.push_back(value(r->rmse_pct));
-    rmse.labels.push_back(value(r->rmse_pct) ? html::format_number(*value(r->rmse_pct), kOneDecimal) +
-                                                   (r->result == Verdict::kNone ? "" : " " + std::string(verdict_name(r->result)))
-                                             : std::string());
+    rmse.labels.push_back(value(r->rmse_pct)
+                              ? html::format_number(*value(r->rmse_pct), kOneDecimal) +
+                                    (r->result == Verdict::kNone ? "" : " " + std::string(verdict_name(r->result)))
+                              : std::string());
     acc.values.push_back(value(r->target_acceptable));
     pref.values.push_back(value(r->target_preferable));
   }
   t.empty_text = "No count groups.";
   html::write_table(w, t);
   chart.series = {rmse, acc, pref};
-  chart.note = "A group meets a target when its %RMSE is at or below it; a group with fewer than two counted links "
-               "has no %RMSE.";
+  chart.note =
+      "A group meets a target when its %RMSE is at or below it; a group with fewer than two counted links "
+      "has no %RMSE.";
   if (!chart.categories.empty()) html::write_bar_chart(w, chart);
   html::end_section(w);
 }
@@ -362,10 +366,9 @@ void write_class_ratios(HtmlWriter& w, const RunPageData& d, StatsSection sectio
   w.element("h3", "VMT ratio by " + std::string(ft ? "facility-type" : "area-type") + " class");
   const auto rows = section_rows(d.rows, section);
   Table t;
-  t.columns = {axis, "Links", "VMT from counts", "VMT from volumes", "VMT ratio", "%RMSE", "Acceptable",
-               "Preferable"};
-  t.column_align = {Align::kLeft, Align::kRight, Align::kRight, Align::kRight, Align::kRight, Align::kRight,
-                    Align::kRight, Align::kRight};
+  t.columns = {axis, "Links", "VMT from counts", "VMT from volumes", "VMT ratio", "%RMSE", "Acceptable", "Preferable"};
+  t.column_align = {Align::kLeft,  Align::kRight, Align::kRight, Align::kRight,
+                    Align::kRight, Align::kRight, Align::kRight, Align::kRight};
   html::BarChart chart;
   chart.title = "VMT ratio by " + std::string(ft ? "facility-type" : "area-type") + " class, as deviation from 1";
   chart.value_axis = {"Deviation of the VMT ratio from 1", "percent"};
@@ -393,8 +396,9 @@ void write_class_ratios(HtmlWriter& w, const RunPageData& d, StatsSection sectio
   html::write_table(w, t);
   chart.series = {series};
   chart.references = {{0.0, "ratio 1.000 (volumes match counts)"}};
-  chart.note = "Right of the line: the assignment carries more vehicle miles than the counts. Each bar is labelled "
-               "with the ratio and its verdict; the shaded band is the acceptable target.";
+  chart.note =
+      "Right of the line: the assignment carries more vehicle miles than the counts. Each bar is labelled "
+      "with the ratio and its verdict; the shaded band is the acceptable target.";
   if (!chart.categories.empty()) html::write_bar_chart(w, chart);
 }
 
@@ -414,10 +418,10 @@ void write_screenlines(HtmlWriter& w, const RunPageData& d) {
   html::PointSeries inside{"within the MDD (acceptable)", {}, {}};
   html::PointSeries outside{"outside the MDD", {}, {}};
   Table t;
-  t.columns = {"Screenline", "Counted links", "Count total", "Volume total", "Volume / count", "Deviation", "MDD",
-               "Verdict"};
-  t.column_align = {Align::kLeft, Align::kRight, Align::kRight, Align::kRight, Align::kRight, Align::kRight,
-                    Align::kRight, Align::kLeft};
+  t.columns = {"Screenline",     "Counted links", "Count total", "Volume total",
+               "Volume / count", "Deviation",     "MDD",         "Verdict"};
+  t.column_align = {Align::kLeft,  Align::kRight, Align::kRight, Align::kRight,
+                    Align::kRight, Align::kRight, Align::kRight, Align::kLeft};
   for (const StatsRow* r : rows) {
     const double count = value(r->count_sum).value_or(0);
     const double ratio = value(r->ratio).value_or(0);
@@ -432,8 +436,8 @@ void write_screenlines(HtmlWriter& w, const RunPageData& d) {
     verdict.badge = verdict_badge(r->result);
     t.rows.push_back({Cell::label(name), number_cell(r->links, kWhole), number_cell(r->count_sum, kWhole),
                       number_cell(r->volume_sum, kWhole), number_cell(r->ratio, kRatio),
-                      text_cell(percent(deviation, kSigned)), number_cell(r->target_acceptable, kOneDecimal, "\xC2\xA0%"),
-                      verdict});
+                      text_cell(percent(deviation, kSigned)),
+                      number_cell(r->target_acceptable, kOneDecimal, "\xC2\xA0%"), verdict});
     t.rows.back()[5].align = Align::kRight;
   }
   html::Band band;
@@ -455,8 +459,9 @@ void write_screenlines(HtmlWriter& w, const RunPageData& d) {
   const double limit = std::max(reach, mdd_lo) * 1.2;
   chart.y.min = -limit;
   chart.y.max = limit;
-  chart.note = "Each point is a screenline: its volume total's deviation from its count total. Inside the shaded "
-               "band the deviation is within the maximum desirable deviation for a total of that size.";
+  chart.note =
+      "Each point is a screenline: its volume total's deviation from its count total. Inside the shaded "
+      "band the deviation is within the maximum desirable deviation for a total of that size.";
   html::write_xy_chart(w, chart);
   html::write_table(w, t);
   html::end_section(w);
@@ -473,21 +478,23 @@ void write_largest(HtmlWriter& w, const RunPageData& d) {
                 "first for coding errors and misplaced counts.",
             {{"class", "lead"}});
   Table t;
-  t.columns = {"Rank", "A-node", "B-node", "Facility type", "Area type", "Volume", "Count", "Volume - count",
-               "Volume / count"};
-  t.column_align = {Align::kRight, Align::kRight, Align::kRight, Align::kLeft, Align::kLeft, Align::kRight,
-                    Align::kRight, Align::kRight, Align::kRight};
+  t.columns = {"Rank",   "A-node", "B-node",         "Facility type", "Area type",
+               "Volume", "Count",  "Volume - count", "Volume / count"};
+  t.column_align = {Align::kRight, Align::kRight, Align::kRight, Align::kLeft, Align::kLeft,
+                    Align::kRight, Align::kRight, Align::kRight, Align::kRight};
   if (geh_on) {
     t.columns.push_back("GEH");
     t.column_align.push_back(Align::kRight);
   }
   int rank = 0;
   for (const TopLink& link : top) {
-    std::vector<Cell> row{number_cell(++rank, kWhole), number_cell(link.anode, {0, false, false}),
+    std::vector<Cell> row{number_cell(++rank, kWhole),
+                          number_cell(link.anode, {0, false, false}),
                           number_cell(link.bnode, {0, false, false}),
                           text_cell(class_name(link.ft_class, d.classes->ft_label(link.ft_class))),
                           text_cell(class_name(link.at_class, d.classes->at_label(link.at_class))),
-                          number_cell(link.volume, kWhole), number_cell(link.count, kWhole),
+                          number_cell(link.volume, kWhole),
+                          number_cell(link.count, kWhole),
                           number_cell(link.volume - link.count, {0, true, true}),
                           link.count > 0 ? number_cell(link.volume / link.count, kRatio) : Cell::empty_number()};
     if (geh_on) row.push_back(number_cell(geh(link.volume, link.count, targets.hour_factor), kOneDecimal));
@@ -536,7 +543,8 @@ void write_los(HtmlWriter& w, const RunPageData& d) {
   chart.category_label = "Facility-type class";
   chart.value_style = kOneDecimal;
   // From green (free flow) to red (breakdown); the legend names each level.
-  static constexpr std::string_view kLevelColours[] = {"#1a9850", "#91cf60", "#d9ef8b", "#fee08b", "#fc8d59", "#d73027"};
+  static constexpr std::string_view kLevelColours[] = {"#1a9850", "#91cf60", "#d9ef8b",
+                                                       "#fee08b", "#fc8d59", "#d73027"};
   for (std::size_t l = 0; l < kLevels.size(); ++l) {
     chart.series.push_back({"LOS " + std::string(1, kLevels[l]), {}, {}});
     chart.series_colours.emplace_back(kLevelColours[l]);
@@ -610,7 +618,8 @@ void write_vc(HtmlWriter& w, const RunPageData& d) {
     share.values.emplace_back(p);
     Cell pc = text_cell(percent(p));
     pc.align = Align::kRight;
-    t.rows.push_back({Cell::label(bin_name(b)), number_cell(static_cast<double>(vc.links[static_cast<std::size_t>(b)]), kWhole),
+    t.rows.push_back({Cell::label(bin_name(b)),
+                      number_cell(static_cast<double>(vc.links[static_cast<std::size_t>(b)]), kWhole),
                       number_cell(v, kWhole), pc});
   }
   if (vc.no_divisor_links > 0) {
@@ -623,8 +632,9 @@ void write_vc(HtmlWriter& w, const RunPageData& d) {
                       number_cell(total_vmt, kWhole), Cell::empty_number()});
   chart.value_labels = false;
   chart.series = {share};
-  chart.note = "Bins of 0.1; a bin holds links from its lower end up to below its upper end. Links without a capacity "
-               "are counted apart in the table.";
+  chart.note =
+      "Bins of 0.1; a bin holds links from its lower end up to below its upper end. Links without a capacity "
+      "are counted apart in the table.";
   html::write_bar_chart(w, chart);
   html::write_table(w, t);
   html::end_section(w);

@@ -36,9 +36,9 @@ inline constexpr const char* kRunPageFile = "KORVO.HTML";
 
 struct RunPageHeader {
   RunType type = RunType::kValidation;
-  std::string scenario;                 // the scenario code ("05A")
-  std::array<std::string, 3> titles{};  // the report's title lines, trimmed; empty lines are left out
-  std::string run_date;                 // as the report prints it: "04JUL26  09:05:07"
+  std::string scenario;                  // the scenario code ("05A")
+  std::array<std::string, 3> titles{};   // the report's title lines, trimmed; empty lines are left out
+  std::string run_date;                  // as the report prints it: "04JUL26  09:05:07"
   std::vector<std::string> input_files;  // the files the run read, in the order read
 };
 
@@ -46,10 +46,10 @@ struct RunPageHeader {
 struct RunPageData {
   RunPageHeader header;
   const ClassTables* classes = nullptr;
-  const Accumulators* acc = nullptr;        // completed (complete_tables)
-  const ValidationStats* stats = nullptr;   // fed with every link record read
-  const Targets* targets = nullptr;         // those given to stats->reset
-  std::span<const StatsRow> rows;           // validation: stats->finish(...)
+  const Accumulators* acc = nullptr;       // completed (complete_tables)
+  const ValidationStats* stats = nullptr;  // fed with every link record read
+  const Targets* targets = nullptr;        // those given to stats->reset
+  std::span<const StatsRow> rows;          // validation: stats->finish(...)
 };
 
 std::string run_page(const RunPageData& data);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <string>
-
 #include <vector>
 
 #include "common/layout.h"
@@ -49,8 +48,8 @@ struct Summaries {
 
 // The totals of a "SCRNLINE.ASC" record fit F11.0, F11.0 and F7.2.
 void check_screenline_total(int s, float volume, float reference, float ratio) {
-  const DataRealField fields[] = {{"VOLUME", 11, 0, volume}, {"COUNT OR CAPACITY", 11, 0, reference},
-                                  {"RATIO", 7, 2, ratio}};
+  const DataRealField fields[] = {
+      {"VOLUME", 11, 0, volume}, {"COUNT OR CAPACITY", 11, 0, reference}, {"RATIO", 7, 2, ratio}};
   check_data_fields(kScreenlineFile, "screenline " + std::to_string(s), fields,
                     "turn \"ASCII\" off in PROFILE.MAS, or check the screenline's links");
 }
@@ -157,8 +156,8 @@ void write_no_volume_list(Report& report, const NoVolumeList& list) {
   write_record(report, kSeparator);
 }
 
-void write_screenline_summaries(Report& report, const ScreenlineTables& sl, const ScreenlineNames& names,
-                                bool analysis, TextWriter* ascii_file) {
+void write_screenline_summaries(Report& report, const ScreenlineTables& sl, const ScreenlineNames& names, bool analysis,
+                                TextWriter* ascii_file) {
   const Summaries out{report, sl, names, analysis, ascii_file};
   report.new_page();
   write_screenline_heading(report, analysis);

@@ -71,11 +71,11 @@ void SideFiles::write_ascii_record(const LinkRecord& link, const LinkValues& v, 
   for (std::size_t i = 0; i < n; ++i) {
     const int columns = ascii_field_columns(i);
     if (!fits_columns(values[i].integer(), columns)) {
-      data_field_overflow(kAsciiNetworkFile, link_record_name(link.anode, link.bnode), ascii_field_name(i, use_counts),
-                          columns, std::to_string(values[i].integer()),
-                          i < 2 ? "turn \"ASCII\" off in PROFILE.MAS, or renumber the nodes below " +
-                                      first_too_wide(columns)
-                                : std::string("turn \"ASCII\" off in PROFILE.MAS, or correct the link's value"));
+      data_field_overflow(
+          kAsciiNetworkFile, link_record_name(link.anode, link.bnode), ascii_field_name(i, use_counts), columns,
+          std::to_string(values[i].integer()),
+          i < 2 ? "turn \"ASCII\" off in PROFILE.MAS, or renumber the nodes below " + first_too_wide(columns)
+                : std::string("turn \"ASCII\" off in PROFILE.MAS, or correct the link's value"));
     }
   }
   ascii_.write(kRecord, std::span<const FieldValue>(values.data(), n));
@@ -103,8 +103,8 @@ void SideFiles::list_skipped_link(const LinkRecord& link, int ft_code) {
     skip_.write_record("  ANODE  BNODE  FT  AT");
     skip_.write_record("");
   }
-  const DataField fields[] = {{"ANODE", 7, link.anode}, {"BNODE", 7, link.bnode}, {"FT", 4, ft_code},
-                              {"AT", 4, link.area_type}};
+  const DataField fields[] = {
+      {"ANODE", 7, link.anode}, {"BNODE", 7, link.bnode}, {"FT", 4, ft_code}, {"AT", 4, link.area_type}};
   check_data_fields(kSkipFile, link_record_name(link.anode, link.bnode), fields, [](const DataField& f) {
     return f.columns == 7 ? "renumber the nodes below " + first_too_wide(7)
                           : "correct the link's " + std::string(f.name) + " code in the link file";

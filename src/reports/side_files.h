@@ -32,8 +32,7 @@ class SideFiles {
   // The link's record: nodes, codes, distance, times, volume and capacity,
   // then the count (with COUNTS) and the slot volumes of a network with
   // several slots; every value is written, however many.
-  void write_ascii_record(const LinkRecord& link, const LinkValues& v, const EvaluationState& state,
-                          bool use_counts);
+  void write_ascii_record(const LinkRecord& link, const LinkValues& v, const EvaluationState& state, bool use_counts);
   // "HRLDXY.ASC" written so far reaches its file: the two-way conversion
   // reads it while it may still be open.
   void flush_ascii_network();

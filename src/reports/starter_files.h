@@ -45,10 +45,10 @@ std::string starter_labels_text(std::span<const LabelLine> lines);
 // One choice of DATABASE.CTL: a comment, and a LINK ALIAS line when field is
 // not empty.
 struct ControlEntry {
-  std::string comment;    // without the leading "* "
+  std::string comment;  // without the leading "* "
   std::string_view keyword;
-  std::string field;      // empty: a comment alone
-  double scale = 0;       // 0: no factor
+  std::string field;  // empty: a comment alone
+  double scale = 0;   // 0: no factor
 };
 
 std::string starter_database_control_text(std::string_view network_file, std::span<const ControlEntry> entries);

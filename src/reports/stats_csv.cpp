@@ -7,18 +7,10 @@ namespace {
 
 void write_figure(CsvWriter& csv, const Figure& f) {
   switch (f.kind) {
-    case Figure::Kind::kEmpty:
-      csv.empty();
-      break;
-    case Figure::Kind::kWhole:
-      csv.number(f.whole_value);
-      break;
-    case Figure::Kind::kDouble:
-      csv.number(f.value);
-      break;
-    case Figure::Kind::kFloat:
-      csv.number(static_cast<float>(f.value));
-      break;
+    case Figure::Kind::kEmpty: csv.empty(); break;
+    case Figure::Kind::kWhole: csv.number(f.whole_value); break;
+    case Figure::Kind::kDouble: csv.number(f.value); break;
+    case Figure::Kind::kFloat: csv.number(static_cast<float>(f.value)); break;
   }
 }
 

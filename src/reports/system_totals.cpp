@@ -15,8 +15,8 @@ struct TotalLine {
   std::string_view caption;
   Source source;
   Slot slot;
-  bool whole;               // INT+ in I10; otherwise F13.2
-  bool links_with_counts;   // followed by "(LINKS WITH COUNTS)"
+  bool whole;              // INT+ in I10; otherwise F13.2
+  bool links_with_counts;  // followed by "(LINKS WITH COUNTS)"
 };
 
 constexpr TotalLine slot_line(std::string_view caption, Slot slot, bool whole, bool with_counts = false) {

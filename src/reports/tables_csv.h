@@ -20,7 +20,8 @@
 namespace korvo {
 
 inline constexpr const char* kTablesCsvFile = "KVTABLES.CSV";
-inline constexpr std::string_view kTablesCsvHeader = "table,measure,area_class,area_label,ft_class,ft_label,lanes,value";
+inline constexpr std::string_view kTablesCsvHeader =
+    "table,measure,area_class,area_label,ft_class,ft_label,lanes,value";
 
 // Writes the whole file from the completed tables of a run.
 void write_tables_csv(RecordSink& out, const Evaluation& e, bool analysis);

@@ -14,9 +14,9 @@ namespace {
 // Every whole number of a record fits its field: I6 for the nodes, I3 for
 // the lanes, I7 for the rest (value 3 is the copied text).
 void check_two_way_values(const NodePair& pair, const std::vector<FieldValue>& values) {
-  static constexpr const char* kNames[] = {"ANODE",          "BNODE",          "",
-                                           "VOLUME",         "CAPACITY",       "OTHER VOLUME",
-                                           "OTHER CAPACITY", "TOTAL VOLUME",   "TOTAL CAPACITY",
+  static constexpr const char* kNames[] = {"ANODE",          "BNODE",        "",
+                                           "VOLUME",         "CAPACITY",     "OTHER VOLUME",
+                                           "OTHER CAPACITY", "TOTAL VOLUME", "TOTAL CAPACITY",
                                            "OTHER LANES",    "TOTAL LANES"};
   for (std::size_t i = 0; i < values.size(); ++i) {
     if (i == 2) continue;
@@ -49,9 +49,9 @@ void convert_to_two_way(TextReader& ascii, RecordSink& out, int slots, bool coun
     const TwoWayEntry& other = j >= 0 ? links.entries[static_cast<std::size_t>(j)] : none;
     const AsciiCopiedColumns copied = copied_columns(line);
     values.clear();
-    values.insert(values.end(), {pair.anode, pair.bnode, FieldValue(copied), own.volume, own.capacity, other.volume,
-                                 other.capacity, own.volume + other.volume, own.capacity + other.capacity,
-                                 other.lanes, own.lanes + other.lanes});
+    values.insert(values.end(),
+                  {pair.anode, pair.bnode, FieldValue(copied), own.volume, own.capacity, other.volume, other.capacity,
+                   own.volume + other.volume, own.capacity + other.capacity, other.lanes, own.lanes + other.lanes});
     for (int s = 0; s < links.slot_count; ++s) {
       std::int32_t sum = links.slot_volume(i, s);
       if (j >= 0) sum += links.slot_volume(static_cast<std::size_t>(j), s);

@@ -23,8 +23,14 @@ using fixtures::AuxRecord;
 // An auxiliary dBASE file: from-node, to-node, sequence, construction,
 // screenline, location, zone, one-way; one record per row.
 std::string aux_dbf(const std::vector<std::vector<fixtures::DbfValue>>& rows) {
-  fixtures::DbfTable table({{"A", 'N', 7}, {"B", 'N', 7}, {"SEQ", 'N', 5}, {"CC", 'N', 2},
-                            {"SL", 'N', 3}, {"GL", 'N', 4}, {"ZON", 'N', 5}, {"OW", 'C', 1}});
+  fixtures::DbfTable table({{"A", 'N', 7},
+                            {"B", 'N', 7},
+                            {"SEQ", 'N', 5},
+                            {"CC", 'N', 2},
+                            {"SL", 'N', 3},
+                            {"GL", 'N', 4},
+                            {"ZON", 'N', 5},
+                            {"OW", 'C', 1}});
   for (const auto& row : rows) table.add(row);
   return table.bytes();
 }
@@ -37,7 +43,6 @@ AuxFieldNames names(std::initializer_list<const char*> list) {
 }
 
 const AuxFieldNames kAllNames = names({"A", "B", "SEQ", "CC", "SL", "GL", "ZON", "OW"});
-
 
 class AuxCodesTest : public ::testing::Test {
  protected:

@@ -1,5 +1,7 @@
 // The command line: which words give which command, and what each command
 // prints and returns, in-process and through the program itself.
+#include "app/command_line.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -7,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
 #include "app/dispatch.h"
 #include "support/temp_dir.h"
 
@@ -36,7 +37,10 @@ TEST(CommandLine, WordsGiveTheirCommand) {
       {{"init", "city", "--dbf", "LINKS.DBF"}, CommandKind::kInit, "city", InitSource::kDbf, "LINKS.DBF"},
       {{"init", "--dbf", "LINKS.DBF", "city"}, CommandKind::kInit, "city", InitSource::kDbf, "LINKS.DBF"},
       {{"init", "city", "--dbf=a b.dbf"}, CommandKind::kInit, "city", InitSource::kDbf, "a b.dbf"},
-      {{"init", "city", "--binary", "city/HRLDXY.05A"}, CommandKind::kInit, "city", InitSource::kBinary,
+      {{"init", "city", "--binary", "city/HRLDXY.05A"},
+       CommandKind::kInit,
+       "city",
+       InitSource::kBinary,
        "city/HRLDXY.05A"},
       {{"init", "--help"}, CommandKind::kInitHelp, "", InitSource::kDbf, ""},
       {{"init", "city", "-h"}, CommandKind::kInitHelp, "", InitSource::kDbf, ""},

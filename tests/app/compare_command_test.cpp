@@ -70,7 +70,8 @@ std::vector<std::string> lines_of(const std::string& text) {
 std::string difference_field(const std::string& line) {
   std::vector<std::string> f;
   std::size_t start = 0;
-  for (std::size_t comma; (comma = line.find(',', start)) != std::string::npos; start = comma + 1) f.push_back(line.substr(start, comma - start));
+  for (std::size_t comma; (comma = line.find(',', start)) != std::string::npos; start = comma + 1)
+    f.push_back(line.substr(start, comma - start));
   f.push_back(line.substr(start));
   return f.size() == 16 ? f[10] : "(not 16 fields)";
 }
@@ -90,7 +91,8 @@ TEST(CompareCommand, WritesBothFilesAndNothingElse) {
   EXPECT_NE(csv.at(0).find("alternative,base,value,difference,percent"), std::string::npos);
   const std::string html = ws.read("out/new/COMPARE.HTML");
   EXPECT_EQ(ws.console, " " + ws.dir("out/new") + "/COMPARE.CSV: " + std::to_string(csv.size() - 1) + " rows\n " +
-                            ws.dir("out/new") + "/COMPARE.HTML: " + std::to_string(html.size()) + " bytes\n"
+                            ws.dir("out/new") + "/COMPARE.HTML: " + std::to_string(html.size()) +
+                            " bytes\n"
                             "KORVO compare -- Normal Completion\n");
   EXPECT_NE(html.find("NORDAL CITY / build"), std::string::npos);
   EXPECT_NE(html.find("<td>45A</td>"), std::string::npos);
@@ -151,7 +153,9 @@ struct Refusal {
 
 std::vector<Refusal> refusals() {
   const auto analysis = [](Workspace& ws, const std::string& name) { ws.run(name, fixtures::analysis_tables()); };
-  const auto two = [](Workspace& ws) { return std::vector<std::string>{ws.dir("base"), ws.dir("alt"), "--out", ws.dir("out")}; };
+  const auto two = [](Workspace& ws) {
+    return std::vector<std::string>{ws.dir("base"), ws.dir("alt"), "--out", ws.dir("out")};
+  };
   const std::string usage = compare_usage();
   return {
       {"runs of different types",
@@ -163,8 +167,7 @@ std::vector<Refusal> refusals() {
        two,
        [](Workspace& ws) {
          return " " + ws.dir("alt") + "/KVTABLES.CSV (RUN): the base " + ws.dir("base") + " is an analysis run and " +
-                ws.dir("alt") +
-                " a validation run: compare runs of one type\n";
+                ws.dir("alt") + " a validation run: compare runs of one type\n";
        }},
       {"a directory without the CSV files",
        [=](Workspace& ws) {
@@ -197,7 +200,8 @@ std::vector<Refusal> refusals() {
        two,
        [](Workspace& ws) {
          return " " + ws.dir("alt") +
-                "/KVTABLES.CSV, line 2, column 17 (RUN FORMAT): the file is in format version 2; this KORVO reads format "
+                "/KVTABLES.CSV, line 2, column 17 (RUN FORMAT): the file is in format version 2; this KORVO reads "
+                "format "
                 "version 1 only: run KORVO on the run again\n";
        }},
       {"statistics of an unknown version",
@@ -210,9 +214,12 @@ std::vector<Refusal> refusals() {
        },
        two,
        [](Workspace& ws) {
-         return " " + ws.dir("alt") + "/KVSTATS.CSV, line 1: expected the header row \"section,key,label,links,count_sum,"
-                "volume_sum,ratio,rmse_pct,vmt_count,vmt_volume,vmt_ratio,r2,target_acceptable,target_preferable,result\" "
-                "of this KORVO's format version 1; the file is of another version or not a KVSTATS.CSV: run KORVO again "
+         return " " + ws.dir("alt") +
+                "/KVSTATS.CSV, line 1: expected the header row \"section,key,label,links,count_sum,"
+                "volume_sum,ratio,rmse_pct,vmt_count,vmt_volume,vmt_ratio,r2,target_acceptable,target_preferable,"
+                "result\" "
+                "of this KORVO's format version 1; the file is of another version or not a KVSTATS.CSV: run KORVO "
+                "again "
                 "on it\n";
        }},
       {"a damaged file",
@@ -223,7 +230,8 @@ std::vector<Refusal> refusals() {
        },
        two,
        [](Workspace& ws) {
-         return " " + ws.dir("alt") + "/KVTABLES.CSV, line " + std::to_string(3 + fixtures::analysis_tables().rows.size() + 1) +
+         return " " + ws.dir("alt") + "/KVTABLES.CSV, line " +
+                std::to_string(3 + fixtures::analysis_tables().rows.size() + 1) +
                 ", column 19: expected a comma or the end of the line after the closing quote, found \"w\"\n";
        }},
       {"a missing directory", [=](Workspace& ws) { analysis(ws, "base"); }, two,
@@ -239,16 +247,24 @@ std::vector<Refusal> refusals() {
          analysis(ws, "base");
          analysis(ws, "alt");
        },
-       [](Workspace& ws) { return std::vector<std::string>{ws.dir("base"), ws.dir("alt"), "--out", ws.dir("out/COMPARE.CSV")}; },
+       [](Workspace& ws) {
+         return std::vector<std::string>{ws.dir("base"), ws.dir("alt"), "--out", ws.dir("out/COMPARE.CSV")};
+       },
        [](Workspace& ws) { return " " + ws.dir("out/COMPARE.CSV") + ": cannot be created: Not a directory\n"; }},
       {"one run only", [=](Workspace& ws) { analysis(ws, "base"); },
-       [](Workspace& ws) { return std::vector<std::string>{ws.dir("base"), "--out", ws.dir("out")}; },
+       [](Workspace& ws) {
+         return std::vector<std::string>{ws.dir("base"), "--out", ws.dir("out")};
+       },
        [=](Workspace&) { return " korvo compare: give the base run and at least one alternative\n" + usage; }},
       {"an unknown option", [=](Workspace& ws) { analysis(ws, "base"); },
-       [](Workspace& ws) { return std::vector<std::string>{ws.dir("base"), ws.dir("base"), "--fast"}; },
+       [](Workspace& ws) {
+         return std::vector<std::string>{ws.dir("base"), ws.dir("base"), "--fast"};
+       },
        [=](Workspace&) { return " korvo compare: unknown option --fast\n" + usage; }},
       {"--out without a directory", [=](Workspace& ws) { analysis(ws, "base"); },
-       [](Workspace& ws) { return std::vector<std::string>{ws.dir("base"), ws.dir("base"), "--out"}; },
+       [](Workspace& ws) {
+         return std::vector<std::string>{ws.dir("base"), ws.dir("base"), "--out"};
+       },
        [=](Workspace&) { return " korvo compare: --out needs a directory\n" + usage; }},
   };
 }
@@ -279,12 +295,14 @@ TEST(CompareCommand, TheProgramDispatchesCompareAndRunsAsBeforeWithoutArguments)
   // Without arguments: the batch run in the working directory.
   const fs::path example = fs::path(KORVO_SOURCE_DIR) / "examples" / "validation-dbf" / "input";
   fs::create_directories(ws.dir("batch"));
-  for (const auto& entry : fs::directory_iterator(example)) fs::copy_file(entry.path(), ws.dir("batch") + "/" + entry.path().filename().string(), fs::copy_options::none);
+  for (const auto& entry : fs::directory_iterator(example))
+    fs::copy_file(entry.path(), ws.dir("batch") + "/" + entry.path().filename().string(), fs::copy_options::none);
   const std::string batch = "cd '" + ws.dir("batch") + "' && '" + korvo.string() + "' >console.txt";
   const int batch_status = std::system(batch.c_str());
   ASSERT_TRUE(WIFEXITED(batch_status));
   EXPECT_EQ(WEXITSTATUS(batch_status), 0);
-  const std::string expected = testing::read_file(fs::path(KORVO_SOURCE_DIR) / "examples" / "validation-dbf" / "expected" / "console.txt");
+  const std::string expected =
+      testing::read_file(fs::path(KORVO_SOURCE_DIR) / "examples" / "validation-dbf" / "expected" / "console.txt");
   EXPECT_EQ(ws.read("batch/console.txt"), expected);
   EXPECT_FALSE(fs::exists(ws.dir("batch") + "/COMPARE.CSV"));
 }

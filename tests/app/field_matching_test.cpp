@@ -51,11 +51,24 @@ TEST(FieldMatching, OwnNameFirstThenOtherCaseThenTheFirstCommonName) {
   // distance names (LENGTH listed first), T0 for the free-flow time, a field
   // named TIME (the keyword's own: it wins over FFTIME), VOLUME, AADT, and
   // no DIR, ZONE, USE, LANDUSE, COST.
-  DbfTable t({{"ANODE", 'N', 7},     {"bnode", 'N', 7},   {"DIST", 'N', 6, 2},  {"LENGTH", 'N', 6, 2},
-              {"FFTIME", 'N', 6, 2}, {"TIME", 'N', 6},    {"at", 'N', 2},       {"FacType", 'N', 2},
-              {"LANES", 'N', 2},     {"CAP", 'N', 6},     {"AADT", 'N', 7},     {"SL", 'N', 2},
-              {"LOC", 'N', 3},       {"CC", 'N', 2},      {"CTIME", 'N', 6, 2}, {"VOLUME", 'N', 7},
-              {"TWOWAY", 'N', 1},    {"NAME", 'C', 20}});
+  DbfTable t({{"ANODE", 'N', 7},
+              {"bnode", 'N', 7},
+              {"DIST", 'N', 6, 2},
+              {"LENGTH", 'N', 6, 2},
+              {"FFTIME", 'N', 6, 2},
+              {"TIME", 'N', 6},
+              {"at", 'N', 2},
+              {"FacType", 'N', 2},
+              {"LANES", 'N', 2},
+              {"CAP", 'N', 6},
+              {"AADT", 'N', 7},
+              {"SL", 'N', 2},
+              {"LOC", 'N', 3},
+              {"CC", 'N', 2},
+              {"CTIME", 'N', 6, 2},
+              {"VOLUME", 'N', 7},
+              {"TWOWAY", 'N', 1},
+              {"NAME", 'C', 20}});
   t.add({1, 2, 0.5, 0.5, 1.0, 100, 1, 11, 2, 1800, 0, 0, 0, 0, 1.2, 900, 1, "x"});
   std::string bytes;
   const auto s = surveyed(t, bytes);

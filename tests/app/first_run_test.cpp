@@ -29,8 +29,9 @@ struct Link {
 std::string link_table(const std::vector<Link>& links) {
   fixtures::DbfTable table(fixtures::link_table_fields());
   for (const Link& l : links) {
-    table.add({l.anode, l.bnode, 100, 1, l.at, l.ft, 2, 120, 1000, l.count, l.screenline, 0, 0, l.location, 0, 0,
-               l.congested_time, l.volume, 0, 0});
+    table.add(
+        {l.anode, l.bnode,          100,      1, l.at, l.ft, 2, 120, 1000, l.count, l.screenline, 0, 0, l.location, 0,
+         0,       l.congested_time, l.volume, 0, 0});
   }
   return table.bytes();
 }
@@ -186,8 +187,8 @@ TEST(FirstRun, AScreenlineRatioTooWideForScrnlineAscStops) {
   testing::TempDir dir;
   dir.write("PROFILE.MAS", first_run::kProfile + " ASCII\nY\n");
   dir.write("KVRATES.SYN", first_run::flat_rates());
-  dir.write("NET05A.DBF", first_run::link_table({{10, 20, 1, 1, 0, 150, 2, 500, 600},
-                                                 {30, 40, 1, 1, 0, 150, 3, 1, 20000}}));
+  dir.write("NET05A.DBF",
+            first_run::link_table({{10, 20, 1, 1, 0, 150, 2, 500, 600}, {30, 40, 1, 1, 0, 150, 3, 1, 20000}}));
   const first_run::Run run = first_run::run_program_in(dir);
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(first_run::last_line(run.console),
@@ -208,20 +209,30 @@ TEST(FirstRun, ARunThatEvaluatesNoLinkSaysWhy) {
     std::string warning;
   };
   const Case cases[] = {
-      {"every cause once", " GLS\n7\n", {{1, 2, 55, 1, 7}, {2, 3, 1, 1, 3}, {3, 4, 12, 1, 7}, {4, 5, 1, 1, 7, 0}},
+      {"every cause once",
+       " GLS\n7\n",
+       {{1, 2, 55, 1, 7}, {2, 3, 1, 1, 3}, {3, 4, 12, 1, 7}, {4, 5, 1, 1, 7, 0}},
        " ***WARNING*** NO LINK EVALUATED: 4 LINKS READ, 1 UNCLASSIFIED (KVSKIP.LNK), 1 PASSED OVER (FACILITY TYPES "
        "50-59), 1 NOT SELECTED (LOCATION), 1 WITHOUT TIME OR COST"},
       {"one link evaluated", " GLS\n7\n", {{1, 2, 55, 1, 7}, {2, 3, 1, 1, 3}, {3, 4, 12, 1, 7}, {4, 5, 1, 1, 7}}, ""},
-      {"local streets only", "", {{1, 2, 55, 1}, {2, 1, 51, 1}},
+      {"local streets only",
+       "",
+       {{1, 2, 55, 1}, {2, 1, 51, 1}},
        " ***WARNING*** NO LINK EVALUATED: 2 LINKS READ, 0 UNCLASSIFIED (KVSKIP.LNK), 2 PASSED OVER (FACILITY TYPES "
        "50-59), 0 NOT SELECTED (LOCATION), 0 WITHOUT TIME OR COST"},
-      {"none in the selected location", " GLS\n9\n", {{1, 2, 1, 1, 3}, {2, 1, 1, 1, 4}, {2, 3, 55, 1, 9}},
+      {"none in the selected location",
+       " GLS\n9\n",
+       {{1, 2, 1, 1, 3}, {2, 1, 1, 1, 4}, {2, 3, 55, 1, 9}},
        " ***WARNING*** NO LINK EVALUATED: 3 LINKS READ, 0 UNCLASSIFIED (KVSKIP.LNK), 1 PASSED OVER (FACILITY TYPES "
        "50-59), 2 NOT SELECTED (LOCATION), 0 WITHOUT TIME OR COST"},
-      {"every type unclassified", "", {{1, 2, 12, 1}, {2, 1, 1, 20}},
+      {"every type unclassified",
+       "",
+       {{1, 2, 12, 1}, {2, 1, 1, 20}},
        " ***WARNING*** NO LINK EVALUATED: 2 LINKS READ, 2 UNCLASSIFIED (KVSKIP.LNK), 0 PASSED OVER (FACILITY TYPES "
        "50-59), 0 NOT SELECTED (LOCATION), 0 WITHOUT TIME OR COST"},
-      {"an empty table", "", {},
+      {"an empty table",
+       "",
+       {},
        " ***WARNING*** NO LINK EVALUATED: 0 LINKS READ, 0 UNCLASSIFIED (KVSKIP.LNK), 0 PASSED OVER (FACILITY TYPES "
        "50-59), 0 NOT SELECTED (LOCATION), 0 WITHOUT TIME OR COST"},
   };

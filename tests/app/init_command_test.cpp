@@ -13,8 +13,8 @@
 #include <filesystem>
 #include <sstream>
 
-#include "dbf_writer.h"
 #include "city_model.h"
+#include "dbf_writer.h"
 #include "scenario_generator.h"
 #include "scenario_texts.h"
 #include "support/golden.h"
@@ -290,10 +290,22 @@ TEST(KorvoInit, NeverOverwritesAndSaysWhatItKept) {
 TEST(KorvoInit, ThePrintoutNamesWhatItCouldNotMap) {
   // No SCREENLINE, COST, DIR or ZONE; a text in the count field; codes that
   // have no class; miles as whole numbers.
-  fixtures::DbfTable t({{"ANODE", 'N', 7},    {"BNODE", 'N', 7},  {"DISTANCE", 'N', 5}, {"ATYPE", 'N', 3},
-                        {"FTYPE", 'N', 3},    {"LANES", 'N', 2},  {"TIME", 'N', 6},     {"CAPACITY", 'N', 7},
-                        {"COUNT", 'C', 7},    {"USE", 'N', 1},    {"LOCATION", 'N', 3}, {"LANDUSE", 'N', 3},
-                        {"CONSTRUCT", 'N', 2}, {"CONG_TIME", 'N', 6}, {"MODELVOL", 'N', 7}, {"TWFLAG", 'N', 1}});
+  fixtures::DbfTable t({{"ANODE", 'N', 7},
+                        {"BNODE", 'N', 7},
+                        {"DISTANCE", 'N', 5},
+                        {"ATYPE", 'N', 3},
+                        {"FTYPE", 'N', 3},
+                        {"LANES", 'N', 2},
+                        {"TIME", 'N', 6},
+                        {"CAPACITY", 'N', 7},
+                        {"COUNT", 'C', 7},
+                        {"USE", 'N', 1},
+                        {"LOCATION", 'N', 3},
+                        {"LANDUSE", 'N', 3},
+                        {"CONSTRUCT", 'N', 2},
+                        {"CONG_TIME", 'N', 6},
+                        {"MODELVOL", 'N', 7},
+                        {"TWFLAG", 'N', 1}});
   t.add({1, 2, 1, 1, 11, 2, 150, 1800, "1200", 0, 0, 0, 0, 160, 1100, 0});
   t.add({2, 3, 2, 67, 72, 1, 250, 900, "n/a", 0, 0, 0, 0, 260, 700, 0});
   t.add({3, 4, 1, 2, 120, 1, 150, 900, "", 0, 0, 0, 0, 160, 300, 0});

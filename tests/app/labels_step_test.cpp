@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "common/errors.h"
 #include "app/driver.h"
+#include "common/errors.h"
 #include "support/temp_dir.h"
 
 namespace korvo {
@@ -39,10 +39,9 @@ std::string agency_header(int page) {
   char number[8];
   std::snprintf(number, sizeof number, "%6d", page);
   return " \f\n"
-         "   ZEFALIA D.O.T. " + gap + "PAGE NO." + number + "\n" +
-         "       VELMAR     " + gap + "DATE   04JUL26\n" +
-         "      VER 5.50    " + gap + "TIME  09:05:07\n" +
-         " \n";
+         "   ZEFALIA D.O.T. " +
+         gap + "PAGE NO." + number + "\n" + "       VELMAR     " + gap + "DATE   04JUL26\n" + "      VER 5.50    " +
+         gap + "TIME  09:05:07\n" + " \n";
 }
 
 const char* const kContents = " \"KVLABELS.SYN\" CONTENTS:\n\n";
@@ -229,7 +228,8 @@ TEST_F(LabelsTest, ValidationClassesAndCodesOutsideTheTablesIndexNothing) {
   ASSERT_LT(ft_selected + 2, lines.size());
   EXPECT_EQ(lines[ft_selected + 2], "            20  22");
   EXPECT_EQ(lines[find(" AREA TYPES SELECTED:") + 2], "             5");
-  EXPECT_TRUE(lines[find(" FACILITY TYPES SKIPPED:") + 3].starts_with("            11  12  13  14  15  16  17  18  19  21"));
+  EXPECT_TRUE(
+      lines[find(" FACILITY TYPES SKIPPED:") + 3].starts_with("            11  12  13  14  15  16  17  18  19  21"));
 }
 
 TEST_F(LabelsTest, AnalysisRecordsFillTheAnalysisMaps) {

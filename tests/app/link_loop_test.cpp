@@ -2,14 +2,13 @@
 // with each link read (the ASCII record of every link, before any
 // selection), the checks before the first link, and the closing steps.
 
-#include "app/driver.h"
-
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/driver.h"
 #include "common/errors.h"
 #include "evaluation/class_tables.h"
 #include "evaluation/link_evaluation.h"
@@ -91,12 +90,12 @@ TEST_F(LinkLoopTest, AsciiRecordCarriesEverySlotVolume) {
   std::vector<std::vector<int>> volumes;
   for (int s = 1; s <= 12; ++s) volumes.push_back({s * 1000});
   fixtures::copy_link_attributes(testing::CodedLink{.lanes = 1,
-                                               .time = 100,
-                                               .congested_time = 120,
-                                               .capacity = 99999,
-                                               .count = 9999999,  // the widest that fits its 7 columns
-                                               .location = 9},    // no auxiliary source: replaced by 0
-                            ctx.link);
+                                                    .time = 100,
+                                                    .congested_time = 120,
+                                                    .capacity = 99999,
+                                                    .count = 9999999,  // the widest that fits its 7 columns
+                                                    .location = 9},    // no auxiliary source: replaced by 0
+                                 ctx.link);
   set_link(1, 12, volumes);
   set_volume_weights(ctx.eval.state, &ctx.binary.header, ctx.link.time_slot_count);
   process_link(ctx);

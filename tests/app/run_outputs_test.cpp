@@ -36,8 +36,8 @@ struct Link {
 std::string link_file(const std::vector<Link>& links) {
   fixtures::DbfTable table(fixtures::link_table_fields());
   for (const Link& l : links) {
-    table.add({l.anode, l.bnode, l.distance, 1, l.at, l.ft, l.lanes, 120, 2000, l.count, l.screenline, 0, 0, 0, 0, 0,
-               l.cong, l.volume, 0, 0});
+    table.add({l.anode,      l.bnode, l.distance, 1, l.at, l.ft, l.lanes, 120,      2000, l.count,
+               l.screenline, 0,       0,          0, 0,    0,    l.cong,  l.volume, 0,    0});
   }
   return table.bytes();
 }
@@ -122,7 +122,9 @@ const StatsFileRow* find_row(const RunStats& stats, StatsSection section, std::s
   return nullptr;
 }
 
-RunStats read_stats(const TempDir& dir) { return KvStatsReader::read(ByteStream::open_file(dir.file("KVSTATS.CSV"), "KVSTATS.CSV")); }
+RunStats read_stats(const TempDir& dir) {
+  return KvStatsReader::read(ByteStream::open_file(dir.file("KVSTATS.CSV"), "KVSTATS.CSV"));
+}
 
 void expect_figure(const StatsFileRow& row, StatsFigure f, std::optional<double> want) {
   SCOPED_TRACE(std::string(stats_figure_name(f)));
@@ -225,7 +227,8 @@ TEST(RunOutputsTest, StatisticsOfASmallNetworkByHand) {
   const StatsFileRow& geh = *find_row(stats, S::kGeh, "not_computed");
   EXPECT_FALSE(geh.has(StatsFigure::kLinks));
   int within = 0;
-  for (std::size_t i = 0; i < all.v.size(); ++i) within += std::fabs(all.v[i] - all.c[i]) / all.c[i] * 100 <= mdd(all.c[i]);
+  for (std::size_t i = 0; i < all.v.size(); ++i)
+    within += std::fabs(all.v[i] - all.c[i]) / all.c[i] * 100 <= mdd(all.c[i]);
   const StatsFileRow& m = *find_row(stats, S::kMdd, "within");
   EXPECT_EQ(m.get(StatsFigure::kLinks), within);
   EXPECT_DOUBLE_EQ(m.get(StatsFigure::kRatio), within / 7.0);
@@ -323,7 +326,8 @@ TEST(RunOutputsTest, TheTablesFileHoldsTheReportsFiguresAndReadsBack) {
     write_inputs(dir, "", analysis);
     ASSERT_EQ(testing::run_korvo(dir).status, 0);
     TextPool pool;
-    const RunTables tables = KvTablesReader::read(ByteStream::open_file(dir.file("KVTABLES.CSV"), "KVTABLES.CSV"), pool);
+    const RunTables tables =
+        KvTablesReader::read(ByteStream::open_file(dir.file("KVTABLES.CSV"), "KVTABLES.CSV"), pool);
     EXPECT_EQ(tables.type, analysis ? RunType::kAnalysis : RunType::kValidation);
     const std::string report = dir.read("KORVO.OUT");
     const auto value = [&](std::string_view table, std::string_view measure, int area, int ft,
@@ -447,8 +451,8 @@ TEST(RunOutputsTest, AnIndependentCsvParserReadsEveryFile) {
   write_inputs(dir, " LINKCSV\nY\n");
   ASSERT_EQ(testing::run_korvo(dir).status, 0);
   dir.write("check.py", kPythonCheck);
-  const std::string command = "cd '" + dir.path().string() +
-                              "' && python3 check.py KVTABLES.CSV KVSTATS.CSV KVLINKS.CSV > python.txt 2>&1";
+  const std::string command =
+      "cd '" + dir.path().string() + "' && python3 check.py KVTABLES.CSV KVSTATS.CSV KVLINKS.CSV > python.txt 2>&1";
   ASSERT_EQ(std::system(command.c_str()), 0) << dir.read("python.txt");
   TextPool pool;
   const RunTables tables = KvTablesReader::read(ByteStream::open_file(dir.file("KVTABLES.CSV"), "KVTABLES.CSV"), pool);

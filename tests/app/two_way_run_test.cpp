@@ -39,8 +39,8 @@ TEST_F(TwoWayRunTest, ReplacesHrldxy2FromHrldxyWithTheRunsSlotsAndCounts) {
 TEST_F(TwoWayRunTest, ConvertsWhatAnAsciiFileStillOpenHolds) {
   // The record of ascii_record(10, 20, 2, 500, 1800), still in the writer.
   LinkRecord& link = ctx_->link;
-  fixtures::copy_link_attributes(testing::CodedLink{.distance = 125, .area_type = 2, .time = 101, .congested_time = 130},
-                            link);
+  fixtures::copy_link_attributes(
+      testing::CodedLink{.distance = 125, .area_type = 2, .time = 101, .congested_time = 130}, link);
   LinkValues v;
   v.ft_code = 3;
   v.lanes_value = 2;

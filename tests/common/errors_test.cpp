@@ -46,8 +46,9 @@ TEST(FileErrorTest, CarriesItsPartsAndBuildsItsLineFromThem) {
 
   const FileError ended("VOLNAUX.05A", FilePlace::record_at_offset(3, 36), "", "the record of link 10-20",
                         FileError::Found::words("the end of the file"));
-  EXPECT_STREQ(ended.console_line(),
-               " VOLNAUX.05A, record 3 at byte offset 36: expected the record of link 10-20, found the end of the file");
+  EXPECT_STREQ(
+      ended.console_line(),
+      " VOLNAUX.05A, record 3 at byte offset 36: expected the record of link 10-20, found the end of the file");
 
   const FileError missing("PROFILE.MAS", FilePlace{}, "", "not found: the run needs its profile");
   EXPECT_STREQ(missing.console_line(), " PROFILE.MAS: not found: the run needs its profile");

@@ -1,11 +1,11 @@
 #include "common/fixed_read.h"
-#include "common/byte_classes.h"
 
 #include <gtest/gtest.h>
 
-#include "common/errors.h"
-
 #include <cmath>
+
+#include "common/byte_classes.h"
+#include "common/errors.h"
 
 namespace korvo {
 namespace {
@@ -17,11 +17,19 @@ TEST(FixedReadTest, IntegerFields) {
     std::int64_t value;
   };
   const std::vector<Case> cases = {
-      {"   42", ParseStatus::kOk, 42},     {"     ", ParseStatus::kOk, 0},    {"", ParseStatus::kOk, 0},
-      {"  -17", ParseStatus::kOk, -17},   {"+5", ParseStatus::kOk, 5},       {" 1 2 ", ParseStatus::kOk, 12},
-      {"- 3", ParseStatus::kOk, -3},      {"12a", ParseStatus::kNotANumber, 0}, {"1.0", ParseStatus::kNotANumber, 0},
-      {"--1", ParseStatus::kNotANumber, 0}, {"0000000000000000000000000007", ParseStatus::kOk, 7},
-      {"1234567890123456789", ParseStatus::kOutOfRange, 0}, {"\t5", ParseStatus::kNotANumber, 0},
+      {"   42", ParseStatus::kOk, 42},
+      {"     ", ParseStatus::kOk, 0},
+      {"", ParseStatus::kOk, 0},
+      {"  -17", ParseStatus::kOk, -17},
+      {"+5", ParseStatus::kOk, 5},
+      {" 1 2 ", ParseStatus::kOk, 12},
+      {"- 3", ParseStatus::kOk, -3},
+      {"12a", ParseStatus::kNotANumber, 0},
+      {"1.0", ParseStatus::kNotANumber, 0},
+      {"--1", ParseStatus::kNotANumber, 0},
+      {"0000000000000000000000000007", ParseStatus::kOk, 7},
+      {"1234567890123456789", ParseStatus::kOutOfRange, 0},
+      {"\t5", ParseStatus::kNotANumber, 0},
   };
   for (const auto& c : cases) {
     std::int64_t value = -1;
@@ -40,15 +48,24 @@ TEST(FixedReadTest, RealFieldsTakeImpliedDecimals) {
     double value;
   };
   const std::vector<Case> cases = {
-      {"  1.25", 0, ParseStatus::kOk, 1.25},   {"   125", 0, ParseStatus::kOk, 125.0},
-      {"      ", 0, ParseStatus::kOk, 0.0},    {"     100", 3, ParseStatus::kOk, 0.1},
-      {" 100.000", 3, ParseStatus::kOk, 100.0}, {"  12.34", 2, ParseStatus::kOk, 12.34},
-      {"   1234", 2, ParseStatus::kOk, 12.34}, {"  -2.7", 1, ParseStatus::kOk, -2.7},
-      {"1 2.5", 1, ParseStatus::kOk, 12.5},    {"1.5E2", 0, ParseStatus::kOk, 150.0},
-      {"1.5D-1", 0, ParseStatus::kOk, 0.15},   {"15+1", 1, ParseStatus::kOk, 15.0},
-      {"12.3.4", 1, ParseStatus::kNotANumber, 0}, {"abc", 0, ParseStatus::kNotANumber, 0},
-      {"1E", 0, ParseStatus::kNotANumber, 0},  {"-", 0, ParseStatus::kOk, 0.0},
-      {".", 2, ParseStatus::kOk, 0.0},         {"1e999", 0, ParseStatus::kOutOfRange, 0},
+      {"  1.25", 0, ParseStatus::kOk, 1.25},
+      {"   125", 0, ParseStatus::kOk, 125.0},
+      {"      ", 0, ParseStatus::kOk, 0.0},
+      {"     100", 3, ParseStatus::kOk, 0.1},
+      {" 100.000", 3, ParseStatus::kOk, 100.0},
+      {"  12.34", 2, ParseStatus::kOk, 12.34},
+      {"   1234", 2, ParseStatus::kOk, 12.34},
+      {"  -2.7", 1, ParseStatus::kOk, -2.7},
+      {"1 2.5", 1, ParseStatus::kOk, 12.5},
+      {"1.5E2", 0, ParseStatus::kOk, 150.0},
+      {"1.5D-1", 0, ParseStatus::kOk, 0.15},
+      {"15+1", 1, ParseStatus::kOk, 15.0},
+      {"12.3.4", 1, ParseStatus::kNotANumber, 0},
+      {"abc", 0, ParseStatus::kNotANumber, 0},
+      {"1E", 0, ParseStatus::kNotANumber, 0},
+      {"-", 0, ParseStatus::kOk, 0.0},
+      {".", 2, ParseStatus::kOk, 0.0},
+      {"1e999", 0, ParseStatus::kOutOfRange, 0},
       {"1e-999", 0, ParseStatus::kOk, 0.0},
   };
   for (const auto& c : cases) {
@@ -71,9 +88,9 @@ TEST(FixedReadTest, FreeFormatIntegers) {
     std::int64_t value;
   };
   const std::vector<Case> cases = {
-      {"  12", ParseStatus::kOk, true, 12},      {"3,4", ParseStatus::kOk, true, 3},
-      {"-7 x", ParseStatus::kOk, true, -7},      {"", ParseStatus::kOk, false, 0},
-      {"    ", ParseStatus::kOk, false, 0},      {"12.5", ParseStatus::kNotANumber, false, 0},
+      {"  12", ParseStatus::kOk, true, 12},       {"3,4", ParseStatus::kOk, true, 3},
+      {"-7 x", ParseStatus::kOk, true, -7},       {"", ParseStatus::kOk, false, 0},
+      {"    ", ParseStatus::kOk, false, 0},       {"12.5", ParseStatus::kNotANumber, false, 0},
       {",5", ParseStatus::kNotANumber, false, 0}, {"-", ParseStatus::kNotANumber, false, 0},
   };
   for (const auto& c : cases) {
@@ -107,7 +124,10 @@ TEST(FixedReadTest, ConversionErrorsNameFileLineColumnsAndText) {
     EXPECT_EQ(e.found(), "\" 1.2x \"");
   }
   try {
-    read_integer("\x01" "5", {"NET.DBF", FilePlace::at_record(3), "field ANODE"});
+    read_integer(
+        "\x01"
+        "5",
+        {"NET.DBF", FilePlace::at_record(3), "field ANODE"});
     FAIL();
   } catch (const FileError& e) {
     EXPECT_STREQ(e.what(), " NET.DBF, record 3 (field ANODE): expected an integer, found \"\\x015\"");
@@ -172,7 +192,8 @@ TEST(FixedReadTest, EightBytePathsAgreeWithTheGeneralPaths) {
     // Mostly right-justified numbers, sometimes anything.
     if (next() % 3 != 0) {
       const int length = static_cast<int>(next() % static_cast<unsigned>(width + 1));
-      for (int k = 0; k < length; ++k) field[static_cast<std::size_t>(width - 1 - k)] = static_cast<char>('0' + next() % 10);
+      for (int k = 0; k < length; ++k)
+        field[static_cast<std::size_t>(width - 1 - k)] = static_cast<char>('0' + next() % 10);
       if (length > 0 && next() % 3 == 0) field[static_cast<std::size_t>(width - 1 - next() % length)] = '.';
     } else {
       for (char& c : field) c = alphabet[next() % alphabet.size()];
@@ -198,7 +219,6 @@ TEST(FixedReadTest, EightBytePathsAgreeWithTheGeneralPaths) {
   EXPECT_GT(fast_integers, 100000);
   EXPECT_GT(fast_reals, 150000);
 }
-
 
 TEST(ByteClasses, MarksTheBytesThePlainLoopMarks) {
   ByteClasses known;

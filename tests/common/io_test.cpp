@@ -101,11 +101,16 @@ TEST(FortranRecordReaderTest, BrokenFramingNamesRecordAndOffset) {
   std::string mismatched = record("abc");
   mismatched[7] = 9;
   const std::vector<Case> cases = {
-      {record("ok") + "\x02\x00", " NET, record 2 at byte offset 10 (record length): the file ends inside the leading length marker"},
-      {std::string("\x10\0\0\0abc", 7), " NET, record 1 at byte offset 0 (record length): leading marker 16 runs past the end of the file"},
+      {record("ok") + "\x02\x00",
+       " NET, record 2 at byte offset 10 (record length): the file ends inside the leading length marker"},
+      {std::string("\x10\0\0\0abc", 7),
+       " NET, record 1 at byte offset 0 (record length): leading marker 16 runs past the end of the file"},
       {mismatched, " NET, record 1 at byte offset 0 (record length): trailing marker 9 differs from leading marker 3"},
-      {std::string("\xff\xff\xff\xff", 4), " NET, record 1 at byte offset 0 (record length): leading marker -1 is negative (continued records are not supported)"},
-      {record(std::string(50, 'x')), " NET, record 1 at byte offset 0 (record length): leading marker 50 exceeds the limit of 40 bytes"},
+      {std::string("\xff\xff\xff\xff", 4),
+       " NET, record 1 at byte offset 0 (record length): leading marker -1 is negative (continued records are not "
+       "supported)"},
+      {record(std::string(50, 'x')),
+       " NET, record 1 at byte offset 0 (record length): leading marker 50 exceeds the limit of 40 bytes"},
   };
   for (const auto& c : cases) {
     ByteStream s = ByteStream::from_memory(c.bytes, "NET");

@@ -119,12 +119,9 @@ TEST(LayoutTest, WritesEachCaseAsWorkedOut) {
 
 std::string oracle_value(const FieldValue& v) {
   switch (v.kind()) {
-    case FieldValue::Kind::kInteger:
-      return testing::oracle_int(v.integer());
-    case FieldValue::Kind::kReal:
-      return testing::oracle_real(static_cast<float>(v.real()));
-    case FieldValue::Kind::kText:
-      return testing::oracle_text(std::string(v.text()));
+    case FieldValue::Kind::kInteger: return testing::oracle_int(v.integer());
+    case FieldValue::Kind::kReal: return testing::oracle_real(static_cast<float>(v.real()));
+    case FieldValue::Kind::kText: return testing::oracle_text(std::string(v.text()));
   }
   return {};
 }
@@ -146,15 +143,15 @@ TEST(LayoutTest, AgreesWithGfortranOnTheWorkedCases) {
 // A sweep of every descriptor the reports use over values that stress
 // rounding, signs, powers of ten and overflow, compared with gfortran.
 TEST(LayoutTest, AgreesWithGfortranOnADescriptorSweep) {
-  const std::vector<std::string> fixed = {"F6.2", "F6.3", "F7.2", "F8.2", "F9.0", "F9.2",
+  const std::vector<std::string> fixed = {"F6.2",  "F6.3",  "F7.2",  "F8.2",  "F9.0", "F9.2",
                                           "F10.0", "F10.2", "F11.0", "F13.2", "F3.1", "F5.0"};
-  const std::vector<float> reals = {0.0f,     -0.0f,     0.004f,    0.005f,   0.015f,    0.025f,   0.5f,
-                                    -0.5f,    0.95f,     0.995f,    9.995f,   99.995f,   999.995f, 1.5f,
-                                    2.5f,     -2.5f,     12.345f,   -12.345f, 1234.5f,   99999.5f, 999999.5f,
-                                    1.0e6f,   -1.0e6f,   123456.7f, 1.0e9f,   -7.0e-5f,  3.3333333f,
-                                    66.66667f, 1.0e-10f, 8388607.5f};
+  const std::vector<float> reals = {0.0f,    -0.0f,    0.004f,     0.005f,    0.015f,    0.025f,    0.5f,    -0.5f,
+                                    0.95f,   0.995f,   9.995f,     99.995f,   999.995f,  1.5f,      2.5f,    -2.5f,
+                                    12.345f, -12.345f, 1234.5f,    99999.5f,  999999.5f, 1.0e6f,    -1.0e6f, 123456.7f,
+                                    1.0e9f,  -7.0e-5f, 3.3333333f, 66.66667f, 1.0e-10f,  8388607.5f};
   const std::vector<std::string> integers = {"I2", "I3", "I4", "I5", "I6", "I7", "I8", "I9", "I10"};
-  const std::vector<std::int64_t> ints = {0, 1, -1, 9, -9, 10, 99, -99, 100, 12345, -12345, 999999, 2147483647, -2147483647};
+  const std::vector<std::int64_t> ints = {0,   1,   -1,    9,      -9,     10,         99,
+                                          -99, 100, 12345, -12345, 999999, 2147483647, -2147483647};
 
   std::vector<testing::OracleCase> oracle;
   std::vector<std::string> ours;
@@ -214,7 +211,8 @@ TEST(LayoutTest, LiteralsHoldWhatTheRunTimeParserMakesOfTheirText) {
 }
 
 TEST(LayoutTest, LiteralsWriteAsTheRunTimeLayoutDoes) {
-  EXPECT_EQ(render("(T2,A,T18,I6,F10.2)"_layout, "label", 12, 3.5f), render("(T2,A,T18,I6,F10.2)", {"label", 12, 3.5f}));
+  EXPECT_EQ(render("(T2,A,T18,I6,F10.2)"_layout, "label", 12, 3.5f),
+            render("(T2,A,T18,I6,F10.2)", {"label", 12, 3.5f}));
   EXPECT_EQ(render("(8(TR1,'+',I6,I7),' +')"_layout, 1, 2, 3, 4), " +     1      2 +     3      4 +\n");
   EXPECT_EQ(render_line("(' DATA ARRAY MEMORY REQUIREMENT --',I8,' BYTES')"_layout, 72240),
             " DATA ARRAY MEMORY REQUIREMENT --   72240 BYTES");

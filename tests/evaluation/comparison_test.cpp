@@ -46,7 +46,8 @@ TEST(Comparison, ARunAgainstItselfChangesNothing) {
   for (const bool analysis : {true, false}) {
     TextPool pool;
     const TablesFile tables = analysis ? fixtures::analysis_tables() : fixtures::validation_tables();
-    const Comparison c = compare(pool, {{"base", tables, fixtures::validation_stats()}, {"same", tables, fixtures::validation_stats()}});
+    const Comparison c =
+        compare(pool, {{"base", tables, fixtures::validation_stats()}, {"same", tables, fixtures::validation_stats()}});
     ASSERT_EQ(c.lines.size(), tables.rows.size());
     EXPECT_EQ(c.one_sided_lines(), 0u);
     EXPECT_TRUE(c.conflicts.empty());
@@ -79,7 +80,7 @@ TEST(Comparison, DifferencesBuiltByHandComeOutExactly) {
   alt.value(kVmt, "VMT_VOL", "2", "1") = "625";
   alt.value(kVmt, "VMT_VOL", "3", "1") = "1875";
   alt.value(kVmt, "VMT_VOL", "3", "3") = "2875.75";
-  alt.value(kDelay, "DELAY", "3", "3") = "18.5";  // delay 21.5 -> 18.5
+  alt.value(kDelay, "DELAY", "3", "3") = "18.5";                       // delay 21.5 -> 18.5
   alt.value("SYSTEM TOTALS", "TOTAL CONGESTED SPEED (MPH)") = "27.3";  // 26.69 -> 27.3
   TextPool pool;
   const Comparison c = compare(pool, {{"base", fixtures::analysis_tables(), {}}, {"alt", alt, {}}});
@@ -175,14 +176,15 @@ TEST(Comparison, StatisticsAreMatchedBySectionAndKey) {
   alt.row("count_group", "0-4999")[fixtures::stats_column("rmse_pct")] = "55.5";
   alt.row("count_group", "0-4999")[fixtures::stats_column("result")] = "preferable";
   alt.row("screenline", "1")[fixtures::stats_column("label")] = "RIVER BRIDGES";
-  alt.rows.push_back({"screenline", "2", "RAILWAY", "3", "1000", "900", "0.9", "", "", "", "", "", "55.1", "", "acceptable"});
+  alt.rows.push_back(
+      {"screenline", "2", "RAILWAY", "3", "1000", "900", "0.9", "", "", "", "", "", "55.1", "", "acceptable"});
   TablesFile alt_tables = fixtures::validation_tables();
   for (auto& row : alt_tables.rows) {
     if (row.table == "SCREENLINE SUMMARIES") row.area_label = "RIVER BRIDGES";
   }
   TextPool pool;
-  const Comparison c = compare(pool, {{"base", fixtures::validation_tables(), fixtures::validation_stats()},
-                                      {"alt", alt_tables, alt}});
+  const Comparison c =
+      compare(pool, {{"base", fixtures::validation_tables(), fixtures::validation_stats()}, {"alt", alt_tables, alt}});
   const StatsLine* group = nullptr;
   const StatsLine* second = nullptr;
   for (const StatsLine& line : c.stats) {
@@ -202,7 +204,8 @@ TEST(Comparison, StatisticsAreMatchedBySectionAndKey) {
 
 TEST(Comparison, RepeatedKeysMatchInOrder) {
   TablesFile base = fixtures::analysis_tables();
-  base.rows.push_back({"SCREENLINE SUMMARIES", "SL 1 LINK 101-102 VOLUME", "", "NORDAL RIVER BRIDGES", "", "", "", "7000"});
+  base.rows.push_back(
+      {"SCREENLINE SUMMARIES", "SL 1 LINK 101-102 VOLUME", "", "NORDAL RIVER BRIDGES", "", "", "", "7000"});
   TablesFile alt = base;
   alt.rows.back().value = "7100";
   TextPool pool;
@@ -251,10 +254,14 @@ TEST(Comparison, DirectionsComeFromTheTable) {
     Change change;
   };
   const Judged judged[] = {
-      {Direction::kLowerIsBetter, -1, Change::kBetter},  {Direction::kLowerIsBetter, 2, Change::kWorse},
-      {Direction::kHigherIsBetter, 0.5, Change::kBetter}, {Direction::kHigherIsBetter, -0.5, Change::kWorse},
-      {Direction::kNeutral, 3, Change::kMore},            {Direction::kNeutral, -3, Change::kLess},
-      {Direction::kLowerIsBetter, 0, Change::kNoChange},  {Direction::kUnjudged, 5, Change::kUnknown},
+      {Direction::kLowerIsBetter, -1, Change::kBetter},
+      {Direction::kLowerIsBetter, 2, Change::kWorse},
+      {Direction::kHigherIsBetter, 0.5, Change::kBetter},
+      {Direction::kHigherIsBetter, -0.5, Change::kWorse},
+      {Direction::kNeutral, 3, Change::kMore},
+      {Direction::kNeutral, -3, Change::kLess},
+      {Direction::kLowerIsBetter, 0, Change::kNoChange},
+      {Direction::kUnjudged, 5, Change::kUnknown},
   };
   for (const Judged& j : judged) EXPECT_EQ(judge_change(j.direction, j.difference), j.change);
 }

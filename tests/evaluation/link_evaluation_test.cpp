@@ -175,10 +175,10 @@ TEST_F(LinkEvaluationTest, NoVolumeList) {
   feed({.anode = 1, .bnode = 2, .volume = 1});
   feed({.anode = 3, .bnode = 4, .volume = 2});  // 2 is enough volume
   feed({.anode = 5, .bnode = 6, .volume = 0, .two_way = true});
-  feed({.anode = 6, .bnode = 5, .volume = 0, .two_way = true});       // the pair's second direction
+  feed({.anode = 6, .bnode = 5, .volume = 0, .two_way = true});                 // the pair's second direction
   feed({.anode = 7, .bnode = 8, .congested_time = 0, .volume = 0, .cost = 0});  // not evaluated, still listed
-  feed({.anode = 9, .bnode = 10, .facility_type = 55, .volume = 0});             // passed over before the list
-  feed({.anode = 11, .bnode = 12, .facility_type = 77, .volume = 0});            // unclassified before the list
+  feed({.anode = 9, .bnode = 10, .facility_type = 55, .volume = 0});            // passed over before the list
+  feed({.anode = 11, .bnode = 12, .facility_type = 77, .volume = 0});           // unclassified before the list
   const NoVolumeList& list = h.acc.no_volume;
   ASSERT_EQ(list.count, 3);
   EXPECT_EQ(list.anode[1], 1);
@@ -233,7 +233,9 @@ class BinaryVolumeTest : public LinkEvaluationTest {
         h.link.volume(p, s) = v[static_cast<std::size_t>(s - 1)][static_cast<std::size_t>(p - 1)];
   }
   void set_word(int n, int value) { header.words[static_cast<std::size_t>(n)] = static_cast<std::int16_t>(value); }
-  void set_weights() { set_volume_weights(h.eval, h.settings.dbf_input_given ? nullptr : &header, h.link.time_slot_count); }
+  void set_weights() {
+    set_volume_weights(h.eval, h.settings.dbf_input_given ? nullptr : &header, h.link.time_slot_count);
+  }
   float volume() { return link_volume(h.eval, h.link, h.settings.volume_slots, h.settings.dbf_input_given); }
   float weight(int p) const { return h.eval.volume_weights[static_cast<std::size_t>(p)]; }
   float slot(int s) const { return h.eval.slot_volume[static_cast<std::size_t>(s)]; }

@@ -116,16 +116,19 @@ class LinkMeasuresTest : public ::testing::Test {
 // 800, capacity 1200, 2 lanes.
 TEST_F(LinkMeasuresTest, ValidationLinkWithCountFillsEverySlotOfItsCell) {
   evaluate(Link{});
-  expect_only(
-      {{Slot::VMT_REFVOL, 2500},                       // 2.5 x 1000
-       {Slot::VMT_REF, 2000},                          // 2.5 x 800
-       {Slot::VHT_REF, 40},                            // 800 x 3 / 60
-       {Slot::VMT_ALL, 2500},       {Slot::VHT_REFVOL, 50},  // 3 / 60 x 1000
-       {Slot::TIME_SUM, 3},         {Slot::SYS_MILES, 2.5},  {Slot::DIR_MILES, 2.5}, {Slot::LINKS, 1},     {Slot::LINKS_REF, 1},
-       {Slot::VOL_REF, 1000},       {Slot::REF_SUM, 800},    {Slot::VOL_ALL, 1000},  {Slot::VHT_ALL, 50},  {Slot::LANE_MILES, 5},  // 2 lanes x 2.5
-       {Slot::ORIG_TIME_SUM, 2.4f}, {Slot::ORIG_MILES, 2.5}, {Slot::ORIG_VMT, 2500}, {Slot::ORIG_VHT, 40},                   // 2.4 x 1000 / 60
-       {Slot::CONG_VHT, 50}},
-      1, 1, 2);
+  expect_only({{Slot::VMT_REFVOL, 2500},                             // 2.5 x 1000
+               {Slot::VMT_REF, 2000},                                // 2.5 x 800
+               {Slot::VHT_REF, 40},                                  // 800 x 3 / 60
+               {Slot::VMT_ALL, 2500},       {Slot::VHT_REFVOL, 50},  // 3 / 60 x 1000
+               {Slot::TIME_SUM, 3},         {Slot::SYS_MILES, 2.5},
+               {Slot::DIR_MILES, 2.5},      {Slot::LINKS, 1},
+               {Slot::LINKS_REF, 1},        {Slot::VOL_REF, 1000},
+               {Slot::REF_SUM, 800},        {Slot::VOL_ALL, 1000},
+               {Slot::VHT_ALL, 50},         {Slot::LANE_MILES, 5},  // 2 lanes x 2.5
+               {Slot::ORIG_TIME_SUM, 2.4f}, {Slot::ORIG_MILES, 2.5},
+               {Slot::ORIG_VMT, 2500},      {Slot::ORIG_VHT, 40},  // 2.4 x 1000 / 60
+               {Slot::CONG_VHT, 50}},
+              1, 1, 2);
   // V/C = 1000 / 1200 = 0.83: level B.
   EXPECT_FLOAT_EQ(h.acc.los_miles[1][2], 2.5f);
   EXPECT_FLOAT_EQ(h.acc.user_cost, 0.0f);
@@ -158,20 +161,23 @@ TEST_F(LinkMeasuresTest, AnalysisLinkAddsCapacityMeasuresRatesAndCosts) {
   l.atc = 3;
   l.construct = 3;
   evaluate(l);
-  expect_only({{Slot::VMT_REFVOL, 2500},    {Slot::VMT_REF, 3000},                                       // 2.5 x 1200
-               {Slot::VHT_REF, 60},                                                                // 1200 x 3 / 60
-               {Slot::VMT_ALL, 2500},       {Slot::VHT_REFVOL, 50},  {Slot::TIME_SUM, 3},    {Slot::DELAY_VHT, 10},  // 1000 / 60 x (3 - 2.4)
-               {Slot::SYS_MILES, 2.5},      {Slot::DIR_MILES, 2.5},  {Slot::LINKS, 1},       {Slot::VOL_REF, 1000},     {Slot::REF_SUM, 1200},
-               {Slot::VOL_ALL, 1000},       {Slot::VHT_ALL, 50},     {Slot::LANE_MILES, 5},  {Slot::ACCIDENTS, 0.005f},  // 2500 / 1e6 x 2
-               {Slot::INJURIES, 0.01f},                                                                // x 4
-               {Slot::FATALITIES, 0.001f},                                                             // x 0.4
-               {Slot::CO_GRAMS, 520000},                                                               // 2500 x (8 + 200)
-               {Slot::HC_GRAMS, 540000},                                                               // 2500 x (16 + 200)
-               {Slot::NOX_GRAMS, 560000},                                                              // 2500 x (24 + 200)
-               {Slot::NEW_LANE_MILES, 15},                                                             // 3 lanes x 2 x 2.5
-               {Slot::CONSTR_COST, 5075},                                                              // 2.5 x (30 + 2000)
-               {Slot::FUEL_GAL, 520},                                                                  // 2500 x 0.208
-               {Slot::ORIG_TIME_SUM, 2.4f}, {Slot::ORIG_MILES, 2.5}, {Slot::ORIG_VMT, 2500}, {Slot::ORIG_VHT, 40},      {Slot::CONG_VHT, 50}},
+  expect_only({{Slot::VMT_REFVOL, 2500},    {Slot::VMT_REF, 3000},  // 2.5 x 1200
+               {Slot::VHT_REF, 60},                                 // 1200 x 3 / 60
+               {Slot::VMT_ALL, 2500},       {Slot::VHT_REFVOL, 50},  {Slot::TIME_SUM, 3},
+               {Slot::DELAY_VHT, 10},  // 1000 / 60 x (3 - 2.4)
+               {Slot::SYS_MILES, 2.5},      {Slot::DIR_MILES, 2.5},  {Slot::LINKS, 1},
+               {Slot::VOL_REF, 1000},       {Slot::REF_SUM, 1200},   {Slot::VOL_ALL, 1000},
+               {Slot::VHT_ALL, 50},         {Slot::LANE_MILES, 5},   {Slot::ACCIDENTS, 0.005f},  // 2500 / 1e6 x 2
+               {Slot::INJURIES, 0.01f},                                                          // x 4
+               {Slot::FATALITIES, 0.001f},                                                       // x 0.4
+               {Slot::CO_GRAMS, 520000},                                                         // 2500 x (8 + 200)
+               {Slot::HC_GRAMS, 540000},                                                         // 2500 x (16 + 200)
+               {Slot::NOX_GRAMS, 560000},                                                        // 2500 x (24 + 200)
+               {Slot::NEW_LANE_MILES, 15},                                                       // 3 lanes x 2 x 2.5
+               {Slot::CONSTR_COST, 5075},                                                        // 2.5 x (30 + 2000)
+               {Slot::FUEL_GAL, 520},                                                            // 2500 x 0.208
+               {Slot::ORIG_TIME_SUM, 2.4f}, {Slot::ORIG_MILES, 2.5}, {Slot::ORIG_VMT, 2500},
+               {Slot::ORIG_VHT, 40},        {Slot::CONG_VHT, 50}},
               2, 3, 2);
   EXPECT_FLOAT_EQ(h.acc.user_cost, 5200.0f);  // 2500 x 2.08
   EXPECT_FLOAT_EQ(h.acc.maint_cost, 505.0f);  // 2.5 x (2 + 200), lane class 2
@@ -597,7 +603,6 @@ TEST_F(ScreenlineTest, NumbersOutsideOneToNinetyNineStayOutOfEveryScreenlineTabl
   EXPECT_EQ(sl().sl99_count, 0);
   EXPECT_FLOAT_EQ(cell(Slot::LINKS), 4.0f);  // evaluated otherwise
 }
-
 
 TEST(EvalSumsColumn, EachSlotIsTheCellOfItsClasses) {
   // Uneven class counts, so that a plane size taken from the wrong counts

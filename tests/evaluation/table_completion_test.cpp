@@ -62,10 +62,10 @@ TEST(DerivedSlots, RatiosAveragesAndSpeedsOfCellsAndTotals) {
     Slot slot;
     float first, second;  // cells (1,1,1) and (2,1,2)
   } inputs[] = {
-      {Slot::LINKS, 4, 4},          {Slot::LINKS_REF, 1, 3},      {Slot::SYS_MILES, 2, 6},      {Slot::VOL_ALL, 100, 300},
-      {Slot::VMT_REFVOL, 10, 30},   {Slot::VMT_REF, 10, 10},      {Slot::VHT_REFVOL, 6, 0},     {Slot::VHT_REF, 3, 0},
-      {Slot::VOL_REF, 50, 150},     {Slot::REF_SUM, 100, 100},    {Slot::ORIG_MILES, 10, 10},   {Slot::ORIG_TIME_SUM, 10, 10},
-      {Slot::TIME_SUM, 12, 10},     {Slot::ORIG_VMT, 100, 100},   {Slot::ORIG_VHT, 2, 2},       {Slot::CONG_VHT, 4, 2},
+      {Slot::LINKS, 4, 4},        {Slot::LINKS_REF, 1, 3},    {Slot::SYS_MILES, 2, 6},    {Slot::VOL_ALL, 100, 300},
+      {Slot::VMT_REFVOL, 10, 30}, {Slot::VMT_REF, 10, 10},    {Slot::VHT_REFVOL, 6, 0},   {Slot::VHT_REF, 3, 0},
+      {Slot::VOL_REF, 50, 150},   {Slot::REF_SUM, 100, 100},  {Slot::ORIG_MILES, 10, 10}, {Slot::ORIG_TIME_SUM, 10, 10},
+      {Slot::TIME_SUM, 12, 10},   {Slot::ORIG_VMT, 100, 100}, {Slot::ORIG_VHT, 2, 2},     {Slot::CONG_VHT, 4, 2},
   };
   for (const auto& in : inputs) {
     f.cell(1, 1, 1, in.slot) = in.first;
@@ -79,11 +79,19 @@ TEST(DerivedSlots, RatiosAveragesAndSpeedsOfCellsAndTotals) {
     Slot slot;
     float first, second, grand;
   } expected[] = {
-      {Slot::LINK_PCT, 50, 50, 100},        {Slot::LINKS_REF, 25, 75, 50},       {Slot::AVG_LINK_LEN, 0.5f, 1.5f, 1},
-      {Slot::AVG_VOL, 25, 75, 50},          {Slot::VOL_PCT, 25, 75, 100},        {Slot::VMT_RATIO, 1, 3, 2},
-      {Slot::VHT_RATIO, 2, 0, 2},           {Slot::VOL_RATIO, 0.5f, 1.5f, 1},    {Slot::ORIG_SPEED, 60, 60, 60},
-      {Slot::CONG_SPEED, 50, 60, 300.0f / 11.0f * 2.0f},                   {Slot::LV_FREE_SPEED, 50, 50, 50},
-      {Slot::LV_CONG_SPEED, 25, 50, 100.0f / 3.0f},                        {Slot::LV_SPEED_CHANGE_PCT, -50, 0, -100.0f / 3.0f},
+      {Slot::LINK_PCT, 50, 50, 100},
+      {Slot::LINKS_REF, 25, 75, 50},
+      {Slot::AVG_LINK_LEN, 0.5f, 1.5f, 1},
+      {Slot::AVG_VOL, 25, 75, 50},
+      {Slot::VOL_PCT, 25, 75, 100},
+      {Slot::VMT_RATIO, 1, 3, 2},
+      {Slot::VHT_RATIO, 2, 0, 2},
+      {Slot::VOL_RATIO, 0.5f, 1.5f, 1},
+      {Slot::ORIG_SPEED, 60, 60, 60},
+      {Slot::CONG_SPEED, 50, 60, 300.0f / 11.0f * 2.0f},
+      {Slot::LV_FREE_SPEED, 50, 50, 50},
+      {Slot::LV_CONG_SPEED, 25, 50, 100.0f / 3.0f},
+      {Slot::LV_SPEED_CHANGE_PCT, -50, 0, -100.0f / 3.0f},
   };
   for (const auto& e : expected) {
     EXPECT_FLOAT_EQ(f.cell(1, 1, 1, e.slot), e.first) << "slot " << number_of(e.slot);

@@ -20,8 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kRenderedPage = fs::path(KORVO_SOURCE_DIR) / "examples" / "main-street" / "compare" / "expected" /
-                               "COMPARE.HTML";
+const fs::path kRenderedPage =
+    fs::path(KORVO_SOURCE_DIR) / "examples" / "main-street" / "compare" / "expected" / "COMPARE.HTML";
 const fs::path kReadmePicture = fs::path(KORVO_SOURCE_DIR) / "docs" / "compare.png";
 
 struct Screen {

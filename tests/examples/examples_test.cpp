@@ -83,8 +83,8 @@ class Examples : public ::testing::TestWithParam<std::string> {};
 
 TEST(ExampleSet, HoldsTheThreeKindsOfRunAndAComparison) {
   const auto names = example_names();
-  for (const char* name : {"validation-dbf", "analysis-dbf-aux", "analysis-binary", "main-street/no-build",
-                           "main-street/widened"}) {
+  for (const char* name :
+       {"validation-dbf", "analysis-dbf-aux", "analysis-binary", "main-street/no-build", "main-street/widened"}) {
     EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
   }
 }
@@ -141,7 +141,8 @@ const std::vector<std::string> kComparedRuns = {"no-build", "widened"};
 const std::vector<std::string> kComparisonOutputs = {"COMPARE.CSV", "COMPARE.HTML"};
 
 void replace_all(std::string& text, const std::string& from, const std::string& to) {
-  for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
+  for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+    text.replace(at, from.size(), to);
 }
 
 TEST(CompareExample, ComparingTheTwoRunsReproducesTheExpectedFiles) {

@@ -143,7 +143,8 @@ std::vector<std::map<std::string, std::vector<std::string>>> section_tables(cons
   const std::string word(verdict_name(row.result));
   if (row.result == Verdict::kNone) {
     for (const char* w : {"preferable", "acceptable", "outside"}) {
-      if (cell.find(w) != std::string::npos) return ::testing::AssertionFailure() << "a verdict where the file has none: " << cell;
+      if (cell.find(w) != std::string::npos)
+        return ::testing::AssertionFailure() << "a verdict where the file has none: " << cell;
     }
     return ::testing::AssertionSuccess();
   }
@@ -247,8 +248,7 @@ TEST_P(ExamplePage, ShowsTheFiguresOfTheStatisticsFile) {
         break;
       }
       case StatsSection::kGeh:
-      case StatsSection::kCheck:
-        break;
+      case StatsSection::kCheck: break;
     }
   }
   EXPECT_GE(compared, 4);
@@ -289,7 +289,8 @@ TEST_P(ExamplePage, ShowsTheFiguresOfTheTablesFile) {
   // Each page table's column c against a measure, row by row: every row the
   // file has is on the page, or is a class without links (all 0).
   const auto compare_columns = [&](const std::map<std::string, std::vector<std::string>>& table,
-                                   std::vector<std::pair<std::size_t, std::string>> columns, std::string_view file_table) {
+                                   std::vector<std::pair<std::size_t, std::string>> columns,
+                                   std::string_view file_table) {
     for (const auto& [column, measure] : columns) {
       const auto values = by_class(measure, file_table);
       ASSERT_FALSE(values.empty()) << measure;

@@ -28,11 +28,10 @@ TEST_P(BadInput, EndsAsSpecifiedAndKeepsTheReport) {
   EXPECT_EQ(result.status, c.status) << result.console;
   // The tail must match whole lines, from the start of a line.
   const std::string& console = result.console;
-  const bool tail_matches = console.size() >= c.console_tail.size() &&
-                            console.compare(console.size() - c.console_tail.size(), std::string::npos,
-                                            c.console_tail) == 0 &&
-                            (console.size() == c.console_tail.size() ||
-                             console[console.size() - c.console_tail.size() - 1] == '\n');
+  const bool tail_matches =
+      console.size() >= c.console_tail.size() &&
+      console.compare(console.size() - c.console_tail.size(), std::string::npos, c.console_tail) == 0 &&
+      (console.size() == c.console_tail.size() || console[console.size() - c.console_tail.size() - 1] == '\n');
   EXPECT_TRUE(tail_matches) << "console:\n" << console << "expected it to end in:\n" << c.console_tail;
 
   ASSERT_TRUE(dir.exists("KORVO.OUT"));
@@ -60,8 +59,7 @@ TEST(BadInputLimits, TheAuxiliaryLinkTableHoldsTwoHundredThousandEntries) {
   const Case cases[] = {
       // Two entries per two-way record: 100,000 records fill the table.
       {100'000, 0, "KORVO -- Normal Completion\n"},
-      {100'001, 2,
-       " AUXLINKS.DBF, record 100001: more than 200000 entries, the limit of the auxiliary link table\n"},
+      {100'001, 2, " AUXLINKS.DBF, record 100001: more than 200000 entries, the limit of the auxiliary link table\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.records);

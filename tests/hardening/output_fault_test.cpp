@@ -9,13 +9,12 @@
 // first to reach it.
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -25,15 +24,15 @@
 #include <string>
 #include <vector>
 
-#include "hardening/scenarios.h"
 #include "app/driver.h"
+#include "hardening/scenarios.h"
 #include "support/temp_dir.h"
 
 namespace korvo::hardening {
 namespace {
 
-using korvo::testing::RunResult;
 using korvo::testing::run_korvo;
+using korvo::testing::RunResult;
 using korvo::testing::TempDir;
 
 void write_files(const TempDir& dir, const Files& files) {
@@ -104,7 +103,8 @@ Files many_links(int n, int ftype, bool screenlines, const std::string& profile)
   files["PROFILE.MAS"] = profile;
   files[std::string(kLinkDbf)] = link_table(links).bytes();
   std::string names;
-  for (int s = 1; s <= 99; ++s) names += (s < 10 ? " " : "") + std::to_string(s) + " SCREENLINE NUMBER " + std::to_string(s) + "\n";
+  for (int s = 1; s <= 99; ++s)
+    names += (s < 10 ? " " : "") + std::to_string(s) + " SCREENLINE NUMBER " + std::to_string(s) + "\n";
   files["KVSCREEN.SYN"] = names;
   return files;
 }

@@ -39,14 +39,14 @@ inline std::string rates_file(int lines = 75) {
 
 // One link of the dBASE scenario, in the fields of link_table_fields().
 struct DbfLink {
-  int anode, bnode, distance, atype, ftype, lanes, time, capacity, count, screenline, location, construct,
-      cong_time, volume, cost, twflag;
+  int anode, bnode, distance, atype, ftype, lanes, time, capacity, count, screenline, location, construct, cong_time,
+      volume, cost, twflag;
 };
 
 inline std::vector<fixtures::DbfValue> link_values(const DbfLink& l) {
-  return {l.anode,    l.bnode,  l.distance,   1,           l.atype,    l.ftype,  l.lanes,
-          l.time,     l.capacity, l.count,    l.screenline, 0,         0,        l.location,
-          0,          l.construct, l.cong_time, l.volume,   l.cost,     l.twflag};
+  return {l.anode,     l.bnode,  l.distance,   1,       l.atype, l.ftype,    l.lanes, l.time,
+          l.capacity,  l.count,  l.screenline, 0,       0,       l.location, 0,       l.construct,
+          l.cong_time, l.volume, l.cost,       l.twflag};
 }
 
 // The links of the dBASE scenario: a two-way pair on screenline 1, links of

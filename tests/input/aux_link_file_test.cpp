@@ -19,9 +19,8 @@ using Names = AuxFieldNames;
 
 // From-node, to-node, sequence, construction, screenline, location, zone,
 // one-way.
-const std::vector<fixtures::DbfFieldDef> kFields = {{"A", 'N', 7},  {"B", 'N', 7},  {"SEQ", 'N', 5},
-                                                      {"CC", 'N', 2}, {"SL", 'N', 3}, {"GL", 'N', 4},
-                                                      {"ZON", 'N', 5}, {"OW", 'C', 1}};
+const std::vector<fixtures::DbfFieldDef> kFields = {{"A", 'N', 7},  {"B", 'N', 7},  {"SEQ", 'N', 5}, {"CC", 'N', 2},
+                                                    {"SL", 'N', 3}, {"GL", 'N', 4}, {"ZON", 'N', 5}, {"OW", 'C', 1}};
 const Names kAllNames = {FixedText<11>("A"),  FixedText<11>("B"),  FixedText<11>("SEQ"), FixedText<11>("CC"),
                          FixedText<11>("SL"), FixedText<11>("GL"), FixedText<11>("ZON"), FixedText<11>("OW")};
 
@@ -102,9 +101,9 @@ TEST(AuxLinks, ANamedFieldThatIsMissingIsNamedInTheStop) {
     std::string missing;
   };
   const Case cases[] = {
-      {{"A", "B", "SEQ", "CCX", "SL", "GL", "ZZ", "OW"}, "CCX        "},  // ZZ is not examined
+      {{"A", "B", "SEQ", "CCX", "SL", "GL", "ZZ", "OW"}, "CCX        "},     // ZZ is not examined
       {{"NONE", "B", "SEQ", "CC", "SL", "GL", "ZON", "OW"}, "NONE       "},  // required
-      {{"A", "B", "SEQ", "CC", "SL", "NONE", "ZON", "OW"}, "NONE       "},  // required with SL
+      {{"A", "B", "SEQ", "CC", "SL", "NONE", "ZON", "OW"}, "NONE       "},   // required with SL
       {{"A", "B", "SEQ", "CC", "SL", "GL", "ZON", "ow"}, "ow         "},
   };
   for (const Case& c : cases) {
@@ -148,7 +147,8 @@ TEST(AuxLinks, LimitsStopWithTheirConsoleLine) {
       {aux_file({{10, -5, 1}}),
        " AUX.DBF, record 1 (field B, bytes 9-15): node number -5 is outside 0 to 2097151, the limit of the auxiliary "
        "link table"},
-      {aux_file({{10, 20, "1.5"}}), " AUX.DBF, record 1 (field SEQ, bytes 16-20): expected an integer, found \"  1.5\""},
+      {aux_file({{10, 20, "1.5"}}),
+       " AUX.DBF, record 1 (field SEQ, bytes 16-20): expected an integer, found \"  1.5\""},
       {DbfTable(wide).bytes(), " AUX.DBF, byte offset 32 (field A): a width of 100 bytes is more than the limit of 99"},
       {DbfTable(kFields, zero_length).bytes(),
        " AUX.DBF, byte offset 10 (record length): 0 bytes; a record holds at least its deletion flag"},
@@ -184,8 +184,12 @@ TEST(AuxLinks, SortMatchesAReferenceSort) {
   std::vector<AuxLinkEntry> reference;
   for (std::int32_t i = 1; i <= 5000; ++i) {
     // Distinct keys, so that the order is fixed; the value columns follow.
-    const AuxLinkEntry e{static_cast<std::int32_t>(random() % 300), static_cast<std::int32_t>(random() % 1000) * 1024 + i % 1024,
-                         i, 0, 0, 0};
+    const AuxLinkEntry e{static_cast<std::int32_t>(random() % 300),
+                         static_cast<std::int32_t>(random() % 1000) * 1024 + i % 1024,
+                         i,
+                         0,
+                         0,
+                         0};
     if (std::any_of(reference.begin(), reference.end(),
                     [&](const AuxLinkEntry& r) { return r.anode == e.anode && r.bnode == e.bnode; })) {
       continue;

@@ -30,10 +30,10 @@ TEST(ControlFileTest, FindsTheFirstMatchingKey) {
       {" FILEO\n05A  output code\n", false, true, "05A"},
       {"header\n FILEI\n00B\n FILEO\n05A\n", false, true, "05A"},  // the input key is skipped
       {" FILEI\n00B\n FILEO\n05A\n", true, true, "00B"},
-      {" FILEO\n05A\n FILEO\n99Z\n", false, true, "05A"},          // the first wins
-      {"FILEO\n05A\n", false, false, "???"},                        // written from column 1
-      {" FILEOUT\n07C\n", false, true, "07C"},                      // columns 2-6 only
-      {" FILEO\nA\n", false, true, "A  "},                          // short code record
+      {" FILEO\n05A\n FILEO\n99Z\n", false, true, "05A"},  // the first wins
+      {"FILEO\n05A\n", false, false, "???"},               // written from column 1
+      {" FILEOUT\n07C\n", false, true, "07C"},             // columns 2-6 only
+      {" FILEO\nA\n", false, true, "A  "},                 // short code record
       {"", false, false, "???"},
   };
   for (const auto& c : cases) {

@@ -45,7 +45,12 @@ TEST(CsvReader, ReadsWhatRfc4180Allows) {
       {"blanks kept", " a , b \n", {{" a ", " b "}}},
       {"bytes above 127 as they are", "Z\xC3\xBCrich,\xFC\n", {{"Z\xC3\xBCrich", "\xFC"}}},
       {"byte-order mark skipped", "\xEF\xBB\xBFtable,value\n", {{"table", "value"}}},
-      {"a mark later is data", "a\n\xEF\xBB\xBF" "b\n", {{"a"}, {"\xEF\xBB\xBF" "b"}}},
+      {"a mark later is data",
+       "a\n\xEF\xBB\xBF"
+       "b\n",
+       {{"a"},
+        {"\xEF\xBB\xBF"
+         "b"}}},
       {"empty file", "", {}},
       {"blank lines are records", "a\n\n\r\nb\n", {{"a"}, {""}, {""}, {"b"}}},
   };

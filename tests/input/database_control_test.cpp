@@ -39,7 +39,8 @@ std::string error_of(const std::string& text) {
 TEST(DatabaseControl, HeadingsAloneKeepTheDefaults) {
   const LinkFieldMap map = read("");
   for (int slot = 1; slot <= kLinkKeywordCount; ++slot) {
-    EXPECT_TRUE(map.name[static_cast<std::size_t>(slot)].equals_padded(kLinkKeywordNames[static_cast<std::size_t>(slot - 1)]));
+    EXPECT_TRUE(
+        map.name[static_cast<std::size_t>(slot)].equals_padded(kLinkKeywordNames[static_cast<std::size_t>(slot - 1)]));
     EXPECT_EQ(map.scale[static_cast<std::size_t>(slot)], 1.0);
   }
 }
@@ -52,12 +53,12 @@ TEST(DatabaseControl, AliasesAndScaleFactors) {
   };
   const Case cases[] = {
       {alias("DISTANCE", "LENGTH", "100.000"), "LENGTH", 100.0},
-      {alias("DISTANCE", "LENGTH"), "LENGTH", 1.0},                // blank factor keeps the scale
-      {alias("DISTANCE", "LENGTH", "100"), "LENGTH", 0.1},         // no point: last 3 digits are decimals
-      {alias("DISTANCE", "LENGTH", "100", "  "), "LENGTH", 0.1},   // blank number reads as 0
+      {alias("DISTANCE", "LENGTH"), "LENGTH", 1.0},               // blank factor keeps the scale
+      {alias("DISTANCE", "LENGTH", "100"), "LENGTH", 0.1},        // no point: last 3 digits are decimals
+      {alias("DISTANCE", "LENGTH", "100", "  "), "LENGTH", 0.1},  // blank number reads as 0
       {alias("DISTANCE", "LEN", "100.") + alias("LEN", "MILES", "0.000"), "MILES", 100.0},  // later line, new name
       {alias("DISTANCE", "LEN") + alias("DISTANCE", "MILES"), "LEN", 1.0},  // old name no longer matches
-      {alias("distance", "LENGTH", "100."), "DISTANCE", 1.0},  // keyword case matters
+      {alias("distance", "LENGTH", "100."), "DISTANCE", 1.0},               // keyword case matters
       {"link alias  1 DISTANCE    LENGTH       100.\n", "DISTANCE", 1.0},
       {"\x1a" + alias("DISTANCE", "LENGTH", "2."), "LENGTH", 2.0},  // end-of-file mark shifted out
       {"\x1a\x1a" + alias("DISTANCE", "LENGTH", "2."), "LENGTH", 2.0},
@@ -81,7 +82,8 @@ TEST(DatabaseControl, TheFirstSlotOfThatNameIsRenamed) {
 }
 
 TEST(DatabaseControl, UnreadableLinesStopWithTheirPlace) {
-  EXPECT_EQ(error_of(""), " DATABASE.CTL, line 1 (headings): the file ends after 0 lines; it needs three heading lines");
+  EXPECT_EQ(error_of(""),
+            " DATABASE.CTL, line 1 (headings): the file ends after 0 lines; it needs three heading lines");
   EXPECT_EQ(error_of("A\nB\n"),
             " DATABASE.CTL, line 3 (headings): the file ends after 2 lines; it needs three heading lines");
   EXPECT_EQ(error_of(kHeadings + alias("ANODE", "A", "", "XY")),

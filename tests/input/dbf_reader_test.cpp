@@ -89,7 +89,8 @@ TEST(DbfHeaderListing, VersionLabelsDatesAndOverflow) {
        " Number of Data Records =99999999"},
       {0x30, 255, 100, 100000000, "\f Version > UNKNOWN ", " File Creation Date > 2155/**/ 4",
        " Number of Data Records =********"},
-      {0xF5, 99, 0, 0, "\f Version > UNKNOWN ", " File Creation Date >   99/ 0/ 4", " Number of Data Records =       0"},
+      {0xF5, 99, 0, 0, "\f Version > UNKNOWN ", " File Creation Date >   99/ 0/ 4",
+       " Number of Data Records =       0"},
   };
   for (const Case& c : cases) {
     DbfOptions options{.version = c.version, .year = c.year, .month = c.month, .announced_records = c.announced};
@@ -190,7 +191,8 @@ TEST(DbfFields, ConversionLayoutsAndPositions) {
   LinkFieldMap map;
   map.name[LinkKeyword::kAnode].assign("G");
   LinkFile g(DbfTable(defs).bytes(), map);
-  EXPECT_EQ(error_of(g), " NET05A.DBF, byte offset 224 (field G, layout (I0)): a numeric field of length 0 cannot hold a value");
+  EXPECT_EQ(error_of(g),
+            " NET05A.DBF, byte offset 224 (field G, layout (I0)): a numeric field of length 0 cannot hold a value");
 }
 
 TEST(DbfFields, EachMissingKeywordGetsItsReportLine) {
@@ -216,10 +218,10 @@ TEST(DbfRecords, EveryKeywordReachesItsField) {
   f.prepare();
   ASSERT_TRUE(f.next());
   const LinkRecord& l = f.link;
-  const std::vector<std::int64_t> got = {l.anode,     l.bnode,      l.distance, l.direction,      l.area_type,
-                                         l.facility_type, l.lanes, l.time,     l.capacity,       l.count,
-                                         l.screenline, l.zone,      l.use,      l.location,       l.landuse,
-                                         l.construct, l.period_times[1], l.volume(1, 1), l.cost, l.time2};
+  const std::vector<std::int64_t> got = {
+      l.anode,   l.bnode,     l.distance,        l.direction,    l.area_type, l.facility_type, l.lanes,
+      l.time,    l.capacity,  l.count,           l.screenline,   l.zone,      l.use,           l.location,
+      l.landuse, l.construct, l.period_times[1], l.volume(1, 1), l.cost,      l.time2};
   const std::vector<std::int64_t> expected = {11,  22,  33,  44,  55,  66,  77,  88,  99,  110,
                                               121, 132, 143, 154, 165, 176, 187, 198, 209, 88};
   EXPECT_EQ(got, expected);
@@ -239,7 +241,7 @@ TEST(DbfRecords, ValueRules) {
       {{"DISTANCE", 'N', 7, 2}, 1.0, "  12.34", 12},
       {{"DISTANCE", 'N', 7, 2}, 100.0, "  12.34", 1234},
       {{"DISTANCE", 'N', 7, 0}, 100.0, "   1234", 1234},  // no scale for integers
-      {{"DISTANCE", 'N', 7, 2}, 1.0, "  -2.70", -2},     // integer part of -2.2
+      {{"DISTANCE", 'N', 7, 2}, 1.0, "  -2.70", -2},      // integer part of -2.2
       {{"DISTANCE", 'N', 7, 2}, 1.0, "   2.50", 3},
       {{"DISTANCE", 'N', 7, 2}, 100.0, "   1234", 1234},  // no point: 12.34
       {{"DISTANCE", 'N', 7, 2}, 0.1, "  12.34", 1},
@@ -316,14 +318,15 @@ TEST(DbfRecords, TwoWayOnlyForOne) {
     std::string text;
     bool two_way;
   };
-  const Case cases[] = {
-      {{"TWFLAG", 'N', 1}, "1", true},      {{"TWFLAG", 'N', 1}, "2", false},
-      {{"TWFLAG", 'N', 1}, "0", false},     {{"TWFLAG", 'N', 1}, " ", false},
-      {{"TWFLAG", 'N', 2}, "-1", false},    {{"TWFLAG", 'N', 3, 1}, "1.0", true},
-      {{"TWFLAG", 'N', 3, 1}, "1.4", true}, {{"TWFLAG", 'L', 1}, "T", true},
-      {{"TWFLAG", 'L', 1}, "F", false},     {{"TWFLAG", 'C', 3}, "  1", true},
-      {{"TWFLAG", 'N', 6}, " 65537", false},  // low 16 bits are 1, the value is not
-  };
+  const Case cases[] =
+      {
+          {{"TWFLAG", 'N', 1}, "1", true},       {{"TWFLAG", 'N', 1}, "2", false},
+          {{"TWFLAG", 'N', 1}, "0", false},      {{"TWFLAG", 'N', 1}, " ", false},
+          {{"TWFLAG", 'N', 2}, "-1", false},     {{"TWFLAG", 'N', 3, 1}, "1.0", true},
+          {{"TWFLAG", 'N', 3, 1}, "1.4", true},  {{"TWFLAG", 'L', 1}, "T", true},
+          {{"TWFLAG", 'L', 1}, "F", false},      {{"TWFLAG", 'C', 3}, "  1", true},
+          {{"TWFLAG", 'N', 6}, " 65537", false},  // low 16 bits are 1, the value is not
+      };
   for (const Case& c : cases) {
     auto fields = fixtures::link_table_fields();
     fields[19] = c.flag;
@@ -382,18 +385,30 @@ TEST(DbfRecords, TextThatIsNoNumberStopsTheRun) {
     std::string text, message;
   };
   const Case cases[] = {
-      {{"DISTANCE", 'N', 7, 2}, 1.0, "12.3.4",
+      {{"DISTANCE", 'N', 7, 2},
+       1.0,
+       "12.3.4",
        " NET05A.DBF, record 2 (field DISTANCE, bytes 16-22): expected a number, found \"12.3.4 \""},
-      {{"DISTANCE", 'N', 7, 0}, 1.0, "  12.5",
+      {{"DISTANCE", 'N', 7, 0},
+       1.0,
+       "  12.5",
        " NET05A.DBF, record 2 (field DISTANCE, bytes 16-22): expected an integer, found \"  12.5 \""},
-      {{"DISTANCE", 'N', 7, 0}, 1.0, "*******",
+      {{"DISTANCE", 'N', 7, 0},
+       1.0,
+       "*******",
        " NET05A.DBF, record 2 (field DISTANCE, bytes 16-22): expected an integer, found \"*******\""},
-      {{"DISTANCE", 'C', 7, 0}, 1.0, "MAIN",
+      {{"DISTANCE", 'C', 7, 0},
+       1.0,
+       "MAIN",
        " NET05A.DBF, record 2 (field DISTANCE, bytes 16-22): expected an integer, found \"MAIN   \""},
-      {{"DISTANCE", 'N', 11, 0}, 1.0, "99999999999",
+      {{"DISTANCE", 'N', 11, 0},
+       1.0,
+       "99999999999",
        " NET05A.DBF, record 2 (field DISTANCE, bytes 16-26): expected an integer within -2147483648 to 2147483647, "
        "found \"99999999999\""},
-      {{"DISTANCE", 'N', 9, 1}, 1000.0, "9999999.9",
+      {{"DISTANCE", 'N', 9, 1},
+       1000.0,
+       "9999999.9",
        " NET05A.DBF, record 2 (field DISTANCE, bytes 16-24): expected a number whose scaled value lies within "
        "-2147483648 to 2147483647, found \"9999999.9\""},
   };
@@ -441,7 +456,6 @@ TEST(DbfRecords, StreamsAFileLargerThanTheReadBuffer) {
   EXPECT_EQ(sum, 6000 * 6001 / 2);
 }
 
-
 // ---- The record plan against the field-by-field conversion ------------------
 
 // Every link value and the error (if any) of each record of a file, read once
@@ -468,9 +482,10 @@ PathResult read_with_plan(const std::string& bytes, const LinkFieldMap& map, boo
     if (!use_plan) f.source->record_plan.usable = false;
     while (f.next()) {
       const LinkRecord& l = f.link;
-      r.links.push_back({l.anode, l.bnode, l.distance, l.direction, l.area_type, l.facility_type, l.lanes, l.time,
-                         l.time2, l.capacity, l.count, l.screenline, l.zone, l.use, l.location, l.landuse,
-                         l.construct, l.period_times[1], l.volume(1, 1), l.cost, l.two_way});
+      r.links.push_back({l.anode,        l.bnode, l.distance, l.direction, l.area_type, l.facility_type,
+                         l.lanes,        l.time,  l.time2,    l.capacity,  l.count,     l.screenline,
+                         l.zone,         l.use,   l.location, l.landuse,   l.construct, l.period_times[1],
+                         l.volume(1, 1), l.cost,  l.two_way});
     }
   } catch (const FileError& e) {
     r.error = e.what();
@@ -520,7 +535,8 @@ TEST(DbfRecordPlan, GivesTheLinksOfTheFieldByFieldConversion) {
       {kModelvol, "\x01\x02\x03\x04\x05\x06\x07\x08", true},
   };
   std::vector<std::string> good;  // right-justified, as the plan takes them
-  for (const DbfFieldDef& field : fields) good.push_back(std::string(static_cast<std::size_t>(field.length - 1), ' ') + "3");
+  for (const DbfFieldDef& field : fields)
+    good.push_back(std::string(static_cast<std::size_t>(field.length - 1), ' ') + "3");
   for (const Case& c : cases) {
     std::vector<std::string> texts = good;
     texts[c.field] = c.text;

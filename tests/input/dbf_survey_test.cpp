@@ -104,8 +104,8 @@ TEST(DbfSurvey, TellsAPartialRecordFromTheEndOfFileByte) {
     bool end_byte;
     bool partial;
   };
-  const Case cases[] = {{"", true, false}, {"", false, false}, {" 3", true, true}, {"\x1a", false, false},
-                        {"x", false, true}};
+  const Case cases[] = {
+      {"", true, false}, {"", false, false}, {" 3", true, true}, {"\x1a", false, false}, {"x", false, true}};
   for (const Case& c : cases) {
     DbfTable t({{"FT", 'N', 3}});
     t.add({11}).add({12});

@@ -1,9 +1,8 @@
 // Link files written by other programs: GDAL's ogr2ogr (from a CSV with a
 // .csvt giving each column's type and width) and shapelib's dbfcreate and
 // dbfadd. Every value read back is checked against what the writer was given.
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
@@ -27,11 +26,11 @@ struct Column {
 // The 20 keywords; distances and congested times in miles and minutes with
 // decimals (scaled by 100 on reading), volume and cost as reals, DIR as text.
 constexpr Column kColumns[] = {
-    {"ANODE", 'N', 7, 0},    {"BNODE", 'N', 7, 0},     {"DISTANCE", 'N', 7, 2}, {"DIR", 'C', 3, 0},
-    {"ATYPE", 'N', 3, 0},    {"FTYPE", 'N', 3, 0},     {"LANES", 'N', 3, 0},    {"TIME", 'N', 6, 0},
-    {"CAPACITY", 'N', 7, 0}, {"COUNT", 'N', 7, 0},     {"SCREENLINE", 'N', 3, 0}, {"ZONE", 'N', 5, 0},
-    {"USE", 'N', 3, 0},      {"LOCATION", 'N', 5, 0},  {"LANDUSE", 'N', 3, 0},  {"CONSTRUCT", 'N', 3, 0},
-    {"CONG_TIME", 'N', 7, 2}, {"MODELVOL", 'N', 10, 1}, {"COST", 'N', 6, 1},    {"TWFLAG", 'N', 1, 0},
+    {"ANODE", 'N', 7, 0},     {"BNODE", 'N', 7, 0},     {"DISTANCE", 'N', 7, 2},   {"DIR", 'C', 3, 0},
+    {"ATYPE", 'N', 3, 0},     {"FTYPE", 'N', 3, 0},     {"LANES", 'N', 3, 0},      {"TIME", 'N', 6, 0},
+    {"CAPACITY", 'N', 7, 0},  {"COUNT", 'N', 7, 0},     {"SCREENLINE", 'N', 3, 0}, {"ZONE", 'N', 5, 0},
+    {"USE", 'N', 3, 0},       {"LOCATION", 'N', 5, 0},  {"LANDUSE", 'N', 3, 0},    {"CONSTRUCT", 'N', 3, 0},
+    {"CONG_TIME", 'N', 7, 2}, {"MODELVOL", 'N', 10, 1}, {"COST", 'N', 6, 1},       {"TWFLAG", 'N', 1, 0},
 };
 
 struct ThirdPartyRow {
@@ -40,23 +39,24 @@ struct ThirdPartyRow {
 };
 
 const ThirdPartyRow kRows[] = {
-    {{"101", "102", "12.34", "1", "3", "2", "2", "250", "1800", "12000", "5", "17", "0", "4", "1", "0", "3.75",
-      "10500.5", "-2.7", "1"},
+    {{"101", "102", "12.34", "1", "3", "2", "2",    "250",     "1800", "12000",
+      "5",   "17",  "0",     "4", "1", "0", "3.75", "10500.5", "-2.7", "1"},
      {101, 102, 1234, 1, 3, 2, 2, 250, 1800, 12000, 5, 17, 0, 4, 1, 0, 375, 10501, -2, 1}},
-    {{"102", "101", "0.05", "2", "12", "99", "4", "7", "0", "0", "0", "0", "3", "0", "0", "9", "0.1", "0.4", "2.5",
-      "0"},
+    {{"102", "101", "0.05", "2", "12", "99", "4",   "7",   "0",   "0",
+      "0",   "0",   "3",    "0", "0",  "9",  "0.1", "0.4", "2.5", "0"},
      {102, 101, 5, 2, 12, 99, 4, 7, 0, 0, 0, 0, 3, 0, 0, 9, 10, 0, 3, 0}},
     // 400 miles are 40000 hundredths, which a 16-bit distance holds as its
     // low 16 bits.
-    {{"2000000", "1", "400.00", "-1", "1", "1", "1", "32767", "9999999", "-9999", "99", "99999", "1", "99999", "1", "1",
-      "-1.5", "-12.5", "-0.4", "2"},
+    {{"2000000", "1",     "400.00", "-1",    "1", "1", "1",    "32767", "9999999", "-9999",
+      "99",      "99999", "1",      "99999", "1", "1", "-1.5", "-12.5", "-0.4",    "2"},
      {2000000, 1, -25536, -1, 1, 1, 1, 32767, 9999999, -9999, 99, 99999, 1, 99999, 1, 1, -149, -12, 0, 0}},
 };
 
 std::array<std::int64_t, 20> slot_values(const LinkRecord& l) {
-  return {l.anode,    l.bnode, l.distance, l.direction, l.area_type,  l.facility_type, l.lanes,
-          l.time,     l.capacity, l.count, l.screenline, l.zone,      l.use,           l.location,
-          l.landuse,  l.construct, l.period_times[1], l.volume(1, 1), l.cost, l.two_way ? 1 : 0};
+  return {l.anode, l.bnode,          l.distance, l.direction, l.area_type,       l.facility_type,
+          l.lanes, l.time,           l.capacity, l.count,     l.screenline,      l.zone,
+          l.use,   l.location,       l.landuse,  l.construct, l.period_times[1], l.volume(1, 1),
+          l.cost,  l.two_way ? 1 : 0};
 }
 
 bool tool_present(const char* path) { return ::access(path, X_OK) == 0; }
@@ -94,8 +94,8 @@ void expect_rows(const ReadBack& back) {
   ASSERT_EQ(back.links.size(), std::size(kRows));
   for (std::size_t r = 0; r < std::size(kRows); ++r) {
     for (std::size_t s = 0; s < 20; ++s) {
-      EXPECT_EQ(back.links[r][s], kRows[r].expected[s]) << "row " << r + 1 << " " << kColumns[s].name << " given \""
-                                                         << kRows[r].given[s] << "\"";
+      EXPECT_EQ(back.links[r][s], kRows[r].expected[s])
+          << "row " << r + 1 << " " << kColumns[s].name << " given \"" << kRows[r].given[s] << "\"";
     }
   }
   // Listing: version, sizes and the descriptors as the writer declared them.
@@ -104,8 +104,10 @@ void expect_rows(const ReadBack& back) {
   EXPECT_EQ(back.listing.records[2], " Number of Data Records =       3");
   EXPECT_EQ(back.listing.records[3], " Number of Bytes in Header Record =  673");
   EXPECT_EQ(back.listing.records[4], " Number of Bytes in Data Record =  100");
-  EXPECT_EQ(back.listing.records[5 + 2], " FIELD NO. =  3 -- NAME >DISTANCE    -- TYPE >N -- LENGTH =  7 -- DECIMALS =  2"s);
-  EXPECT_EQ(back.listing.records[5 + 3], " FIELD NO. =  4 -- NAME >DIR         -- TYPE >C -- LENGTH =  3 -- DECIMALS =  0"s);
+  EXPECT_EQ(back.listing.records[5 + 2],
+            " FIELD NO. =  3 -- NAME >DISTANCE    -- TYPE >N -- LENGTH =  7 -- DECIMALS =  2"s);
+  EXPECT_EQ(back.listing.records[5 + 3],
+            " FIELD NO. =  4 -- NAME >DIR         -- TYPE >C -- LENGTH =  3 -- DECIMALS =  0"s);
 }
 
 std::string csv_line(const std::array<const char*, 20>& cells) {
@@ -125,8 +127,8 @@ TEST(DbfThirdParty, ReadsWhatOgr2ogrWrites) {
     const std::string w = std::to_string(c.width);
     types += (s ? "," : "");
     types += c.type == 'C' ? "String(" + w + ")"
-             : c.decimals ? "Real(" + w + "." + std::to_string(c.decimals) + ")"
-                          : "Integer(" + w + ")";
+             : c.decimals  ? "Real(" + w + "." + std::to_string(c.decimals) + ")"
+                           : "Integer(" + w + ")";
   }
   std::string csv = csv_line(header);
   for (const ThirdPartyRow& r : kRows) csv += csv_line(r.given);
@@ -169,9 +171,9 @@ TEST(DbfThirdParty, ReadsWhatShapelibWrites) {
   korvo::testing::TempDir dir;
   std::string create = "dbfcreate links";
   for (const Column& c : kColumns) {
-    create += c.type == 'C' ? std::string(" -s ") + c.name + " " + std::to_string(c.width)
-                            : std::string(" -n ") + c.name + " " + std::to_string(c.width) + " " +
-                                  std::to_string(c.decimals);
+    create += c.type == 'C'
+                  ? std::string(" -s ") + c.name + " " + std::to_string(c.width)
+                  : std::string(" -n ") + c.name + " " + std::to_string(c.width) + " " + std::to_string(c.decimals);
   }
   run(dir, create);
   for (const ThirdPartyRow& r : kRows) {

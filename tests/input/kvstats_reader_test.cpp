@@ -55,7 +55,8 @@ TEST(KvStatsReader, ReadsEverySection) {
 
 TEST(KvStatsReader, NamesMatchTheHeader) {
   std::string header = "section,key,label";
-  for (std::size_t f = 0; f < kStatsFigureCount; ++f) header += "," + std::string(stats_figure_name(static_cast<StatsFigure>(f)));
+  for (std::size_t f = 0; f < kStatsFigureCount; ++f)
+    header += "," + std::string(stats_figure_name(static_cast<StatsFigure>(f)));
   EXPECT_EQ(header + ",result", KvStatsReader::kHeader);
   for (const auto s : {StatsSection::kAreawide, StatsSection::kCheck}) {
     const std::string row = std::string(stats_section_name(s)) + ",k,,,,,,,,,,,,,\n";
@@ -83,7 +84,8 @@ TEST(KvStatsReader, RefusesWhatItCannotRead) {
       {"unknown section", head + "totals,x,,,,,,,,,,,,,\n",
        " run1/KVSTATS.CSV, line 2, column 1 (section): expected areawide, count_group, ft_class, at_class, screenline, "
        "geh, mdd or check, found \"totals\""},
-      {"no key", head + "mdd,,,,,,,,,,,,,,\n", " run1/KVSTATS.CSV, line 2, column 5 (key): expected the row's key, found nothing"},
+      {"no key", head + "mdd,,,,,,,,,,,,,,\n",
+       " run1/KVSTATS.CSV, line 2, column 5 (key): expected the row's key, found nothing"},
       {"part of a link", head + "mdd,within,,2.5,,,,,,,,,,,\n",
        " run1/KVSTATS.CSV, line 2, column 13 (links): expected a whole number of links, found \"2.5\""},
       {"text for a figure", head + "mdd,within,,2,,,n/a,,,,,,,,\n",

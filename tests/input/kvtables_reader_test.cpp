@@ -91,7 +91,8 @@ TEST(KvTablesReader, RefusesWhatItCannotRead) {
        " run1/KVTABLES.CSV, line 1: expected the header row \"table,measure,area_class,area_label,ft_class,ft_label,"
        "lanes,value\"; the file is not a KVTABLES.CSV of this KORVO"},
       {"no format row", "table,measure,area_class,area_label,ft_class,ft_label,lanes,value\nRUN,ANALYSIS,,,,,,1\n",
-       " run1/KVTABLES.CSV, line 2: expected the row \"RUN,FORMAT,,,,,,1\" here; the file is not a KVTABLES.CSV of this "
+       " run1/KVTABLES.CSV, line 2: expected the row \"RUN,FORMAT,,,,,,1\" here; the file is not a KVTABLES.CSV of "
+       "this "
        "KORVO"},
       {"format version 2", "table,measure,area_class,area_label,ft_class,ft_label,lanes,value\nRUN,FORMAT,,,,,,2\n",
        " run1/KVTABLES.CSV, line 2, column 17 (RUN FORMAT): the file is in format version 2; this KORVO reads format "

@@ -16,7 +16,8 @@ std::vector<std::string> texts_of(const std::string& file) {
   TextReader reader = TextReader::from_memory(file, "KVLABELS.SYN");
   std::vector<std::string> out;
   LabelsText text;
-  while (next_labels_text(reader, text)) out.push_back(std::string(text.trimmed()) + "@" + std::to_string(reader.line_number()));
+  while (next_labels_text(reader, text))
+    out.push_back(std::string(text.trimmed()) + "@" + std::to_string(reader.line_number()));
   return out;
 }
 

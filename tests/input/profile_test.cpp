@@ -54,7 +54,7 @@ TEST(ProfileTest, SwitchesTakeYOrYOnlyInColumnOne) {
     std::string value;
     bool expected;
   };
-  const std::vector<Case> cases = {{"Y", true}, {"y", true}, {"YES", true}, {"N", false},
+  const std::vector<Case> cases = {{"Y", true},   {"y", true}, {"YES", true}, {"N", false},
                                    {" Y", false}, {"", false}, {"T", false}};
   for (const auto& c : cases) {
     EXPECT_EQ(pass1(" GENCOST\n" + c.value + "\n").settings.gencost, c.expected) << '"' << c.value << '"';
@@ -166,9 +166,8 @@ TEST(ProfileTest, AuxFieldNamesAreColumnsOneToEleven) {
 // "NONE" in the first four characters, in either of its two spellings, names
 // no field; anything else names one.
 TEST(ProfileTest, AFieldNameStartingWithNoneNamesNoField) {
-  const std::pair<const char*, bool> cases[] = {{"NONE", false},  {"none", false}, {"NONESUCH", false},
-                                                {"SCREEN", true}, {"None", true},  {"SL", true},
-                                                {" NONE", true}};
+  const std::pair<const char*, bool> cases[] = {{"NONE", false}, {"none", false}, {"NONESUCH", false}, {"SCREEN", true},
+                                                {"None", true},  {"SL", true},    {" NONE", true}};
   for (const auto& [name, named] : cases) EXPECT_EQ(names_a_field(FixedText<11>(name)), named) << name;
 }
 
@@ -177,8 +176,8 @@ TEST(ProfileTest, VolumeSlotsAreReadInFreeFormat) {
     std::string value_records;
     int expected;
   };
-  const std::vector<Case> cases = {
-      {"3\n", 3}, {"   12  remark\n", 12}, {"4,5\n", 4}, {"-2\n", -2}, {"\n\n  7\n", 7}, {"+6\n", 6}};
+  const std::vector<Case> cases = {{"3\n", 3},   {"   12  remark\n", 12}, {"4,5\n", 4},
+                                   {"-2\n", -2}, {"\n\n  7\n", 7},        {"+6\n", 6}};
   for (const auto& c : cases) {
     EXPECT_EQ(pass1(" KORVOL\n" + c.value_records).settings.volume_slots, c.expected) << c.value_records;
   }

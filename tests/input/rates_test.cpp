@@ -37,7 +37,7 @@ TEST(ReadRateTables, FieldsAreSixColumnsReadAsRealNumbers) {
     float value;
   };
   const Case cases[] = {
-      {"  1.25", 1.25f}, {"   125", 125.0f}, {"      ", 0.0f}, {"-2.5  ", -2.5f},
+      {"  1.25", 1.25f}, {"   125", 125.0f}, {"      ", 0.0f},   {"-2.5  ", -2.5f},
       {"12.   ", 12.0f}, {"    .5", 0.5f},   {"1.5E2 ", 150.0f},
   };
   // The seventh column of each field is not read, whatever it holds.
@@ -96,12 +96,16 @@ TEST(ReadRateTables, ShortFilesAndBadFieldsNameTheLine) {
             " KVRATES.SYN, line 43 (fuel rates): expected 75 lines of rates, the file ends after line 42");
   EXPECT_EQ(read_error(""),
             " KVRATES.SYN, line 1 (accident rates): expected 75 lines of rates, the file ends after line 0");
-  EXPECT_EQ(read_error(rates_file(75, [](int l, int c) { return l == 17 && c == 4 ? std::string("1.2.3 ") : numbered(l, c); })),
-            " KVRATES.SYN, line 17, columns 22-27 (hydrocarbon rates, row 3, value 4): expected a number, found \"1.2.3 \"");
-  EXPECT_EQ(read_error(rates_file(75, [](int l, int c) { return l == 4 && c == 2 ? std::string("  $100") : numbered(l, c); })),
+  EXPECT_EQ(
+      read_error(
+          rates_file(75, [](int l, int c) { return l == 17 && c == 4 ? std::string("1.2.3 ") : numbered(l, c); })),
+      " KVRATES.SYN, line 17, columns 22-27 (hydrocarbon rates, row 3, value 4): expected a number, found \"1.2.3 \"");
+  EXPECT_EQ(read_error(
+                rates_file(75, [](int l, int c) { return l == 4 && c == 2 ? std::string("  $100") : numbered(l, c); })),
             " KVRATES.SYN, line 4, columns 8-13 (unit costs, value 2): expected a number, found \"  $100\"");
   // Line 4 holds three values; the rest of it is not read.
-  EXPECT_EQ(read_error(rates_file(75, [](int l, int c) { return l == 4 && c == 4 ? std::string("ignore") : numbered(l, c); })),
+  EXPECT_EQ(read_error(
+                rates_file(75, [](int l, int c) { return l == 4 && c == 4 ? std::string("ignore") : numbered(l, c); })),
             "no error");
 }
 

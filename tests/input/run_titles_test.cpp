@@ -15,8 +15,8 @@ RunTitles titles_of(const std::string& report) {
 }
 
 TEST(RunTitles, TakesTheTitlesOfThePageWithTheFirstCaption) {
-  const RunTitles t = titles_of(
-      fixtures::report_head({"NORDAL CITY -- 2045", "BUILD: RING ROAD", "  SEED 8  "}, "45B"));
+  const RunTitles t =
+      titles_of(fixtures::report_head({"NORDAL CITY -- 2045", "BUILD: RING ROAD", "  SEED 8  "}, "45B"));
   EXPECT_EQ(t.lines[0], "NORDAL CITY -- 2045");
   EXPECT_EQ(t.lines[1], "BUILD: RING ROAD");
   EXPECT_EQ(t.lines[2], "SEED 8");
@@ -44,10 +44,10 @@ TEST(RunTitles, ReadsTheBundledExamples) {
   // The first page holds other titles than the tables: the binary network's
   // own (analysis-binary), or none (validation-dbf).
   const Case cases[] = {
-      {"analysis-binary", "", "NORDAL CITY -- 2045 FORECAST HIGHWAY ASSIGNMENT", "GENERATED SCENARIO 45A: 90 LINKS, SEED 8",
-       "45A"},
-      {"validation-dbf", "", "NORDAL CITY -- 2026 BASE YEAR HIGHWAY ASSIGNMENT", "GENERATED SCENARIO 26A: 90 LINKS, SEED 8",
-       "26A"},
+      {"analysis-binary", "", "NORDAL CITY -- 2045 FORECAST HIGHWAY ASSIGNMENT",
+       "GENERATED SCENARIO 45A: 90 LINKS, SEED 8", "45A"},
+      {"validation-dbf", "", "NORDAL CITY -- 2026 BASE YEAR HIGHWAY ASSIGNMENT",
+       "GENERATED SCENARIO 26A: 90 LINKS, SEED 8", "26A"},
   };
   for (const Case& c : cases) {
     TextReader reader = TextReader::open_file(examples / c.example / "expected" / "KORVO.OUT", "KORVO.OUT");

@@ -52,22 +52,23 @@ TEST(CompareCsv, WritesEveryFigureOfEveryAlternativeInLongForm) {
                           "TOTAL LANE MILES,LANE_MILES,1,CBD,4,Ramp,total,1\n"
                           "TOTAL LANE MILES,LANE_MILES,1,CBD,5,Total,total,3.1\n";
   std::size_t rows = 0;
-  EXPECT_EQ(compare_text({{"base", base, ""}, {"ALT 1", alt, "", {{"", "NORDAL CITY, 2045", " RING ROAD"}, "45B"}}}, &rows),
-            "table,measure,area_class,area_label,ft_class,ft_label,lanes,alternative,base,value,difference,percent,"
-            "change,base_result,result,note\n"
-            "RUN,SCENARIO,,,,,,base,,,,,,,,\n"
-            "RUN,TITLE 1,,,,,,base,,,,,,,,\n"
-            "RUN,TITLE 2,,,,,,base,,,,,,,,\n"
-            "RUN,TITLE 3,,,,,,base,,,,,,,,\n"
-            "RUN,SCENARIO,,,,,,ALT 1,,,,,,,,45B\n"
-            "RUN,TITLE 1,,,,,,ALT 1,,,,,,,,\n"
-            "RUN,TITLE 2,,,,,,ALT 1,,,,,,,,\"NORDAL CITY, 2045\"\n"
-            "RUN,TITLE 3,,,,,,ALT 1,,,,,,,,\" RING ROAD\"\n"
-            "SYSTEM TOTALS,TOTAL VHT ALL LINKS,,,,,,ALT 1,100.5,90,-10.5,-10.447762,better,,,\n"
-            "TOTAL LANE MILES,LANE_MILES,1,CBD,1,Freeway,total,ALT 1,0.3,0.1,-0.2,-66.666664,less,,,\n"
-            "TOTAL LANE MILES,LANE_MILES,1,CBD,2,\"Div, Art\",total,ALT 1,0,2,2,,more,,,ft_label here: Expressway\n"
-            "TOTAL LANE MILES,LANE_MILES,1,CBD,3,Total,total,ALT 1,0.3,3.1,2.8,933.3333,more,,,\n"
-            "TOTAL LANE MILES,LANE_MILES,1,CBD,4,Ramp,total,ALT 1,,1,,,,,,not in base\n");
+  EXPECT_EQ(
+      compare_text({{"base", base, ""}, {"ALT 1", alt, "", {{"", "NORDAL CITY, 2045", " RING ROAD"}, "45B"}}}, &rows),
+      "table,measure,area_class,area_label,ft_class,ft_label,lanes,alternative,base,value,difference,percent,"
+      "change,base_result,result,note\n"
+      "RUN,SCENARIO,,,,,,base,,,,,,,,\n"
+      "RUN,TITLE 1,,,,,,base,,,,,,,,\n"
+      "RUN,TITLE 2,,,,,,base,,,,,,,,\n"
+      "RUN,TITLE 3,,,,,,base,,,,,,,,\n"
+      "RUN,SCENARIO,,,,,,ALT 1,,,,,,,,45B\n"
+      "RUN,TITLE 1,,,,,,ALT 1,,,,,,,,\n"
+      "RUN,TITLE 2,,,,,,ALT 1,,,,,,,,\"NORDAL CITY, 2045\"\n"
+      "RUN,TITLE 3,,,,,,ALT 1,,,,,,,,\" RING ROAD\"\n"
+      "SYSTEM TOTALS,TOTAL VHT ALL LINKS,,,,,,ALT 1,100.5,90,-10.5,-10.447762,better,,,\n"
+      "TOTAL LANE MILES,LANE_MILES,1,CBD,1,Freeway,total,ALT 1,0.3,0.1,-0.2,-66.666664,less,,,\n"
+      "TOTAL LANE MILES,LANE_MILES,1,CBD,2,\"Div, Art\",total,ALT 1,0,2,2,,more,,,ft_label here: Expressway\n"
+      "TOTAL LANE MILES,LANE_MILES,1,CBD,3,Total,total,ALT 1,0.3,3.1,2.8,933.3333,more,,,\n"
+      "TOTAL LANE MILES,LANE_MILES,1,CBD,4,Ramp,total,ALT 1,,1,,,,,,not in base\n");
   EXPECT_EQ(rows, 8u + 5u);
 }
 
@@ -99,8 +100,9 @@ TEST(CompareCsv, StatisticsCarryTheirVerdicts) {
   fixtures::StatsFile alt = fixtures::validation_stats();
   alt.row("ft_class", "2")[fixtures::stats_column("vmt_ratio")] = "0.9";
   alt.row("ft_class", "2")[fixtures::stats_column("result")] = "acceptable";
-  const std::string text = compare_text({{"it1", fixtures::validation_tables().text(), fixtures::validation_stats().text()},
-                                         {"it2", fixtures::validation_tables().text(), alt.text()}});
+  const std::string text =
+      compare_text({{"it1", fixtures::validation_tables().text(), fixtures::validation_stats().text()},
+                    {"it2", fixtures::validation_tables().text(), alt.text()}});
   EXPECT_NE(text.find("\nSTATISTICS ft_class,2 vmt_ratio,,,2,Div Art,,it2,0.79318,0.9,0.10682,13.467309,,"
                       "outside,acceptable,\n"),
             std::string::npos);
@@ -110,9 +112,10 @@ TEST(CompareCsv, StatisticsCarryTheirVerdicts) {
   EXPECT_NE(text.find("\nSTATISTICS screenline,1 ratio,,NORDAL RIVER BRIDGES,,,,it2,0.97948,0.97948,0,0,,acceptable,"
                       "acceptable,\n"),
             std::string::npos);
-  EXPECT_NE(text.find("\nSTATISTICS check,counted_zero_volume links,,usually a scale factor in DATABASE.CTL,,,,it2,1,1,0,0,"
-                      ",,,\n"),
-            std::string::npos);
+  EXPECT_NE(
+      text.find("\nSTATISTICS check,counted_zero_volume links,,usually a scale factor in DATABASE.CTL,,,,it2,1,1,0,0,"
+                ",,,\n"),
+      std::string::npos);
   EXPECT_EQ(text.find("STATISTICS geh"), std::string::npos) << "a row without figures writes none";
 }
 

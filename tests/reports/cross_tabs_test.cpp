@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "reports/report_fixture.h"
 #include "evaluation/table_completion.h"
+#include "reports/report_fixture.h"
 
 namespace korvo {
 namespace {
@@ -19,19 +19,30 @@ std::string lane_title(std::string_view caption) {
   std::string title = " HIGHWAY EVALUATION -- YEAR/ALT (05A) -- REPORT: " + pad_to(caption, 48) + "\n\n\n";
   return title + Line()
                      .at(2, "TOTAL LANES:")
-                     .at(27, "1").at(37, "2").at(47, "3").at(57, "4").at(67, "5").at(77, "6").at(87, "7").at(97, "8")
+                     .at(27, "1")
+                     .at(37, "2")
+                     .at(47, "3")
+                     .at(57, "4")
+                     .at(67, "5")
+                     .at(77, "6")
+                     .at(87, "7")
+                     .at(97, "8")
                      .at(107, "9+")
                      .at(112, "TOTALS")
                      .str();
 }
-std::string area_heading(std::string_view label) { return "\n" + Line().at(53, "AREA TYPE: ").at(64, pad_to(label, 40)).str(); }
+std::string area_heading(std::string_view label) {
+  return "\n" + Line().at(53, "AREA TYPE: ").at(64, pad_to(label, 40)).str();
+}
 const std::string kTotalAreaHeading = "\n" + Line().at(51, "TOTAL AREA TYPES").str();
 
 // A row of ten whole-number lane columns after a 16-character label.
 std::string row(std::string_view label, std::initializer_list<std::string_view> lanes) {
   return Line().at(2, pad_to(label, 16)).fields(18, 10, lanes);
 }
-std::string totals_row(std::initializer_list<std::string_view> lanes) { return Line().at(1, " Totals").fields(18, 10, lanes); }
+std::string totals_row(std::initializer_list<std::string_view> lanes) {
+  return Line().at(1, " Totals").fields(18, 10, lanes);
+}
 // A subtotal: each value ends where the row's value ends, its "*" follows.
 std::string subtotal_row(std::string_view group, const std::vector<std::string>& lanes) {
   Line line;
@@ -65,8 +76,8 @@ TEST(LaneTable, WholeNumbersRoundHalfUpAndEmptyRowsAreLeftOut) {
   const std::string block = row("Freeway", {"3", "2", "0", "0", "0", "0", "0", "0", "0", "5"}) +
                             row("Divided Arterial", {"0", "0", "1", "0", "0", "0", "0", "0", "0", "1"}) +
                             totals_row({"3", "2", "1", "0", "0", "0", "0", "0", "0", "6"});
-  EXPECT_EQ(f.report(), page_header(1) + lane_title("TOTAL NUMBER OF LINKS") + area_heading("Central Business District") +
-                            block + kTotalAreaHeading + block);
+  EXPECT_EQ(f.report(), page_header(1) + lane_title("TOTAL NUMBER OF LINKS") +
+                            area_heading("Central Business District") + block + kTotalAreaHeading + block);
 }
 
 // Real numbers with the decimals the table asks for: 2 in the rows, the
@@ -77,9 +88,10 @@ TEST(LaneTable, RealNumbersUseTheDecimalsTheTableAsksFor) {
   write_lane_table(f.out, f.e.acc.sums, f.e.classes, "TOTAL SYSTEM MILES", Slot::SYS_MILES, false, 2, true);
 
   const std::string z = "0.00";
-  const std::string block = Line().at(2, "Freeway         ").fields(18, 10, {"1.50", z, z, z, z, z, z, z, z, "1.50"}).str() +
-                            Line().at(2, "Collector Street").fields(18, 10, {z, z, z, z, z, z, z, z, "12.25", "12.25"}).str() +
-                            Line().at(1, " Totals").fields(18, 10, {"1.50", z, z, z, z, z, z, z, "12.25", "13.75"}).str();
+  const std::string block =
+      Line().at(2, "Freeway         ").fields(18, 10, {"1.50", z, z, z, z, z, z, z, z, "1.50"}).str() +
+      Line().at(2, "Collector Street").fields(18, 10, {z, z, z, z, z, z, z, z, "12.25", "12.25"}).str() +
+      Line().at(1, " Totals").fields(18, 10, {"1.50", z, z, z, z, z, z, z, "12.25", "13.75"}).str();
   const std::string first_table = page_header(1) + lane_title("TOTAL SYSTEM MILES") +
                                   area_heading("Central Business District") + block + kTotalAreaHeading + block;
   EXPECT_EQ(f.report(), first_table);
@@ -117,11 +129,20 @@ TEST(LaneTable, SubtotalOfTheFirstGroupBeforeTheTotals) {
 // a single filled row (40) gets no subtotal; every area type has its page.
 TEST(LaneTable, GroupSubtotalsWithOneHundredClasses) {
   ReportFixture f(100, 2);
-  fill(f, Slot::LINKS, {{1, 1, 1, 1}, {2, 1, 1, 1}, {21, 1, 1, 2}, {25, 1, 2, 3}, {30, 1, 1, 1}, {40, 1, 1, 1},
-                  {95, 1, 1, 1}, {99, 1, 1, 1}});
+  fill(f, Slot::LINKS,
+       {{1, 1, 1, 1},
+        {2, 1, 1, 1},
+        {21, 1, 1, 2},
+        {25, 1, 2, 3},
+        {30, 1, 1, 1},
+        {40, 1, 1, 1},
+        {95, 1, 1, 1},
+        {99, 1, 1, 1}});
   write_lane_table(f.out, f.e.acc.sums, f.e.classes, "TOTAL NUMBER OF LINKS", Slot::LINKS, true, 0, true);
 
-  const auto one = [](std::string_view label) { return row(label, {"1", "0", "0", "0", "0", "0", "0", "0", "0", "1"}); };
+  const auto one = [](std::string_view label) {
+    return row(label, {"1", "0", "0", "0", "0", "0", "0", "0", "0", "1"});
+  };
   const std::vector<std::string> two{"2", "0", "0", "0", "0", "0", "0", "0", "0", "2"};
   const std::string block = one("Freeway") + one("Divided Arterial") + subtotal_row("Class 1-9 ", two) +
                             row("21", {"2", "0", "0", "0", "0", "0", "0", "0", "0", "2"}) +
@@ -129,8 +150,9 @@ TEST(LaneTable, GroupSubtotalsWithOneHundredClasses) {
                             subtotal_row("Div Art   ", {"2", "3", "0", "0", "0", "0", "0", "0", "0", "5"}) + one("30") +
                             one("40") + one("95") + one("99") + subtotal_row("Toll Fac  ", two) +
                             totals_row({"8", "3", "0", "0", "0", "0", "0", "0", "0", "11"});
-  EXPECT_EQ(f.report(), page_header(1) + lane_title("TOTAL NUMBER OF LINKS") + area_heading("Central Business District") + block +
-                            page_header(2) + lane_title("TOTAL NUMBER OF LINKS") + kTotalAreaHeading + block);
+  EXPECT_EQ(f.report(), page_header(1) + lane_title("TOTAL NUMBER OF LINKS") +
+                            area_heading("Central Business District") + block + page_header(2) +
+                            lane_title("TOTAL NUMBER OF LINKS") + kTotalAreaHeading + block);
 }
 
 // NFT 25: the subtotal before the Totals row covers rows 20-24 only; rows
@@ -141,7 +163,8 @@ TEST(LaneTable, TheLastShortGroupSumsOnlyItsOwnRows) {
   add_all_marginal_totals(f.e.acc.sums);
   write_lane_table(f.out, f.e.acc.sums, f.e.classes, "TOTAL NUMBER OF LINKS", Slot::LINKS, true, 0, true);
   const std::string report = f.report();
-  EXPECT_NE(report.find(subtotal_row("Freeway   ", {"3", "0", "0", "0", "0", "0", "0", "0", "0", "3"}) + row("21", {"4", "0", "0", "0", "0", "0", "0", "0", "0", "4"})),
+  EXPECT_NE(report.find(subtotal_row("Freeway   ", {"3", "0", "0", "0", "0", "0", "0", "0", "0", "3"}) +
+                        row("21", {"4", "0", "0", "0", "0", "0", "0", "0", "0", "4"})),
             std::string::npos);
   EXPECT_NE(report.find(subtotal_row("Div Art   ", {"12", "0", "0", "0", "0", "0", "0", "0", "0", "12"}) +
                         totals_row({"15", "0", "0", "0", "0", "0", "0", "0", "0", "15"})),
@@ -149,14 +172,21 @@ TEST(LaneTable, TheLastShortGroupSumsOnlyItsOwnRows) {
 }
 
 TEST(LaneTable, GroupNames) {
-  const std::pair<int, std::string> cases[] = {
-      {0, "Class 1-9 "}, {1, "Freeway   "}, {5, "Centroid  "}, {9, "Toll Fac  "}, {10, "Cl 100-109"}, {99, "Cl 990-999"}};
+  const std::pair<int, std::string> cases[] = {{0, "Class 1-9 "}, {1, "Freeway   "},  {5, "Centroid  "},
+                                               {9, "Toll Fac  "}, {10, "Cl 100-109"}, {99, "Cl 990-999"}};
   for (const auto& [group, name] : cases) EXPECT_EQ(facility_group_name(group), name);
 }
 
 std::string area_title(std::string_view caption) {
   return " HIGHWAY EVALUATION -- YEAR/ALT (05A) -- REPORT: " + std::string(caption) + "\n\n\n" +
-         Line().at(25, "     CBD").at(34, "  Fringe").at(43, "   Resid").at(52, " Out CBD").at(61, "   Rural").at(70, "   Total").str() +
+         Line()
+             .at(25, "     CBD")
+             .at(34, "  Fringe")
+             .at(43, "   Resid")
+             .at(52, " Out CBD")
+             .at(61, "   Rural")
+             .at(70, "   Total")
+             .str() +
          "\n\n";
 }
 
@@ -165,15 +195,16 @@ TEST(AreaTable, WholeNumbersByAreaTypeFromTheAllLanesClass) {
   fill(f, Slot::VOL_ALL, {{1, 1, 1, 2.5f}, {1, 3, 4, 100}, {5, 2, 1, 0.49f}});
   write_area_table(f.out, f.e.acc.sums, f.e.classes, pad_to("TOTAL VOLUME ON ALL LINKS", 59), Slot::VOL_ALL, true, 0);
   EXPECT_EQ(f.report(), page_header(1) + area_title("TOTAL VOLUME ON ALL LINKS") +
-                            Line().at(2, "Freeway         ").fields(24, 9, {"3", "0", "100", "0", "0", "103"}).str() + "\n" +
-                            Line().at(1, " Totals").fields(24, 9, {"3", "0", "100", "0", "0", "103"}).str());
+                            Line().at(2, "Freeway         ").fields(24, 9, {"3", "0", "100", "0", "0", "103"}).str() +
+                            "\n" + Line().at(1, " Totals").fields(24, 9, {"3", "0", "100", "0", "0", "103"}).str());
 }
 
 TEST(AreaTable, AnEmptyTablePrintsItsTotalsRow) {
   ReportFixture f(10, 6, true);
   write_area_table(f.out, f.e.acc.sums, f.e.classes, "RATIO OF VOLUME OVER CAPACITY", Slot::VOL_RATIO, false, 2);
-  EXPECT_EQ(f.report(), page_header(1) + area_title("RATIO OF VOLUME OVER CAPACITY") + "\n" +
-                            Line().at(1, " Totals").fields(24, 9, {"0.00", "0.00", "0.00", "0.00", "0.00", "0.00"}).str());
+  EXPECT_EQ(f.report(),
+            page_header(1) + area_title("RATIO OF VOLUME OVER CAPACITY") + "\n" +
+                Line().at(1, " Totals").fields(24, 9, {"0.00", "0.00", "0.00", "0.00", "0.00", "0.00"}).str());
 }
 
 }  // namespace

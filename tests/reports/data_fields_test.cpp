@@ -20,10 +20,20 @@ TEST(DataFields, AWholeNumberFitsItsColumnsUpToTheLastDigit) {
     bool fits;
   };
   const Case cases[] = {
-      {999'999, 6, true},       {1'000'000, 6, false},  {-99'999, 6, true},  {-100'000, 6, false},
-      {9'999'999, 7, true},     {10'000'000, 7, false}, {0, 1, true},        {-1, 1, false},
-      {-9, 2, true},            {999, 3, true},         {1'000, 3, false},   {-32'768, 4, false},
-      {2'147'483'647, 10, true}, {-2'147'483'648, 10, false},
+      {999'999, 6, true},
+      {1'000'000, 6, false},
+      {-99'999, 6, true},
+      {-100'000, 6, false},
+      {9'999'999, 7, true},
+      {10'000'000, 7, false},
+      {0, 1, true},
+      {-1, 1, false},
+      {-9, 2, true},
+      {999, 3, true},
+      {1'000, 3, false},
+      {-32'768, 4, false},
+      {2'147'483'647, 10, true},
+      {-2'147'483'648, 10, false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(fits_columns(c.value, c.columns), c.fits) << c.value << " in " << c.columns;
@@ -37,9 +47,9 @@ TEST(DataFields, ARealFitsItsFieldAsRoundedWithItsPoint) {
     bool fits;
   };
   const Case cases[] = {
-      {9999.99, 7, 2, true},   {10000.0, 7, 2, false},  {9999.996, 7, 2, false},  // rounds to 10000.00
-      {-999.99, 7, 2, true},   {-1000.0, 7, 2, false},  {9'999'999'999.0, 11, 0, true},  // "9999999999."
-      {1e10, 11, 0, false},    {0.0, 7, 2, true},
+      {9999.99, 7, 2, true}, {10000.0, 7, 2, false}, {9999.996, 7, 2, false},         // rounds to 10000.00
+      {-999.99, 7, 2, true}, {-1000.0, 7, 2, false}, {9'999'999'999.0, 11, 0, true},  // "9999999999."
+      {1e10, 11, 0, false},  {0.0, 7, 2, true},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(fits_columns(c.value, c.columns, c.decimals), c.fits) << c.value;

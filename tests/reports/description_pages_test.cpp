@@ -17,8 +17,7 @@ std::string front_pages(std::string_view run_type) {
 }
 
 TEST(DescriptionPages, ValidationRunFrontPagesMatchTheExpectedText) {
-  const std::string expected =
-      testing::read_file(KORVO_SOURCE_DIR "/tests/golden/pages/validation_front_pages.txt");
+  const std::string expected = testing::read_file(KORVO_SOURCE_DIR "/tests/golden/pages/validation_front_pages.txt");
   ASSERT_FALSE(expected.empty());
   EXPECT_EQ(front_pages("VALIDATE"), expected);
 }

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "reports/banner.h"
 #include "evaluation/table_completion.h"
+#include "reports/banner.h"
 #include "reports/report_fixture.h"
 
 namespace korvo {
@@ -38,11 +38,12 @@ TEST(EvaluationReports, ValidationRunInOrderFromTheClassCells) {
   write_evaluation_reports(f.out, f.side_files, f.e, false, false);
   const std::string report = f.report();
 
-  EXPECT_TRUE(in_order(report, {"LINKS WITH NO ASSIGNED VOLUME", "REPORT: TOTAL NUMBER OF LINKS",
-                                           "REPORT: LINK PERCENTAGES", "REPORT: PERCENT CHANGE IN SPEEDS",
-                                           "SCREENLINE SUMMARIES", kBanner, "TOTAL CONGESTED SPEED (MPH)"}));
+  EXPECT_TRUE(in_order(
+      report, {"LINKS WITH NO ASSIGNED VOLUME", "REPORT: TOTAL NUMBER OF LINKS", "REPORT: LINK PERCENTAGES",
+               "REPORT: PERCENT CHANGE IN SPEEDS", "SCREENLINE SUMMARIES", kBanner, "TOTAL CONGESTED SPEED (MPH)"}));
   std::size_t tables = 0;
-  for (std::size_t p = report.find("-- REPORT: "); p != std::string::npos; p = report.find("-- REPORT: ", p + 1)) ++tables;
+  for (std::size_t p = report.find("-- REPORT: "); p != std::string::npos; p = report.find("-- REPORT: ", p + 1))
+    ++tables;
   EXPECT_EQ(tables, 24u);
   EXPECT_NE(report.find(Line().at(5, "TOTAL NUMBER OF LINKS").fields(35, 10, {"4"}).str()), std::string::npos);
   EXPECT_FLOAT_EQ(f.cell(10, 6, 10, Slot::LINKS), 3.5f);
@@ -62,8 +63,8 @@ TEST(EvaluationReports, AnalysisRunInOrderAndClosesTheScreenlineFile) {
   const std::string report = f.report();
 
   EXPECT_TRUE(in_order(report, {"REPORT: TOTAL SYSTEM MILES", "REPORT: TOTAL DELAY DUE TO CONGESTION",
-                                           "MILES OF ROADWAY AT EACH LEVEL", "PERCENT OF MILEAGE AT EACH LEVEL",
-                                           "SCREENLINE SUMMARIES", kBanner, "TOTAL DELAY DUE TO CONGESTION (VEH-HRS)"}));
+                                "MILES OF ROADWAY AT EACH LEVEL", "PERCENT OF MILEAGE AT EACH LEVEL",
+                                "SCREENLINE SUMMARIES", kBanner, "TOTAL DELAY DUE TO CONGESTION (VEH-HRS)"}));
   EXPECT_EQ(report.find("LINKS WITH NO ASSIGNED VOLUME"), std::string::npos);
   EXPECT_NE(report.find(Line().at(5, "TOTAL CO EMISSIONS (KILOGRAMS)").fields(45, 10, {"1"}).str()), std::string::npos);
   EXPECT_FALSE(f.side_files.screenline_file().is_open());

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "reports/report_fixture.h"
 #include "evaluation/table_completion.h"
+#include "reports/report_fixture.h"
 
 namespace korvo {
 namespace {
@@ -75,21 +75,41 @@ TEST(AnalysisTables, ThirtyFiveTablesInOrderWithEmissionsInKilograms) {
   write_analysis_tables(f.out, f.e.acc, f.e.classes);
   const std::string report = f.report();
 
-  const std::vector<std::string> captions = {
-      "TOTAL SYSTEM MILES", "TOTAL LANE MILES", "TOTAL DIRECTIONAL SYSTEM MILES",
-      "AVERAGE LINK LENGTH USING SYSTEM MILES", "TOTAL VMT USING VOLUMES ON LINKS WITH CAPACITIES",
-      "TOTAL VMT USING CAPACITY", "RATIO OF VOLUME OVER CAPACITY VMT", "TOTAL VHT USING VOLUMES ON LINKS WITH CAPACITIES",
-      "TOTAL VHT USING CAPACITIES", "RATIO OF VOLUME OVER CAPACITY VHT", "TOTAL VOLUME ON ALL LINKS WITH CAPACITIES",
-      "TOTAL CAPACITIES", "RATIO OF VOLUME OVER CAPACITY", "TOTAL VOLUME ON ALL LINKS", "VOLUME PERCENTAGES ON ALL LINKS",
-      "AVERAGE TOTAL VOLUMES ON ALL LINKS", "ORIGINAL SPEEDS (MPH)", "CONGESTED SPEEDS (MPH)", "PERCENT CHANGE IN SPEED",
-      "TOTAL VMT USING LINK VOLUMES (VELMAR.V54+)", "TOTAL VHT (FREE-FLOW TIME) USING LINK VOLUMES (VELMAR.V54+)",
-      "TOTAL VHT (CONGESTED TIME) USING LINK VOLUMES (VELMAR.V54+)",
-      "SPEEDS (FREE-FLOW TIME) USING LINK VOLUMES (VELMAR.V54+)", "SPEEDS (CONGESTED TIME) USING LINK VOLUMES (VELMAR.V54+)",
-      "PERCENT CHANGE IN SPEED USING LINK VOLUMES (VELMAR.V54+)", "TOTAL ACCIDENT OCCURENCES", "TOTAL INJURY OCCURENCES",
-      "TOTAL FATALITY OCCURENCES", "TOTAL EMISSIONS OF CARBON MONOXIDE (KILOGRAMS)",
-      "TOTAL EMISSIONS OF HYDROCARBONS (KILOGRAMS)", "TOTAL EMISSIONS OF OXIDES OF NITROGEN (KILOGRAMS)",
-      "TOTAL FUEL USE (GALS)", "TOTAL NEW LANE MILEAGE", "TOTAL CONSTRUCTION COST (X $1000)",
-      "TOTAL DELAY DUE TO CONGESTION (VEH-HRS)"};
+  const std::vector<std::string> captions = {"TOTAL SYSTEM MILES",
+                                             "TOTAL LANE MILES",
+                                             "TOTAL DIRECTIONAL SYSTEM MILES",
+                                             "AVERAGE LINK LENGTH USING SYSTEM MILES",
+                                             "TOTAL VMT USING VOLUMES ON LINKS WITH CAPACITIES",
+                                             "TOTAL VMT USING CAPACITY",
+                                             "RATIO OF VOLUME OVER CAPACITY VMT",
+                                             "TOTAL VHT USING VOLUMES ON LINKS WITH CAPACITIES",
+                                             "TOTAL VHT USING CAPACITIES",
+                                             "RATIO OF VOLUME OVER CAPACITY VHT",
+                                             "TOTAL VOLUME ON ALL LINKS WITH CAPACITIES",
+                                             "TOTAL CAPACITIES",
+                                             "RATIO OF VOLUME OVER CAPACITY",
+                                             "TOTAL VOLUME ON ALL LINKS",
+                                             "VOLUME PERCENTAGES ON ALL LINKS",
+                                             "AVERAGE TOTAL VOLUMES ON ALL LINKS",
+                                             "ORIGINAL SPEEDS (MPH)",
+                                             "CONGESTED SPEEDS (MPH)",
+                                             "PERCENT CHANGE IN SPEED",
+                                             "TOTAL VMT USING LINK VOLUMES (VELMAR.V54+)",
+                                             "TOTAL VHT (FREE-FLOW TIME) USING LINK VOLUMES (VELMAR.V54+)",
+                                             "TOTAL VHT (CONGESTED TIME) USING LINK VOLUMES (VELMAR.V54+)",
+                                             "SPEEDS (FREE-FLOW TIME) USING LINK VOLUMES (VELMAR.V54+)",
+                                             "SPEEDS (CONGESTED TIME) USING LINK VOLUMES (VELMAR.V54+)",
+                                             "PERCENT CHANGE IN SPEED USING LINK VOLUMES (VELMAR.V54+)",
+                                             "TOTAL ACCIDENT OCCURENCES",
+                                             "TOTAL INJURY OCCURENCES",
+                                             "TOTAL FATALITY OCCURENCES",
+                                             "TOTAL EMISSIONS OF CARBON MONOXIDE (KILOGRAMS)",
+                                             "TOTAL EMISSIONS OF HYDROCARBONS (KILOGRAMS)",
+                                             "TOTAL EMISSIONS OF OXIDES OF NITROGEN (KILOGRAMS)",
+                                             "TOTAL FUEL USE (GALS)",
+                                             "TOTAL NEW LANE MILEAGE",
+                                             "TOTAL CONSTRUCTION COST (X $1000)",
+                                             "TOTAL DELAY DUE TO CONGESTION (VEH-HRS)"};
   std::vector<std::string> titles;
   const std::string marker = "-- REPORT: ";
   for (std::size_t p = report.find(marker); p != std::string::npos; p = report.find(marker, p + 1)) {

@@ -67,8 +67,8 @@ TEST_F(PageHeaderTest, WritesFiveRecordsOfThePlanningPackageVariant) {
                                 std::string(12, ' ') + "PAGE NO.     6");
   EXPECT_EQ(out.records[2], "  VANTRIKS SYSTEM " + std::string(8, ' ') + padded("SECOND", 80) + std::string(12, ' ') +
                                 "DATE   04JUL26");
-  EXPECT_EQ(out.records[3], "    VERSION 9.2   " + std::string(8, ' ') + padded("THIRD", 80) + std::string(12, ' ') +
-                                "TIME  09:05:07");
+  EXPECT_EQ(out.records[3],
+            "    VERSION 9.2   " + std::string(8, ' ') + padded("THIRD", 80) + std::string(12, ' ') + "TIME  09:05:07");
   EXPECT_EQ(out.records[4], " ");
   for (int r = 1; r <= 3; ++r) EXPECT_EQ(out.records[static_cast<std::size_t>(r)].size(), 132u);
 }
@@ -92,8 +92,8 @@ TEST_F(ReportTest, ANewPageBeginsWithTheHeaderOfItsVariant) {
   go_to_page(2);
   const std::vector<std::string> out = records();
   ASSERT_EQ(out.size(), 10u);
-  EXPECT_EQ(out[6], "   ZEFALIA D.O.T. " + std::string(8, ' ') + padded("NETWORK TITLE", 80) +
-                        std::string(12, ' ') + "PAGE NO.     2");
+  EXPECT_EQ(out[6], "   ZEFALIA D.O.T. " + std::string(8, ' ') + padded("NETWORK TITLE", 80) + std::string(12, ' ') +
+                        "PAGE NO.     2");
 }
 
 TEST_F(ReportTest, TheFirstReservationWritesNothingUnlessAPageIsForced) {

@@ -34,7 +34,9 @@ std::string no_volume_line(int first, int last) {
   Line line;
   std::size_t col = 1;
   for (int n = first; n <= last; ++n, col += 15) {
-    line.at(col + 1, "+").fields(col + 2, 6, {std::to_string(1000 + n)}).fields(col + 8, 7, {std::to_string(200000 + n)});
+    line.at(col + 1, "+")
+        .fields(col + 2, 6, {std::to_string(1000 + n)})
+        .fields(col + 8, 7, {std::to_string(200000 + n)});
   }
   return line.at(col + 1, "+");
 }
@@ -72,14 +74,28 @@ TEST(NoVolumeList, TwentyLinesToAPage) {
 const std::string kTitle = " HIGHWAY EVALUATION -- YEAR/ALT (05A) -- SCREENLINE SUMMARIES\n\n";
 const std::string kHeadingFirstLine =
     Line().at(2, "SCREENLINE").at(29, "TOTAL").at(40, "TOTAL").at(49, "VOLUME OVER").at(65, "F  A");
-const std::string kValidationHeading =
-    kTitle + kHeadingFirstLine +
-    Line().at(4, "NUMBER").at(13, "ANODE").at(19, "BNODE").at(28, "VOLUME").at(40, "COUNT").at(49, "COUNT RATIO").at(65, "T  T").str() +
-    "\n";
-const std::string kAnalysisHeading =
-    kTitle + kHeadingFirstLine +
-    Line().at(4, "NUMBER").at(13, "ANODE").at(19, "BNODE").at(28, "VOLUME").at(37, "CAPACITY").at(46, "CAPACITY RATIO").at(65, "T  T").str() +
-    "\n";
+const std::string kValidationHeading = kTitle + kHeadingFirstLine +
+                                       Line()
+                                           .at(4, "NUMBER")
+                                           .at(13, "ANODE")
+                                           .at(19, "BNODE")
+                                           .at(28, "VOLUME")
+                                           .at(40, "COUNT")
+                                           .at(49, "COUNT RATIO")
+                                           .at(65, "T  T")
+                                           .str() +
+                                       "\n";
+const std::string kAnalysisHeading = kTitle + kHeadingFirstLine +
+                                     Line()
+                                         .at(4, "NUMBER")
+                                         .at(13, "ANODE")
+                                         .at(19, "BNODE")
+                                         .at(28, "VOLUME")
+                                         .at(37, "CAPACITY")
+                                         .at(46, "CAPACITY RATIO")
+                                         .at(65, "T  T")
+                                         .str() +
+                                     "\n";
 
 // One link line up to its area-type code.
 Line link_line(std::string_view s, std::string_view a, std::string_view b, std::string_view vol, std::string_view ref,
@@ -122,11 +138,28 @@ TEST(ScreenlineSummaries, ValidationLinesTotalsAndScreenline99) {
   EXPECT_EQ(f.report(),
             page_header(1) + kValidationHeading +
                 link_line("3", "101", "102", "1500.", "1200.", "1.25", "1", "2").at(70, std::string(46, ' ')).str() +
-                link_line("3", "*****", "7", "800.", "0.", "0.00", "21", "3").at(73, "********** THIS LINK HAS NO COUNT **********").str() +
-                link_line("3", "150", "160", "700.", "300.", "2.33", "3", "1").at(70, " ***CRITICAL*** MISSING COUNT IN ONE DIRECTION").str() +
-                "\n" + Line().fields(6, 2, {"3"}).at(16, "TOTALS").fields(24, 11, {"3000.", "1500."}).fields(51, 6, {"2.00"}).at(61, pad_to("NORTH CORDON", 40)).str() +
+                link_line("3", "*****", "7", "800.", "0.", "0.00", "21", "3")
+                    .at(73, "********** THIS LINK HAS NO COUNT **********")
+                    .str() +
+                link_line("3", "150", "160", "700.", "300.", "2.33", "3", "1")
+                    .at(70, " ***CRITICAL*** MISSING COUNT IN ONE DIRECTION")
+                    .str() +
+                "\n" +
+                Line()
+                    .fields(6, 2, {"3"})
+                    .at(16, "TOTALS")
+                    .fields(24, 11, {"3000.", "1500."})
+                    .fields(51, 6, {"2.00"})
+                    .at(61, pad_to("NORTH CORDON", 40))
+                    .str() +
                 "\n\n" + link_line("99", "55", "66", "500.", "400.", "1.25", "1", "1").str() + "\n" +
-                Line().at(6, "99").at(16, "TOTALS").fields(24, 11, {"500.", "400."}).fields(51, 6, {"1.25"}).at(58, pad_to("COUNT LINKS", 40)).str() +
+                Line()
+                    .at(6, "99")
+                    .at(16, "TOTALS")
+                    .fields(24, 11, {"500.", "400."})
+                    .fields(51, 6, {"1.25"})
+                    .at(58, pad_to("COUNT LINKS", 40))
+                    .str() +
                 "\n\n");
   EXPECT_EQ(f.dir.read(kScreenlineFile), "  3      3000.      1500.   2.00    " + pad_to("NORTH CORDON", 40) + "\n" +
                                              " 99       500.       400.   1.25    " + pad_to("COUNT LINKS", 40) + "\n");
@@ -144,7 +177,13 @@ TEST(ScreenlineSummaries, NoScreenlinesInEitherRunType) {
     const std::string blank_name(40, ' ');
     if (analysis) {
       EXPECT_EQ(f.report(), page_header(1) + kAnalysisHeading + "\n" +
-                                Line().at(6, "99").at(16, "TOTALS").fields(24, 11, {"0.", "0."}).fields(51, 6, {"0.00"}).at(58, blank_name).str() +
+                                Line()
+                                    .at(6, "99")
+                                    .at(16, "TOTALS")
+                                    .fields(24, 11, {"0.", "0."})
+                                    .fields(51, 6, {"0.00"})
+                                    .at(58, blank_name)
+                                    .str() +
                                 "\n\n");
       EXPECT_EQ(f.dir.read(kScreenlineFile), " 99         0.         0.   0.00    " + blank_name + "\n");
     } else {
@@ -162,8 +201,13 @@ TEST(ScreenlineSummaries, AnalysisLinesNameTheCapacity) {
   write_screenline_summaries(f.out, f.e.acc.screenlines, f.e.classes.screenline_name, f.analysis, nullptr);
   const std::string report = f.report();
   EXPECT_NE(report.find(kAnalysisHeading +
-                        link_line("12", "1", "2", "900.", "0.", "0.00", "2", "5").at(73, "********** THIS LINK HAS NO CAPACITY **********").str() +
-                        link_line("12", "3", "4", "100.", "2000.", "0.05", "2", "5").at(70, " ***CRITICAL*** MISSING CAPACITY IN ONE DIRECTION").str() + "\n"),
+                        link_line("12", "1", "2", "900.", "0.", "0.00", "2", "5")
+                            .at(73, "********** THIS LINK HAS NO CAPACITY **********")
+                            .str() +
+                        link_line("12", "3", "4", "100.", "2000.", "0.05", "2", "5")
+                            .at(70, " ***CRITICAL*** MISSING CAPACITY IN ONE DIRECTION")
+                            .str() +
+                        "\n"),
             std::string::npos);
 }
 
@@ -182,8 +226,9 @@ TEST(ScreenlineSummaries, AScreenlineThatDoesNotFitBeginsAPage) {
   ASSERT_NE(page2, std::string::npos);
   EXPECT_EQ(report.find(page_header(3)), std::string::npos);
   EXPECT_EQ(report.substr(page2 - 3, 3), "\n\n\n");  // after the total of screenline 1
-  const std::string page2_start = page_header(2) + kValidationHeading +
-                                  link_line("2", "201", "1", "10.", "10.", "1.00", "1", "1").at(70, std::string(46, ' ')).str();
+  const std::string page2_start =
+      page_header(2) + kValidationHeading +
+      link_line("2", "201", "1", "10.", "10.", "1.00", "1", "1").at(70, std::string(46, ' ')).str();
   EXPECT_EQ(report.substr(page2, page2_start.size()), page2_start);
   EXPECT_EQ(f.out.page().line_count, 34);
 }

@@ -7,9 +7,9 @@
 #include "common/fixed_read.h"
 #include "common/text_file.h"
 #include "input/database_control.h"
-#include "reports/bundled_rates.h"
-#include "input/rates.h"
 #include "input/profile.h"
+#include "input/rates.h"
+#include "reports/bundled_rates.h"
 #include "support/golden.h"
 
 namespace korvo {

@@ -66,8 +66,8 @@ TEST(TwoWayFileTest, WritesTheRecordsOfEachWorkedExample) {
       // stands alone, while 1-5 finds 5-1 and is written with it.
       {"the scan stops early on an unsorted file", ascii_record(5, 1, 1, 70, 700) + ascii_record(1, 5, 1, 30, 300), 1,
        false, two_way_record(5, 1, 3, 2, 1, 70, 700, 0, 0, 0) + two_way_record(1, 5, 3, 2, 1, 30, 300, 70, 700, 1)},
-      {"sums at the width of their fields", ascii_record(1, 2, 9, 9000000, 5, {}) + ascii_record(2, 1, 9, 999999, 5, {}),
-       1, false,
+      {"sums at the width of their fields",
+       ascii_record(1, 2, 9, 9000000, 5, {}) + ascii_record(2, 1, 9, 999999, 5, {}), 1, false,
        "     1     2  3  2  9  0  125  101  130"
        "9000000      5 999999      59999999     10  9 18\n"},
       {"a short record reads blanks as zeros", "    10    20\n", 1, false,

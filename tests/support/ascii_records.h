@@ -10,8 +10,8 @@ namespace korvo::testing {
 
 // An "HRLDXY.ASC" record: nodes, FT, AT, lanes, location, distance, time,
 // congested time, volume, capacity, then 7-column extras.
-inline std::string ascii_record(int a, int b, int lanes, int volume, int capacity, const std::vector<int>& extras = {}, int ft = 3,
-                         int at = 2) {
+inline std::string ascii_record(int a, int b, int lanes, int volume, int capacity, const std::vector<int>& extras = {},
+                                int ft = 3, int at = 2) {
   char buffer[256];
   int n = std::snprintf(buffer, sizeof buffer, "%6d%6d%3d%3d%3d%3d%5d%5d%5d%7d%7d", a, b, ft, at, lanes, 0, 125, 101,
                         130, volume, capacity);
@@ -20,8 +20,8 @@ inline std::string ascii_record(int a, int b, int lanes, int volume, int capacit
 }
 
 // A two-way record, built independently of the layout library.
-inline std::string two_way_record(int a, int b, int ft, int at, int lanes, int vol, int cap, int vol2, int cap2, int lanes2,
-                           const std::vector<int>& slots = {}) {
+inline std::string two_way_record(int a, int b, int ft, int at, int lanes, int vol, int cap, int vol2, int cap2,
+                                  int lanes2, const std::vector<int>& slots = {}) {
   char buffer[256];
   int n = std::snprintf(buffer, sizeof buffer, "%6d%6d%3d%3d%3d%3d%5d%5d%5d%7d%7d%7d%7d%7d%7d%3d%3d", a, b, ft, at,
                         lanes, 0, 125, 101, 130, vol, cap, vol2, cap2, vol + vol2, cap + cap2, lanes2, lanes + lanes2);

@@ -20,8 +20,10 @@ namespace {
 std::string fortran_string(const std::string& text) {
   std::string out = "'";
   for (char c : text) {
-    if (c == '\'') out += "''";
-    else out += c;
+    if (c == '\'')
+      out += "''";
+    else
+      out += c;
   }
   return out + "'";
 }
@@ -52,7 +54,9 @@ std::optional<std::vector<std::string>> run_fortran_oracle(const std::vector<Ora
   program << "  write(*,'(A)') '@@'\nend program oracle\n";
   dir.write("oracle.f90", program.str());
   const std::string d = dir.path().string();
-  const std::string command = "cd '" + d + "' && gfortran -ffree-line-length-none -o oracle oracle.f90 2>compile.log && ./oracle > out.txt 2>run.log";
+  const std::string command =
+      "cd '" + d +
+      "' && gfortran -ffree-line-length-none -o oracle oracle.f90 2>compile.log && ./oracle > out.txt 2>run.log";
   if (std::system(command.c_str()) != 0) return std::nullopt;
   const std::string out = dir.read("out.txt");
   std::vector<std::string> results;

@@ -64,7 +64,8 @@ bool regenerating_goldens() {
   return flag != nullptr && std::string_view(flag) != "" && std::string_view(flag) != "0";
 }
 
-GoldenCase::GoldenCase(const std::string& name) : dir_(std::filesystem::path(KORVO_SOURCE_DIR) / "tests" / "golden" / name) {}
+GoldenCase::GoldenCase(const std::string& name)
+    : dir_(std::filesystem::path(KORVO_SOURCE_DIR) / "tests" / "golden" / name) {}
 
 void GoldenCase::copy_inputs(const TempDir& run) const {
   for (const auto& from : {shared_dir(), input_dir()}) {

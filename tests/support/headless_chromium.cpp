@@ -53,8 +53,8 @@ RenderResult render(const std::string& chromium, const std::filesystem::path& pa
   std::filesystem::remove(output, ec);
   const std::string url = "file://" + std::filesystem::absolute(page).string();
   const std::string command = "timeout " + std::to_string(kTimeoutSeconds) + " " + quoted(chromium) + kFlags +
-                              " --user-data-dir=" + quoted(profile.path().string()) + extra + " " + output_flag +
-                              "=" + quoted(output.string()) + " " + quoted(url);
+                              " --user-data-dir=" + quoted(profile.path().string()) + extra + " " + output_flag + "=" +
+                              quoted(output.string()) + " " + quoted(url);
   auto [status, log] = run_logged(command);
   RenderResult result;
   result.ok = status == 0 && std::filesystem::exists(output) && std::filesystem::file_size(output) > 0;

@@ -64,7 +64,8 @@ std::optional<std::string> markup_errors(const std::string& page) {
   TempDir dir;
   dir.write("page.html", page);
   dir.write("check.py", kChecker);
-  const std::string out = run("python3 '" + dir.file("check.py").string() + "' '" + dir.file("page.html").string() + "' 2>&1");
+  const std::string out =
+      run("python3 '" + dir.file("check.py").string() + "' '" + dir.file("page.html").string() + "' 2>&1");
   return out == "ok" ? std::string() : out;
 }
 

@@ -28,8 +28,8 @@ inline std::string numbered(int l, int c) {
 // do not fit their fields or are negative.
 inline std::string golden_rates(int l, int c) {
   if (l == 1 && c == 1) return "12.345";
-  if (l == 1 && c == 5) return " 100.5";  // F6.3 of 100.5 does not fit
-  if (l == 5 && c == 1) return "999999";  // nor does F7.2 of 999999
+  if (l == 1 && c == 5) return " 100.5";   // F6.3 of 100.5 does not fit
+  if (l == 5 && c == 1) return "999999";   // nor does F7.2 of 999999
   if (l == 15 && c == 3) return "123456";  // nor F8.2 of 123456
   if (l == 36 && c == 2) return "  -1.5";
   return numbered(l, c);

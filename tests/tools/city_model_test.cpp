@@ -101,8 +101,8 @@ TEST(CityModel, WideningTheMainStreetChangesItsLinksAlone) {
     while (before.next(b)) {
       ASSERT_TRUE(after.next(a));
       ASSERT_EQ(std::tie(a.anode, a.bnode, a.sequence), std::tie(b.anode, b.bnode, b.sequence));
-      const bool on_main_street = std::min(b.anode, b.bnode) >= main_row_first &&
-                                  std::max(b.anode, b.bnode) <= main_row_last;
+      const bool on_main_street =
+          std::min(b.anode, b.bnode) >= main_row_first && std::max(b.anode, b.bnode) <= main_row_last;
       EXPECT_EQ(a.count, b.count);
       EXPECT_EQ(a.distance, b.distance);
       EXPECT_EQ(a.time, b.time);

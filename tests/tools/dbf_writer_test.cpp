@@ -17,8 +17,8 @@ TEST(DbfWriter, BytesOfASmallTable) {
   table.add({12, true}).add({DbfValue::blank(), false}, /*deleted=*/true);
   const std::string expected =
       // version, date 2026-07-04, 2 records, header 97 bytes, record 6 bytes
-      "\x03\x7e\x07\x04\x02\0\0\0\x61\0\x06\0"s + std::string(20, '\0') +
-      "ANODE\0\0\0\0\0\0N\0\0\0\0\x04\0"s + std::string(14, '\0') +  //
+      "\x03\x7e\x07\x04\x02\0\0\0\x61\0\x06\0"s + std::string(20, '\0') + "ANODE\0\0\0\0\0\0N\0\0\0\0\x04\0"s +
+      std::string(14, '\0') +                                           //
       "OK\0\0\0\0\0\0\0\0\0L\0\0\0\0\x01\0"s + std::string(14, '\0') +  //
       "\x0d" + "   12T" + "*    F" + "\x1a";
   EXPECT_EQ(table.bytes(), expected);
@@ -131,7 +131,7 @@ TEST(DbfWriter, BrokenHeadersOnRequest) {
   ASSERT_EQ(bytes.size(), 43u);
   EXPECT_EQ(bytes.substr(4, 8), "\xe8\x03\0\0\x28\0\x03\0"s);
   EXPECT_EQ(bytes.substr(32, 8), "ANODE\0\0\0"s);  // the descriptor cut at byte 40
-  EXPECT_EQ(bytes.substr(40), " 12");               // the record cut to 3 bytes
+  EXPECT_EQ(bytes.substr(40), " 12");              // the record cut to 3 bytes
 }
 
 }  // namespace

@@ -355,21 +355,11 @@ CityNetwork::PairInfo CityNetwork::pair_info(std::int32_t anode, const Neighbour
   const FacilityTraits& t = traits(p.facility_type);
   const bool urban = p.area_type != kRural;
   switch (p.facility_type) {
-    case kFreeway:
-      p.lanes = urban ? 3 + (p.area_type <= kFringe) : 2;
-      break;
-    case kDividedArterial:
-      p.lanes = p.area_type <= kFringe ? 3 : 2;
-      break;
-    case kUndividedArterial:
-      p.lanes = urban ? 2 : 1;
-      break;
-    case kOneWayStreet:
-      p.lanes = p.area_type == kCbd ? 3 : 2;
-      break;
-    default:
-      p.lanes = 1;
-      break;
+    case kFreeway: p.lanes = urban ? 3 + (p.area_type <= kFringe) : 2; break;
+    case kDividedArterial: p.lanes = p.area_type <= kFringe ? 3 : 2; break;
+    case kUndividedArterial: p.lanes = urban ? 2 : 1; break;
+    case kOneWayStreet: p.lanes = p.area_type == kCbd ? 3 : 2; break;
+    default: p.lanes = 1; break;
   }
   const double jitter = 1.0 + 0.16 * (unit(mix(street + 1)) - 0.5);
   p.distance = std::max<std::int32_t>(3, static_cast<std::int32_t>(std::lround(spacing * jitter * 100.0)));
@@ -404,24 +394,12 @@ CityNetwork::PairInfo CityNetwork::pair_info(std::int32_t anode, const Neighbour
     static constexpr std::int32_t kCodes[][3] = {{1, 2, 3}, {1, 2, 6}, {4, 6, 1}, {4, 5, 4}, {7, 8, 9}, {1, 2, 1}};
     int row = 0;
     switch (p.facility_type) {
-      case kFreeway:
-        row = 0;
-        break;
-      case kDividedArterial:
-        row = 1;
-        break;
-      case kUndividedArterial:
-        row = 2;
-        break;
-      case kCollector:
-        row = 3;
-        break;
-      case kLocalStreet:
-        row = 4;
-        break;
-      default:
-        row = 5;
-        break;
+      case kFreeway: row = 0; break;
+      case kDividedArterial: row = 1; break;
+      case kUndividedArterial: row = 2; break;
+      case kCollector: row = 3; break;
+      case kLocalStreet: row = 4; break;
+      default: row = 5; break;
     }
     p.construct = kCodes[row][mix(street + 5) % 3];
   }
@@ -551,9 +529,7 @@ void CityNetwork::select_features() {
           eligible += p.two_way && !p.crossing && p.screenline == 0 &&
                       (p.facility_type == kDividedArterial || p.facility_type == kUndividedArterial);
           break;
-        case kOneCountFeature:
-          eligible += p.crossing && p.counted && p.two_way;
-          break;
+        case kOneCountFeature: eligible += p.crossing && p.counted && p.two_way; break;
         default:
           eligible += p.facility_type != kCentroidConnector && p.facility_type != kPrivateRoad && !p.no_volume;
           break;
@@ -568,21 +544,11 @@ void CityNetwork::select_features() {
       for_each_street([&](std::int32_t anode, const Neighbour& n) {
         const PairInfo p = pair_info(anode, n, 0);
         switch (goal.index) {
-          case kPrivateFeature:
-            hits += p.facility_type == kPrivateRoad;
-            break;
-          case kNoVolumeFeature:
-            hits += p.no_volume;
-            break;
-          case kCount99Feature:
-            hits += p.screenline == kCountStationScreenline;
-            break;
-          case kOneCountFeature:
-            hits += p.one_direction_counted;
-            break;
-          default:
-            hits += p.construct != 0;
-            break;
+          case kPrivateFeature: hits += p.facility_type == kPrivateRoad; break;
+          case kNoVolumeFeature: hits += p.no_volume; break;
+          case kCount99Feature: hits += p.screenline == kCountStationScreenline; break;
+          case kOneCountFeature: hits += p.one_direction_counted; break;
+          default: hits += p.construct != 0; break;
         }
       });
       return hits;

@@ -56,18 +56,17 @@ std::string sized_record(const DbfOptions& options, std::string record) {
 }  // namespace
 
 std::vector<DbfFieldDef> link_table_fields() {
-  return {{"ANODE", 'N', 7},     {"BNODE", 'N', 7},    {"DISTANCE", 'N', 6},  {"DIR", 'N', 2},
-          {"ATYPE", 'N', 3},     {"FTYPE", 'N', 3},    {"LANES", 'N', 3},     {"TIME", 'N', 6},
+  return {{"ANODE", 'N', 7},     {"BNODE", 'N', 7},    {"DISTANCE", 'N', 6},   {"DIR", 'N', 2},
+          {"ATYPE", 'N', 3},     {"FTYPE", 'N', 3},    {"LANES", 'N', 3},      {"TIME", 'N', 6},
           {"CAPACITY", 'N', 7},  {"COUNT", 'N', 7},    {"SCREENLINE", 'N', 3}, {"ZONE", 'N', 5},
-          {"USE", 'N', 3},       {"LOCATION", 'N', 5}, {"LANDUSE", 'N', 3},   {"CONSTRUCT", 'N', 3},
-          {"CONG_TIME", 'N', 6}, {"MODELVOL", 'N', 8}, {"COST", 'N', 5},      {"TWFLAG", 'N', 1}};
+          {"USE", 'N', 3},       {"LOCATION", 'N', 5}, {"LANDUSE", 'N', 3},    {"CONSTRUCT", 'N', 3},
+          {"CONG_TIME", 'N', 6}, {"MODELVOL", 'N', 8}, {"COST", 'N', 5},       {"TWFLAG", 'N', 1}};
 }
 
 std::string format_dbf_value(const DbfFieldDef& field, const DbfValue& value) {
   const bool numeric = is_numeric(field.type);
   switch (value.kind()) {
-    case DbfValue::Kind::kBlank:
-      return std::string(static_cast<std::size_t>(field.length), ' ');
+    case DbfValue::Kind::kBlank: return std::string(static_cast<std::size_t>(field.length), ' ');
     case DbfValue::Kind::kInteger:
       if (numeric && field.decimals > 0) {
         return fit(field, number_text(static_cast<double>(value.integer()), field.decimals), true);
@@ -76,16 +75,13 @@ std::string format_dbf_value(const DbfFieldDef& field, const DbfValue& value) {
     case DbfValue::Kind::kReal:
       if (!numeric) throw std::invalid_argument("dBASE fixture: a real value for field " + field.name);
       return fit(field, number_text(value.real(), field.decimals), true);
-    case DbfValue::Kind::kText:
-      return fit(field, value.text(), numeric);
-    case DbfValue::Kind::kLogical:
-      return fit(field, value.integer() ? "T" : "F", false);
+    case DbfValue::Kind::kText: return fit(field, value.text(), numeric);
+    case DbfValue::Kind::kLogical: return fit(field, value.integer() ? "T" : "F", false);
   }
   return {};
 }
 
-std::string dbf_header(const std::vector<DbfFieldDef>& fields, const DbfOptions& options,
-                       std::uint32_t record_count) {
+std::string dbf_header(const std::vector<DbfFieldDef>& fields, const DbfOptions& options, std::uint32_t record_count) {
   const std::size_t standard_length = kHeaderSize + kDescriptorSize * fields.size() + 1;
   std::string out(standard_length, '\0');
   out[0] = static_cast<char>(options.version);
@@ -95,8 +91,9 @@ std::string dbf_header(const std::vector<DbfFieldDef>& fields, const DbfOptions&
   put_le32(out, 4, options.announced_records.value_or(record_count));
   const std::size_t header_length = options.header_length.value_or(static_cast<std::uint16_t>(standard_length));
   put_le16(out, 8, static_cast<std::uint32_t>(header_length));
-  put_le16(out, 10, static_cast<std::uint32_t>(options.record_length.value_or(
-                        static_cast<std::uint16_t>(standard_record_length(fields)))));
+  put_le16(out, 10,
+           static_cast<std::uint32_t>(
+               options.record_length.value_or(static_cast<std::uint16_t>(standard_record_length(fields)))));
   for (std::size_t k = 0; k < fields.size(); ++k) {
     const DbfFieldDef& f = fields[k];
     if (f.name.size() > 11) throw std::invalid_argument("dBASE fixture: field name longer than 11: " + f.name);

@@ -39,14 +39,14 @@ class DbfValue {
   enum class Kind { kBlank, kInteger, kReal, kText, kLogical };
 
   DbfValue() = default;
-  DbfValue(int v) : kind_(Kind::kInteger), integer_(v) {}                   // NOLINT
-  DbfValue(long v) : kind_(Kind::kInteger), integer_(v) {}                  // NOLINT
-  DbfValue(long long v) : kind_(Kind::kInteger), integer_(v) {}             // NOLINT
-  DbfValue(double v) : kind_(Kind::kReal), real_(v) {}                      // NOLINT
-  DbfValue(const char* v) : kind_(Kind::kText), text_(v) {}                 // NOLINT
-  DbfValue(std::string v) : kind_(Kind::kText), text_(std::move(v)) {}      // NOLINT
-  DbfValue(std::string_view v) : kind_(Kind::kText), text_(v) {}            // NOLINT
-  DbfValue(bool v) : kind_(Kind::kLogical), integer_(v ? 1 : 0) {}          // NOLINT
+  DbfValue(int v) : kind_(Kind::kInteger), integer_(v) {}               // NOLINT
+  DbfValue(long v) : kind_(Kind::kInteger), integer_(v) {}              // NOLINT
+  DbfValue(long long v) : kind_(Kind::kInteger), integer_(v) {}         // NOLINT
+  DbfValue(double v) : kind_(Kind::kReal), real_(v) {}                  // NOLINT
+  DbfValue(const char* v) : kind_(Kind::kText), text_(v) {}             // NOLINT
+  DbfValue(std::string v) : kind_(Kind::kText), text_(std::move(v)) {}  // NOLINT
+  DbfValue(std::string_view v) : kind_(Kind::kText), text_(v) {}        // NOLINT
+  DbfValue(bool v) : kind_(Kind::kLogical), integer_(v ? 1 : 0) {}      // NOLINT
   static DbfValue blank() { return {}; }
 
   Kind kind() const { return kind_; }
@@ -92,8 +92,7 @@ std::vector<DbfFieldDef> link_table_fields();
 std::string format_dbf_value(const DbfFieldDef& field, const DbfValue& value);
 
 // The header (with its descriptors and terminator) of a table.
-std::string dbf_header(const std::vector<DbfFieldDef>& fields, const DbfOptions& options,
-                       std::uint32_t record_count);
+std::string dbf_header(const std::vector<DbfFieldDef>& fields, const DbfOptions& options, std::uint32_t record_count);
 
 // One record: the deletion flag (blank, or "*" when deleted) and the fields.
 // A record length option pads the record with blanks or cuts it.

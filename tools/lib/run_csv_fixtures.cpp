@@ -101,7 +101,8 @@ TablesFile analysis_tables() {
                                                             {"0", "0.23", "0.35", "0.35", "0.7", "2.08", "3.71"}}};
   const std::array<const char*, 7> levels = {"A", "B", "C", "D", "E", "F", "TOTAL"};
   for (int ft = 0; ft < 3; ++ft) {
-    for (int l = 0; l < 7; ++l) f.rows.push_back({los, levels[l], "", "", std::to_string(ft + 1), kFtLabels[ft], "", miles[ft][l]});
+    for (int l = 0; l < 7; ++l)
+      f.rows.push_back({los, levels[l], "", "", std::to_string(ft + 1), kFtLabels[ft], "", miles[ft][l]});
   }
   add_screenline(f, "CAPACITY");
   const std::string totals = "SYSTEM TOTALS";
@@ -134,8 +135,8 @@ TablesFile validation_tables() {
     for (int at = 1; at <= 3; ++at) {
       for (int ft = 1; ft <= 3; ++ft) {
         for (int lane = 1; lane <= 10; ++lane) {
-          f.rows.push_back({table, measure, std::to_string(at), kAtLabels[at - 1], std::to_string(ft), kFtLabels[ft - 1],
-                            kLanes[lane - 1], std::to_string(at * 100 + ft * 10 + lane)});
+          f.rows.push_back({table, measure, std::to_string(at), kAtLabels[at - 1], std::to_string(ft),
+                            kFtLabels[ft - 1], kLanes[lane - 1], std::to_string(at * 100 + ft * 10 + lane)});
         }
       }
     }
@@ -189,7 +190,8 @@ StatsFile validation_stats() {
       {"areawide", "vmt", "All counted links", "30", "300000", "282000", "0.94", "32.5", "46345.8", "43565.05", "0.94",
        "0.91", "10", "5", "acceptable"},
       {"count_group", "0-4999", "", "10", "25000", "30000", "1.2", "80.5", "", "", "", "", "100", "60", "acceptable"},
-      {"count_group", "5000-9999", "", "12", "90000", "81000", "0.9", "38.25", "", "", "", "", "45", "35", "acceptable"},
+      {"count_group", "5000-9999", "", "12", "90000", "81000", "0.9", "38.25", "", "", "", "", "45", "35",
+       "acceptable"},
       {"count_group", "10000+", "", "8", "185000", "171000", "0.924", "20.5", "", "", "", "", "35", "25", "preferable"},
       {"ft_class", "1", "Freeway", "10", "150000", "153000", "1.02", "15", "30000", "30600", "1.02", "0.95", "7", "6",
        "preferable"},
@@ -197,21 +199,21 @@ StatsFile validation_stats() {
        "15", "10", "outside"},
       {"at_class", "1", "CBD", "12", "120000", "110000", "0.91667", "30", "20000", "18000", "0.9", "0.9", "25", "15",
        "acceptable"},
-      {"at_class", "2", "Rural", "18", "180000", "172000", "0.95556", "34", "26345.8", "25565.05", "0.97037", "0.9", "25",
-       "15", "preferable"},
+      {"at_class", "2", "Rural", "18", "180000", "172000", "0.95556", "34", "26345.8", "25565.05", "0.97037", "0.9",
+       "25", "15", "preferable"},
       {"screenline", "1", "NORDAL RIVER BRIDGES", "5", "85560", "83804", "0.97948", "", "", "", "", "", "17.87", "",
        "acceptable"},
-      {"geh", "not_computed", "GEH needs hourly flows: set GEH hourfactor share in KVTARGET.SYN", "", "", "", "", "", "",
-       "", "", "", "", "", ""},
+      {"geh", "not_computed", "GEH needs hourly flows: set GEH hourfactor share in KVTARGET.SYN", "", "", "", "", "",
+       "", "", "", "", "", "", ""},
       {"mdd", "within", "", "20", "", "", "0.66667", "", "", "", "", "", "", "", ""},
       {"check", "unclassified", "usually a code missing from KVLABELS.SYN", "0", "", "", "", "", "", "", "", "", "", "",
        ""},
-      {"check", "connector_passed_over", "centroid connectors, never evaluated", "12", "", "", "", "", "", "", "", "", "",
-       "", ""},
+      {"check", "connector_passed_over", "centroid connectors, never evaluated", "12", "", "", "", "", "", "", "", "",
+       "", "", ""},
       {"check", "zero_time_passed_over", "links with no time", "0", "", "", "", "", "", "", "", "", "", "", ""},
       {"check", "location_deselected", "outside the GLS location", "0", "", "", "", "", "", "", "", "", "", "", ""},
-      {"check", "counted_zero_volume", "usually a scale factor in DATABASE.CTL", "1", "", "", "", "", "", "", "", "", "",
-       "", ""},
+      {"check", "counted_zero_volume", "usually a scale factor in DATABASE.CTL", "1", "", "", "", "", "", "", "", "",
+       "", "", ""},
       {"check", "no_count", "evaluated links without a count", "9", "", "", "", "", "", "", "", "", "", "", ""},
       {"check", "speed_implausible", "check TIME and CONG_TIME", "0", "", "", "", "", "", "", "", "", "", "", ""},
   };

@@ -395,7 +395,9 @@ std::string_view tone_class(Tone tone) {
 
 }  // namespace
 
-void write_badge(HtmlWriter& w, std::string_view word, Tone tone) { w.element("span", word, {{"class", tone_class(tone)}}); }
+void write_badge(HtmlWriter& w, std::string_view word, Tone tone) {
+  w.element("span", word, {{"class", tone_class(tone)}});
+}
 
 void write_card(HtmlWriter& w, const Card& card) {
   // "badge good" -> "card good": the card's edge repeats the badge's colour.

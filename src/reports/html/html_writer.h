@@ -156,7 +156,6 @@ enum class Tone { kGood, kFair, kBad, kNeutral };
 // <span class="badge good">preferable</span>
 void write_badge(HtmlWriter& w, std::string_view word, Tone tone);
 
-
 // ---------------------------------------------------------------- tables
 
 enum class Align { kLeft, kRight };
@@ -167,12 +166,12 @@ struct Badge {
 };
 
 struct Cell {
-  std::string text;               // escaped when written
-  Align align = Align::kLeft;     // numbers: kRight (tabular figures)
-  std::optional<Badge> badge;     // written after the text
-  std::string note;               // small text after the badge ("was outside")
-  bool changed = false;           // marks the cell (a verdict that changed)
-  bool row_header = false;        // <th scope="row"> instead of <td>
+  std::string text;            // escaped when written
+  Align align = Align::kLeft;  // numbers: kRight (tabular figures)
+  std::optional<Badge> badge;  // written after the text
+  std::string note;            // small text after the badge ("was outside")
+  bool changed = false;        // marks the cell (a verdict that changed)
+  bool row_header = false;     // <th scope="row"> instead of <td>
 
   static Cell number(double value, NumberStyle style = {}) {
     Cell c;
@@ -221,12 +220,12 @@ struct HeaderGroup {
 // makes: ratios and speeds do not add up).
 struct Table {
   std::string caption;
-  std::vector<HeaderGroup> groups;       // empty: one header row
+  std::vector<HeaderGroup> groups;  // empty: one header row
   std::vector<std::string> columns;
-  std::vector<Align> column_align;       // per column; missing: left
+  std::vector<Align> column_align;  // per column; missing: left
   std::vector<std::vector<Cell>> rows;
   std::vector<std::vector<Cell>> totals;
-  std::string empty_text = "No rows.";   // shown when rows and totals are empty
+  std::string empty_text = "No rows.";  // shown when rows and totals are empty
 };
 
 // <div class="scroll"><table>...</table></div>

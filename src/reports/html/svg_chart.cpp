@@ -8,7 +8,7 @@
 namespace korvo::html {
 namespace {
 
-constexpr double kWidth = 720;        // the viewBox width of every chart
+constexpr double kWidth = 720;  // the viewBox width of every chart
 constexpr std::string_view kGrid = "#e3e6ea";
 constexpr std::string_view kInk = "#1f2328";
 constexpr std::string_view kMuted = "#57606a";
@@ -135,20 +135,32 @@ void write_legend(HtmlWriter& w, const std::vector<LegendItem>& items, double to
       case Glyph::kSwatch:
         w.empty("rect", {{"x", px(x)}, {"y", px(y + 2)}, {"width", "14"}, {"height", "10"}, {"fill", colour}});
         break;
-      case Glyph::kDot:
-        w.empty("circle", {{"cx", px(x + 7)}, {"cy", px(y + 7)}, {"r", "4"}, {"fill", colour}});
-        break;
+      case Glyph::kDot: w.empty("circle", {{"cx", px(x + 7)}, {"cy", px(y + 7)}, {"r", "4"}, {"fill", colour}}); break;
       case Glyph::kLine:
-        w.empty("line", {{"x1", px(x)}, {"y1", px(y + 7)}, {"x2", px(x + 16)}, {"y2", px(y + 7)}, {"stroke", colour},
+        w.empty("line", {{"x1", px(x)},
+                         {"y1", px(y + 7)},
+                         {"x2", px(x + 16)},
+                         {"y2", px(y + 7)},
+                         {"stroke", colour},
                          {"stroke-width", "2"}});
         break;
       case Glyph::kDashed:
-        w.empty("line", {{"x1", px(x)}, {"y1", px(y + 7)}, {"x2", px(x + 16)}, {"y2", px(y + 7)}, {"stroke", colour},
-                         {"stroke-width", "2"}, {"stroke-dasharray", "4 3"}});
+        w.empty("line", {{"x1", px(x)},
+                         {"y1", px(y + 7)},
+                         {"x2", px(x + 16)},
+                         {"y2", px(y + 7)},
+                         {"stroke", colour},
+                         {"stroke-width", "2"},
+                         {"stroke-dasharray", "4 3"}});
         break;
       case Glyph::kBand:
-        w.empty("rect", {{"x", px(x)}, {"y", px(y + 1)}, {"width", "16"}, {"height", "12"}, {"fill", colour},
-                         {"stroke", kMuted}, {"stroke-width", "0.5"}});
+        w.empty("rect", {{"x", px(x)},
+                         {"y", px(y + 1)},
+                         {"width", "16"},
+                         {"height", "12"},
+                         {"fill", colour},
+                         {"stroke", kMuted},
+                         {"stroke-width", "0.5"}});
         break;
     }
     w.element("text", item.name, {{"x", px(x + 22)}, {"y", px(y + 11)}});
@@ -195,9 +207,8 @@ std::string_view bar_colour(const BarChart& c, std::size_t s) {
 }
 
 std::string_view series_colour(std::size_t i) {
-  static constexpr std::array<std::string_view, 10> kPalette = {
-      "#0072b2", "#e69f00", "#009e73", "#d55e00", "#cc79a7",
-      "#56b4e9", "#6f4e37", "#999999", "#000000", "#b8a100"};
+  static constexpr std::array<std::string_view, 10> kPalette = {"#0072b2", "#e69f00", "#009e73", "#d55e00", "#cc79a7",
+                                                                "#56b4e9", "#6f4e37", "#999999", "#000000", "#b8a100"};
   return kPalette[i % kPalette.size()];
 }
 
@@ -303,7 +314,8 @@ void write_bar_chart(HtmlWriter& w, const BarChart& c) {
 
   std::vector<LegendItem> legend;
   if (n_ser > 1 || stacked) {
-    for (std::size_t s = 0; s < n_ser; ++s) legend.push_back({c.series[s].name, std::string(bar_colour(c, s)), Glyph::kSwatch});
+    for (std::size_t s = 0; s < n_ser; ++s)
+      legend.push_back({c.series[s].name, std::string(bar_colour(c, s)), Glyph::kSwatch});
   }
   if (!c.bands.empty() && !c.band_label.empty()) legend.push_back({c.band_label, std::string(kBandFill), Glyph::kBand});
   for (const auto& r : c.references) {
@@ -311,7 +323,9 @@ void write_bar_chart(HtmlWriter& w, const BarChart& c) {
   }
   const bool labels_on_bars = c.value_labels && !stacked;
   const auto value_text = [&](double v) { return format_number(v, c.value_style); };
-  const auto band_text = [&](double v) { return format_number(v, {c.value_style.decimals, c.value_style.grouping, false}); };
+  const auto band_text = [&](double v) {
+    return format_number(v, {c.value_style.decimals, c.value_style.grouping, false});
+  };
   const auto bar_text = [&](std::size_t s, std::size_t i, double v) {
     const auto& labels = c.series[s].labels;
     return i < labels.size() && !labels[i].empty() ? labels[i] : value_text(v);
@@ -320,7 +334,8 @@ void write_bar_chart(HtmlWriter& w, const BarChart& c) {
   if (labels_on_bars) {
     for (std::size_t s = 0; s < n_ser; ++s) {
       for (std::size_t i = 0; i < n_cat; ++i) {
-        if (const auto v = value_at(s, i)) value_text_width = std::max(value_text_width, text_width(bar_text(s, i, *v)));
+        if (const auto v = value_at(s, i))
+          value_text_width = std::max(value_text_width, text_width(bar_text(s, i, *v)));
       }
     }
   }
@@ -328,7 +343,8 @@ void write_bar_chart(HtmlWriter& w, const BarChart& c) {
   const double legend_h = legend_height(legend);
   double top = 8 + legend_h;
   const double bar = stacked || n_ser <= 1 ? 18 : std::max(7.0, 15.0 - static_cast<double>(n_ser));
-  const double block = stacked ? bar : static_cast<double>(n_ser) * bar + static_cast<double>(n_ser > 0 ? n_ser - 1 : 0) * 2;
+  const double block =
+      stacked ? bar : static_cast<double>(n_ser) * bar + static_cast<double>(n_ser > 0 ? n_ser - 1 : 0) * 2;
   const std::string title_text = axis_title(c.value_axis);
 
   if (horizontal) {
@@ -369,8 +385,11 @@ void write_bar_chart(HtmlWriter& w, const BarChart& c) {
     for (std::size_t i = 0; i < n_cat; ++i) {
       const double y_block = top + static_cast<double>(i) * (block + gap) + gap / 2;
       if (const auto b = band_at(i)) {
-        w.open("rect", {{"x", px(x(-*b))}, {"y", px(y_block - 3)}, {"width", px(x(*b) - x(-*b))},
-                        {"height", px(block + 6)}, {"fill", kBandFill}});
+        w.open("rect", {{"x", px(x(-*b))},
+                        {"y", px(y_block - 3)},
+                        {"width", px(x(*b) - x(-*b))},
+                        {"height", px(block + 6)},
+                        {"fill", kBandFill}});
         w.element("title", c.band_label + ": " + c.categories[i] + ": \xC2\xB1" + band_text(*b));
         w.close();
       }
@@ -387,7 +406,10 @@ void write_bar_chart(HtmlWriter& w, const BarChart& c) {
           y = y_block;
         }
         const double a = x(std::min(from, to)), b = x(std::max(from, to));
-        w.open("rect", {{"x", px(a)}, {"y", px(y)}, {"width", px(std::max(b - a, 0.0))}, {"height", px(bar)},
+        w.open("rect", {{"x", px(a)},
+                        {"y", px(y)},
+                        {"width", px(std::max(b - a, 0.0))},
+                        {"height", px(bar)},
                         {"fill", bar_colour(c, s)}});
         w.element("title", (c.series[s].name.empty() ? "" : c.series[s].name + ": ") + c.categories[i] + ": " +
                                bar_text(s, i, *v));
@@ -395,7 +417,8 @@ void write_bar_chart(HtmlWriter& w, const BarChart& c) {
         if (labels_on_bars) {
           const bool neg = *v < 0;
           w.element("text", bar_text(s, i, *v),
-                    {{"x", px(neg ? x(*v) - 4 : x(*v) + 4)}, {"y", px(y + bar / 2 + 4)},
+                    {{"x", px(neg ? x(*v) - 4 : x(*v) + 4)},
+                     {"y", px(y + bar / 2 + 4)},
                      {"text-anchor", neg ? "end" : "start"}});
         }
       }
@@ -407,11 +430,20 @@ void write_bar_chart(HtmlWriter& w, const BarChart& c) {
       w.close();
     }
     // The zero line and the reference lines over the bars.
-    w.empty("line", {{"x1", px(x(0))}, {"y1", px(top - 2)}, {"x2", px(x(0))}, {"y2", px(top + plot_h + 2)},
-                     {"stroke", kInk}, {"stroke-width", negative ? "1.5" : "1"}});
+    w.empty("line", {{"x1", px(x(0))},
+                     {"y1", px(top - 2)},
+                     {"x2", px(x(0))},
+                     {"y2", px(top + plot_h + 2)},
+                     {"stroke", kInk},
+                     {"stroke-width", negative ? "1.5" : "1"}});
     for (const auto& r : c.references) {
-      w.empty("line", {{"x1", px(x(r.value))}, {"y1", px(top - 2)}, {"x2", px(x(r.value))}, {"y2", px(top + plot_h + 2)},
-                       {"stroke", kInk}, {"stroke-width", "1.2"}, {"stroke-dasharray", "5 3"}});
+      w.empty("line", {{"x1", px(x(r.value))},
+                       {"y1", px(top - 2)},
+                       {"x2", px(x(r.value))},
+                       {"y2", px(top + plot_h + 2)},
+                       {"stroke", kInk},
+                       {"stroke-width", "1.2"},
+                       {"stroke-dasharray", "5 3"}});
     }
     w.close();  // svg
     close_figure(w, c.note);
@@ -433,7 +465,8 @@ void write_bar_chart(HtmlWriter& w, const BarChart& c) {
   const double y_bottom = y_top + plot_h;
   const double height = y_bottom + label_h + (c.category_label.empty() ? 8 : 26);
   const Mapper y{Scale::kLinear, ticks.lo, ticks.hi, y_bottom, y_top};
-  const double group_w = std::min(slot * 0.8, stacked ? 40.0 : 22.0 * static_cast<double>(std::max<std::size_t>(n_ser, 1)));
+  const double group_w =
+      std::min(slot * 0.8, stacked ? 40.0 : 22.0 * static_cast<double>(std::max<std::size_t>(n_ser, 1)));
   const double bar_w = stacked ? group_w : group_w / static_cast<double>(std::max<std::size_t>(n_ser, 1));
 
   open_figure(w, c.title);
@@ -453,13 +486,19 @@ void write_bar_chart(HtmlWriter& w, const BarChart& c) {
   w.close();
   const std::string rotate_title = "rotate(-90 14 " + px((y_top + y_bottom) / 2) + ")";
   w.element("text", title_text,
-            {{"x", "14"}, {"y", px((y_top + y_bottom) / 2)}, {"text-anchor", "middle"}, {"font-weight", "600"},
+            {{"x", "14"},
+             {"y", px((y_top + y_bottom) / 2)},
+             {"text-anchor", "middle"},
+             {"font-weight", "600"},
              {"transform", rotate_title}});
   for (std::size_t i = 0; i < n_cat; ++i) {
     const double centre = x0 + (static_cast<double>(i) + 0.5) * slot;
     const double left = centre - group_w / 2;
     if (const auto b = band_at(i)) {
-      w.open("rect", {{"x", px(left - 3)}, {"y", px(y(*b))}, {"width", px(group_w + 6)}, {"height", px(y(-*b) - y(*b))},
+      w.open("rect", {{"x", px(left - 3)},
+                      {"y", px(y(*b))},
+                      {"width", px(group_w + 6)},
+                      {"height", px(y(-*b) - y(*b))},
                       {"fill", kBandFill}});
       w.element("title", c.band_label + ": " + c.categories[i] + ": \xC2\xB1" + band_text(*b));
       w.close();
@@ -477,8 +516,11 @@ void write_bar_chart(HtmlWriter& w, const BarChart& c) {
         bx = left;
       }
       const double a = y(std::max(from, to)), b = y(std::min(from, to));
-      w.open("rect", {{"x", px(bx + (stacked ? 0 : 1))}, {"y", px(a)}, {"width", px(bar_w - (stacked ? 0 : 2))},
-                      {"height", px(std::max(b - a, 0.0))}, {"fill", bar_colour(c, s)}});
+      w.open("rect", {{"x", px(bx + (stacked ? 0 : 1))},
+                      {"y", px(a)},
+                      {"width", px(bar_w - (stacked ? 0 : 2))},
+                      {"height", px(std::max(b - a, 0.0))},
+                      {"fill", bar_colour(c, s)}});
       w.element("title", (c.series[s].name.empty() ? "" : c.series[s].name + ": ") + c.categories[i] + ": " +
                              bar_text(s, i, *v));
       w.close();
@@ -500,11 +542,20 @@ void write_bar_chart(HtmlWriter& w, const BarChart& c) {
     w.text(rotate ? fit_text(c.categories[i], 150) : c.categories[i]);
     w.close();
   }
-  w.empty("line", {{"x1", px(x0)}, {"y1", px(y(0))}, {"x2", px(x1)}, {"y2", px(y(0))}, {"stroke", kInk},
+  w.empty("line", {{"x1", px(x0)},
+                   {"y1", px(y(0))},
+                   {"x2", px(x1)},
+                   {"y2", px(y(0))},
+                   {"stroke", kInk},
                    {"stroke-width", negative ? "1.5" : "1"}});
   for (const auto& r : c.references) {
-    w.empty("line", {{"x1", px(x0)}, {"y1", px(y(r.value))}, {"x2", px(x1)}, {"y2", px(y(r.value))}, {"stroke", kInk},
-                     {"stroke-width", "1.2"}, {"stroke-dasharray", "5 3"}});
+    w.empty("line", {{"x1", px(x0)},
+                     {"y1", px(y(r.value))},
+                     {"x2", px(x1)},
+                     {"y2", px(y(r.value))},
+                     {"stroke", kInk},
+                     {"stroke-width", "1.2"},
+                     {"stroke-dasharray", "5 3"}});
   }
   if (!c.category_label.empty()) {
     w.element("text", c.category_label,
@@ -568,7 +619,8 @@ void write_xy_chart(HtmlWriter& w, const XyChart& c) {
   const Ticks ty = axis_ticks(c.y, ry);
 
   std::vector<LegendItem> legend;
-  for (std::size_t b = 0; b < c.bands.size(); ++b) legend.push_back({c.bands[b].name, std::string(kBandFill), Glyph::kBand});
+  for (std::size_t b = 0; b < c.bands.size(); ++b)
+    legend.push_back({c.bands[b].name, std::string(kBandFill), Glyph::kBand});
   if (c.identity_line) legend.push_back({"y = x", std::string(kInk), Glyph::kDashed});
   std::size_t colour = 0;
   std::vector<std::string> line_colours, point_colours;
@@ -626,10 +678,15 @@ void write_xy_chart(HtmlWriter& w, const XyChart& c) {
             {{"x", px((x0 + x1) / 2)}, {"y", px(height - 8)}, {"text-anchor", "middle"}, {"font-weight", "600"}});
   const std::string rotate = "rotate(-90 14 " + px((y0 + y1) / 2) + ")";
   w.element("text", axis_title(c.y),
-            {{"x", "14"}, {"y", px((y0 + y1) / 2)}, {"text-anchor", "middle"}, {"font-weight", "600"},
+            {{"x", "14"},
+             {"y", px((y0 + y1) / 2)},
+             {"text-anchor", "middle"},
+             {"font-weight", "600"},
              {"transform", rotate}});
 
-  const auto usable = [](const Mapper& m, double v) { return std::isfinite(v) && (m.scale == Scale::kLinear || v > 0); };
+  const auto usable = [](const Mapper& m, double v) {
+    return std::isfinite(v) && (m.scale == Scale::kLinear || v > 0);
+  };
   const std::string clip_ref = "url(#" + clip + ")";
   w.open("g", {{"clip-path", clip_ref}});
   // Bands: along the upper curve, back along the lower one.
@@ -652,8 +709,13 @@ void write_xy_chart(HtmlWriter& w, const XyChart& c) {
   if (c.identity_line) {
     const double lo = std::max(tx.lo, ty.lo), hi = std::min(tx.hi, ty.hi);
     if (hi > lo && usable(mx, lo) && usable(my, lo)) {
-      w.empty("line", {{"x1", px(mx(lo))}, {"y1", px(my(lo))}, {"x2", px(mx(hi))}, {"y2", px(my(hi))}, {"stroke", kInk},
-                       {"stroke-width", "1.2"}, {"stroke-dasharray", "5 3"}});
+      w.empty("line", {{"x1", px(mx(lo))},
+                       {"y1", px(my(lo))},
+                       {"x2", px(mx(hi))},
+                       {"y2", px(my(hi))},
+                       {"stroke", kInk},
+                       {"stroke-width", "1.2"},
+                       {"stroke-dasharray", "5 3"}});
     }
   }
   for (std::size_t l = 0; l < c.lines.size(); ++l) {
@@ -687,8 +749,12 @@ void write_xy_chart(HtmlWriter& w, const XyChart& c) {
       d += "h0";
     }
     if (!d.empty()) {
-      w.open("path", {{"d", d}, {"stroke", point_colours[s]}, {"stroke-width", "5"}, {"stroke-linecap", "round"},
-                      {"stroke-opacity", "0.8"}, {"fill", "none"}});
+      w.open("path", {{"d", d},
+                      {"stroke", point_colours[s]},
+                      {"stroke-width", "5"},
+                      {"stroke-linecap", "round"},
+                      {"stroke-opacity", "0.8"},
+                      {"fill", "none"}});
       w.element("title", series.name);
       w.close();
     }
@@ -704,7 +770,11 @@ void write_xy_chart(HtmlWriter& w, const XyChart& c) {
       }
     }
   }
-  w.empty("rect", {{"x", px(x0)}, {"y", px(y0)}, {"width", px(x1 - x0)}, {"height", px(y1 - y0)}, {"fill", "none"},
+  w.empty("rect", {{"x", px(x0)},
+                   {"y", px(y0)},
+                   {"width", px(x1 - x0)},
+                   {"height", px(y1 - y0)},
+                   {"fill", "none"},
                    {"stroke", kMuted}});
   w.close();  // svg
   std::string note = c.note;

@@ -25,7 +25,10 @@ TEST(HtmlEscape, EscapesMarkupAndReplacesWhatIsNotText) {
       {"line ends and controls", "a\nb\rc\x01\x7F", "a" + r + "b" + r + "c" + r + r},
       {"utf-8 kept", "Z\xC3\xBCrich \xE2\x80\x94 \xF0\x9F\x9A\x97", "Z\xC3\xBCrich \xE2\x80\x94 \xF0\x9F\x9A\x97"},
       {"latin-1 byte", "Z\xFCrich", "Z" + r + "rich"},
-      {"stray continuation", "a\x80" "b", "a" + r + "b"},
+      {"stray continuation",
+       "a\x80"
+       "b",
+       "a" + r + "b"},
       {"overlong slash", "\xC0\xAF", r + r},
       {"surrogate", "\xED\xA0\x80", r + r + r},
       {"cut short at the end", "ab\xE2\x82", "ab" + r + r},

@@ -131,7 +131,9 @@ TEST(BarChart, StacksVerticallyWithBandsAndReferences) {
   write_bar_chart(w, c);
   const std::string svg = w.finish();
   EXPECT_NE(svg.find(">twelve</text>"), std::string::npos);
-  EXPECT_NE(svg.find("<title>target: 0-4999: \xC2\xB1" "8.00</title>"), std::string::npos);
+  EXPECT_NE(svg.find("<title>target: 0-4999: \xC2\xB1"
+                     "8.00</title>"),
+            std::string::npos);
   EXPECT_NE(svg.find("stroke-dasharray=\"5 3\""), std::string::npos);
   EXPECT_NE(svg.find("transform=\"rotate(-90"), std::string::npos);  // the value axis title
 }
@@ -141,7 +143,8 @@ TEST(XyChart, PlotsOnLogAxesWithTheIdentityLineAndABand) {
   c.title = "Volume against count";
   c.x = {"Count", "vehicles per day", Scale::kLog};
   c.y = {"Volume", "vehicles per day", Scale::kLog};
-  c.points = {{"Freeway", {{1000, 1100}, {20000, 18000}, {0, 50}}, {}}, {"Screenlines", {{5000, 5200}}, {"NORDAL <river>"}}};
+  c.points = {{"Freeway", {{1000, 1100}, {20000, 18000}, {0, 50}}, {}},
+              {"Screenlines", {{5000, 5200}}, {"NORDAL <river>"}}};
   c.lines = {{"MDD", {{100, 200}, {100000, 110000}}, true}};
   c.bands = {{"within the MDD", {100, 1000, 100000}, {50, 700, 90000}, {200, 1300, 110000}}};
   c.identity_line = true;
@@ -150,8 +153,9 @@ TEST(XyChart, PlotsOnLogAxesWithTheIdentityLineAndABand) {
   write_xy_chart(w, c);
   const std::string svg = w.finish();
   EXPECT_EQ(count(svg, "h0"), 3u) << "the point at 0 cannot show on a log axis";
-  EXPECT_NE(svg.find("All 4 counted links. 1 point lies outside the axes (at or below 0 on a log scale) and is not shown."),
-            std::string::npos);
+  EXPECT_NE(
+      svg.find("All 4 counted links. 1 point lies outside the axes (at or below 0 on a log scale) and is not shown."),
+      std::string::npos);
   EXPECT_NE(svg.find(">y = x</text>"), std::string::npos);
   EXPECT_NE(svg.find("clip-path=\"url(#korvo-clip-1)\""), std::string::npos);
   EXPECT_NE(svg.find("NORDAL &lt;river&gt;"), std::string::npos);
