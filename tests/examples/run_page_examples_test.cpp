@@ -289,7 +289,7 @@ TEST_P(ExamplePage, ShowsTheFiguresOfTheTablesFile) {
   // Each page table's column c against a measure, row by row: every row the
   // file has is on the page, or is a class without links (all 0).
   const auto compare_columns = [&](const std::map<std::string, std::vector<std::string>>& table,
-                                   std::vector<std::pair<std::size_t, std::string>> columns,
+                                   const std::vector<std::pair<std::size_t, std::string>>& columns,
                                    std::string_view file_table) {
     for (const auto& [column, measure] : columns) {
       const auto values = by_class(measure, file_table);

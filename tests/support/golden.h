@@ -59,7 +59,7 @@ class GoldenCase {
 
 // One whole run of a case, made once per test suite and read by its tests.
 struct GoldenRun {
-  explicit GoldenRun(std::string name) : golden(std::move(name)) {}
+  explicit GoldenRun(const std::string& name) : golden(name) {}
   GoldenCase golden;
   TempDir dir;
   RunResult result;
@@ -71,8 +71,9 @@ struct GoldenRun {
 // (link tables, binary networks), runs the program with the console input
 // and, when regenerating, rewrites the expected files.
 template <typename Prepare>
-std::unique_ptr<GoldenRun> run_golden_case(std::string name, Prepare prepare, std::string_view console_input = {}) {
-  auto run = std::make_unique<GoldenRun>(std::move(name));
+std::unique_ptr<GoldenRun> run_golden_case(const std::string& name, Prepare prepare,
+                                           std::string_view console_input = {}) {
+  auto run = std::make_unique<GoldenRun>(name);
   run->golden.copy_inputs(run->dir);
   prepare(run->dir);
   run->result = run_korvo(run->dir, console_input);
