@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "common/console.h"
 #include "common/errors.h"
 #include "common/text_file.h"
 #include "common/text_pool.h"
@@ -175,23 +176,6 @@ class PendingFile {
   TextWriter writer_;
   bool done_ = false;
 };
-
-// One console line that a terminal shows as it is (paths can hold any byte).
-std::string console_safe(std::string_view text) {
-  static constexpr std::string_view kHex = "0123456789ABCDEF";
-  std::string out;
-  for (const char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 32 || u == 127) {
-      out += "\\x";
-      out += kHex[u >> 4];
-      out += kHex[u & 15];
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
 
 int compare(const Arguments& a, std::ostream& console) {
   TextPool pool;

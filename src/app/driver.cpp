@@ -240,27 +240,6 @@ void close_outputs_quietly(RunContext& ctx) {
   }
 }
 
-// An error line names files, fields and keywords as the input spelled them,
-// and damaged input can hold any byte there. The console gets one line that
-// a terminal shows as it is: a control character is written as \xNN
-// ("HRLDXY.\x11", never a line break or an escape sequence).
-std::string console_safe(std::string_view text) {
-  static constexpr std::string_view kHex = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 32 || u == 127) {
-      out += "\\x";
-      out += kHex[u >> 4];
-      out += kHex[u & 15];
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 // ---- The steps ---------------------------------------------------------------

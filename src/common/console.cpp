@@ -22,4 +22,21 @@ bool Console::read_line(std::string& text) {
   return true;
 }
 
+std::string console_safe(std::string_view text) {
+  static constexpr std::string_view kHex = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 32 || u == 127) {
+      out += "\\x";
+      out += kHex[u >> 4];
+      out += kHex[u & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 }  // namespace korvo

@@ -24,4 +24,10 @@ class Console {
   std::istream* in_;
 };
 
+// An error line names files, fields and keywords as the input spelled them,
+// and damaged input can hold any byte there. The console gets one line that
+// a terminal shows as it is: a control character is written as \xNN
+// ("HRLDXY.\x11", never a line break or an escape sequence).
+std::string console_safe(std::string_view text);
+
 }  // namespace korvo
