@@ -23,6 +23,8 @@ void* counted_aligned_allocation(std::size_t size, std::align_val_t align) {
   throw std::bad_alloc();
 }
 
+void count_allocation() { g_allocations.fetch_add(1, std::memory_order_relaxed); }
+
 }  // namespace
 
 // The replaceable global allocation functions: the count, then malloc.
@@ -30,6 +32,34 @@ void* operator new(std::size_t size) { return counted_allocation(size); }
 void* operator new[](std::size_t size) { return counted_allocation(size); }
 void* operator new(std::size_t size, std::align_val_t align) { return counted_aligned_allocation(size, align); }
 void* operator new[](std::size_t size, std::align_val_t align) { return counted_aligned_allocation(size, align); }
+// The nothrow forms too (std::stable_sort's buffer is one): every form must
+// come from malloc, since every delete frees.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  count_allocation();
+  return std::malloc(size == 0 ? 1 : size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  count_allocation();
+  return std::malloc(size == 0 ? 1 : size);
+}
+void* operator new(std::size_t size, std::align_val_t align, const std::nothrow_t&) noexcept {
+  try {
+    return counted_aligned_allocation(size, align);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+void* operator new[](std::size_t size, std::align_val_t align, const std::nothrow_t&) noexcept {
+  try {
+    return counted_aligned_allocation(size, align);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
