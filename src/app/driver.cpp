@@ -11,6 +11,7 @@
 #include "evaluation/table_completion.h"
 #include "input/control_file.h"
 #include "input/database_control.h"
+#include "input/dbf_read_ahead.h"
 #include "input/labels_file.h"
 #include "input/rates.h"
 #include "input/targets_file.h"
@@ -413,6 +414,13 @@ void process_link(RunContext& ctx) {
 void run_link_loop(RunContext& ctx) {
   if (ctx.settings.link_csv) ctx.links_csv.open(ctx.work, ctx.settings.analysis_mode);
   const bool dbf = ctx.settings.dbf_input_given;
+  if (dbf && ctx.reader_threads > 1) {
+    // The records' text is converted on a second thread, ahead of the
+    // evaluation; the links arrive here in file order as they do below.
+    DbfReadAhead ahead(ctx.dbf);
+    while (ahead.next(ctx.link) == LinkStatus::kLink) process_link(ctx);
+    return;
+  }
   for (;;) {
     const LinkStatus status = dbf ? read_next_dbf_link(ctx.dbf, ctx.link) : read_binary_link(ctx.binary, ctx.link);
     if (status == LinkStatus::kEndOfLinks) break;

@@ -128,7 +128,7 @@ void store_slot(LinkRecord& link, LinkKeyword slot, std::int32_t v) {
 }
 
 // Every keyword present: the same stores as store_slot, without the switch.
-void store_all_slots(LinkRecord& link, const EnumArray<LinkKeyword, std::int32_t, kLinkKeywordCount + 1>& v) {
+void store_all_slots(LinkRecord& link, const DbfRecordValues& v) {
   link.anode = v[LinkKeyword::kAnode];
   link.bnode = v[LinkKeyword::kBnode];
   link.distance = low16(v[LinkKeyword::kDistance]);
@@ -152,7 +152,7 @@ void store_all_slots(LinkRecord& link, const EnumArray<LinkKeyword, std::int32_t
   link.two_way = v[LinkKeyword::kTwflag] == 1;
 }
 
-using SlotValues = EnumArray<LinkKeyword, std::int32_t, kLinkKeywordCount + 1>;
+using SlotValues = DbfRecordValues;
 
 void set_bits(std::array<std::uint64_t, kByteClassWords>& marks, int from, int to) {
   for (int i = from; i < to; ++i) marks[static_cast<std::size_t>(i / 64)] |= std::uint64_t{1} << (i % 64);
@@ -380,7 +380,8 @@ void prepare_link_fields(DbfLinkSource& source, DbfListing* listing) {
   place_dbf_fields(file, source.header, source.fields);
   for (int k = 1; k <= source.fields.count; ++k) build_field_format(source.fields[k]);
 
-  source.all_slots_present = true;
+  source.present = DbfKeywordsPresent{};
+  source.present.all = true;
   for (int slot = 1; slot <= kLinkKeywordCount; ++slot) {
     const auto s = static_cast<std::size_t>(slot);
     const int k = find_dbf_field(source.fields, source.map.name[s]);
@@ -389,7 +390,7 @@ void prepare_link_fields(DbfLinkSource& source, DbfListing* listing) {
     if (k == 0) {
       if (listing != nullptr) listing->keyword_missing(source.map.name[s]);
       ++source.missing_field_count;
-      source.all_slots_present = false;
+      source.present.all = false;
       continue;
     }
     const DbfField& field = source.fields[k];
@@ -398,6 +399,7 @@ void prepare_link_fields(DbfLinkSource& source, DbfListing* listing) {
                       "field " + field.display_name() + ", layout " + std::string(field.format.trimmed()),
                       "a numeric field of length 0 cannot hold a value");
     }
+    source.present.slot[s] = true;
     DbfSlotPlan& plan = source.plan[s];
     plan.field = k;
     plan.offset = field.start - 1;
@@ -416,7 +418,7 @@ void prepare_link_fields(DbfLinkSource& source, DbfListing* listing) {
   source.record_plan = make_record_plan(source);
 }
 
-LinkStatus read_next_dbf_link(DbfLinkSource& source, LinkRecord& link) {
+LinkStatus convert_next_dbf_record(DbfLinkSource& source, DbfRecordValues& values) {
   if (source.header.record_length <= 0) throw std::logic_error("dBASE link file read before its header");
   const auto length = static_cast<std::size_t>(source.header.record_length);
   const char* taken = source.stream.take(length);
@@ -433,24 +435,32 @@ LinkStatus read_next_dbf_link(DbfLinkSource& source, LinkRecord& link) {
     record = source.record_copy.data() + 8;
   }
   ++source.records_read;
-  // All values first, so that a field that cannot be converted leaves the
-  // link as it was. Right-justified numbers (the eight-byte conversions
-  // load the 8 bytes that end a field: the record has 8 bytes of room
-  // before it) take the record plan's path when it covers the file.
-  SlotValues values{};
+  values = DbfRecordValues{};
   if (source.record_plan.usable && convert_record_at_once(source, record, values)) {
     ++source.records_at_once;
   } else {
     convert_fields(source, record, values);
   }
-  if (source.all_slots_present) {
+  return LinkStatus::kLink;
+}
+
+void store_dbf_values(const DbfKeywordsPresent& present, const DbfRecordValues& values, LinkRecord& link) {
+  if (present.all) {
     store_all_slots(link, values);
-    return LinkStatus::kLink;
+    return;
   }
   for (int slot = 1; slot <= kLinkKeywordCount; ++slot) {
     const auto s = static_cast<std::size_t>(slot);
-    if (source.plan[s].field != 0) store_slot(link, static_cast<LinkKeyword>(slot), values[s]);
+    if (present.slot[s]) store_slot(link, static_cast<LinkKeyword>(slot), values[s]);
   }
+}
+
+LinkStatus read_next_dbf_link(DbfLinkSource& source, LinkRecord& link) {
+  // All values first, so that a field that cannot be converted leaves the
+  // link as it was.
+  DbfRecordValues values;
+  if (convert_next_dbf_record(source, values) == LinkStatus::kEndOfLinks) return LinkStatus::kEndOfLinks;
+  store_dbf_values(source.present, values, link);
   return LinkStatus::kLink;
 }
 
