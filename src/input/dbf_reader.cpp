@@ -95,6 +95,21 @@ std::int32_t convert_slot(const DbfLinkSource& source, const DbfSlotPlan& plan, 
   return static_cast<std::int32_t>(value);
 }
 
+}  // namespace
+
+bool scaled_value(double x, double scale, std::int32_t& out) {
+  // The value is trunc(x * scale + 0.5) when that lies within 32 bits. The
+  // conversion to an integer truncates by itself, and trunc(v) lies within
+  // -2^31 .. 2^31 - 1 exactly when v lies strictly between -2^31 - 1 and
+  // 2^31 (a NaN lies nowhere).
+  const double v = x * scale + 0.5;
+  if (!(v > -2147483649.0 && v < 2147483648.0)) return false;
+  out = static_cast<std::int32_t>(v);
+  return true;
+}
+
+namespace {
+
 // A 16-bit field keeps the low 16 bits: 40000 arrives as -25536.
 std::int16_t low16(std::int32_t v) { return static_cast<std::int16_t>(static_cast<std::uint16_t>(v)); }
 
@@ -198,19 +213,23 @@ bool convert_record_at_once(const DbfLinkSource& source, const char* record, Slo
       return false;
     }
   }
-  for (int k = 0; k < rp.integer_count; ++k) {
+  // The counts are read once: a store into values could otherwise be taken
+  // for a store into them.
+  const int integer_count = rp.integer_count;
+  const int real_count = rp.real_count;
+  for (int k = 0; k < integer_count; ++k) {
     const DbfRecordPlan::IntegerField& field = rp.integer_fields[static_cast<std::size_t>(k)];
     // At most 8 digits: the value fits.
     values[field.slot] = static_cast<std::int32_t>(swar::digits_value(record + field.end, field.keep));
   }
-  for (int k = 0; k < rp.real_count; ++k) {
+  for (int k = 0; k < real_count; ++k) {
     const std::size_t s = rp.real_slots[static_cast<std::size_t>(k)];
     const DbfSlotPlan& plan = source.plan[s];
     double x;
-    if (!fast_real_field(record + plan.offset + plan.width, plan.width, plan.decimals, x)) return false;
-    const double v = std::trunc(x * plan.scale + 0.5);
-    if (!(v >= -2147483648.0 && v <= 2147483647.0)) return false;
-    values[s] = static_cast<std::int32_t>(v);
+    if (!fast_real_field(record + plan.offset + plan.width, plan.width, plan.decimals, x) ||
+        !scaled_value(x, plan.scale, values[s])) {
+      return false;
+    }
   }
   return true;
 }
@@ -229,13 +248,7 @@ void convert_fields(const DbfLinkSource& source, const char* record, SlotValues&
       }
     } else if (plan.fast == DbfSlotPlan::Fast::kReal) {
       double x;
-      if (fast_real_field(end, plan.width, plan.decimals, x)) {
-        const double v = std::trunc(x * plan.scale + 0.5);
-        if (v >= -2147483648.0 && v <= 2147483647.0) {
-          values[s] = static_cast<std::int32_t>(v);
-          continue;
-        }
-      }
+      if (fast_real_field(end, plan.width, plan.decimals, x) && scaled_value(x, plan.scale, values[s])) continue;
     }
     if (plan.field != 0) values[s] = convert_slot(source, plan, record);
   }

@@ -197,6 +197,11 @@ void read_link_file_header(DbfLinkSource& source, DbfListing* listing);
 // resolves the 20 keywords, handing each one without a field to listing.
 void prepare_link_fields(DbfLinkSource& source, DbfListing* listing);
 
+// A real field's value x times its scale, rounded half up as
+// trunc(x * scale + 0.5) rounds, into out; false (out unchanged) when that
+// lies outside 32 bits.
+bool scaled_value(double x, double scale, std::int32_t& out);
+
 // Reads the next record into link, or returns kEndOfLinks. Throws
 // FileError for a field text that cannot be converted; the link is then
 // left as it was. It is the two steps below in one.
