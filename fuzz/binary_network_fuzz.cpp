@@ -49,10 +49,10 @@ Outcome read_links(const std::uint8_t* data, std::size_t size, bool read_ahead) 
       fuzz::check(link.time_slot_count >= 0 && link.time_slot_count <= kMaxPeriods && link.volume_slot_count >= 0 &&
                       link.volume_slot_count <= kMaxVolumeSlots,
                   "slot counts beyond the link record");
-      for (const std::int64_t v : {std::int64_t{link.anode}, std::int64_t{link.bnode}, std::int64_t{link.capacity},
-                                   std::int64_t{link.count}, std::int64_t{link.time}, std::int64_t{link.distance},
-                                   std::int64_t{link.period_times[1]}, std::int64_t{link.volume(1, 1)},
-                                   std::int64_t{link.volume(2, 2)}}) {
+      for (const std::int64_t v :
+           {std::int64_t{link.anode}, std::int64_t{link.bnode}, std::int64_t{link.capacity}, std::int64_t{link.count},
+            std::int64_t{link.time}, std::int64_t{link.distance}, std::int64_t{link.period_times[1]},
+            std::int64_t{link.volume(1, 1)}, std::int64_t{link.volume(2, 2)}}) {
         mix(out.digest, v);
       }
     }

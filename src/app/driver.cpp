@@ -9,9 +9,9 @@
 #include "common/fixed_read.h"
 #include "evaluation/link_evaluation.h"
 #include "evaluation/table_completion.h"
+#include "input/binary_read_ahead.h"
 #include "input/control_file.h"
 #include "input/database_control.h"
-#include "input/binary_read_ahead.h"
 #include "input/dbf_read_ahead.h"
 #include "input/labels_file.h"
 #include "input/rates.h"
@@ -355,9 +355,8 @@ void merge_aux_codes(RunContext& ctx, const AuxNetworkRecord* aux_read_ahead) {
   if (ctx.settings.aux_dbf_given) {
     merge_from_table(e.aux_merge, ctx.aux, link, *e.events);
   } else if (ctx.aux_file.open) {
-    const AuxNetworkRecord record = aux_read_ahead != nullptr
-                                        ? *aux_read_ahead
-                                        : read_aux_network_record(ctx.aux_file, link.anode, link.bnode);
+    const AuxNetworkRecord record =
+        aux_read_ahead != nullptr ? *aux_read_ahead : read_aux_network_record(ctx.aux_file, link.anode, link.bnode);
     merge_aux_record(link, record, *e.events);
   } else {
     clear_aux_codes(link);

@@ -40,8 +40,8 @@ class ReadAheadRing {
 
   struct Taken {
     const Block& block;
-    bool last;                  // nothing follows this block
-    std::exception_ptr error;   // set when the fill function threw
+    bool last;                 // nothing follows this block
+    std::exception_ptr error;  // set when the fill function threw
   };
 
   explicit ReadAheadRing(Fill fill) : fill_(std::move(fill)), slots_(std::make_unique<std::array<Slot, kBlocks>>()) {

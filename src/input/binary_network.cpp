@@ -115,8 +115,8 @@ void start_link_stream(BinaryNetwork& binary, LinkRecord& link) {
   binary.shape.stride = (binary.shape.slots + 1) * binary.shape.periods + kLinkEntryFixedWords;
   binary.shape.sixteen_bit_nodes = (binary.header.word(header_word::kNodeLayout) & 1) != 0;
   binary.shape.cumulative = binary.shape.periods >= 2 && binary.shape.periods <= 10 &&
-                      (binary.header.word(header_word::kWeighting) & 1) == 0 &&
-                      binary.header.word(header_word::kCumulativeLimit) < 100;
+                            (binary.header.word(header_word::kWeighting) & 1) == 0 &&
+                            binary.header.word(header_word::kCumulativeLimit) < 100;
   set_binary_slot_counts(binary.header, link);
 }
 
@@ -207,7 +207,6 @@ void decode_binary_entry(const BinaryEntryShape& shape, const std::int32_t* entr
     }
   }
 }
-
 
 LinkStatus read_binary_link(BinaryNetwork& binary, LinkRecord& link) {
   const std::int32_t* entry = next_binary_entry(binary, link);

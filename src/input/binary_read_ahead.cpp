@@ -14,14 +14,12 @@ BinaryEntryShape started_shape(BinaryNetwork& binary, LinkRecord& link) {
 
 }  // namespace
 
-BinaryReadAhead::BinaryReadAhead(BinaryNetwork& binary, AuxNetworkFile* aux, LinkRecord& link,
-                                 std::size_t block_links)
+BinaryReadAhead::BinaryReadAhead(BinaryNetwork& binary, AuxNetworkFile* aux, LinkRecord& link, std::size_t block_links)
     : binary_(binary),
       aux_(aux),
       shape_(started_shape(binary, link)),
       links_per_block_(std::clamp<std::size_t>(
-          std::min(block_links, kBlockWords / static_cast<std::size_t>(std::max(shape_.stride, 1))), 1,
-          kBlockLinks)),
+          std::min(block_links, kBlockWords / static_cast<std::size_t>(std::max(shape_.stride, 1))), 1, kBlockLinks)),
       ring_([this](Block& block) { return fill(block); }) {}
 
 // On the reading thread: the next entries and their auxiliary records,

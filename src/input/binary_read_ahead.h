@@ -34,8 +34,7 @@ class BinaryReadAhead {
   // (1..kBlockLinks) is the number of links per block; tests use small
   // blocks to cross many block ends. link receives the slot counts as the
   // first read_binary_link call gives them.
-  BinaryReadAhead(BinaryNetwork& binary, AuxNetworkFile* aux, LinkRecord& link,
-                  std::size_t block_links = kBlockLinks);
+  BinaryReadAhead(BinaryNetwork& binary, AuxNetworkFile* aux, LinkRecord& link, std::size_t block_links = kBlockLinks);
 
   // As read_binary_link: the next link decoded into link, or kEndOfLinks
   // (again on every later call); throws the FileError of either file.

@@ -56,7 +56,7 @@ class DbfReadAhead {
   const DbfKeywordsPresent present_;
   const Block* block_ = nullptr;
   std::size_t position_ = 0;
-  bool last_ = false;  // block_ is the last block
+  bool last_ = false;         // block_ is the last block
   std::exception_ptr error_;  // what ended the links after the last block
   bool ended_ = false;
   ReadAheadRing<Block> ring_;  // last: its thread starts when the rest is set

@@ -82,7 +82,7 @@ using DbfRecordValues = EnumArray<LinkKeyword, std::int32_t, kLinkKeywordCount +
 // Which keywords have a field in the file, the part of the plan that
 // storing a record's values needs.
 struct DbfKeywordsPresent {
-  bool all = false;                                  // every keyword has its field
+  bool all = false;                                // every keyword has its field
   std::array<bool, kLinkKeywordCount + 1> slot{};  // slots 1..20
 };
 

@@ -64,8 +64,8 @@ NetworkFiles network_files(const NetworkCase& c) {
   std::ostringstream aux;
   AuxNetworkWriter aux_writer(aux);
   for (int i = 1; i <= c.aux_records; ++i) {
-    aux_writer.add({i, 1000 + i, 0, fixtures::pack_aux_codes(static_cast<std::uint32_t>(i % 9),
-                                                              static_cast<std::uint32_t>(i % 31))});
+    aux_writer.add({i, 1000 + i, 0,
+                    fixtures::pack_aux_codes(static_cast<std::uint32_t>(i % 9), static_cast<std::uint32_t>(i % 31))});
   }
   std::string aux_bytes = aux.str();
   if (c.short_aux > 0) {
@@ -158,11 +158,12 @@ Reading read_with_read_ahead(const NetworkFiles& files, bool with_aux, std::size
 
 TEST(BinaryReadAhead, DeliversWhatTheReadersDeliverAcrossBlockEnds) {
   const NetworkCase cases[] = {
-      {0, 1, 1, 4, 0},       {1, 1, 1, 4, 1},        {4, 1, 2, 4, 4},   {13, 1, 2, 4, 13},  // blocks and one over
-      {13, 1, 2, 4, -1},     {40, 3, 2, 1, 40},      {9, 0, 0, 4, 9},   // cumulative volumes; no volumes
-      {9000, 1, 2, 4096, 9000},                                          // the default block size
-      {13, 1, 2, 4, 8},      {13, 1, 2, 4, 12},      {5, 1, 2, 4, 4},   // the auxiliary file ends early
-      {13, 1, 2, 4, 13, 8},  {13, 1, 2, 4, -1, 4},   {13, 1, 2, 4, 13, 0, 5},  // a broken record; a short one
+      {0, 1, 1, 4, 0},          {1, 1, 1, 4, 1},      {4, 1, 2, 4, 4},
+      {13, 1, 2, 4, 13},                                                        // blocks and one over
+      {13, 1, 2, 4, -1},        {40, 3, 2, 1, 40},    {9, 0, 0, 4, 9},          // cumulative volumes; no volumes
+      {9000, 1, 2, 4096, 9000},                                                 // the default block size
+      {13, 1, 2, 4, 8},         {13, 1, 2, 4, 12},    {5, 1, 2, 4, 4},          // the auxiliary file ends early
+      {13, 1, 2, 4, 13, 8},     {13, 1, 2, 4, -1, 4}, {13, 1, 2, 4, 13, 0, 5},  // a broken record; a short one
       {13, 1, 2, 4, 13, 0, 4},
   };
   for (const NetworkCase& c : cases) {

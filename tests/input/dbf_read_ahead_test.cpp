@@ -25,10 +25,9 @@ struct Delivered {
 };
 
 std::vector<std::int64_t> values_of(const LinkRecord& l) {
-  return {l.anode,        l.bnode, l.distance, l.direction, l.area_type, l.facility_type,
-          l.lanes,        l.time,  l.time2,    l.capacity,  l.count,     l.screenline,
-          l.zone,         l.use,   l.location, l.landuse,   l.construct, l.period_times[1],
-          l.volume(1, 1), l.cost,  l.two_way};
+  return {l.anode,    l.bnode,   l.distance,  l.direction,       l.area_type,    l.facility_type, l.lanes,
+          l.time,     l.time2,   l.capacity,  l.count,           l.screenline,   l.zone,          l.use,
+          l.location, l.landuse, l.construct, l.period_times[1], l.volume(1, 1), l.cost,          l.two_way};
 }
 
 // A source over bytes in memory, prepared as the driver prepares it. The
@@ -81,9 +80,9 @@ std::string numbered_table(const std::vector<DbfFieldDef>& fields, int n, int ba
     std::vector<std::string> texts;
     for (std::size_t f = 0; f < fields.size(); ++f) {
       const std::string& name = fields[f].name;
-      texts.push_back(name == "ANODE" ? std::to_string(i)
-                      : name == "MODELVOL"           ? std::to_string(3 * i)
-                                                     : std::to_string((i * 7 + static_cast<int>(f)) % 90));
+      texts.push_back(name == "ANODE"      ? std::to_string(i)
+                      : name == "MODELVOL" ? std::to_string(3 * i)
+                                           : std::to_string((i * 7 + static_cast<int>(f)) % 90));
     }
     if (i == bad_record) texts[bad_field] = "1.2.3";
     table.add_raw(texts);
@@ -99,9 +98,9 @@ TEST(DbfReadAhead, DeliversWhatTheReaderDeliversAcrossBlockEnds) {
     int bad_record;
   };
   const Case cases[] = {
-      {0, 4, 0},   {1, 4, 0},    {3, 4, 0},     {4, 4, 0},    {5, 4, 0},    {13, 4, 0},  // 3 blocks and one over
-      {12, 4, 0},  {40, 1, 0},   {2, 4096, 0},  {9000, 4096, 0},                           // the default block size
-      {1, 4, 1},   {4, 4, 4},    {5, 4, 5},     {13, 4, 9},   {13, 4, 13},  {20, 1, 7},   // a record that fails
+      {0, 4, 0},          {1, 4, 0},  {3, 4, 0},    {4, 4, 0},       {5, 4, 0},   {13, 4, 0},  // 3 blocks and one over
+      {12, 4, 0},         {40, 1, 0}, {2, 4096, 0}, {9000, 4096, 0},                           // the default block size
+      {1, 4, 1},          {4, 4, 4},  {5, 4, 5},    {13, 4, 9},      {13, 4, 13}, {20, 1, 7},  // a record that fails
       {9000, 4096, 8193},
   };
   for (const Case& c : cases) {

@@ -607,13 +607,15 @@ TEST(DbfScaledValue, AgreesWithTruncatingTheRoundedProduct) {
     out = static_cast<std::int32_t>(v);
     return true;
   };
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  // Ties, hundredths, both ends of 32 bits and beyond, and no number.
   std::vector<std::pair<double, double>> cases = {
       {0.0, 1.0},           {0.5, 1.0},           {-0.5, 1.0},          {-0.6, 1.0},          {2.5, 1.0},
       {-2.5, 1.0},          {1.005, 100.0},       {0.381, 100.0},       {2147483647.0, 1.0},  {2147483647.4, 1.0},
       {2147483647.5, 1.0},  {2147483647.99, 1.0}, {-2147483648.0, 1.0}, {-2147483648.5, 1.0}, {-2147483649.4, 1.0},
       {-2147483649.5, 1.0}, {-2147483649.6, 1.0}, {1e300, 1e300},       {-1e300, 1e300},      {21474836.47, 100.0},
-      {21474836.48, 100.0}, {std::numeric_limits<double>::quiet_NaN(), 1.0},
-      {std::numeric_limits<double>::infinity(), 1.0},  {-std::numeric_limits<double>::infinity(), 1.0},
+      {21474836.48, 100.0}, {kNaN, 1.0},          {kInf, 1.0},          {-kInf, 1.0},
   };
   std::mt19937_64 random(7);
   std::uniform_real_distribution<double> wide(-3e9, 3e9);
