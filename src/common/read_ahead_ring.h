@@ -11,12 +11,13 @@
 // the block filled so far, marked last, with the exception to rethrow once
 // it has used the block's contents.
 //
+// Each block has a member count: the items it holds. The reader walks
+// through the items of every block in order:
+//
 //   ReadAheadRing<Block> ring([&](Block& b) { ...fill b...; return more; });
-//   for (;;) {
-//     const auto taken = ring.take();   // waits for the next block
-//     ...use taken.block...
-//     if (taken.last) { if (taken.error) std::rethrow_exception(taken.error); break; }
-//   }
+//   std::size_t i;
+//   while (const Block* b = ring.next_item(i)) { ...use item i of b... }
+//   ring.rethrow_failure();     // what ended the items, if anything
 //
 // Destroying the ring stops the thread (after the block it is filling) and
 // joins it; this is how a reader that stops early lets it go.
@@ -29,6 +30,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 namespace korvo {
 
@@ -37,12 +39,6 @@ class ReadAheadRing {
  public:
   // Fills one block; returns false when there is nothing after it.
   using Fill = std::function<bool(Block&)>;
-
-  struct Taken {
-    const Block& block;
-    bool last;                 // nothing follows this block
-    std::exception_ptr error;  // set when the fill function threw
-  };
 
   explicit ReadAheadRing(Fill fill) : fill_(std::move(fill)), slots_(std::make_unique<std::array<Slot, kBlocks>>()) {
     thread_ = std::thread([this] { fill_blocks(); });
@@ -58,19 +54,30 @@ class ReadAheadRing {
   ReadAheadRing(const ReadAheadRing&) = delete;
   ReadAheadRing& operator=(const ReadAheadRing&) = delete;
 
-  // Hands back the block taken before (if any) and waits for the next one.
-  // Not to be called again after a block marked last.
-  Taken take() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (holding_) {
-      (*slots_)[next_].full = false;
-      next_ = (next_ + 1) % kBlocks;
-      changed_.notify_all();
+  // The block that holds the next item, and the item's index within it
+  // (index); null after the last item. A block stays valid until the call
+  // after its last item.
+  const Block* next_item(std::size_t& index) {
+    while (!ended_) {
+      if (current_ != nullptr && position_ < current_->count) {
+        index = position_++;
+        return current_;
+      }
+      if (current_last_) {
+        ended_ = true;
+        break;
+      }
+      take_next_block();
     }
-    Slot& slot = (*slots_)[next_];
-    changed_.wait(lock, [&] { return slot.full; });
-    holding_ = true;
-    return {slot.block, slot.last, slot.error};
+    return nullptr;
+  }
+  // After the last item: the block it was in (null when there was none
+  // taken), and whether the fill function threw.
+  const Block* final_block() const { return current_; }
+  bool failed() const { return error_ != nullptr; }
+  // Rethrows, once, what the fill function threw.
+  void rethrow_failure() {
+    if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
   }
 
  private:
@@ -107,15 +114,36 @@ class ReadAheadRing {
     }
   }
 
+  // Hands back the block read before (if any) and waits for the next one.
+  void take_next_block() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (current_ != nullptr) {
+      (*slots_)[next_].full = false;
+      next_ = (next_ + 1) % kBlocks;
+      changed_.notify_all();
+    }
+    Slot& slot = (*slots_)[next_];
+    changed_.wait(lock, [&] { return slot.full; });
+    current_ = &slot.block;
+    position_ = 0;
+    current_last_ = slot.last;
+    error_ = slot.error;
+  }
+
   Fill fill_;
   std::unique_ptr<std::array<Slot, kBlocks>> slots_;
   std::mutex mutex_;
   std::condition_variable changed_;
   bool stop_ = false;
   std::thread thread_;
-  // The reader's: the slot it takes next (or holds) and whether it holds it.
+  // The reader's, on a cache line of their own: the slot it holds (or takes
+  // next), the block in it and the next item's place.
   alignas(64) std::size_t next_ = 0;
-  bool holding_ = false;
+  const Block* current_ = nullptr;
+  std::size_t position_ = 0;
+  bool current_last_ = false;
+  bool ended_ = false;
+  std::exception_ptr error_;
 };
 
 }  // namespace korvo

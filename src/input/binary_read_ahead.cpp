@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <utility>
 
 namespace korvo {
 namespace {
@@ -45,30 +44,20 @@ bool BinaryReadAhead::fill(Block& block) {
 
 LinkStatus BinaryReadAhead::next(LinkRecord& link) {
   const auto stride = static_cast<std::size_t>(shape_.stride);
-  while (!ended_) {
-    if (block_ != nullptr && position_ < block_->count) {
-      decode_binary_entry(shape_, &block_->words[position_ * stride], link);
-      aux_record_ = aux_ != nullptr ? &block_->aux[position_] : nullptr;
-      ++position_;
-      return LinkStatus::kLink;
-    }
-    if (last_) {
-      ended_ = true;
-      // As on one thread, the link whose auxiliary record failed has been
-      // read when the error arrives.
-      if (block_ != nullptr && block_->entry_without_aux) {
-        decode_binary_entry(shape_, &block_->words[position_ * stride], link);
-      }
-      break;
-    }
-    const auto taken = ring_.take();
-    block_ = &taken.block;
-    position_ = 0;
-    last_ = taken.last;
-    error_ = taken.error;
+  std::size_t i = 0;
+  if (const Block* block = ring_.next_item(i)) {
+    decode_binary_entry(shape_, &block->words[i * stride], link);
+    aux_record_ = aux_ != nullptr ? &block->aux[i] : nullptr;
+    return LinkStatus::kLink;
   }
   aux_record_ = nullptr;
-  if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
+  // As on one thread, the link whose auxiliary record failed has been read
+  // when the error arrives.
+  const Block* last = ring_.final_block();
+  if (ring_.failed() && last != nullptr && last->entry_without_aux) {
+    decode_binary_entry(shape_, &last->words[last->count * stride], link);
+  }
+  ring_.rethrow_failure();
   return LinkStatus::kEndOfLinks;
 }
 

@@ -15,7 +15,6 @@
 
 #include <array>
 #include <cstddef>
-#include <exception>
 
 #include "common/read_ahead_ring.h"
 #include "input/aux_network_file.h"
@@ -62,13 +61,8 @@ class BinaryReadAhead {
   // The reading thread's: entries are decoded here for the nodes of the
   // auxiliary file's error line.
   LinkRecord scratch_;
-  // The loop's, on a cache line of their own.
-  alignas(64) const Block* block_ = nullptr;
-  std::size_t position_ = 0;
+  // The loop's.
   const AuxNetworkRecord* aux_record_ = nullptr;
-  bool last_ = false;
-  std::exception_ptr error_;
-  bool ended_ = false;
   ReadAheadRing<Block> ring_;  // last: its thread starts when the rest is set
 };
 

@@ -1,7 +1,6 @@
 #include "input/dbf_read_ahead.h"
 
 #include <algorithm>
-#include <utility>
 
 namespace korvo {
 
@@ -23,22 +22,12 @@ bool DbfReadAhead::fill(Block& block) {
 }
 
 LinkStatus DbfReadAhead::next(LinkRecord& link) {
-  while (!ended_) {
-    if (block_ != nullptr && position_ < block_->count) {
-      store_dbf_values(present_, block_->values[position_++], link);
-      return LinkStatus::kLink;
-    }
-    if (last_) {
-      ended_ = true;
-      break;
-    }
-    const auto taken = ring_.take();
-    block_ = &taken.block;
-    position_ = 0;
-    last_ = taken.last;
-    error_ = taken.error;
+  std::size_t i = 0;
+  if (const Block* block = ring_.next_item(i)) {
+    store_dbf_values(present_, block->values[i], link);
+    return LinkStatus::kLink;
   }
-  if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
+  ring_.rethrow_failure();
   return LinkStatus::kEndOfLinks;
 }
 

@@ -21,7 +21,6 @@
 
 #include <array>
 #include <cstddef>
-#include <exception>
 
 #include "common/read_ahead_ring.h"
 #include "input/dbf_reader.h"
@@ -51,14 +50,9 @@ class DbfReadAhead {
 
   DbfLinkSource& source_;
   const std::size_t block_records_;
-  // The loop's copy of which keywords the file has (the source's counters
-  // next to it change with every record), and its place in the ring.
+  // The loop's copy of which keywords the file has: the source's counters
+  // next to it change with every record.
   const DbfKeywordsPresent present_;
-  const Block* block_ = nullptr;
-  std::size_t position_ = 0;
-  bool last_ = false;         // block_ is the last block
-  std::exception_ptr error_;  // what ended the links after the last block
-  bool ended_ = false;
   ReadAheadRing<Block> ring_;  // last: its thread starts when the rest is set
 };
 
