@@ -70,7 +70,9 @@ struct BinaryEntryShape {
   bool cumulative = false;  // volumes are turned from cumulative into per-period
 };
 
-struct BinaryNetwork {
+// On cache lines of its own (see DbfLinkSource): a read-ahead thread
+// updates it with every link.
+struct alignas(64) BinaryNetwork {
   ByteStream stream;
   FortranRecordReader records;
   BinaryHeader header;

@@ -146,9 +146,9 @@ class DbfListing {
 
 // The dBASE link file's state for the run. The program driver opens the
 // stream, reads the header, prepares the fields and then reads one record
-// per link. It starts on a cache line of its own: a read-ahead thread
+// per link. It lies on cache lines of its own: a read-ahead thread
 // (input/dbf_read_ahead.h) updates its stream and counters with every
-// record while the loop writes the link record that may lie before it.
+// record while the loop writes what may lie around it.
 struct alignas(64) DbfLinkSource {
   ByteStream stream;  // opened by the program driver, positioned at byte 0
   LinkFieldMap map;
