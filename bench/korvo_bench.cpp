@@ -22,6 +22,7 @@
 #include "common/text_file.h"
 #include "input/binary_network.h"
 #include "input/database_control.h"
+#include "input/dbf_read_ahead.h"
 #include "input/dbf_reader.h"
 #include "input/profile.h"
 #include "link_attributes.h"
@@ -106,6 +107,38 @@ void BM_DbfRecordConversion(benchmark::State& state) {
   state.SetBytesProcessed(links * source->header.record_length);
 }
 BENCHMARK(BM_DbfRecordConversion);
+
+// dBASE: the whole file delivered into the link record, by the reader on
+// this thread (block 0) or through the read-ahead thread in blocks of that
+// many records; per item, one link.
+// What the loop's thread is left with is the difference.
+void BM_DbfWholeFile(benchmark::State& state) {
+  const Scenario scenario(ScenarioRunType::kValidation, ScenarioSource::kDbf);
+  const std::string file = scenario.bytes(scenario.summary().network_file);
+  korvo::LinkFieldMap map;
+  {
+    korvo::TextReader control = korvo::TextReader::open_file(scenario.dir() / "DATABASE.CTL", "DATABASE.CTL");
+    korvo::read_database_control(control, map);
+  }
+  korvo::LinkRecord link;
+  std::int64_t links = 0;
+  for (auto _ : state) {
+    auto source = std::make_unique<korvo::DbfLinkSource>();
+    source->map = map;
+    source->stream = korvo::ByteStream::from_memory(file, "NET26A.DBF");
+    korvo::read_link_file_header(*source, nullptr);
+    korvo::prepare_link_fields(*source, nullptr);
+    if (state.range(0) == 0) {
+      while (korvo::read_next_dbf_link(*source, link) == korvo::LinkStatus::kLink) ++links;
+    } else {
+      korvo::DbfReadAhead ahead(*source, static_cast<std::size_t>(state.range(0)));
+      while (ahead.next(link) == korvo::LinkStatus::kLink) ++links;
+    }
+    benchmark::DoNotOptimize(link.volumes[0]);
+  }
+  state.SetItemsProcessed(links);
+}
+BENCHMARK(BM_DbfWholeFile)->Arg(0)->Arg(256)->Arg(1024)->Arg(4096)->ArgName("block")->UseRealTime();
 
 // Binary network: one link entry decoded (nodes, bit fields, the period
 // block with two volume slots), per item.

@@ -1,8 +1,8 @@
 // The dBASE link file: header and descriptors, field preparation and the
-// record stream into the link record, from memory. Each input is read twice,
-// with the record plan as prepared and with it cleared (field by field):
-// both must give the same links and stop at the same record with the same
-// error.
+// record stream into the link record, from memory. Each input is read three
+// times: with the record plan as prepared, with it cleared (field by field),
+// and through the read-ahead thread in blocks of three records. All must
+// give the same links and stop at the same record with the same error.
 
 #include <cstdint>
 #include <memory>
@@ -10,6 +10,7 @@
 
 #include "common/errors.h"
 #include "fuzz_support.h"
+#include "input/dbf_read_ahead.h"
 #include "input/dbf_reader.h"
 #include "reports/dbf_listing.h"
 
@@ -28,7 +29,9 @@ void mix(std::uint64_t& digest, std::int64_t value) {
   digest = (digest ^ static_cast<std::uint64_t>(value)) * 0x100000001B3ULL;
 }
 
-Outcome read_links(const std::uint8_t* data, std::size_t size, bool use_plan) {
+enum class Reading { kPlan, kFieldByField, kReadAhead };
+
+Outcome read_links(const std::uint8_t* data, std::size_t size, Reading reading) {
   static auto source = std::make_unique<DbfLinkSource>();
   static auto link = std::make_unique<LinkRecord>();
   fuzz::NullSink report;
@@ -45,9 +48,12 @@ Outcome read_links(const std::uint8_t* data, std::size_t size, bool use_plan) {
     read_link_file_header(*source, &listing);
     prepare_link_fields(*source, &listing);
     if (source->missing_field_count > 0) return out;
-    if (!use_plan) source->record_plan.usable = false;
+    if (reading == Reading::kFieldByField) source->record_plan.usable = false;
+    std::unique_ptr<DbfReadAhead> ahead;
+    if (reading == Reading::kReadAhead) ahead = std::make_unique<DbfReadAhead>(*source, 3);
     for (;;) {
-      if (read_next_dbf_link(*source, *link) == LinkStatus::kEndOfLinks) break;
+      const LinkStatus status = ahead ? ahead->next(*link) : read_next_dbf_link(*source, *link);
+      if (status == LinkStatus::kEndOfLinks) break;
       // Every record takes at least one byte, so the input bounds the links.
       fuzz::check(++out.links <= size, "more links than bytes in the file");
       const LinkRecord& l = *link;
@@ -73,8 +79,11 @@ Outcome read_links(const std::uint8_t* data, std::size_t size, bool use_plan) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const Outcome planned = read_links(data, size, true);
-  const Outcome plain = read_links(data, size, false);
+  const Outcome planned = read_links(data, size, Reading::kPlan);
+  const Outcome plain = read_links(data, size, Reading::kFieldByField);
+  const Outcome ahead = read_links(data, size, Reading::kReadAhead);
+  fuzz::check(ahead.links == planned.links && ahead.digest == planned.digest && ahead.error == planned.error,
+              "the read-ahead thread and the reader give different links or stop differently");
   fuzz::check(planned.links == plain.links, "the record plan and the field-by-field path read different links");
   fuzz::check(planned.digest == plain.digest, "the record plan and the field-by-field path give different values");
   fuzz::check(planned.error == plain.error, "the record plan and the field-by-field path stop differently");

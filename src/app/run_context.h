@@ -5,6 +5,7 @@
 // whole run can be made in-process: tests build one per run in a temporary
 // directory.
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -42,6 +43,12 @@ inline constexpr const char* kDatabaseControlFile = "DATABASE.CTL";
 // The clock of the machine, in local time.
 LocalTime system_local_time();
 
+// The threads a run reads its links with, from the value of the
+// environment variable KORVO_THREADS (null when it is not set): "1" reads
+// on the loop's thread alone; unset, empty or any other value uses a second
+// thread when the machine has more than one core.
+int reader_threads_setting(const char* value);
+
 struct RunContext {
   RunContext(WorkDir dir, Console console, std::function<LocalTime()> clock = system_local_time)
       : work(std::move(dir)),
@@ -64,6 +71,7 @@ struct RunContext {
   WorkDir work;
   Console console;
   std::function<LocalTime()> clock;
+  int reader_threads = reader_threads_setting(std::getenv("KORVO_THREADS"));
 
   // Input: the profile's settings, the link record and the link sources.
   RunSettings settings;

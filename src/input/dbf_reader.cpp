@@ -95,6 +95,21 @@ std::int32_t convert_slot(const DbfLinkSource& source, const DbfSlotPlan& plan, 
   return static_cast<std::int32_t>(value);
 }
 
+}  // namespace
+
+bool scaled_value(double x, double scale, std::int32_t& out) {
+  // The value is trunc(x * scale + 0.5) when that lies within 32 bits. The
+  // conversion to an integer truncates by itself, and trunc(v) lies within
+  // -2^31 .. 2^31 - 1 exactly when v lies strictly between -2^31 - 1 and
+  // 2^31 (a NaN lies nowhere).
+  const double v = x * scale + 0.5;
+  if (!(v > -2147483649.0 && v < 2147483648.0)) return false;
+  out = static_cast<std::int32_t>(v);
+  return true;
+}
+
+namespace {
+
 // A 16-bit field keeps the low 16 bits: 40000 arrives as -25536.
 std::int16_t low16(std::int32_t v) { return static_cast<std::int16_t>(static_cast<std::uint16_t>(v)); }
 
@@ -128,7 +143,7 @@ void store_slot(LinkRecord& link, LinkKeyword slot, std::int32_t v) {
 }
 
 // Every keyword present: the same stores as store_slot, without the switch.
-void store_all_slots(LinkRecord& link, const EnumArray<LinkKeyword, std::int32_t, kLinkKeywordCount + 1>& v) {
+void store_all_slots(LinkRecord& link, const DbfRecordValues& v) {
   link.anode = v[LinkKeyword::kAnode];
   link.bnode = v[LinkKeyword::kBnode];
   link.distance = low16(v[LinkKeyword::kDistance]);
@@ -152,7 +167,7 @@ void store_all_slots(LinkRecord& link, const EnumArray<LinkKeyword, std::int32_t
   link.two_way = v[LinkKeyword::kTwflag] == 1;
 }
 
-using SlotValues = EnumArray<LinkKeyword, std::int32_t, kLinkKeywordCount + 1>;
+using SlotValues = DbfRecordValues;
 
 void set_bits(std::array<std::uint64_t, kByteClassWords>& marks, int from, int to) {
   for (int i = from; i < to; ++i) marks[static_cast<std::size_t>(i / 64)] |= std::uint64_t{1} << (i % 64);
@@ -198,19 +213,23 @@ bool convert_record_at_once(const DbfLinkSource& source, const char* record, Slo
       return false;
     }
   }
-  for (int k = 0; k < rp.integer_count; ++k) {
+  // The counts are read once: a store into values could otherwise be taken
+  // for a store into them.
+  const int integer_count = rp.integer_count;
+  const int real_count = rp.real_count;
+  for (int k = 0; k < integer_count; ++k) {
     const DbfRecordPlan::IntegerField& field = rp.integer_fields[static_cast<std::size_t>(k)];
     // At most 8 digits: the value fits.
     values[field.slot] = static_cast<std::int32_t>(swar::digits_value(record + field.end, field.keep));
   }
-  for (int k = 0; k < rp.real_count; ++k) {
+  for (int k = 0; k < real_count; ++k) {
     const std::size_t s = rp.real_slots[static_cast<std::size_t>(k)];
     const DbfSlotPlan& plan = source.plan[s];
     double x;
-    if (!fast_real_field(record + plan.offset + plan.width, plan.width, plan.decimals, x)) return false;
-    const double v = std::trunc(x * plan.scale + 0.5);
-    if (!(v >= -2147483648.0 && v <= 2147483647.0)) return false;
-    values[s] = static_cast<std::int32_t>(v);
+    if (!fast_real_field(record + plan.offset + plan.width, plan.width, plan.decimals, x) ||
+        !scaled_value(x, plan.scale, values[s])) {
+      return false;
+    }
   }
   return true;
 }
@@ -229,13 +248,7 @@ void convert_fields(const DbfLinkSource& source, const char* record, SlotValues&
       }
     } else if (plan.fast == DbfSlotPlan::Fast::kReal) {
       double x;
-      if (fast_real_field(end, plan.width, plan.decimals, x)) {
-        const double v = std::trunc(x * plan.scale + 0.5);
-        if (v >= -2147483648.0 && v <= 2147483647.0) {
-          values[s] = static_cast<std::int32_t>(v);
-          continue;
-        }
-      }
+      if (fast_real_field(end, plan.width, plan.decimals, x) && scaled_value(x, plan.scale, values[s])) continue;
     }
     if (plan.field != 0) values[s] = convert_slot(source, plan, record);
   }
@@ -380,7 +393,8 @@ void prepare_link_fields(DbfLinkSource& source, DbfListing* listing) {
   place_dbf_fields(file, source.header, source.fields);
   for (int k = 1; k <= source.fields.count; ++k) build_field_format(source.fields[k]);
 
-  source.all_slots_present = true;
+  source.present = DbfKeywordsPresent{};
+  source.present.all = true;
   for (int slot = 1; slot <= kLinkKeywordCount; ++slot) {
     const auto s = static_cast<std::size_t>(slot);
     const int k = find_dbf_field(source.fields, source.map.name[s]);
@@ -389,7 +403,7 @@ void prepare_link_fields(DbfLinkSource& source, DbfListing* listing) {
     if (k == 0) {
       if (listing != nullptr) listing->keyword_missing(source.map.name[s]);
       ++source.missing_field_count;
-      source.all_slots_present = false;
+      source.present.all = false;
       continue;
     }
     const DbfField& field = source.fields[k];
@@ -398,6 +412,7 @@ void prepare_link_fields(DbfLinkSource& source, DbfListing* listing) {
                       "field " + field.display_name() + ", layout " + std::string(field.format.trimmed()),
                       "a numeric field of length 0 cannot hold a value");
     }
+    source.present.slot[s] = true;
     DbfSlotPlan& plan = source.plan[s];
     plan.field = k;
     plan.offset = field.start - 1;
@@ -416,7 +431,7 @@ void prepare_link_fields(DbfLinkSource& source, DbfListing* listing) {
   source.record_plan = make_record_plan(source);
 }
 
-LinkStatus read_next_dbf_link(DbfLinkSource& source, LinkRecord& link) {
+LinkStatus convert_next_dbf_record(DbfLinkSource& source, DbfRecordValues& values) {
   if (source.header.record_length <= 0) throw std::logic_error("dBASE link file read before its header");
   const auto length = static_cast<std::size_t>(source.header.record_length);
   const char* taken = source.stream.take(length);
@@ -433,24 +448,32 @@ LinkStatus read_next_dbf_link(DbfLinkSource& source, LinkRecord& link) {
     record = source.record_copy.data() + 8;
   }
   ++source.records_read;
-  // All values first, so that a field that cannot be converted leaves the
-  // link as it was. Right-justified numbers (the eight-byte conversions
-  // load the 8 bytes that end a field: the record has 8 bytes of room
-  // before it) take the record plan's path when it covers the file.
-  SlotValues values{};
+  values = DbfRecordValues{};
   if (source.record_plan.usable && convert_record_at_once(source, record, values)) {
     ++source.records_at_once;
   } else {
     convert_fields(source, record, values);
   }
-  if (source.all_slots_present) {
+  return LinkStatus::kLink;
+}
+
+void store_dbf_values(const DbfKeywordsPresent& present, const DbfRecordValues& values, LinkRecord& link) {
+  if (present.all) {
     store_all_slots(link, values);
-    return LinkStatus::kLink;
+    return;
   }
   for (int slot = 1; slot <= kLinkKeywordCount; ++slot) {
     const auto s = static_cast<std::size_t>(slot);
-    if (source.plan[s].field != 0) store_slot(link, static_cast<LinkKeyword>(slot), values[s]);
+    if (present.slot[s]) store_slot(link, static_cast<LinkKeyword>(slot), values[s]);
   }
+}
+
+LinkStatus read_next_dbf_link(DbfLinkSource& source, LinkRecord& link) {
+  // All values first, so that a field that cannot be converted leaves the
+  // link as it was.
+  DbfRecordValues values;
+  if (convert_next_dbf_record(source, values) == LinkStatus::kEndOfLinks) return LinkStatus::kEndOfLinks;
+  store_dbf_values(source.present, values, link);
   return LinkStatus::kLink;
 }
 

@@ -14,6 +14,7 @@
 
 #include "common/byte_classes.h"
 #include "common/byte_stream.h"
+#include "common/enum_array.h"
 #include "common/fixed_text.h"
 #include "input/database_control.h"
 #include "input/link_record.h"
@@ -72,6 +73,17 @@ struct DbfFieldTable {
 
   DbfField& operator[](int k) { return fields[static_cast<std::size_t>(k)]; }
   const DbfField& operator[](int k) const { return fields[static_cast<std::size_t>(k)]; }
+};
+
+// The 20 keyword values of one record as converted (slots 1..20), before
+// they are stored into the link record.
+using DbfRecordValues = EnumArray<LinkKeyword, std::int32_t, kLinkKeywordCount + 1>;
+
+// Which keywords have a field in the file, the part of the plan that
+// storing a record's values needs.
+struct DbfKeywordsPresent {
+  bool all = false;                                // every keyword has its field
+  std::array<bool, kLinkKeywordCount + 1> slot{};  // slots 1..20
 };
 
 // How one keyword slot is read from each record, fixed at prepare time.
@@ -134,8 +146,10 @@ class DbfListing {
 
 // The dBASE link file's state for the run. The program driver opens the
 // stream, reads the header, prepares the fields and then reads one record
-// per link.
-struct DbfLinkSource {
+// per link. It lies on cache lines of its own: a read-ahead thread
+// (input/dbf_read_ahead.h) updates its stream and counters with every
+// record while the loop writes what may lie around it.
+struct alignas(64) DbfLinkSource {
   ByteStream stream;  // opened by the program driver, positioned at byte 0
   LinkFieldMap map;
   int missing_field_count = 0;  // never reset during a run
@@ -144,7 +158,7 @@ struct DbfLinkSource {
   std::array<DbfSlotPlan, kLinkKeywordCount + 1> plan{};  // slots 1..20
   std::uint64_t records_read = 0;
   std::uint64_t records_at_once = 0;  // of them, those the record plan converted
-  bool all_slots_present = false;     // every keyword has its field
+  DbfKeywordsPresent present;
   // Set by prepare_link_fields; a test clears usable to read field by field.
   DbfRecordPlan record_plan;
   // The current record, behind 8 bytes of room so that a field of up to 8
@@ -183,9 +197,24 @@ void read_link_file_header(DbfLinkSource& source, DbfListing* listing);
 // resolves the 20 keywords, handing each one without a field to listing.
 void prepare_link_fields(DbfLinkSource& source, DbfListing* listing);
 
+// A real field's value x times its scale, rounded half up as
+// trunc(x * scale + 0.5) rounds, into out; false (out unchanged) when that
+// lies outside 32 bits.
+bool scaled_value(double x, double scale, std::int32_t& out);
+
 // Reads the next record into link, or returns kEndOfLinks. Throws
 // FileError for a field text that cannot be converted; the link is then
-// left as it was.
+// left as it was. It is the two steps below in one.
 LinkStatus read_next_dbf_link(DbfLinkSource& source, LinkRecord& link);
+
+// Converts the next record's keyword fields into values, or returns
+// kEndOfLinks. Throws FileError for a field text that cannot be converted.
+// Touches the source's stream, counters and record copy only, so that it
+// may run on another thread than store_dbf_values.
+LinkStatus convert_next_dbf_record(DbfLinkSource& source, DbfRecordValues& values);
+
+// Stores the values of one converted record into link: the keywords that
+// have a field; the others keep what the link holds.
+void store_dbf_values(const DbfKeywordsPresent& present, const DbfRecordValues& values, LinkRecord& link);
 
 }  // namespace korvo

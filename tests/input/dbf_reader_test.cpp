@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <memory>
+#include <random>
 
 #include "common/errors.h"
 #include "dbf_writer.h"
@@ -587,6 +590,43 @@ TEST(DbfRecordPlan, CoversOnlyNumbersOfUpToEightBytesNearTheRecordStart) {
   LinkFile missing(DbfTable(fields).bytes());
   missing.prepare();
   EXPECT_TRUE(missing.source->record_plan.usable);
+}
+
+}  // namespace
+}  // namespace korvo
+
+namespace korvo {
+namespace {
+
+TEST(DbfScaledValue, AgreesWithTruncatingTheRoundedProduct) {
+  // The reference: round half up by trunc(x * scale + 0.5), kept when the
+  // result lies within 32 bits.
+  auto reference = [](double x, double scale, std::int32_t& out) {
+    const double v = std::trunc(x * scale + 0.5);
+    if (!(v >= -2147483648.0 && v <= 2147483647.0)) return false;
+    out = static_cast<std::int32_t>(v);
+    return true;
+  };
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  // Ties, hundredths, both ends of 32 bits and beyond, and no number.
+  std::vector<std::pair<double, double>> cases = {
+      {0.0, 1.0},           {0.5, 1.0},           {-0.5, 1.0},          {-0.6, 1.0},          {2.5, 1.0},
+      {-2.5, 1.0},          {1.005, 100.0},       {0.381, 100.0},       {2147483647.0, 1.0},  {2147483647.4, 1.0},
+      {2147483647.5, 1.0},  {2147483647.99, 1.0}, {-2147483648.0, 1.0}, {-2147483648.5, 1.0}, {-2147483649.4, 1.0},
+      {-2147483649.5, 1.0}, {-2147483649.6, 1.0}, {1e300, 1e300},       {-1e300, 1e300},      {21474836.47, 100.0},
+      {21474836.48, 100.0}, {kNaN, 1.0},          {kInf, 1.0},          {-kInf, 1.0},
+  };
+  std::mt19937_64 random(7);
+  std::uniform_real_distribution<double> wide(-3e9, 3e9);
+  for (int i = 0; i < 20000; ++i) cases.emplace_back(wide(random), 1.0);
+  for (int i = 0; i < 20000; ++i) cases.emplace_back(std::floor(wide(random) / 1000) / 1000 + 0.0005, 1000.0);
+  for (const auto& [x, scale] : cases) {
+    std::int32_t want = 12345, got = 12345;
+    const bool ok = reference(x, scale, want);
+    EXPECT_EQ(scaled_value(x, scale, got), ok) << x << " x " << scale;
+    EXPECT_EQ(got, want) << x << " x " << scale;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,34 @@
+#include "input/dbf_read_ahead.h"
+
+#include <algorithm>
+
+namespace korvo {
+
+DbfReadAhead::DbfReadAhead(DbfLinkSource& source, std::size_t block_records)
+    : source_(source),
+      block_records_(std::clamp<std::size_t>(block_records, 1, kBlockRecords)),
+      present_(source.present),
+      ring_([this](Block& block) { return fill(block); }) {}
+
+// On the converting thread: the next records, until the block is full or
+// the links end.
+bool DbfReadAhead::fill(Block& block) {
+  block.count = 0;
+  while (block.count < block_records_) {
+    if (convert_next_dbf_record(source_, block.values[block.count]) == LinkStatus::kEndOfLinks) return false;
+    ++block.count;
+  }
+  return true;
+}
+
+LinkStatus DbfReadAhead::next(LinkRecord& link) {
+  std::size_t i = 0;
+  if (const Block* block = ring_.next_item(i)) {
+    store_dbf_values(present_, block->values[i], link);
+    return LinkStatus::kLink;
+  }
+  ring_.rethrow_failure();
+  return LinkStatus::kEndOfLinks;
+}
+
+}  // namespace korvo
