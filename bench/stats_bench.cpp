@@ -13,6 +13,7 @@
 
 #include "evaluation/validation_stats.h"
 #include "input/targets_file.h"
+#include "city_model.h"
 #include "scenario_generator.h"
 
 namespace {
@@ -40,7 +41,7 @@ std::vector<korvo::StatsLink> generated_links(std::int64_t n) {
     l.ft_class = g.facility_type / 10;
     l.at_class = g.area_type;
     l.screenline = g.screenline;
-    l.volume = g.volume();
+    l.volume = g.volume;
     l.count = g.count;
     l.capacity = g.capacity;
     l.miles = g.distance * 0.01;
