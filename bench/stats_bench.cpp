@@ -11,9 +11,9 @@
 #include <memory>
 #include <vector>
 
+#include "city_model.h"
 #include "evaluation/validation_stats.h"
 #include "input/targets_file.h"
-#include "city_model.h"
 #include "scenario_generator.h"
 
 namespace {

@@ -269,18 +269,21 @@ void ValidationStats::reset(const Targets& targets) {
   top_size_ = 0;
 }
 
+static_assert(
+    static_cast<int>(DataCheck::kUnclassified) == static_cast<int>(LinkOutcome::kUnclassified) - 1 &&
+    static_cast<int>(DataCheck::kConnectorPassedOver) == static_cast<int>(LinkOutcome::kConnectorPassedOver) - 1 &&
+    static_cast<int>(DataCheck::kZeroTimePassedOver) == static_cast<int>(LinkOutcome::kZeroTimePassedOver) - 1 &&
+    static_cast<int>(DataCheck::kLocationDeselected) == static_cast<int>(LinkOutcome::kLocationDeselected) - 1 &&
+    kLinkOutcomeCount == 5);
+
 void ValidationStats::add_link(const StatsLink& link) {
   const auto status = static_cast<std::size_t>(link.status);
   if (status >= statuses_.size()) return;
   ++statuses_[status];
-  switch (link.status) {
-    case LinkOutcome::kEvaluated: break;
-    case LinkOutcome::kUnclassified: ++checks_[static_cast<std::size_t>(DataCheck::kUnclassified)]; return;
-    case LinkOutcome::kConnectorPassedOver:
-      ++checks_[static_cast<std::size_t>(DataCheck::kConnectorPassedOver)];
-      return;
-    case LinkOutcome::kZeroTimePassedOver: ++checks_[static_cast<std::size_t>(DataCheck::kZeroTimePassedOver)]; return;
-    case LinkOutcome::kLocationDeselected: ++checks_[static_cast<std::size_t>(DataCheck::kLocationDeselected)]; return;
+  if (link.status != LinkOutcome::kEvaluated) {
+    // The first data checks are the other statuses, in their order.
+    ++checks_[status - 1];
+    return;
   }
   if (link.miles != 0 && link.minutes != 0) {
     const double mph = link.miles * 60.0 / link.minutes;
@@ -306,13 +309,15 @@ int ValidationStats::count_group_of(double count) const {
 }
 
 void ValidationStats::add_counted(const StatsLink& link) {
+  // Copies, so that the sums' stores cannot make the compiler read them again.
   const double v = link.volume;
   const double c = link.count;
-  areawide_.add(v, c, link.miles);
+  const double d = link.miles;
+  areawide_.add(v, c, d);
   const int g = count_group_of(c);
-  if (g >= 0) groups_[at(g)].add(v, c, link.miles);
-  if (link.ft_class >= 1 && link.ft_class <= kMaxClass) ft_[at(link.ft_class)].add(v, c, link.miles);
-  if (link.at_class >= 1 && link.at_class <= kMaxClass) at_[at(link.at_class)].add(v, c, link.miles);
+  if (g >= 0) groups_[at(g)].add(v, c, d);
+  if (link.ft_class >= 1 && link.ft_class <= kMaxClass) ft_[at(link.ft_class)].add(v, c, d);
+  if (link.at_class >= 1 && link.at_class <= kMaxClass) at_[at(link.at_class)].add(v, c, d);
   if (link.screenline >= 1 && link.screenline <= kScreenlines) ++screenline_links_[at(link.screenline)];
   if (v == 0) ++checks_[static_cast<std::size_t>(DataCheck::kCountedZeroVolume)];
   if (geh_on_) {
