@@ -1,7 +1,9 @@
 #include "evaluation/validation_stats.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 
 namespace korvo {
@@ -111,6 +113,55 @@ std::optional<double> mdd_percent(double x) {
   return std::max(kMddFloor, kMddHighBase - kMddHighSlope * x);
 }
 
+bool within_mdd(double deviation_pct, double c) {
+  // The curve never falls below its floor: a deviation within the floor is
+  // within without the curve's pow().
+  return deviation_pct <= kMddFloor || deviation_pct <= mdd_percent(c).value_or(0);
+}
+
+namespace {
+constexpr std::uint64_t kBitsOfOne = std::bit_cast<std::uint64_t>(1.0);
+constexpr int kMantissaBits = std::numeric_limits<double>::digits - 1;
+}  // namespace
+
+// A positive double's bits grow with its value, so the top bits of the
+// mantissa past those of 1.0 number equal slices of each binary order.
+// Each piece of the curve is c times a negative power of x: it falls. Within
+// a cell [lo, hi) on one piece the exact curve lies between its values at hi
+// and at lo, and pow() and the product are within about one unit in the last
+// place of it (2e-16 of the value); the margin of 1e-9 covers that many
+// times over. A cell that holds a break of the curve (50,000 and 90,000)
+// decides nothing.
+MddCheck::MddCheck() {
+  constexpr double kMargin = 1e-9;
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  for (int i = 0; i < kCells; ++i) {
+    const double lo =
+        std::bit_cast<double>(kBitsOfOne + (static_cast<std::uint64_t>(i) << (kMantissaBits - kCellBits)));
+    const double hi =
+        std::bit_cast<double>(kBitsOfOne + (static_cast<std::uint64_t>(i + 1) << (kMantissaBits - kCellBits)));
+    const bool one_piece = hi <= kMddLowLimit || (lo > kMddLowLimit && hi <= kMddMidLimit);
+    Cell& cell = cells_[at(i)];
+    if (one_piece) {
+      cell.below = mdd_percent(hi).value_or(0) * (1 - kMargin);
+      cell.above = mdd_percent(lo).value_or(0) * (1 + kMargin);
+    } else {
+      cell.below = -kInf;
+      cell.above = kInf;
+    }
+  }
+}
+
+bool MddCheck::within(double deviation_pct, double c) const {
+  if (deviation_pct <= kMddFloor) return true;
+  if (c >= 1.0 && c <= kMddMidLimit) {
+    const Cell& cell = cells_[(std::bit_cast<std::uint64_t>(c) - kBitsOfOne) >> (kMantissaBits - kCellBits)];
+    if (deviation_pct <= cell.below) return true;
+    if (deviation_pct > cell.above) return false;
+  }
+  return within_mdd(deviation_pct, c);
+}
+
 double geh(double v, double c, double h) {
   const double hv = h * v;
   const double hc = h * c;
@@ -214,22 +265,25 @@ void ValidationStats::reset(const Targets& targets) {
   geh_.fill(0);
   mdd_within_ = 0;
   vc_ = {};
-  scatter_size_ = 0;
+  scatter_.clear();
   top_size_ = 0;
 }
+
+static_assert(
+    static_cast<int>(DataCheck::kUnclassified) == static_cast<int>(LinkOutcome::kUnclassified) - 1 &&
+    static_cast<int>(DataCheck::kConnectorPassedOver) == static_cast<int>(LinkOutcome::kConnectorPassedOver) - 1 &&
+    static_cast<int>(DataCheck::kZeroTimePassedOver) == static_cast<int>(LinkOutcome::kZeroTimePassedOver) - 1 &&
+    static_cast<int>(DataCheck::kLocationDeselected) == static_cast<int>(LinkOutcome::kLocationDeselected) - 1 &&
+    kLinkOutcomeCount == 5);
 
 void ValidationStats::add_link(const StatsLink& link) {
   const auto status = static_cast<std::size_t>(link.status);
   if (status >= statuses_.size()) return;
   ++statuses_[status];
-  switch (link.status) {
-    case LinkOutcome::kEvaluated: break;
-    case LinkOutcome::kUnclassified: ++checks_[static_cast<std::size_t>(DataCheck::kUnclassified)]; return;
-    case LinkOutcome::kConnectorPassedOver:
-      ++checks_[static_cast<std::size_t>(DataCheck::kConnectorPassedOver)];
-      return;
-    case LinkOutcome::kZeroTimePassedOver: ++checks_[static_cast<std::size_t>(DataCheck::kZeroTimePassedOver)]; return;
-    case LinkOutcome::kLocationDeselected: ++checks_[static_cast<std::size_t>(DataCheck::kLocationDeselected)]; return;
+  if (link.status != LinkOutcome::kEvaluated) {
+    // The first data checks are the other statuses, in their order.
+    ++checks_[status - 1];
+    return;
   }
   if (link.miles != 0 && link.minutes != 0) {
     const double mph = link.miles * 60.0 / link.minutes;
@@ -255,42 +309,44 @@ int ValidationStats::count_group_of(double count) const {
 }
 
 void ValidationStats::add_counted(const StatsLink& link) {
+  // Copies, so that the sums' stores cannot make the compiler read them again.
   const double v = link.volume;
   const double c = link.count;
-  areawide_.add(v, c, link.miles);
+  const double d = link.miles;
+  areawide_.add(v, c, d);
   const int g = count_group_of(c);
-  if (g >= 0) groups_[at(g)].add(v, c, link.miles);
-  if (link.ft_class >= 1 && link.ft_class <= kMaxClass) ft_[at(link.ft_class)].add(v, c, link.miles);
-  if (link.at_class >= 1 && link.at_class <= kMaxClass) at_[at(link.at_class)].add(v, c, link.miles);
+  if (g >= 0) groups_[at(g)].add(v, c, d);
+  if (link.ft_class >= 1 && link.ft_class <= kMaxClass) ft_[at(link.ft_class)].add(v, c, d);
+  if (link.at_class >= 1 && link.at_class <= kMaxClass) at_[at(link.at_class)].add(v, c, d);
   if (link.screenline >= 1 && link.screenline <= kScreenlines) ++screenline_links_[at(link.screenline)];
   if (v == 0) ++checks_[static_cast<std::size_t>(DataCheck::kCountedZeroVolume)];
   if (geh_on_) {
     const double x = geh(v, c, hour_factor_);
     ++geh_[x < kGehLow ? 0 : x < kGehHigh ? 1 : 2];
   }
-  // c > 0 here, so the curve has a value. It never falls below its floor:
-  // a deviation within the floor is within without the curve's pow().
-  const double deviation_pct = std::fabs(v - c) / c * 100.0;
-  if (deviation_pct <= kMddFloor || deviation_pct <= mdd_percent(c).value_or(0)) ++mdd_within_;
+  if (mdd_check_.within(std::fabs(v - c) / c * 100.0, c)) ++mdd_within_;
   add_scatter(link);
   add_top(link);
 }
 
+void ScatterSample::keep_smallest() const {
+  const auto nth = buffer_.begin() + static_cast<std::ptrdiff_t>(kLimit) - 1;
+  std::nth_element(buffer_.begin(), nth, buffer_.begin() + static_cast<std::ptrdiff_t>(size_), key_less);
+  // Those before nth have keys at or below its own: it is the largest kept.
+  threshold_ = nth->key;
+  cut_ = true;
+  size_ = kLimit;
+}
+
 void ValidationStats::add_scatter(const StatsLink& link) {
+  const std::uint64_t key = sample_key(link.anode, link.bnode, link.record);
+  if (!scatter_.wants(key)) return;
   ScatterPoint p;
-  p.key = sample_key(link.anode, link.bnode, link.record);
-  if (scatter_size_ == kScatterLimit && !(p.key < scatter_[0].key)) return;
+  p.key = key;
   p.volume = static_cast<float>(link.volume);
   p.count = static_cast<float>(link.count);
   p.ft_class = static_cast<std::int16_t>(std::clamp(link.ft_class, 0, kMaxClass));
-  if (scatter_size_ < kScatterLimit) {
-    scatter_[scatter_size_++] = p;
-    std::push_heap(scatter_.begin(), scatter_.begin() + static_cast<std::ptrdiff_t>(scatter_size_), key_less);
-    return;
-  }
-  std::pop_heap(scatter_.begin(), scatter_.end(), key_less);
-  scatter_.back() = p;
-  std::push_heap(scatter_.begin(), scatter_.end(), key_less);
+  scatter_.add(p);
 }
 
 void ValidationStats::add_top(const StatsLink& link) {

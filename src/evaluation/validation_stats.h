@@ -12,7 +12,7 @@
 // count, d its distance in miles. Each direction of a two-way link is its own
 // record. Every sum is double precision.
 //
-// ValidationStats is one fixed-size object (665 KB: hold it in a
+// ValidationStats is one fixed-size object (1.1 MB: hold it in a
 // unique_ptr or a run-wide struct): add_link allocates nothing and the
 // memory does not grow with the network. Use:
 //
@@ -90,6 +90,32 @@ inline StatsLink stats_link(const LinkRecord& link, const LinkValues& v, LinkOut
 // Empty for x <= 0.
 std::optional<double> mdd_percent(double x);
 
+// Whether a counted link whose volume is deviation_pct % off its count c
+// (c > 0) is within the maximum desirable deviation of c: deviation_pct <=
+// mdd_percent(c), the curve never being below its floor of 5.7 %.
+bool within_mdd(double deviation_pct, double c);
+
+// within_mdd with std::pow only where it can change the answer. For counts
+// from 1 to 90,000 a table holds, for each 1/64 of a binary order of
+// magnitude, bounds on what mdd_percent gives within it (the curve falls on
+// each of its pieces); a deviation clearly below or above them is decided
+// there, one near the curve or in the cells that hold a break of the curve
+// by within_mdd. Same answer as within_mdd for every input.
+class MddCheck {
+ public:
+  MddCheck();
+  bool within(double deviation_pct, double c) const;
+
+ private:
+  static constexpr int kCellBits = 6;             // cells per binary order: 2^6
+  static constexpr int kCells = 17 << kCellBits;  // counts 1 to 2^17
+  struct Cell {
+    double below = 0;  // a deviation at or below it is within
+    double above = 0;  // one above it is not
+  };
+  std::array<Cell, kCells> cells_{};
+};
+
 // GEH of hourly flows h V and h C: sqrt(2 (hV - hC)^2 / (hV + hC)); 0 when
 // hV + hC is 0 or less.
 double geh(double v, double c, double h);
@@ -161,6 +187,51 @@ struct ScatterPoint {
   float volume = 0;
   float count = 0;
   std::int16_t ft_class = 0;
+};
+
+// The points with the smallest keys seen, at most kLimit of them (a bottom-k
+// sample). A point is a candidate while its key is below the threshold (the
+// largest key kept once kLimit are kept); candidates are appended to a
+// buffer of twice the limit, and a full buffer keeps its kLimit smallest
+// (std::nth_element) and lowers the threshold to the largest of them.
+// Amortised O(1) per point, sequential in memory, nothing allocated.
+//
+// The kept points are those a sort of every key would keep; among points
+// whose key equals the kLimit-th smallest, which ones are kept is not
+// specified.
+class ScatterSample {
+ public:
+  static constexpr std::size_t kLimit = 20000;
+
+  void clear() {
+    size_ = 0;
+    cut_ = false;
+    threshold_ = 0;
+  }
+  // Whether a point with this key would be kept now; add it only then.
+  bool wants(std::uint64_t key) const { return !cut_ || key < threshold_; }
+  void add(const ScatterPoint& p) {
+    if (size_ == buffer_.size()) keep_smallest();
+    buffer_[size_++] = p;
+  }
+  // At most kLimit points, in no particular order. Keeps only the smallest
+  // of the buffer first; that changes no point that the sample holds.
+  std::span<const ScatterPoint> points() const {
+    if (size_ > kLimit) keep_smallest();
+    return {buffer_.data(), size_};
+  }
+
+ private:
+  void keep_smallest() const;
+
+  // Mutable so that points() can settle the buffer; the sample's content
+  // is the same before and after.
+  mutable std::array<ScatterPoint, 2 * kLimit> buffer_{};
+  mutable std::size_t size_ = 0;
+  // Once the buffer was cut to kLimit points, a candidate's key is below
+  // threshold_, the largest key kept.
+  mutable bool cut_ = false;
+  mutable std::uint64_t threshold_ = 0;
 };
 
 // A counted link among the largest deviations |V - C|.
@@ -240,7 +311,7 @@ class ValidationStats {
  public:
   static constexpr int kMaxClass = kMaxTargetClass;
   static constexpr int kScreenlines = 98;  // screenlines with a row: 1..98
-  static constexpr std::size_t kScatterLimit = 20000;
+  static constexpr std::size_t kScatterLimit = ScatterSample::kLimit;
   static constexpr std::size_t kTopLimit = 25;
 
   // Clears everything and takes from the targets what each link needs: the
@@ -270,7 +341,7 @@ class ValidationStats {
   // The scatter sample: every counted link while there are at most 20,000,
   // then the 20,000 with the smallest hash of (anode, bnode, record), in no
   // particular order; scatter_population() is N of "a sample of 20,000 of N".
-  std::span<const ScatterPoint> scatter() const { return {scatter_.data(), scatter_size_}; }
+  std::span<const ScatterPoint> scatter() const { return scatter_.points(); }
   std::int64_t scatter_population() const { return areawide_.n; }
 
   // The counted links with the largest |V - C|, largest first (ties: the
@@ -311,9 +382,8 @@ class ValidationStats {
   std::array<std::int64_t, 3> geh_{};
   std::int64_t mdd_within_ = 0;
   VcDistribution vc_;
-  // Bottom-k sample: a max-heap on key while full.
-  std::array<ScatterPoint, kScatterLimit> scatter_{};
-  std::size_t scatter_size_ = 0;
+  MddCheck mdd_check_;
+  ScatterSample scatter_;
   // The largest deviations: a heap whose top is the weakest kept.
   std::array<TopLink, kTopLimit> top_{};
   std::size_t top_size_ = 0;

@@ -254,7 +254,7 @@ void write_scatter(HtmlWriter& w, const RunPageData& d) {
     html::end_section(w);
     return;
   }
-  // The sample is kept in heap order; sort it so that the page depends on
+  // The sample is kept in no particular order; sort it so that the page depends on
   // the sample's content only.
   std::vector<ScatterPoint> sorted(points.begin(), points.end());
   std::sort(sorted.begin(), sorted.end(), [](const ScatterPoint& a, const ScatterPoint& b) {

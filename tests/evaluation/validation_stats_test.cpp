@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <memory>
 #include <random>
 #include <set>
@@ -414,6 +416,118 @@ TEST(ValidationStats, MddWithinCountsEachLinkAgainstItsOwnCount) {
   EXPECT_EQ(stats->mdd_within(), 3);
   const auto rows = stats->finish(targets, Screens{}.totals(), labels());
   EXPECT_EQ(value(find(rows, StatsSection::kMdd, "within")->ratio), 0.6);
+}
+
+// The table's answer against the plain rule, at the curve of every whole
+// count up to past the last piece with a pow() (where a table bound that is
+// off would show), a hair on each side of it, at the floor, and at random
+// counts with fractions.
+TEST(ValidationStats, MddCheckGivesThePlainRulesAnswer) {
+  const MddCheck check;
+  std::int64_t within = 0;
+  std::int64_t compared = 0;
+  auto same = [&](double deviation_pct, double c) {
+    const bool plain = within_mdd(deviation_pct, c);
+    ++compared;
+    within += plain ? 1 : 0;
+    if (check.within(deviation_pct, c) == plain) return true;
+    ADD_FAILURE() << "deviation " << deviation_pct << " % of count " << c;
+    return false;
+  };
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  for (int count = 1; count <= 100000; ++count) {
+    const auto c = static_cast<double>(count);
+    const double m = mdd_percent(c).value();
+    const double deviations[] = {m,
+                                 std::nextafter(m, 0.0),
+                                 std::nextafter(m, kInf),
+                                 m * 0.999,
+                                 m * 1.001,
+                                 m * 0.98,
+                                 m * 1.02,
+                                 5.7,
+                                 std::nextafter(5.7, kInf),
+                                 0.0};
+    for (double d : deviations) {
+      if (!same(d, c)) return;
+    }
+  }
+  std::mt19937_64 random(11);
+  std::uniform_real_distribution<double> count_of(0.0, 120000.0);
+  std::uniform_real_distribution<double> scale(0.9, 1.1);
+  for (int k = 0; k < 200000; ++k) {
+    const double c = count_of(random);
+    const double m = mdd_percent(c).value_or(0);
+    if (!same(m * scale(random), c)) return;
+  }
+  // Neither answer is the same throughout, and odd inputs agree too.
+  EXPECT_GT(within, compared / 4);
+  EXPECT_LT(within, compared * 3 / 4);
+  for (double c : {0.0, 0.5, -3.0, std::numeric_limits<double>::quiet_NaN(), kInf}) {
+    for (double d : {0.0, 6.0, 1e9, std::numeric_limits<double>::quiet_NaN()}) same(d, c);
+  }
+}
+
+// The sample against a sort of every key: wide keys, keys that tie by the
+// thousand, keys in falling order (each a candidate), the largest key, and
+// streams shorter than, equal to and just past the limit and the buffer.
+TEST(ValidationStats, ScatterSampleKeepsTheSmallestKeys) {
+  constexpr std::size_t kLimit = ScatterSample::kLimit;
+  enum class Keys { kRandom, kFewValues, kFalling, kTopValues };
+  struct Case {
+    std::size_t n;
+    Keys keys;
+    bool look_midway;  // read the points halfway through as well
+  };
+  const Case cases[] = {
+      {0, Keys::kRandom, false},
+      {1, Keys::kRandom, false},
+      {kLimit - 1, Keys::kRandom, true},
+      {kLimit, Keys::kRandom, false},
+      {kLimit + 1, Keys::kRandom, false},
+      {2 * kLimit, Keys::kRandom, false},
+      {2 * kLimit + 1, Keys::kRandom, true},
+      {150000, Keys::kRandom, true},
+      {150000, Keys::kFewValues, true},
+      {90000, Keys::kFalling, false},
+      {50000, Keys::kTopValues, false},
+  };
+  auto sample = std::make_unique<ScatterSample>();
+  for (const Case& c : cases) {
+    sample->clear();
+    std::mt19937_64 random(c.n);
+    std::vector<std::uint64_t> keys(c.n);
+    for (std::size_t i = 0; i < c.n; ++i) {
+      switch (c.keys) {
+        case Keys::kRandom: keys[i] = random(); break;
+        case Keys::kFewValues: keys[i] = random() % 40; break;
+        case Keys::kFalling: keys[i] = c.n - i; break;
+        case Keys::kTopValues: keys[i] = ~std::uint64_t{0} - random() % 3; break;
+      }
+    }
+    for (std::size_t i = 0; i < c.n; ++i) {
+      if (c.look_midway && i == c.n / 2) (void)sample->points();
+      if (!sample->wants(keys[i])) continue;
+      ScatterPoint p;
+      p.key = keys[i];
+      p.volume = static_cast<float>(i);  // which point it is
+      sample->add(p);
+    }
+    const auto points = sample->points();
+    std::vector<std::uint64_t> kept;
+    std::set<std::size_t> offered;
+    for (const ScatterPoint& p : points) {
+      const auto i = static_cast<std::size_t>(p.volume);
+      ASSERT_LT(i, c.n);
+      EXPECT_EQ(p.key, keys[i]) << "a point with another's key";
+      EXPECT_TRUE(offered.insert(i).second) << "point " << i << " kept twice";
+      kept.push_back(p.key);
+    }
+    std::sort(kept.begin(), kept.end());
+    std::sort(keys.begin(), keys.end());
+    keys.resize(std::min(c.n, kLimit));
+    EXPECT_EQ(kept, keys) << c.n << " points, key kind " << static_cast<int>(c.keys);
+  }
 }
 
 TEST(ValidationStats, DataChecksCountEveryLinkRecord) {
