@@ -5,6 +5,9 @@
 #   RUNS=5 bench/run.sh 10000 100000
 #   KORVO=/path/to/old/korvo bench/run.sh 10000   (time another build)
 #   DBFDUMP=no bench/run.sh 10000000               (skip dbfdump: minutes at 10M)
+#   EXTRA_PROFILE=$' CSVOUT\nN\n HTMLOUT\nN' bench/run.sh 1000000
+#                                     (profile lines added to every scenario)
+#   KORVO_THREADS=1 bench/run.sh 10000             (KORVO on one thread)
 #
 # For each size it generates a scenario for both link sources (dBASE and the
 # binary loaded network) and both run types (validation and analysis), then,
@@ -77,6 +80,7 @@ for size in "${sizes[@]}"; do
     for type in validation analysis; do
       dir="$scratch/$type-$source-$size"
       "$generate" "$size" "$type" "$source" "$seed" "$dir" --no-ascii >/dev/null
+      [ -z "${EXTRA_PROFILE:-}" ] || printf '%s\n' "$EXTRA_PROFILE" >>"$dir/PROFILE.MAS"
       if [ "$source" = dbf ]; then
         inputs=("$dir"/NET*.DBF)
       else
@@ -96,7 +100,7 @@ for size in "${sizes[@]}"; do
       for _ in $(seq "$runs"); do
         k+=("$(time_ns "$dir" "$dir/rss.txt" "$korvo")")
         rss+=("$(tail -1 "$dir/rss.txt" | awk '{ print $1 }')")
-        cpu+=("$(tail -1 "$dir/rss.txt" | awk '{ printf "%d", ($2 + $3) * 1e9 }')")
+        cpu+=("$(tail -1 "$dir/rss.txt" | awk '{ printf "%.0f", ($2 + $3) * 1e9 }')")
       done
       korvo_ns=$(median "${k[@]}")
       rss_kib=$(median "${rss[@]}")
@@ -105,7 +109,7 @@ for size in "${sizes[@]}"; do
       cat_cpu=()
       for _ in $(seq "$runs"); do
         time_ns "$dir" "$dir/cat.txt" cat "${inputs[@]}" >/dev/null
-        cat_cpu+=("$(tail -1 "$dir/cat.txt" | awk '{ printf "%d", ($2 + $3) * 1e9 }')")
+        cat_cpu+=("$(tail -1 "$dir/cat.txt" | awk '{ printf "%.0f", ($2 + $3) * 1e9 }')")
       done
       cat_cpu_ns=$(median "${cat_cpu[@]}")
       dump_ns=""

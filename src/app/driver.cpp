@@ -9,7 +9,6 @@
 #include "common/fixed_read.h"
 #include "evaluation/link_evaluation.h"
 #include "evaluation/table_completion.h"
-#include "input/binary_read_ahead.h"
 #include "input/control_file.h"
 #include "input/database_control.h"
 #include "input/dbf_read_ahead.h"
@@ -349,15 +348,13 @@ void open_aux_network_file(RunContext& ctx) {
   aux.unsigned_nodes = ctx.binary.header.highest_node() >= kUnsignedNodeThreshold;
 }
 
-void merge_aux_codes(RunContext& ctx, const AuxNetworkRecord* aux_read_ahead) {
+void merge_aux_codes(RunContext& ctx) {
   LinkRecord& link = ctx.link;
   Evaluation& e = ctx.eval;
   if (ctx.settings.aux_dbf_given) {
     merge_from_table(e.aux_merge, ctx.aux, link, *e.events);
   } else if (ctx.aux_file.open) {
-    const AuxNetworkRecord record =
-        aux_read_ahead != nullptr ? *aux_read_ahead : read_aux_network_record(ctx.aux_file, link.anode, link.bnode);
-    merge_aux_record(link, record, *e.events);
+    merge_aux_record(link, read_aux_network_record(ctx.aux_file, link.anode, link.bnode), *e.events);
   } else {
     clear_aux_codes(link);
   }
@@ -398,11 +395,11 @@ bool prepare_evaluation(RunContext& ctx) {
   return true;
 }
 
-void process_link(RunContext& ctx, const AuxNetworkRecord* aux_read_ahead) {
+void process_link(RunContext& ctx) {
   LinkRecord& link = ctx.link;
   const RunSettings& settings = ctx.settings;
   Evaluation& e = ctx.eval;
-  if (!settings.dbf_input_given) merge_aux_codes(ctx, aux_read_ahead);  // the dBASE record carries its own codes
+  if (!settings.dbf_input_given) merge_aux_codes(ctx);  // the dBASE record carries its own codes
   LinkValues v = begin_link(e.state, link, settings);
   if (settings.ascii_output) ctx.side_files.write_ascii_record(link, v, e.state, settings.use_counts);
   const LinkOutcome outcome = finish_link(e, link, v, settings);
@@ -417,17 +414,13 @@ void process_link(RunContext& ctx, const AuxNetworkRecord* aux_read_ahead) {
 void run_link_loop(RunContext& ctx) {
   if (ctx.settings.link_csv) ctx.links_csv.open(ctx.work, ctx.settings.analysis_mode);
   const bool dbf = ctx.settings.dbf_input_given;
-  if (ctx.reader_threads > 1) {
-    // The files are read (and a dBASE table's text converted) on a second
-    // thread, ahead of the evaluation; the links arrive here in file order
-    // as they do below.
-    if (dbf) {
-      DbfReadAhead ahead(ctx.dbf);
-      while (ahead.next(ctx.link) == LinkStatus::kLink) process_link(ctx);
-    } else {
-      BinaryReadAhead ahead(ctx.binary, ctx.aux_file.open ? &ctx.aux_file : nullptr, ctx.link);
-      while (ahead.next(ctx.link) == LinkStatus::kLink) process_link(ctx, ahead.aux_record());
-    }
+  if (dbf && ctx.reader_threads > 1) {
+    // The records' text is converted on a second thread, ahead of the
+    // evaluation; the links arrive here in file order as they do below.
+    // (A binary network is read on this thread: its links need too little
+    // work for a second thread to pay for handing them over.)
+    DbfReadAhead ahead(ctx.dbf);
+    while (ahead.next(ctx.link) == LinkStatus::kLink) process_link(ctx);
     return;
   }
   for (;;) {

@@ -58,11 +58,10 @@ void prepare_aux_source(RunContext& ctx);
 // file, or writes the report's notice that there is none.
 void open_aux_network_file(RunContext& ctx);
 // The construction and location codes of the link in ctx.link (binary path):
-// from the table, from the auxiliary network file's next record (or the one
-// a read-ahead has read for the link: aux_read_ahead), or 0.
-void merge_aux_codes(RunContext& ctx, const AuxNetworkRecord* aux_read_ahead = nullptr);
+// from the table, from the auxiliary network file's next record, or 0.
+void merge_aux_codes(RunContext& ctx);
 // Everything the loop does with the link in ctx.link.
-void process_link(RunContext& ctx, const AuxNetworkRecord* aux_read_ahead = nullptr);
+void process_link(RunContext& ctx);
 // Reads and processes every link of the source.
 void run_link_loop(RunContext& ctx);
 // After the last link: "SCRNLINE.ASC" takes the ASCII writer, skipped links

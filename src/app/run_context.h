@@ -43,7 +43,7 @@ inline constexpr const char* kDatabaseControlFile = "DATABASE.CTL";
 // The clock of the machine, in local time.
 LocalTime system_local_time();
 
-// The threads a run reads its links with, from the value of the
+// The threads a run reads its dBASE links with, from the value of the
 // environment variable KORVO_THREADS (null when it is not set): "1" reads
 // on the loop's thread alone; unset, empty or any other value uses a second
 // thread when the machine has more than one core.

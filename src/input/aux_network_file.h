@@ -17,9 +17,7 @@ inline constexpr std::size_t kAuxRecordBytes = 10;
 // network) the auxiliary network file's 16-bit node numbers are unsigned.
 inline constexpr std::int32_t kUnsignedNodeThreshold = 32'768;
 
-// On cache lines of its own: a read-ahead thread reads it while the link
-// loop writes what lies around it.
-struct alignas(64) AuxNetworkFile {
+struct AuxNetworkFile {
   ByteStream stream;
   FortranRecordReader records;
   bool open = false;

@@ -86,11 +86,11 @@ bool next_link_record(BinaryNetwork& binary) {
     if (tag == kNodeTag || tag == kTurnTag) continue;
     if (tag != kLinkTag) return false;
     const std::int32_t entry_words = binary.word_count - 1;
-    if (entry_words % binary.shape.stride != 0) {
+    if (entry_words % binary.link_stride != 0) {
       fail_record(binary, "LINK record",
                   std::to_string(entry_words) + " words after the tag do not make whole link entries of " +
-                      std::to_string(binary.shape.stride) + " words (header words 33 and 34: P = " +
-                      std::to_string(binary.shape.periods) + ", S = " + std::to_string(binary.shape.slots) + ")");
+                      std::to_string(binary.link_stride) + " words (header words 33 and 34: P = " +
+                      std::to_string(binary.periods) + ", S = " + std::to_string(binary.slots) + ")");
     }
     if (entry_words == 0) continue;
     binary.position = 2;
@@ -110,14 +110,62 @@ void start_link_stream(BinaryNetwork& binary, LinkRecord& link) {
   binary.exhausted = false;
   binary.word_count = 0;
   binary.position = 0;
-  binary.shape.periods = binary.header.word(header_word::kPeriods);
-  binary.shape.slots = binary.header.word(header_word::kSlots);
-  binary.shape.stride = (binary.shape.slots + 1) * binary.shape.periods + kLinkEntryFixedWords;
-  binary.shape.sixteen_bit_nodes = (binary.header.word(header_word::kNodeLayout) & 1) != 0;
-  binary.shape.cumulative = binary.shape.periods >= 2 && binary.shape.periods <= 10 &&
-                            (binary.header.word(header_word::kWeighting) & 1) == 0 &&
-                            binary.header.word(header_word::kCumulativeLimit) < 100;
+  binary.periods = binary.header.word(header_word::kPeriods);
+  binary.slots = binary.header.word(header_word::kSlots);
+  binary.link_stride = (binary.slots + 1) * binary.periods + kLinkEntryFixedWords;
+  binary.sixteen_bit_nodes = (binary.header.word(header_word::kNodeLayout) & 1) != 0;
+  binary.cumulative = binary.periods >= 2 && binary.periods <= 10 &&
+                      (binary.header.word(header_word::kWeighting) & 1) == 0 &&
+                      binary.header.word(header_word::kCumulativeLimit) < 100;
   set_binary_slot_counts(binary.header, link);
+}
+
+// Decodes the entry that starts at word binary.position. Bit 0 is the least
+// significant bit of a word.
+void decode_entry(const BinaryNetwork& binary, LinkRecord& link) {
+  const std::int32_t* entry = &binary.words[static_cast<std::size_t>(binary.position)];
+  auto word = [entry](int k) { return static_cast<std::uint32_t>(entry[k - 1]); };
+
+  const std::uint32_t nodes = word(1);
+  if (binary.sixteen_bit_nodes) {
+    link.anode = static_cast<std::int32_t>(nodes & 0xFFFFu);
+    link.bnode = static_cast<std::int32_t>(nodes >> 16);
+    link.direction = 1;
+  } else {
+    link.anode = static_cast<std::int32_t>(nodes & 0x3FFFu);
+    link.bnode = static_cast<std::int32_t>((nodes >> 14) & 0x3FFFu);
+    link.direction = static_cast<std::int16_t>((nodes >> 28) + 1);
+  }
+  link.capacity = static_cast<std::int32_t>(word(2) >> 12);
+  link.time = static_cast<std::int16_t>(word(2) & 0xFFFu);
+  link.two_way = (word(3) >> 31) != 0;
+  link.count = static_cast<std::int32_t>((word(3) >> 12) & 0x7FFFFu);
+  link.time2 = static_cast<std::int16_t>(word(3) & 0xFFFu);
+  link.facility_type = static_cast<std::int16_t>(word(4) >> 24);
+  link.screenline = static_cast<std::int16_t>((word(4) >> 16) & 0xFFu);
+  link.lanes = static_cast<std::int16_t>((word(4) >> 12) & 0xFu);
+  link.distance = static_cast<std::int16_t>(word(4) & 0xFFFu);
+  link.area_type = static_cast<std::int16_t>(word(5) >> 24);
+  link.link_group = static_cast<std::int16_t>((word(5) >> 12) & 0xFFFu);
+  link.cost = static_cast<std::int16_t>(word(5) & 0xFFFu);
+  if (binary.slots == 0) return;
+
+  const std::int32_t* block = entry + kLinkEntryFixedWords;
+  for (int p = 1; p <= binary.periods; ++p) {
+    link.period_times[static_cast<std::size_t>(p)] =
+        static_cast<std::int16_t>(static_cast<std::uint32_t>(block[0]) & 0xFFFFu);
+    for (int s = 1; s <= binary.slots; ++s) link.volume(p, s) = block[s];
+    block += binary.slots + 1;
+  }
+  if (!binary.cumulative) return;
+  // Cumulative volumes 100, 250, 300 become 100, 150, 50. Differences wrap
+  // around as the 32-bit words of the file would.
+  for (int p = binary.periods; p >= 2; --p) {
+    for (int s = 1; s <= binary.slots; ++s) {
+      link.volume(p, s) = static_cast<std::int32_t>(static_cast<std::uint32_t>(link.volume(p, s)) -
+                                                    static_cast<std::uint32_t>(link.volume(p - 1, s)));
+    }
+  }
 }
 
 }  // namespace
@@ -146,72 +194,16 @@ void set_binary_slot_counts(const BinaryHeader& header, LinkRecord& link) {
   link.volume_slot_count = header.word(header_word::kSlots);
 }
 
-void start_binary_links(BinaryNetwork& binary, LinkRecord& link) {
+LinkStatus read_binary_link(BinaryNetwork& binary, LinkRecord& link) {
   if (binary.first_call) start_link_stream(binary, link);
-}
-
-const std::int32_t* next_binary_entry(BinaryNetwork& binary, LinkRecord& link) {
-  start_binary_links(binary, link);
-  if (binary.exhausted) return nullptr;
-  binary.position += binary.shape.stride;
-  if (binary.position + binary.shape.stride - 1 > binary.word_count && !next_link_record(binary)) {
+  if (binary.exhausted) return LinkStatus::kEndOfLinks;
+  binary.position += binary.link_stride;
+  if (binary.position + binary.link_stride - 1 > binary.word_count && !next_link_record(binary)) {
     binary.exhausted = true;
     binary.records.rewind();
-    return nullptr;
+    return LinkStatus::kEndOfLinks;
   }
-  return &binary.words[static_cast<std::size_t>(binary.position)];
-}
-
-// Bit 0 is the least significant bit of a word.
-void decode_binary_entry(const BinaryEntryShape& shape, const std::int32_t* entry, LinkRecord& link) {
-  auto word = [entry](int k) { return static_cast<std::uint32_t>(entry[k - 1]); };
-
-  const std::uint32_t nodes = word(1);
-  if (shape.sixteen_bit_nodes) {
-    link.anode = static_cast<std::int32_t>(nodes & 0xFFFFu);
-    link.bnode = static_cast<std::int32_t>(nodes >> 16);
-    link.direction = 1;
-  } else {
-    link.anode = static_cast<std::int32_t>(nodes & 0x3FFFu);
-    link.bnode = static_cast<std::int32_t>((nodes >> 14) & 0x3FFFu);
-    link.direction = static_cast<std::int16_t>((nodes >> 28) + 1);
-  }
-  link.capacity = static_cast<std::int32_t>(word(2) >> 12);
-  link.time = static_cast<std::int16_t>(word(2) & 0xFFFu);
-  link.two_way = (word(3) >> 31) != 0;
-  link.count = static_cast<std::int32_t>((word(3) >> 12) & 0x7FFFFu);
-  link.time2 = static_cast<std::int16_t>(word(3) & 0xFFFu);
-  link.facility_type = static_cast<std::int16_t>(word(4) >> 24);
-  link.screenline = static_cast<std::int16_t>((word(4) >> 16) & 0xFFu);
-  link.lanes = static_cast<std::int16_t>((word(4) >> 12) & 0xFu);
-  link.distance = static_cast<std::int16_t>(word(4) & 0xFFFu);
-  link.area_type = static_cast<std::int16_t>(word(5) >> 24);
-  link.link_group = static_cast<std::int16_t>((word(5) >> 12) & 0xFFFu);
-  link.cost = static_cast<std::int16_t>(word(5) & 0xFFFu);
-  if (shape.slots == 0) return;
-
-  const std::int32_t* block = entry + kLinkEntryFixedWords;
-  for (int p = 1; p <= shape.periods; ++p) {
-    link.period_times[static_cast<std::size_t>(p)] =
-        static_cast<std::int16_t>(static_cast<std::uint32_t>(block[0]) & 0xFFFFu);
-    for (int s = 1; s <= shape.slots; ++s) link.volume(p, s) = block[s];
-    block += shape.slots + 1;
-  }
-  if (!shape.cumulative) return;
-  // Cumulative volumes 100, 250, 300 become 100, 150, 50. Differences wrap
-  // around as the 32-bit words of the file would.
-  for (int p = shape.periods; p >= 2; --p) {
-    for (int s = 1; s <= shape.slots; ++s) {
-      link.volume(p, s) = static_cast<std::int32_t>(static_cast<std::uint32_t>(link.volume(p, s)) -
-                                                    static_cast<std::uint32_t>(link.volume(p - 1, s)));
-    }
-  }
-}
-
-LinkStatus read_binary_link(BinaryNetwork& binary, LinkRecord& link) {
-  const std::int32_t* entry = next_binary_entry(binary, link);
-  if (entry == nullptr) return LinkStatus::kEndOfLinks;
-  decode_binary_entry(binary.shape, entry, link);
+  decode_entry(binary, link);
   return LinkStatus::kLink;
 }
 

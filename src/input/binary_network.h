@@ -60,19 +60,7 @@ struct BinaryHeader {
   }
 };
 
-// The shape of every link entry, fixed when the links start: P periods of
-// S volume slots, and how the words are packed.
-struct BinaryEntryShape {
-  std::int32_t stride = 0;   // words per entry: (S + 1) P + 5
-  std::int32_t periods = 0;  // P, header word 33
-  std::int32_t slots = 0;    // S, header word 34
-  bool sixteen_bit_nodes = true;
-  bool cumulative = false;  // volumes are turned from cumulative into per-period
-};
-
-// On cache lines of its own (see DbfLinkSource): a read-ahead thread
-// updates it with every link.
-struct alignas(64) BinaryNetwork {
+struct BinaryNetwork {
   ByteStream stream;
   FortranRecordReader records;
   BinaryHeader header;
@@ -82,7 +70,11 @@ struct alignas(64) BinaryNetwork {
   std::int32_t word_count = 0;                                  // N of the current record
   std::array<std::int32_t, kMaxBinaryRecordWords + 1> words{};  // words 1..N
   std::int32_t position = 0;                                    // first word of the current entry
-  BinaryEntryShape shape;
+  std::int32_t link_stride = 0;
+  std::int32_t periods = 0;  // P, header word 33
+  std::int32_t slots = 0;    // S, header word 34
+  bool sixteen_bit_nodes = true;
+  bool cumulative = false;  // volumes are turned from cumulative into per-period
 };
 
 // Reads the header record of an opened network into binary.header; throws
@@ -105,18 +97,5 @@ void set_binary_slot_counts(const BinaryHeader& header, LinkRecord& link);
 // stride of the header does not describe the file, so none of its links can
 // be trusted.
 LinkStatus read_binary_link(BinaryNetwork& binary, LinkRecord& link);
-
-// read_binary_link in two steps. The first moves to the next link entry and
-// returns its shape.stride words (valid until the next call), or nullptr
-// where read_binary_link returns kEndOfLinks; on the first call it also
-// sets link's slot counts. It touches the network's stream and state only,
-// so that it may run on another thread than the second, which decodes the
-// entry's words into link.
-const std::int32_t* next_binary_entry(BinaryNetwork& binary, LinkRecord& link);
-// What the first call of next_binary_entry (or read_binary_link) does
-// first, on its own: it rewinds the file, reads past the header, fixes
-// binary.shape and sets link's slot counts. Nothing when it has been done.
-void start_binary_links(BinaryNetwork& binary, LinkRecord& link);
-void decode_binary_entry(const BinaryEntryShape& shape, const std::int32_t* entry, LinkRecord& link);
 
 }  // namespace korvo
