@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -72,31 +73,37 @@ class Scenario {
   korvo::fixtures::ScenarioSummary summary_;
 };
 
+// The generated dBASE link file of a scenario and its keyword map, and a
+// source opened over the file's bytes and ready for its first record.
+struct DbfBenchFile {
+  explicit DbfBenchFile(const Scenario& scenario) : bytes(scenario.bytes(scenario.summary().network_file)) {
+    korvo::TextReader control = korvo::TextReader::open_file(scenario.dir() / "DATABASE.CTL", "DATABASE.CTL");
+    korvo::read_database_control(control, map);
+  }
+  std::unique_ptr<korvo::DbfLinkSource> open() const {
+    auto source = std::make_unique<korvo::DbfLinkSource>();
+    source->map = map;
+    source->stream = korvo::ByteStream::from_memory(bytes, "NET26A.DBF");
+    korvo::read_link_file_header(*source, nullptr);
+    korvo::prepare_link_fields(*source, nullptr);
+    return source;
+  }
+  std::string bytes;
+  korvo::LinkFieldMap map;
+};
+
 // dBASE: one record read and its 20 keyword fields converted (integers,
 // scaled reals) into the link record, per item.
 void BM_DbfRecordConversion(benchmark::State& state) {
   const Scenario scenario(ScenarioRunType::kValidation, ScenarioSource::kDbf);
-  const std::string file = scenario.bytes(scenario.summary().network_file);
-  korvo::LinkFieldMap map;
-  {
-    korvo::TextReader control = korvo::TextReader::open_file(scenario.dir() / "DATABASE.CTL", "DATABASE.CTL");
-    korvo::read_database_control(control, map);
-  }
+  const DbfBenchFile file(scenario);
   korvo::LinkRecord link;
   std::int64_t links = 0;
-  auto source = std::make_unique<korvo::DbfLinkSource>();
-  auto restart = [&]() {
-    source = std::make_unique<korvo::DbfLinkSource>();
-    source->map = map;
-    source->stream = korvo::ByteStream::from_memory(file, "NET26A.DBF");
-    korvo::read_link_file_header(*source, nullptr);
-    korvo::prepare_link_fields(*source, nullptr);
-  };
-  restart();
+  auto source = file.open();
   for (auto _ : state) {
     if (korvo::read_next_dbf_link(*source, link) == korvo::LinkStatus::kEndOfLinks) {
       state.PauseTiming();
-      restart();
+      source = file.open();
       state.ResumeTiming();
       korvo::read_next_dbf_link(*source, link);
     }
@@ -111,23 +118,13 @@ BENCHMARK(BM_DbfRecordConversion);
 // dBASE: the whole file delivered into the link record, by the reader on
 // this thread (block 0) or through the read-ahead thread in blocks of that
 // many records; per item, one link.
-// What the loop's thread is left with is the difference.
 void BM_DbfWholeFile(benchmark::State& state) {
   const Scenario scenario(ScenarioRunType::kValidation, ScenarioSource::kDbf);
-  const std::string file = scenario.bytes(scenario.summary().network_file);
-  korvo::LinkFieldMap map;
-  {
-    korvo::TextReader control = korvo::TextReader::open_file(scenario.dir() / "DATABASE.CTL", "DATABASE.CTL");
-    korvo::read_database_control(control, map);
-  }
+  const DbfBenchFile file(scenario);
   korvo::LinkRecord link;
   std::int64_t links = 0;
   for (auto _ : state) {
-    auto source = std::make_unique<korvo::DbfLinkSource>();
-    source->map = map;
-    source->stream = korvo::ByteStream::from_memory(file, "NET26A.DBF");
-    korvo::read_link_file_header(*source, nullptr);
-    korvo::prepare_link_fields(*source, nullptr);
+    auto source = file.open();
     if (state.range(0) == 0) {
       while (korvo::read_next_dbf_link(*source, link) == korvo::LinkStatus::kLink) ++links;
     } else {

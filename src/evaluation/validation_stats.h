@@ -197,8 +197,8 @@ struct ScatterPoint {
 // Amortised O(1) per point, sequential in memory, nothing allocated.
 //
 // The kept points are those a sort of every key would keep; among points
-// whose key equals the kLimit-th smallest, which ones are kept is not
-// specified.
+// whose key equals the kLimit-th smallest, which ones are kept is left
+// open.
 class ScatterSample {
  public:
   static constexpr std::size_t kLimit = 20000;
