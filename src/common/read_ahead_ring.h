@@ -1,5 +1,5 @@
 #pragma once
-// A thread that fills blocks ahead of their reader: the file readers use it
+// A thread that fills blocks ahead of their reader: the dBASE reader uses it
 // to convert the next records while the link loop evaluates the current
 // ones.
 //
@@ -71,10 +71,6 @@ class ReadAheadRing {
     }
     return nullptr;
   }
-  // After the last item: the block it was in (null when there was none
-  // taken), and whether the fill function threw.
-  const Block* final_block() const { return current_; }
-  bool failed() const { return error_ != nullptr; }
   // Rethrows, once, what the fill function threw.
   void rethrow_failure() {
     if (error_) std::rethrow_exception(std::exchange(error_, nullptr));
