@@ -336,6 +336,19 @@ void ScatterSample::keep_smallest() const {
   threshold_ = nth->key;
   cut_ = true;
   size_ = kLimit;
+  ordered_ = false;
+}
+
+std::span<const ScatterPoint> ScatterSample::points() const {
+  if (size_ > kLimit) keep_smallest();
+  if (!ordered_) {
+    std::sort(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(size_),
+              [](const ScatterPoint& a, const ScatterPoint& b) {
+                return a.ft_class != b.ft_class ? a.ft_class < b.ft_class : a.key < b.key;
+              });
+    ordered_ = true;
+  }
+  return {buffer_.data(), size_};
 }
 
 void ValidationStats::add_scatter(const StatsLink& link) {

@@ -207,19 +207,20 @@ class ScatterSample {
     size_ = 0;
     cut_ = false;
     threshold_ = 0;
+    ordered_ = false;
   }
   // Whether a point with this key would be kept now; add it only then.
   bool wants(std::uint64_t key) const { return !cut_ || key < threshold_; }
   void add(const ScatterPoint& p) {
     if (size_ == buffer_.size()) keep_smallest();
     buffer_[size_++] = p;
+    ordered_ = false;
   }
-  // At most kLimit points, in no particular order. Keeps only the smallest
-  // of the buffer first; that changes no point that the sample holds.
-  std::span<const ScatterPoint> points() const {
-    if (size_ > kLimit) keep_smallest();
-    return {buffer_.data(), size_};
-  }
+  // At most kLimit points, by facility-type class, then key: an order that
+  // depends on the sample's content only. Keeps only the smallest of the
+  // buffer and orders them in place (no copy of the sample is made); that
+  // changes no point that the sample holds.
+  std::span<const ScatterPoint> points() const;
 
  private:
   void keep_smallest() const;
@@ -228,6 +229,7 @@ class ScatterSample {
   // is the same before and after.
   mutable std::array<ScatterPoint, 2 * kLimit> buffer_{};
   mutable std::size_t size_ = 0;
+  mutable bool ordered_ = false;  // the points are in the order points() gives
   // Once the buffer was cut to kLimit points, a candidate's key is below
   // threshold_, the largest key kept.
   mutable bool cut_ = false;

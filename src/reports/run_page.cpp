@@ -254,15 +254,9 @@ void write_scatter(HtmlWriter& w, const RunPageData& d) {
     html::end_section(w);
     return;
   }
-  // The sample is kept in no particular order; sort it so that the page depends on
-  // the sample's content only.
-  std::vector<ScatterPoint> sorted(points.begin(), points.end());
-  std::sort(sorted.begin(), sorted.end(), [](const ScatterPoint& a, const ScatterPoint& b) {
-    return a.ft_class != b.ft_class ? a.ft_class < b.ft_class : a.key < b.key;
-  });
   double lo = 0, hi = 0;
   bool any = false;
-  for (const ScatterPoint& p : sorted) {
+  for (const ScatterPoint& p : points) {
     for (double v : {static_cast<double>(p.count), static_cast<double>(p.volume)}) {
       if (!(v > 0)) continue;
       lo = any ? std::min(lo, v) : v;
@@ -296,7 +290,7 @@ void write_scatter(HtmlWriter& w, const RunPageData& d) {
   }
   chart.bands.push_back(std::move(band));
   int series_class = -1;
-  for (const ScatterPoint& p : sorted) {
+  for (const ScatterPoint& p : points) {
     if (p.ft_class != series_class) {
       series_class = p.ft_class;
       html::PointSeries series;

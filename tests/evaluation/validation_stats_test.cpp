@@ -9,6 +9,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/allocation_counter.h"
@@ -667,6 +668,16 @@ TEST(ValidationStats, ScatterSampleIsBoundedAndDeterministic) {
   EXPECT_EQ(kept, keys);
   // Keys of distinct links differ (a weak hash would collapse them).
   EXPECT_EQ(std::set<std::uint64_t>(kept.begin(), kept.end()).size(), 20000u);
+  // The points come by class, then key (the page draws them in this order).
+  const auto by_class_then_key = [](const ScatterPoint& a, const ScatterPoint& b) {
+    return std::pair(a.ft_class, a.key) < std::pair(b.ft_class, b.key);
+  };
+  EXPECT_TRUE(std::is_sorted(first->scatter().begin(), first->scatter().end(), by_class_then_key));
+  EXPECT_NE(first->scatter().front().ft_class, first->scatter().back().ft_class);
+  // Links added after the points were read are ordered in with them.
+  for (std::int64_t r = 100001; r <= 100100; ++r) first->add_link(link(r, 1, 1, 100, 100));
+  EXPECT_TRUE(std::is_sorted(first->scatter().begin(), first->scatter().end(), by_class_then_key));
+  EXPECT_EQ(first->scatter().size(), 20000u);
 
   // Below the limit every counted link is a point.
   auto small = make_stats(targets);

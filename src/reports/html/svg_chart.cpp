@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 namespace korvo::html {
 namespace {
@@ -13,17 +14,6 @@ constexpr std::string_view kGrid = "#e3e6ea";
 constexpr std::string_view kInk = "#1f2328";
 constexpr std::string_view kMuted = "#57606a";
 constexpr std::string_view kBandFill = "#dfe8f1";
-
-// A coordinate as text: one decimal, never "-0.0".
-void append_px(std::string& out, double v) {
-  if (std::fabs(v) < 0.05) {
-    out += "0.0";
-    return;
-  }
-  char buffer[32];
-  const auto r = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 1);
-  out.append(buffer, r.ptr);
-}
 
 std::string px(double v) {
   std::string text;
@@ -66,14 +56,14 @@ std::string fit_text(std::string_view text, double max_width) {
 
 // Maps data values to pixels along one axis.
 struct Mapper {
+  Mapper(Scale scale, double lo, double hi, double p0, double p1)
+      : scale(scale), lo(lo), hi(hi), p0(p0), p1(p1), log_lo(std::log10(lo)), log_hi(std::log10(hi)) {}
   Scale scale = Scale::kLinear;
   double lo = 0, hi = 1;  // data range
   double p0 = 0, p1 = 1;  // pixels of lo and hi
+  double log_lo = 0, log_hi = 0;  // their logarithms, for a log scale
   double operator()(double v) const {
-    if (scale == Scale::kLog) {
-      const double a = std::log10(lo), b = std::log10(hi);
-      return p0 + (std::log10(v) - a) / (b - a) * (p1 - p0);
-    }
+    if (scale == Scale::kLog) return p0 + (std::log10(v) - log_lo) / (log_hi - log_lo) * (p1 - p0);
     return p0 + (v - lo) / (hi - lo) * (p1 - p0);
   }
   bool contains(double v) const {
@@ -210,6 +200,44 @@ std::string_view series_colour(std::size_t i) {
   static constexpr std::array<std::string_view, 10> kPalette = {"#0072b2", "#e69f00", "#009e73", "#d55e00", "#cc79a7",
                                                                 "#56b4e9", "#6f4e37", "#999999", "#000000", "#b8a100"};
   return kPalette[i % kPalette.size()];
+}
+
+void append_px(std::string& out, double v) {
+  if (std::fabs(v) < 0.05) {
+    out += "0.0";
+    return;
+  }
+  // A scatter chart writes tens of thousands of coordinates; in integers
+  // this is several times quicker than to_chars, with the same digits.
+  // Tenths as a whole number: the product v x 10 is rounded once, so only
+  // a product that fell on a half needs the exact one to decide.
+  if (std::fabs(v) < 1e12) {
+    const double t = v * 10;
+    double n = std::nearbyint(t);  // ties to even, as to_chars' exact ties
+    if (std::fabs(t - n) == 0.5) {
+      const double rest = std::fma(v, 10, -t);  // v x 10 - t, exactly
+      if (rest > 0) n = std::ceil(t);
+      if (rest < 0) n = std::floor(t);
+    }
+    const auto tenths = static_cast<std::int64_t>(n);
+    char buffer[24];
+    char* end = buffer + sizeof buffer;
+    char* p = end;
+    std::uint64_t m = tenths < 0 ? 0 - static_cast<std::uint64_t>(tenths) : static_cast<std::uint64_t>(tenths);
+    *--p = static_cast<char>('0' + m % 10);
+    *--p = '.';
+    m /= 10;
+    do {
+      *--p = static_cast<char>('0' + m % 10);
+      m /= 10;
+    } while (m != 0);
+    if (std::signbit(v)) *--p = '-';
+    out.append(p, end);
+    return;
+  }
+  char buffer[32];
+  const auto r = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 1);
+  out.append(buffer, r.ptr);
 }
 
 double text_width(std::string_view text) {

@@ -161,4 +161,9 @@ Ticks log_ticks(double lo, double hi);
 // 5.5, any other character 8.0.
 double text_width(std::string_view text);
 
+// Appends a coordinate as the charts write it: one decimal, rounded as
+// std::to_chars(fixed, 1) rounds (the exact value, ties to even), and never
+// "-0.0".
+void append_px(std::string& out, double v);
+
 }  // namespace korvo::html

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -22,6 +26,49 @@ std::string page_with(const std::string& charts) {
   begin_page(w, "Charts");
   w.raw(charts);
   return end_page(w);
+}
+
+// What a coordinate was written as before append_px had its integer path.
+std::string px_by_to_chars(double v) {
+  if (std::fabs(v) < 0.05) return "0.0";
+  char buffer[400];
+  const auto r = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 1);
+  return {buffer, r.ptr};
+}
+
+std::string px_text(double v) {
+  std::string out = "<";  // appends to what is there
+  append_px(out, v);
+  return out.substr(1);
+}
+
+TEST(Coordinates, AreWrittenAsToCharsWritesThem) {
+  std::vector<double> values = {0.0,    -0.0,   0.05,    -0.05,   0.049999, 0.25,   0.35,     -0.35,  2.25,
+                                1e11,   -1e11,  1e12,    -1e12,   1e20,     123.45, 720.0,    -3.75,  0.95,
+                                9.95,   99.95,  1234.55, 0.15,    std::numeric_limits<double>::infinity(),
+                                std::numeric_limits<double>::quiet_NaN()};
+  // Every half tenth up to 100,000 and its neighbours: where the product by
+  // ten lands on a half although the value is not one.
+  for (int k = 0; k < 1'000'000; ++k) {
+    const double tie = (k + 0.5) / 10;
+    for (const double v : {tie, std::nextafter(tie, 0.0), std::nextafter(tie, 1e300)}) {
+      values.push_back(v);
+      values.push_back(-v);
+    }
+  }
+  std::mt19937_64 random(20261208);
+  std::uniform_real_distribution<double> exponent(-3, 13);
+  for (int i = 0; i < 200'000; ++i) {
+    const double v = std::pow(10.0, exponent(random)) * ((random() & 1) != 0 ? 1 : -1);
+    values.push_back(v);
+  }
+  int wrong = 0;
+  for (const double v : values) {
+    if (px_text(v) != px_by_to_chars(v) && ++wrong <= 10) {
+      ADD_FAILURE() << "value " << v << ": " << px_text(v) << " against " << px_by_to_chars(v);
+    }
+  }
+  EXPECT_EQ(wrong, 0);
 }
 
 TEST(Ticks, LinearTicksAreRoundSteps) {
