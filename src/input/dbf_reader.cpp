@@ -108,6 +108,26 @@ bool scaled_value(double x, double scale, std::int32_t& out) {
   return true;
 }
 
+bool fast_scaled_field(const char* field_end, const DbfSlotPlan& plan, std::int32_t& out) {
+  static constexpr std::uint64_t kWholePowers[] = {1,       10,        100,        1'000,       10'000,
+                                                   100'000, 1'000'000, 10'000'000, 100'000'000, 1'000'000'000};
+  std::uint64_t digits = 0;
+  int fraction_digits = 0;
+  if (!fast_real_digits(field_end, plan.width, plan.decimals, digits, fraction_digits)) return false;
+  if (fraction_digits <= plan.scale_power) {
+    // The double path forms digits x 10^(k - fraction) + 0.5, a whole number
+    // and a half below 2^31, and truncates it; its two roundings (the
+    // division, the product) move it by less than 2^-20, so the truncation
+    // is this whole number.
+    const std::uint64_t v = digits * kWholePowers[plan.scale_power - fraction_digits];
+    if (v <= static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
+      out = static_cast<std::int32_t>(v);
+      return true;
+    }
+  }
+  return scaled_value(static_cast<double>(digits) / kPowersOfTen[fraction_digits], plan.scale, out);
+}
+
 namespace {
 
 // A 16-bit field keeps the low 16 bits: 40000 arrives as -25536.
@@ -217,19 +237,25 @@ bool convert_record_at_once(const DbfLinkSource& source, const char* record, Slo
   // for a store into them.
   const int integer_count = rp.integer_count;
   const int real_count = rp.real_count;
-  for (int k = 0; k < integer_count; ++k) {
+  // At most 8 digits: every value fits. Two fields at a time, then the
+  // last one of an odd count.
+  int k = 0;
+  for (; k + 1 < integer_count; k += 2) {
+    const DbfRecordPlan::IntegerField& a = rp.integer_fields[static_cast<std::size_t>(k)];
+    const DbfRecordPlan::IntegerField& b = rp.integer_fields[static_cast<std::size_t>(k + 1)];
+    std::uint64_t va = 0, vb = 0;
+    swar::two_digits_values(record + a.end, a.keep, record + b.end, b.keep, va, vb);
+    values[a.slot] = static_cast<std::int32_t>(va);
+    values[b.slot] = static_cast<std::int32_t>(vb);
+  }
+  if (k < integer_count) {
     const DbfRecordPlan::IntegerField& field = rp.integer_fields[static_cast<std::size_t>(k)];
-    // At most 8 digits: the value fits.
     values[field.slot] = static_cast<std::int32_t>(swar::digits_value(record + field.end, field.keep));
   }
   for (int k = 0; k < real_count; ++k) {
     const std::size_t s = rp.real_slots[static_cast<std::size_t>(k)];
     const DbfSlotPlan& plan = source.plan[s];
-    double x;
-    if (!fast_real_field(record + plan.offset + plan.width, plan.width, plan.decimals, x) ||
-        !scaled_value(x, plan.scale, values[s])) {
-      return false;
-    }
+    if (!fast_scaled_field(record + plan.offset + plan.width, plan, values[s])) return false;
   }
   return true;
 }
@@ -421,6 +447,9 @@ void prepare_link_fields(DbfLinkSource& source, DbfListing* listing) {
     plan.logical = field.conversion == DbfConversion::kText && field.type == 'L';
     plan.decimals = field.format_decimals;
     plan.scale = source.map.scale[s];
+    for (int k = 0; k <= 9; ++k) {
+      if (plan.scale == kPowersOfTen[k]) plan.scale_power = k;
+    }
     if (plan.width >= 1 && plan.width <= 8 && !plan.logical) {
       if (plan.conversion == DbfConversion::kReal) plan.fast = DbfSlotPlan::Fast::kReal;
       if (plan.conversion == DbfConversion::kInteger || plan.conversion == DbfConversion::kText) {

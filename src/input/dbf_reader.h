@@ -95,6 +95,7 @@ struct DbfSlotPlan {
   bool logical = false;  // an L field: T, t, Y or y read as 1
   int decimals = 0;
   double scale = 1.0;
+  int scale_power = -1;  // k when the scale is 10^k (k = 0..9), else -1
   // Fields of at most 8 bytes first try the eight-byte conversions.
   enum class Fast : std::uint8_t { kNone, kInteger, kReal } fast = Fast::kNone;
 };
@@ -201,6 +202,13 @@ void prepare_link_fields(DbfLinkSource& source, DbfListing* listing);
 // trunc(x * scale + 0.5) rounds, into out; false (out unchanged) when that
 // lies outside 32 bits.
 bool scaled_value(double x, double scale, std::int32_t& out);
+
+// A real field of 1..8 bytes ending at field_end, times the slot's scale:
+// fast_real_field, then scaled_value, with their result (false where either
+// declines). A field with at most k decimals under a scale of 10^k (miles
+// with two decimals as hundredths, say) is a whole number after scaling and
+// is formed in integers.
+bool fast_scaled_field(const char* field_end, const DbfSlotPlan& plan, std::int32_t& out);
 
 // Reads the next record into link, or returns kEndOfLinks. Throws
 // FileError for a field text that cannot be converted; the link is then

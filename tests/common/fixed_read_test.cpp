@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "common/byte_classes.h"
 #include "common/errors.h"
@@ -218,6 +219,40 @@ TEST(FixedReadTest, EightBytePathsAgreeWithTheGeneralPaths) {
   // Most right-justified numbers take the fast paths.
   EXPECT_GT(fast_integers, 100000);
   EXPECT_GT(fast_reals, 150000);
+}
+
+// Two fields at once against one at a time: every width pair, blanks
+// before the digits, all nines, all blanks, and foreign bytes before each
+// field (the mask must drop them).
+TEST(FixedReadTest, TwoFieldsAtOnceAsOneAtATime) {
+  std::uint64_t state = 424242;
+  auto next = [&state] {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<unsigned>(state >> 33);
+  };
+  auto field_text = [&next](int width, int digits, bool nines) {
+    std::string text(static_cast<std::size_t>(width), ' ');
+    for (int k = width - digits; k < width; ++k)
+      text[static_cast<std::size_t>(k)] = nines ? '9' : static_cast<char>('0' + next() % 10);
+    return text;
+  };
+  for (int trial = 0; trial < 100000; ++trial) {
+    const int width_a = 1 + trial % 8, width_b = 1 + (trial / 8) % 8;
+    const bool nines = trial % 97 == 0;
+    const std::string a = field_text(width_a, static_cast<int>(next() % static_cast<unsigned>(width_a + 1)), nines);
+    const std::string b = field_text(width_b, static_cast<int>(next() % static_cast<unsigned>(width_b + 1)), nines);
+    const std::string before = "\xFF" "9#.-x:/";  // the 8 bytes before a field are any bytes
+    const std::string record = before + a + "7" + b;
+    const char* end_a = record.data() + before.size() + a.size();
+    const char* end_b = end_a + 1 + b.size();
+    std::uint64_t got_a = 1, got_b = 1;
+    swar::two_digits_values(end_a, swar::field_mask(width_a), end_b, swar::field_mask(width_b), got_a, got_b);
+    ASSERT_EQ(got_a, swar::digits_value(end_a, swar::field_mask(width_a))) << '"' << a << '"';
+    ASSERT_EQ(got_b, swar::digits_value(end_b, swar::field_mask(width_b))) << '"' << b << '"';
+    std::int64_t general = 0;
+    ASSERT_EQ(parse_integer_field_general(b, general), ParseStatus::kOk);
+    ASSERT_EQ(static_cast<std::int64_t>(got_b), general) << '"' << b << '"';
+  }
 }
 
 TEST(ByteClasses, MarksTheBytesThePlainLoopMarks) {

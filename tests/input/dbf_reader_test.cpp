@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <random>
+#include <string>
 
 #include "common/errors.h"
+#include "common/fixed_read.h"
 #include "dbf_writer.h"
 #include "reports/dbf_listing.h"
 #include "support/temp_dir.h"
@@ -627,6 +630,51 @@ TEST(DbfScaledValue, AgreesWithTruncatingTheRoundedProduct) {
     EXPECT_EQ(scaled_value(x, scale, got), ok) << x << " x " << scale;
     EXPECT_EQ(got, want) << x << " x " << scale;
   }
+}
+
+// The integer path for a scale of 10^k against the double path it stands
+// for, on every kind of field text the eight-byte conversion takes: widths
+// 1..8, a written point anywhere or none (the field's decimals then), values
+// up to eight digits (beyond 32 bits once scaled), under scales that are and
+// are not powers of ten.
+TEST(DbfScaledField, GivesWhatTheDoublePathGives) {
+  std::mt19937_64 random(11);
+  const double scales[] = {1.0, 10.0, 100.0, 1000.0, 1e6, 1e9, 1e10, 0.01, 2.5, 100.5, 3.0};
+  int integer_path = 0;
+  for (int i = 0; i < 400'000; ++i) {
+    DbfSlotPlan plan;
+    plan.width = 1 + static_cast<int>(random() % 8);
+    plan.decimals = static_cast<int>(random() % 10);
+    plan.scale = scales[random() % std::size(scales)];
+    for (int k = 0; k <= 9; ++k) {
+      if (plan.scale == std::pow(10.0, k)) plan.scale_power = k;
+    }
+    // Blanks, then digits, with a point among them or not; the 8 bytes
+    // before the field are room the conversion may load.
+    std::string text(static_cast<std::size_t>(plan.width), ' ');
+    const int digits = 1 + static_cast<int>(random() % static_cast<unsigned>(plan.width));
+    for (int d = plan.width - digits; d < plan.width; ++d) {
+      text[static_cast<std::size_t>(d)] = static_cast<char>('0' + random() % 10);
+    }
+    if (random() % 2 == 0) {
+      text[static_cast<std::size_t>(plan.width - 1 - static_cast<int>(random() % static_cast<unsigned>(digits)))] = '.';
+    }
+    const std::string room = "########" + text;
+    const char* end = room.data() + room.size();
+
+    double x = 0;
+    std::int32_t want = -7;
+    const bool ok = fast_real_field(end, plan.width, plan.decimals, x) && scaled_value(x, plan.scale, want);
+    std::int32_t got = -7;
+    ASSERT_EQ(fast_scaled_field(end, plan, got), ok) << "[" << text << "] x " << plan.scale;
+    ASSERT_EQ(got, want) << "[" << text << "] decimals " << plan.decimals << " x " << plan.scale;
+    std::uint64_t d = 0;
+    int fraction = 0;
+    if (ok && fast_real_digits(end, plan.width, plan.decimals, d, fraction) && fraction <= plan.scale_power) {
+      ++integer_path;
+    }
+  }
+  EXPECT_GT(integer_path, 50'000);  // the integer path was taken, often
 }
 
 }  // namespace

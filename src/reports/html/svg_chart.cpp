@@ -213,7 +213,7 @@ void append_px(std::string& out, double v) {
   // a product that fell on a half needs the exact one to decide.
   if (std::fabs(v) < 1e12) {
     const double t = v * 10;
-    double n = std::nearbyint(t);  // ties to even, as to_chars' exact ties
+    double n = std::rint(t);  // ties to even, as to_chars' exact ties
     if (std::fabs(t - n) == 0.5) {
       const double rest = std::fma(v, 10, -t);  // v x 10 - t, exactly
       if (rest > 0) n = std::ceil(t);
