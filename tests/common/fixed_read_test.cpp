@@ -241,7 +241,9 @@ TEST(FixedReadTest, TwoFieldsAtOnceAsOneAtATime) {
     const bool nines = trial % 97 == 0;
     const std::string a = field_text(width_a, static_cast<int>(next() % static_cast<unsigned>(width_a + 1)), nines);
     const std::string b = field_text(width_b, static_cast<int>(next() % static_cast<unsigned>(width_b + 1)), nines);
-    const std::string before = "\xFF" "9#.-x:/";  // the 8 bytes before a field are any bytes
+    const std::string before =
+        "\xFF"
+        "9#.-x:/";  // the 8 bytes before a field are any bytes
     const std::string record = before + a + "7" + b;
     const char* end_a = record.data() + before.size() + a.size();
     const char* end_b = end_a + 1 + b.size();

@@ -59,8 +59,8 @@ struct Mapper {
   Mapper(Scale scale, double lo, double hi, double p0, double p1)
       : scale(scale), lo(lo), hi(hi), p0(p0), p1(p1), log_lo(std::log10(lo)), log_hi(std::log10(hi)) {}
   Scale scale = Scale::kLinear;
-  double lo = 0, hi = 1;  // data range
-  double p0 = 0, p1 = 1;  // pixels of lo and hi
+  double lo = 0, hi = 1;          // data range
+  double p0 = 0, p1 = 1;          // pixels of lo and hi
   double log_lo = 0, log_hi = 0;  // their logarithms, for a log scale
   double operator()(double v) const {
     if (scale == Scale::kLog) return p0 + (std::log10(v) - log_lo) / (log_hi - log_lo) * (p1 - p0);

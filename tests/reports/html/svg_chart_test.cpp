@@ -43,10 +43,10 @@ std::string px_text(double v) {
 }
 
 TEST(Coordinates, AreWrittenAsToCharsWritesThem) {
-  std::vector<double> values = {0.0,    -0.0,   0.05,    -0.05,   0.049999, 0.25,   0.35,     -0.35,  2.25,
-                                1e11,   -1e11,  1e12,    -1e12,   1e20,     123.45, 720.0,    -3.75,  0.95,
-                                9.95,   99.95,  1234.55, 0.15,    std::numeric_limits<double>::infinity(),
-                                std::numeric_limits<double>::quiet_NaN()};
+  std::vector<double> values = {0.0,  -0.0,  0.05, -0.05,  0.049999, 0.25,  0.35, -0.35, 2.25,  1e11, -1e11,
+                                1e12, -1e12, 1e20, 123.45, 720.0,    -3.75, 0.95, 9.95,  99.95, 0.15, 1234.55};
+  values.push_back(std::numeric_limits<double>::infinity());
+  values.push_back(std::numeric_limits<double>::quiet_NaN());
   // Every half tenth up to 100,000 and its neighbours: where the product by
   // ten lands on a half although the value is not one.
   for (int k = 0; k < 1'000'000; ++k) {
