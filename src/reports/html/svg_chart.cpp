@@ -57,7 +57,13 @@ std::string fit_text(std::string_view text, double max_width) {
 // Maps data values to pixels along one axis.
 struct Mapper {
   Mapper(Scale scale, double lo, double hi, double p0, double p1)
-      : scale(scale), lo(lo), hi(hi), p0(p0), p1(p1), log_lo(std::log10(lo)), log_hi(std::log10(hi)) {}
+      : scale(scale),
+        lo(lo),
+        hi(hi),
+        p0(p0),
+        p1(p1),
+        log_lo(scale == Scale::kLog ? std::log10(lo) : 0),
+        log_hi(scale == Scale::kLog ? std::log10(hi) : 0) {}
   Scale scale = Scale::kLinear;
   double lo = 0, hi = 1;          // data range
   double p0 = 0, p1 = 1;          // pixels of lo and hi
