@@ -477,7 +477,12 @@ void prepare_statistics(RunContext& ctx) {
     read_targets(in, ctx.targets);
     in.close();
   }
-  ctx.stats.reset(ctx.targets);
+  // An analysis run shows no figures against counts: they are not gathered.
+  if (ctx.settings.validate_mode) {
+    ctx.stats.reset(ctx.targets);
+  } else {
+    ctx.stats.reset_without_counts(ctx.targets);
+  }
 }
 
 void finish_statistics(RunContext& ctx) {

@@ -267,6 +267,12 @@ void ValidationStats::reset(const Targets& targets) {
   vc_ = {};
   scatter_.clear();
   top_size_ = 0;
+  with_counts_ = true;
+}
+
+void ValidationStats::reset_without_counts(const Targets& targets) {
+  reset(targets);
+  with_counts_ = false;
 }
 
 static_assert(
@@ -290,6 +296,7 @@ void ValidationStats::add_link(const StatsLink& link) {
     if (mph > kMaxPlausibleMph || mph < kMinPlausibleMph)
       ++checks_[static_cast<std::size_t>(DataCheck::kSpeedImplausible)];
   }
+  if (!with_counts_) return;
   vc_.add(link.volume, link.count, link.miles);
   if (!(link.count > 0)) {
     ++checks_[static_cast<std::size_t>(DataCheck::kNoCount)];

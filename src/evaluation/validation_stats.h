@@ -319,6 +319,10 @@ class ValidationStats {
   // Clears everything and takes from the targets what each link needs: the
   // count groups and the GEH hour factor.
   void reset(const Targets& targets);
+  // As reset, for a run that compares no counts (an analysis run): only the
+  // statuses and the data checks that do not concern counts are gathered,
+  // and the figures against counts stay empty.
+  void reset_without_counts(const Targets& targets);
 
   // One link record, whatever its status; call for every record read.
   void add_link(const StatsLink& link);
@@ -379,6 +383,7 @@ class ValidationStats {
   std::array<StatsSums, kMaxClass + 1> ft_{};
   std::array<StatsSums, kMaxClass + 1> at_{};
   std::array<std::int64_t, kScreenlines + 1> screenline_links_{};
+  bool with_counts_ = true;  // gather the figures against counts
   bool geh_on_ = false;
   double hour_factor_ = 0;
   std::array<std::int64_t, 3> geh_{};

@@ -634,6 +634,45 @@ TEST(ValidationStats, VcDistributionBins) {
   EXPECT_EQ(total, 2);
 }
 
+// An analysis run gathers what its page shows (every status, the checks
+// that do not concern counts) as a validation run does, and nothing against
+// counts, although its links may carry them.
+TEST(ValidationStats, WithoutCountsGathersStatusesAndChecksOnly) {
+  const Targets targets = default_targets();
+  auto with = make_stats(targets);
+  auto without = make_stats(targets);
+  without->reset_without_counts(targets);
+  for (std::int64_t r = 1; r <= 300; ++r) {
+    StatsLink l = link(r, 1 + static_cast<int>(r % 3), 1, static_cast<double>(r % 7) * 100, (r % 4 == 0) ? 0 : 500);
+    l.status = static_cast<LinkOutcome>(r % kLinkOutcomeCount);
+    if (r % 11 == 0) l.minutes = 0.01;  // 1 mile in 0.01 minutes: implausibly fast
+    with->add_link(l);
+    without->add_link(l);
+  }
+  for (int k = 0; k < kLinkOutcomeCount; ++k) {
+    const auto status = static_cast<LinkOutcome>(k);
+    EXPECT_EQ(without->status_count(status), with->status_count(status)) << k;
+    EXPECT_GT(without->status_count(status), 0) << k;
+  }
+  for (const DataCheck check :
+       {DataCheck::kUnclassified, DataCheck::kConnectorPassedOver, DataCheck::kZeroTimePassedOver,
+        DataCheck::kLocationDeselected, DataCheck::kSpeedImplausible}) {
+    EXPECT_EQ(without->check_count(check), with->check_count(check)) << static_cast<int>(check);
+  }
+  EXPECT_GT(without->check_count(DataCheck::kSpeedImplausible), 0);
+  EXPECT_GT(with->counted_links(), 0);
+  EXPECT_GT(with->check_count(DataCheck::kNoCount), 0);
+  EXPECT_EQ(without->counted_links(), 0);
+  EXPECT_EQ(without->check_count(DataCheck::kNoCount), 0);
+  EXPECT_EQ(without->check_count(DataCheck::kCountedZeroVolume), 0);
+  EXPECT_TRUE(without->scatter().empty());
+  EXPECT_TRUE(without->top_deviations().empty());
+  // A later reset gathers everything again.
+  without->reset(targets);
+  without->add_link(link(1, 1, 1, 100, 100));
+  EXPECT_EQ(without->counted_links(), 1);
+}
+
 // The sample's hash is deterministic and the sample is the bottom 20,000
 // by it: the same input gives the same set, whatever else the links carry.
 TEST(ValidationStats, ScatterSampleIsBoundedAndDeterministic) {
