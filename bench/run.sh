@@ -20,7 +20,8 @@
 # system) of KORVO and of cat are given beside it. Files are read warm
 # (the generator has just written them); each scenario is deleted once it has
 # been measured. The ASCII side files are off, so that every size does the
-# same work per link.
+# same work per link. On a shared or virtual machine timings vary from one
+# minute to the next: compare two builds in the same session.
 #
 # Needs the "bench" preset (Release), GNU time (Debian package "time") and
 # shapelib's dbfdump (Debian package "shapelib").
@@ -80,6 +81,9 @@ for size in "${sizes[@]}"; do
     for type in validation analysis; do
       dir="$scratch/$type-$source-$size"
       "$generate" "$size" "$type" "$source" "$seed" "$dir" --no-ascii >/dev/null
+      # The kernel writes the new files back in the background; let it finish
+      # before anything is timed.
+      sync
       [ -z "${EXTRA_PROFILE:-}" ] || printf '%s\n' "$EXTRA_PROFILE" >>"$dir/PROFILE.MAS"
       if [ "$source" = dbf ]; then
         inputs=("$dir"/NET*.DBF)
