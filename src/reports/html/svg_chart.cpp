@@ -225,20 +225,14 @@ void append_px(std::string& out, double v) {
       if (rest > 0) n = std::ceil(t);
       if (rest < 0) n = std::floor(t);
     }
-    const auto tenths = static_cast<std::int64_t>(n);
+    // The sign apart: -0.5 has no whole part to carry it.
+    const auto tenths = static_cast<std::int64_t>(std::fabs(n));
+    if (std::signbit(v)) out += '-';
     char buffer[24];
-    char* end = buffer + sizeof buffer;
-    char* p = end;
-    std::uint64_t m = tenths < 0 ? 0 - static_cast<std::uint64_t>(tenths) : static_cast<std::uint64_t>(tenths);
-    *--p = static_cast<char>('0' + m % 10);
-    *--p = '.';
-    m /= 10;
-    do {
-      *--p = static_cast<char>('0' + m % 10);
-      m /= 10;
-    } while (m != 0);
-    if (std::signbit(v)) *--p = '-';
-    out.append(p, end);
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, tenths / 10);
+    out.append(buffer, r.ptr);
+    out += '.';
+    out += static_cast<char>('0' + tenths % 10);
     return;
   }
   char buffer[32];
