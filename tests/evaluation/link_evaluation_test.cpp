@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -302,6 +305,54 @@ TEST_F(BinaryVolumeTest, WeightsFromHeaderTextBeyondTenPeriods) {
   EXPECT_FLOAT_EQ(weight(5), -999999.0f / 30000.0f);
   EXPECT_FLOAT_EQ(weight(12), 0.0f);  // blank field
   EXPECT_EQ(weight(13), 0.0f);
+}
+
+// A network of one period has a shorter path of its own; it must give what
+// the general loops give for the same volumes with a second, empty period
+// of weight 0 (header word 24 is 0 in both cases, so one stays a plain sum).
+TEST_F(BinaryVolumeTest, OnePeriodAsTheLoopsWithAnEmptySecondPeriod) {
+  std::mt19937 random(16);
+  std::uniform_int_distribution<int> word(-2'000'000, 2'000'000);
+  std::uniform_int_distribution<int> weight_word(-30'000, 30'000);
+  for (const bool weighted : {false, true}) {
+    for (int trial = 0; trial < 400; ++trial) {
+      const int slots = 1 + trial % kMaxVolumeSlots;
+      std::vector<std::vector<int>> one(static_cast<std::size_t>(slots));
+      std::vector<std::vector<int>> two(static_cast<std::size_t>(slots));
+      for (int s = 0; s < slots; ++s) {
+        // Some zero volumes, so that a weight below 0 gives -0.0 products.
+        const int v = trial % 7 == 0 ? 0 : word(random);
+        one[static_cast<std::size_t>(s)] = {v};
+        two[static_cast<std::size_t>(s)] = {v, 0};
+      }
+      set_word(54, weighted ? 1 : 0);
+      set_word(23, weight_word(random));
+      set_word(24, 0);
+      h.settings.volume_slots = trial % (slots + 2);
+
+      set_link(2, slots, two);
+      set_weights();
+      if (weighted) {
+        ASSERT_EQ(weight(2), 0.0f);
+      }
+      ASSERT_EQ(h.eval.plain_sum, !weighted);
+      const float expected = volume();
+      const auto expected_slots = h.eval.slot_volume;
+      const auto expected_rounded = h.eval.slot_volume_rounded;
+
+      set_link(1, slots, one);
+      set_weights();
+      const float got = volume();
+      ASSERT_EQ(std::bit_cast<std::uint32_t>(got), std::bit_cast<std::uint32_t>(expected))
+          << "weighted " << weighted << " trial " << trial;
+      for (int s = 1; s <= slots; ++s) {
+        const auto i = static_cast<std::size_t>(s);
+        ASSERT_EQ(std::bit_cast<std::uint32_t>(h.eval.slot_volume[i]), std::bit_cast<std::uint32_t>(expected_slots[i]))
+            << "weighted " << weighted << " trial " << trial << " slot " << s;
+        ASSERT_EQ(h.eval.slot_volume_rounded[i], expected_rounded[i]);
+      }
+    }
+  }
 }
 
 TEST_F(BinaryVolumeTest, DbasePathUsesTheModelVolume) {
