@@ -56,6 +56,8 @@ class ByteStream {
   // The bytes buffered now, filling the buffer first when it is empty; an
   // empty view means end of file. consume() then advances over some of them.
   std::string_view peek();
+  // The bytes buffered now, without reading more.
+  std::string_view buffered() const { return {data_ + begin_, end_ - begin_}; }
   void consume(std::size_t n) {
     begin_ += n;
     consumed_ += n;

@@ -9,7 +9,7 @@ void FortranRecordReader::fail(const std::string& problem) const {
                   problem);
 }
 
-FortranRecordReader::Status FortranRecordReader::next(std::string_view& record, std::size_t max_length) {
+FortranRecordReader::Status FortranRecordReader::next_checked(std::string_view& record, std::size_t max_length) {
   if (max_length > ByteStream::kBufferSize - 8) max_length = ByteStream::kBufferSize - 8;
   record_offset_ = stream_->offset();
   ++record_number_;

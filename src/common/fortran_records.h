@@ -38,7 +38,24 @@ class FortranRecordReader {
   // gives kEndOfFile; anything else that does not frame a record of at most
   // max_length bytes throws FileError naming the file, the record number and
   // the byte offset.
-  Status next(std::string_view& record, std::size_t max_length);
+  Status next(std::string_view& record, std::size_t max_length) {
+    // A record the buffer holds whole, between markers that agree, is taken
+    // here; everything else (a refill, the end of the file, a marker to
+    // report) goes through next_checked, which decides it.
+    const std::string_view run = stream_->buffered();
+    if (run.size() >= 8) {
+      const std::uint32_t length = load_u32le(run.data());
+      if (length <= max_length && length <= ByteStream::kBufferSize - 8 && length <= run.size() - 8 &&
+          load_u32le(run.data() + 4 + length) == length) {
+        record_offset_ = stream_->offset();
+        ++record_number_;
+        stream_->consume(8 + static_cast<std::size_t>(length));
+        record = run.substr(4, length);
+        return Status::kRecord;
+      }
+    }
+    return next_checked(record, max_length);
+  }
 
   // Number of the record last read (1 for the first).
   std::int64_t record_number() const { return record_number_; }
@@ -48,6 +65,7 @@ class FortranRecordReader {
   ByteStream* stream() { return stream_; }
 
  private:
+  Status next_checked(std::string_view& record, std::size_t max_length);
   [[noreturn]] void fail(const std::string& problem) const;
 
   ByteStream* stream_ = nullptr;

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "common/byte_stream.h"
 #include "common/errors.h"
 #include "common/fortran_records.h"
@@ -91,6 +95,44 @@ TEST(FortranRecordReaderTest, ReadsFramedRecords) {
   EXPECT_EQ(rec, "xy");
   EXPECT_EQ(r.record_number(), 3);
   EXPECT_EQ(r.next(rec, 100), FortranRecordReader::Status::kEndOfFile);
+}
+
+// Records of every size up to the largest, most of them taken whole from
+// the buffer and some split across its refills: each comes back with its
+// bytes, number and offset, from a file and from memory alike.
+TEST(FortranRecordReaderTest, RecordsAcrossBufferRefills) {
+  std::vector<std::string> bodies;
+  std::uint32_t seed = 7;
+  for (int i = 0; i < 400; ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    const std::size_t size = i % 50 == 0 ? (seed >> 8) % 100'000 : (seed >> 8) % 40;
+    bodies.emplace_back(size, static_cast<char>('a' + i % 26));
+  }
+  bodies.emplace_back(ByteStream::kBufferSize - 8, 'z');  // the largest record a stream holds
+  std::string bytes;
+  for (const std::string& body : bodies) bytes += record(body);
+  testing::TempDir dir;
+  dir.write("NET.BIN", bytes);
+  for (const bool from_file : {true, false}) {
+    ByteStream s =
+        from_file ? ByteStream::open_file(dir.file("NET.BIN"), "NET") : ByteStream::from_memory(bytes, "NET");
+    FortranRecordReader r(&s);
+    std::string_view rec;
+    std::uint64_t offset = 0;
+    for (std::size_t i = 0; i < bodies.size(); ++i) {
+      ASSERT_EQ(r.next(rec, ByteStream::kBufferSize), FortranRecordReader::Status::kRecord) << i;
+      ASSERT_EQ(rec, bodies[i]) << "record " << i + 1 << (from_file ? " from the file" : " from memory");
+      EXPECT_EQ(r.record_number(), static_cast<std::int64_t>(i + 1));
+      EXPECT_EQ(r.record_offset(), offset);
+      offset += bodies[i].size() + 8;
+    }
+    EXPECT_EQ(r.next(rec, ByteStream::kBufferSize), FortranRecordReader::Status::kEndOfFile);
+  }
+  // A record of one byte more is refused from memory too, where it would fit.
+  ByteStream s = ByteStream::from_memory(record(std::string(ByteStream::kBufferSize - 7, 'x')), "NET");
+  FortranRecordReader r(&s);
+  std::string_view rec;
+  EXPECT_THROW(r.next(rec, ByteStream::kBufferSize), FileError);
 }
 
 TEST(FortranRecordReaderTest, BrokenFramingNamesRecordAndOffset) {
