@@ -38,9 +38,33 @@ inline std::int32_t packed_location_code(std::uint32_t packed) {
   return static_cast<std::int32_t>((packed >> 8) & 0xFFu);
 }
 
+namespace aux_network_detail {
+// Throws the FileError for a record that is missing or too short.
+[[noreturn]] void fail_record(const AuxNetworkFile& file, std::int32_t anode, std::int32_t bnode, bool end_of_file,
+                              std::size_t record_size);
+}  // namespace aux_network_detail
+
 // Reads the record of the link anode-bnode (the nodes name the link in the
 // error line). Throws FileError when the file ends before it or the record
 // is shorter than 10 bytes.
-AuxNetworkRecord read_aux_network_record(AuxNetworkFile& file, std::int32_t anode, std::int32_t bnode);
+// Inline: it runs once per link, and its record is best built in registers.
+inline AuxNetworkRecord read_aux_network_record(AuxNetworkFile& file, std::int32_t anode, std::int32_t bnode) {
+  std::string_view record;
+  const auto status = file.records.next(record, ByteStream::kBufferSize);
+  if (status == FortranRecordReader::Status::kEndOfFile || record.size() < kAuxRecordBytes) {
+    aux_network_detail::fail_record(file, anode, bnode, status == FortranRecordReader::Status::kEndOfFile,
+                                    record.size());
+  }
+  AuxNetworkRecord r;
+  if (file.unsigned_nodes) {
+    r.from = load_u16le(record.data());
+    r.to = load_u16le(record.data() + 2);
+  } else {
+    r.from = load_i16le(record.data());
+    r.to = load_i16le(record.data() + 2);
+  }
+  r.packed = load_u32le(record.data() + 6);
+  return r;
+}
 
 }  // namespace korvo
