@@ -108,9 +108,14 @@ bool scaled_value(double x, double scale, std::int32_t& out) {
   return true;
 }
 
+namespace {
+
+constexpr std::uint64_t kWholePowers[] = {1,       10,        100,        1'000,       10'000,
+                                          100'000, 1'000'000, 10'000'000, 100'000'000, 1'000'000'000};
+
+}  // namespace
+
 bool fast_scaled_field(const char* field_end, const DbfSlotPlan& plan, std::int32_t& out) {
-  static constexpr std::uint64_t kWholePowers[] = {1,       10,        100,        1'000,       10'000,
-                                                   100'000, 1'000'000, 10'000'000, 100'000'000, 1'000'000'000};
   std::uint64_t digits = 0;
   int fraction_digits = 0;
   if (!fast_real_digits(field_end, plan.width, plan.decimals, digits, fraction_digits)) return false;
@@ -207,6 +212,19 @@ DbfRecordPlan make_record_plan(const DbfLinkSource& source) {
       set_bits(rp.integer_inner_bytes, plan.offset + 1, end);
       rp.integer_fields[static_cast<std::size_t>(rp.integer_count++)] = {
           static_cast<std::uint8_t>(s), static_cast<std::uint16_t>(end), swar::field_mask(plan.width)};
+    } else if (plan.decimals >= 1 && plan.decimals < plan.width && plan.scale_power >= plan.decimals) {
+      const int point = plan.offset + plan.width - plan.decimals - 1;
+      set_bits(rp.pointed_whole_bytes, plan.offset, point);
+      set_bits(rp.pointed_whole_inner_bytes, plan.offset + 1, point);
+      set_bits(rp.pointed_fraction_bytes, point + 1, end);
+      const int whole_width = point - plan.offset;
+      rp.pointed[static_cast<std::size_t>(rp.pointed_count++)] = {static_cast<std::uint8_t>(s),
+                                                                  static_cast<std::uint16_t>(point),
+                                                                  whole_width == 0 ? 0 : swar::field_mask(whole_width),
+                                                                  static_cast<std::uint16_t>(end),
+                                                                  swar::field_mask(plan.decimals),
+                                                                  kWholePowers[plan.scale_power],
+                                                                  kWholePowers[plan.scale_power - plan.decimals]};
     } else {
       rp.real_slots[static_cast<std::size_t>(rp.real_count++)] = static_cast<std::uint8_t>(s);
     }
@@ -223,15 +241,24 @@ bool convert_record_at_once(const DbfLinkSource& source, const char* record, Slo
   classify_bytes(record, rp.scan_bytes, marks);
   // An integer field holds blanks and digits only, and no blank follows a
   // byte of the same field that is not blank.
+  // The whole parts of the pointed real fields follow the same rule, and
+  // their fractions are digits; those fields take the eight-byte
+  // conversion when they do not.
   std::uint64_t carry = 0;  // the last byte of the word before is not blank
-  for (std::size_t w = 0; w < kByteClassWords; ++w) {
+  std::uint64_t pointed_misfit = 0;
+  // The words that mark the bytes scanned; the masks are empty beyond them.
+  const std::size_t words = (rp.scan_bytes + 63) / 64;
+  for (std::size_t w = 0; w < words; ++w) {
     const std::uint64_t blank = marks.blank[w];
+    const std::uint64_t digit = marks.digit[w];
     const std::uint64_t after_non_blank = (~blank << 1) | carry;
     carry = ~blank >> 63;
-    if ((rp.integer_bytes[w] & ~(blank | marks.digit[w])) != 0 ||
-        (rp.integer_inner_bytes[w] & blank & after_non_blank) != 0) {
+    if ((rp.integer_bytes[w] & ~(blank | digit)) != 0 || (rp.integer_inner_bytes[w] & blank & after_non_blank) != 0) {
       return false;
     }
+    pointed_misfit |= (rp.pointed_whole_bytes[w] & ~(blank | digit)) |
+                      (rp.pointed_whole_inner_bytes[w] & blank & after_non_blank) |
+                      (rp.pointed_fraction_bytes[w] & ~digit);
   }
   // The counts are read once: a store into values could otherwise be taken
   // for a store into them.
@@ -256,6 +283,23 @@ bool convert_record_at_once(const DbfLinkSource& source, const char* record, Slo
     const std::size_t s = rp.real_slots[static_cast<std::size_t>(k)];
     const DbfSlotPlan& plan = source.plan[s];
     if (!fast_scaled_field(record + plan.offset + plan.width, plan, values[s])) return false;
+  }
+  const int pointed_count = rp.pointed_count;
+  for (int k = 0; k < pointed_count; ++k) {
+    const DbfRecordPlan::PointedReal& real = rp.pointed[static_cast<std::size_t>(k)];
+    if (pointed_misfit == 0 && record[real.point] == '.') {
+      std::uint64_t whole = 0, fraction = 0;
+      swar::two_digits_values(record + real.point, real.whole_keep, record + real.end, real.fraction_keep, whole,
+                              fraction);
+      // At most 8 digits: the sum cannot wrap.
+      const std::uint64_t v = whole * real.whole_factor + fraction * real.fraction_factor;
+      if (v <= static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
+        values[real.slot] = static_cast<std::int32_t>(v);
+        continue;
+      }
+    }
+    const DbfSlotPlan& plan = source.plan[real.slot];
+    if (!fast_scaled_field(record + real.end, plan, values[real.slot])) return false;
   }
   return true;
 }

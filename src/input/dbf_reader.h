@@ -125,9 +125,32 @@ struct DbfRecordPlan {
   };
   int integer_count = 0;
   std::array<IntegerField, kLinkKeywordCount> integer_fields{};
-  // The slots of the real fields.
+  // The slots of the real fields that take the eight-byte conversion.
   int real_count = 0;
   std::array<std::uint8_t, kLinkKeywordCount> real_slots{};
+  // The real fields that are read as two integer fields when the record has
+  // their point where their decimals put it (LENGTH N6.2 as "  1.14") and
+  // the scale is 10^k with k at least the decimals d: the whole part before
+  // the point and the d digits after it convert as a pair, and the value is
+  // whole x 10^k + fraction x 10^(k - d), what the eight-byte conversion
+  // gives for them. A record that has them written otherwise sends them to
+  // the eight-byte conversion.
+  struct PointedReal {
+    std::uint8_t slot = 0;
+    std::uint16_t point = 0;       // offset of the point byte
+    std::uint64_t whole_keep = 0;  // of the 8 bytes that end at the point
+    std::uint16_t end = 0;         // one past the field's last byte
+    std::uint64_t fraction_keep = 0;
+    std::uint64_t whole_factor = 1;     // 10^k
+    std::uint64_t fraction_factor = 1;  // 10^(k - d)
+  };
+  int pointed_count = 0;
+  std::array<PointedReal, kLinkKeywordCount> pointed{};
+  // Their whole parts (blanks, then digits, as an integer field), the whole
+  // parts' bytes after the first, and their fractions (digits only).
+  std::array<std::uint64_t, kByteClassWords> pointed_whole_bytes{};
+  std::array<std::uint64_t, kByteClassWords> pointed_whole_inner_bytes{};
+  std::array<std::uint64_t, kByteClassWords> pointed_fraction_bytes{};
 };
 
 // Receives the header listing's contents in the order the reader decodes

@@ -562,6 +562,76 @@ TEST(DbfRecordPlan, GivesTheLinksOfTheFieldByFieldConversion) {
   }
 }
 
+// Real fields that the plan reads as a whole part and a fraction when their
+// point stands where their decimals put it: for formats and scales around
+// that case, records of every shape give the links and errors of the
+// field-by-field conversion, and the usual shape is converted at once.
+TEST(DbfRecordPlan, PointedRealsAsTheFieldByFieldConversion) {
+  struct Format {
+    int width;
+    int decimals;
+    double scale;
+  };
+  const Format formats[] = {{7, 2, 100.0}, {7, 2, 1e5},   {8, 2, 1e9}, {6, 1, 10.0}, {8, 7, 1e7},
+                            {3, 2, 100.0}, {7, 3, 100.0}, {7, 2, 1.0}, {7, 2, 2.5},  {2, 1, 1e3}};
+  std::mt19937 random(1607);
+  for (const Format& format : formats) {
+    const auto width = static_cast<std::size_t>(format.width);
+    const auto decimals = static_cast<std::size_t>(format.decimals);
+    auto digits = [&random](std::size_t n) {
+      std::string text;
+      for (std::size_t i = 0; i < n; ++i) text += static_cast<char>('0' + random() % 10);
+      return text;
+    };
+    auto right = [width](const std::string& text) {
+      return text.size() >= width ? text.substr(text.size() - width) : std::string(width - text.size(), ' ') + text;
+    };
+    std::vector<std::string> texts;
+    for (int i = 0; i < 300; ++i) {
+      const std::size_t whole = random() % (width - decimals);  // digits before the point
+      const std::string fraction = digits(decimals);
+      switch (i % 10) {
+        case 0: texts.push_back(right("." + fraction)); break;                                  // no whole part
+        case 1: texts.push_back(right(digits(width - decimals - 1) + "." + fraction)); break;   // full width
+        case 2: texts.push_back(right(digits(whole) + "." + fraction.substr(1) + " ")); break;  // a trailing blank
+        case 3: texts.push_back(right(digits(whole + 1))); break;                               // no point
+        case 4: texts.push_back(right(digits(whole) + "." + fraction + "0").substr(0, width)); break;  // point moved
+        case 5: texts.push_back(right("-" + digits(whole) + "." + fraction)); break;                   // a sign
+        case 6: texts.push_back(right(digits(whole) + " ." + fraction)); break;  // a blank before the point
+        default: texts.push_back(right(digits(whole) + "." + fraction)); break;  // the usual shape
+      }
+    }
+    auto fields = fixtures::link_table_fields();
+    fields[2] = {"DISTANCE", 'N', format.width, format.decimals};
+    LinkFieldMap map;
+    map.scale[LinkKeyword::kDistance] = format.scale;
+    std::vector<std::string> good;
+    for (const DbfFieldDef& field : fields)
+      good.push_back(std::string(static_cast<std::size_t>(field.length - 1), ' ') + "3");
+    const std::string label = "N" + std::to_string(format.width) + "." + std::to_string(format.decimals) +
+                              " at scale " + std::to_string(format.scale);
+    // Each text in a file of its own, after a usual record: an error ends a
+    // file, and it must end both readings alike.
+    std::uint64_t at_once_total = 0;
+    for (const std::string& text : texts) {
+      std::vector<std::string> record = good;
+      record[2] = text;
+      const std::string bytes = DbfTable(fields).add_raw(good).add_raw(record).bytes();
+      bool usable = false;
+      std::uint64_t at_once = 0;
+      const PathResult planned = read_with_plan(bytes, map, true, usable, &at_once);
+      bool unused = false;
+      const PathResult plain = read_with_plan(bytes, map, false, unused);
+      ASSERT_TRUE(usable) << label;
+      ASSERT_EQ(planned.links, plain.links) << label << " [" << text << "]";
+      ASSERT_EQ(planned.error, plain.error) << label << " [" << text << "]";
+      at_once_total += at_once;
+    }
+    // The usual record of every file, and some of the others, at once.
+    EXPECT_GT(at_once_total, texts.size()) << label;
+  }
+}
+
 TEST(DbfRecordPlan, CoversOnlyNumbersOfUpToEightBytesNearTheRecordStart) {
   struct Case {
     const char* what;
