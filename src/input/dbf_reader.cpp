@@ -521,7 +521,9 @@ LinkStatus convert_next_dbf_record(DbfLinkSource& source, DbfRecordValues& value
     record = source.record_copy.data() + 8;
   }
   ++source.records_read;
-  values = DbfRecordValues{};
+  // Both conversions write the slot of every keyword the file has; the
+  // others are set to 0 (when every keyword has its field, none is left).
+  if (!source.present.all) values = DbfRecordValues{};
   if (source.record_plan.usable && convert_record_at_once(source, record, values)) {
     ++source.records_at_once;
   } else {
