@@ -129,7 +129,8 @@ TEST(FortranRecordReaderTest, RecordsAcrossBufferRefills) {
     EXPECT_EQ(r.next(rec, ByteStream::kBufferSize), FortranRecordReader::Status::kEndOfFile);
   }
   // A record of one byte more is refused from memory too, where it would fit.
-  ByteStream s = ByteStream::from_memory(record(std::string(ByteStream::kBufferSize - 7, 'x')), "NET");
+  const std::string too_long = record(std::string(ByteStream::kBufferSize - 7, 'x'));
+  ByteStream s = ByteStream::from_memory(too_long, "NET");
   FortranRecordReader r(&s);
   std::string_view rec;
   EXPECT_THROW(r.next(rec, ByteStream::kBufferSize), FileError);
