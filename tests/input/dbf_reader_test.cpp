@@ -499,6 +499,15 @@ PathResult read_with_plan(const std::string& bytes, const LinkFieldMap& map, boo
   return r;
 }
 
+// A record of the usual shape, every field the digit 3 right-justified: one
+// the plan converts at once.
+std::vector<std::string> usual_texts(const std::vector<DbfFieldDef>& fields) {
+  std::vector<std::string> texts;
+  for (const DbfFieldDef& field : fields)
+    texts.push_back(std::string(static_cast<std::size_t>(field.length - 1), ' ') + "3");
+  return texts;
+}
+
 TEST(DbfRecordPlan, GivesTheLinksOfTheFieldByFieldConversion) {
   // DISTANCE and CONG_TIME are real fields (N with decimals); DISTANCE is
   // scaled so that its widest values leave 32 bits.
@@ -540,9 +549,7 @@ TEST(DbfRecordPlan, GivesTheLinksOfTheFieldByFieldConversion) {
       {kAnode, "    1.5", true},      // a point in an integer field
       {kModelvol, "\x01\x02\x03\x04\x05\x06\x07\x08", true},
   };
-  std::vector<std::string> good;  // right-justified, as the plan takes them
-  for (const DbfFieldDef& field : fields)
-    good.push_back(std::string(static_cast<std::size_t>(field.length - 1), ' ') + "3");
+  const std::vector<std::string> good = usual_texts(fields);
   for (const Case& c : cases) {
     std::vector<std::string> texts = good;
     texts[c.field] = c.text;
@@ -605,9 +612,7 @@ TEST(DbfRecordPlan, PointedRealsAsTheFieldByFieldConversion) {
     fields[2] = {"DISTANCE", 'N', format.width, format.decimals};
     LinkFieldMap map;
     map.scale[LinkKeyword::kDistance] = format.scale;
-    std::vector<std::string> good;
-    for (const DbfFieldDef& field : fields)
-      good.push_back(std::string(static_cast<std::size_t>(field.length - 1), ' ') + "3");
+    const std::vector<std::string> good = usual_texts(fields);
     const std::string label = "N" + std::to_string(format.width) + "." + std::to_string(format.decimals) +
                               " at scale " + std::to_string(format.scale);
     // Each text in a file of its own, after a usual record: an error ends a
