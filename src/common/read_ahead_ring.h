@@ -9,7 +9,9 @@
 // sequence the fill function produced, as if it had called it itself. An
 // exception thrown by the fill function ends the sequence: the reader gets
 // the block filled so far, marked last, with the exception to rethrow once
-// it has used the block's contents.
+// it has used the block's contents. The fill function may write with
+// streaming copies (common/streaming_store.h): the ring fences them before
+// it hands a block over.
 //
 // Each block has a member count: the items it holds. The reader walks
 // through the items of every block in order:
@@ -31,6 +33,8 @@
 #include <mutex>
 #include <thread>
 #include <utility>
+
+#include "common/streaming_store.h"
 
 namespace korvo {
 
@@ -100,6 +104,7 @@ class ReadAheadRing {
         slot.error = std::current_exception();
         slot.last = true;
       }
+      streaming_fence();
       const bool last = slot.last;
       {
         std::lock_guard<std::mutex> lock(mutex_);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/streaming_store.h"
+
 namespace korvo {
 
 DbfReadAhead::DbfReadAhead(DbfLinkSource& source, std::size_t block_records)
@@ -14,8 +16,10 @@ DbfReadAhead::DbfReadAhead(DbfLinkSource& source, std::size_t block_records)
 // the links end.
 bool DbfReadAhead::fill(Block& block) {
   block.count = 0;
+  DbfRecordValues values;
   while (block.count < block_records_) {
-    if (convert_next_dbf_record(source_, block.values[block.count]) == LinkStatus::kEndOfLinks) return false;
+    if (convert_next_dbf_record(source_, values) == LinkStatus::kEndOfLinks) return false;
+    streaming_copy(block.values[block.count], values);
     ++block.count;
   }
   return true;
