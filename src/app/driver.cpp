@@ -1,10 +1,12 @@
 #include "app/driver.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/dbf_prompt.h"
 #include "app/run_page_file.h"
+#include "app/stats_thread.h"
 #include "common/errors.h"
 #include "common/fixed_read.h"
 #include "evaluation/link_evaluation.h"
@@ -406,7 +408,11 @@ void process_link(RunContext& ctx) {
   ++ctx.records_read;
   if (ctx.stats_on || ctx.links_csv.is_open()) {
     const StatsLink s = stats_link(link, v, outcome, ctx.records_read, e.classes.nft, e.classes.nat);
-    if (ctx.stats_on) ctx.stats.add_link(s);
+    if (ctx.stats_thread != nullptr) {
+      ctx.stats_thread->add(s);
+    } else if (ctx.stats_on) {
+      ctx.stats.add_link(s);
+    }
     if (ctx.links_csv.is_open()) ctx.links_csv.add(s, {v.lanes_value, v.lane_class, link.location, v.vol});
   }
 }
@@ -414,20 +420,29 @@ void process_link(RunContext& ctx) {
 void run_link_loop(RunContext& ctx) {
   if (ctx.settings.link_csv) ctx.links_csv.open(ctx.work, ctx.settings.analysis_mode);
   const bool dbf = ctx.settings.dbf_input_given;
-  if (dbf && ctx.reader_threads > 1) {
+  if (dbf && ctx.threads > 1) {
     // The records' text is converted on a second thread, ahead of the
     // evaluation; the links arrive here in file order as they do below.
-    // (A binary network is read on this thread: its links need too little
-    // work for a second thread to pay for handing them over.)
     DbfReadAhead ahead(ctx.dbf);
     while (ahead.next(ctx.link) == LinkStatus::kLink) process_link(ctx);
     return;
   }
+  // A binary network is read on this thread (its links need too little work
+  // for a second thread to pay for handing them over); the statistics are
+  // gathered on the second one.
+  std::optional<StatsThread> stats_thread;
+  if (!dbf && ctx.stats_on && ctx.threads > 1) stats_thread.emplace(ctx.stats);
+  ctx.stats_thread = stats_thread ? &*stats_thread : nullptr;
+  struct Forget {
+    RunContext& ctx;
+    ~Forget() { ctx.stats_thread = nullptr; }
+  } forget{ctx};
   for (;;) {
     const LinkStatus status = dbf ? read_next_dbf_link(ctx.dbf, ctx.link) : read_binary_link(ctx.binary, ctx.link);
     if (status == LinkStatus::kEndOfLinks) break;
     process_link(ctx);
   }
+  if (stats_thread) stats_thread->finish();
 }
 
 void finish_evaluation(RunContext& ctx) {

@@ -13,7 +13,7 @@ LocalTime system_local_time() {
   return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
-int reader_threads_setting(const char* value) {
+int threads_setting(const char* value) {
   if (value != nullptr && std::strcmp(value, "1") == 0) return 1;
   return std::thread::hardware_concurrency() > 1 ? 2 : 1;
 }

@@ -43,11 +43,14 @@ inline constexpr const char* kDatabaseControlFile = "DATABASE.CTL";
 // The clock of the machine, in local time.
 LocalTime system_local_time();
 
-// The threads a run reads its dBASE links with, from the value of the
-// environment variable KORVO_THREADS (null when it is not set): "1" reads
-// on the loop's thread alone; unset, empty or any other value uses a second
-// thread when the machine has more than one core.
-int reader_threads_setting(const char* value);
+// The threads a run uses, from the value of the environment variable
+// KORVO_THREADS (null when it is not set): "1" does everything on the link
+// loop's thread; unset, empty or any other value uses a second thread when
+// the machine has more than one core (to convert a dBASE file's records, or
+// to gather the statistics of a binary network's links).
+int threads_setting(const char* value);
+
+class StatsThread;
 
 struct RunContext {
   RunContext(WorkDir dir, Console console, std::function<LocalTime()> clock = system_local_time)
@@ -71,7 +74,7 @@ struct RunContext {
   WorkDir work;
   Console console;
   std::function<LocalTime()> clock;
-  int reader_threads = reader_threads_setting(std::getenv("KORVO_THREADS"));
+  int threads = threads_setting(std::getenv("KORVO_THREADS"));
 
   // Input: the profile's settings, the link record and the link sources.
   RunSettings settings;
@@ -88,11 +91,15 @@ struct RunContext {
   // collected when a run writes either (stats_on); the targets from
   // KVTARGET.SYN (validation runs) or the defaults.
   Targets targets;
-  ValidationStats stats;
-  bool stats_on = false;
-  std::int64_t records_read = 0;     // link records read so far
-  bool evaluated = false;            // the reports were written
-  std::vector<StatsRow> stats_rows;  // KVSTATS.CSV's rows, after the reports
+  // On cache lines of their own: while the link loop runs, a second thread
+  // may gather the statistics (stats_thread), and the loop writes the members
+  // after them with every link.
+  alignas(64) ValidationStats stats;
+  alignas(64) bool stats_on = false;
+  StatsThread* stats_thread = nullptr;  // set while the link loop runs
+  std::int64_t records_read = 0;        // link records read so far
+  bool evaluated = false;               // the reports were written
+  std::vector<StatsRow> stats_rows;     // KVSTATS.CSV's rows, after the reports
 
   // Reports.
   Report report;  // "KORVO.OUT"

@@ -1,6 +1,8 @@
-// Whole runs on a dBASE link file read on one thread and with the
-// read-ahead thread leave the same files, console and exit status, byte for
-// byte: normal runs of both run types, and runs on damaged files.
+// Whole runs on one thread and on two leave the same files, console and exit
+// status, byte for byte: a dBASE link file read on one thread and with the
+// read-ahead thread, a binary network's statistics gathered on the loop's
+// thread and on their own; normal runs of both run types, and runs on
+// damaged files.
 
 #include <gtest/gtest.h>
 
@@ -51,23 +53,28 @@ void damage(const fs::path& dir, const std::string& network_file, Damage what) {
   }
 }
 
-TEST(ReadAheadRun, LeavesTheFilesOfAReadingOnOneThread) {
+TEST(ReadAheadRun, LeavesTheFilesOfARunOnOneThread) {
   struct Case {
+    ScenarioSource source;
     ScenarioRunType type;
     Damage damage;
-    bool completes;  // normally: a file cut short just has fewer links
+    bool completes;  // normally: a dBASE file cut short just has fewer links
   };
   const Case cases[] = {
-      {ScenarioRunType::kValidation, Damage::kNone, true},
-      {ScenarioRunType::kAnalysis, Damage::kNone, true},
-      {ScenarioRunType::kValidation, Damage::kLetterInRecord, false},
-      {ScenarioRunType::kValidation, Damage::kCutNetwork, true},
+      {ScenarioSource::kDbf, ScenarioRunType::kValidation, Damage::kNone, true},
+      {ScenarioSource::kDbf, ScenarioRunType::kAnalysis, Damage::kNone, true},
+      {ScenarioSource::kDbf, ScenarioRunType::kValidation, Damage::kLetterInRecord, false},
+      {ScenarioSource::kDbf, ScenarioRunType::kValidation, Damage::kCutNetwork, true},
+      {ScenarioSource::kBinary, ScenarioRunType::kValidation, Damage::kNone, true},
+      {ScenarioSource::kBinary, ScenarioRunType::kAnalysis, Damage::kNone, true},
+      // A record cut in two: the run stops in the middle of the loop.
+      {ScenarioSource::kBinary, ScenarioRunType::kValidation, Damage::kCutNetwork, false},
   };
   for (const Case& c : cases) {
     ScenarioOptions options;
     options.links = 12'000;  // three blocks of links and more
     options.run_type = c.type;
-    options.source = ScenarioSource::kDbf;
+    options.source = c.source;
     options.seed = 5;
     std::map<std::string, std::string> outputs[2];
     testing::RunResult results[2];
@@ -78,14 +85,19 @@ TEST(ReadAheadRun, LeavesTheFilesOfAReadingOnOneThread) {
       results[threads - 1] = testing::run_korvo(dir.path(), {}, threads);
       outputs[threads - 1] = files_of(dir.path());
     }
-    const std::string label = std::string(c.type == ScenarioRunType::kValidation ? "validation " : "analysis ") +
-                              "damage " + std::to_string(static_cast<int>(c.damage));
+    const std::string label = std::string(c.source == ScenarioSource::kDbf ? "dBASE " : "binary ") +
+                              (c.type == ScenarioRunType::kValidation ? "validation " : "analysis ") + "damage " +
+                              std::to_string(static_cast<int>(c.damage));
     EXPECT_EQ(results[0].status, results[1].status) << label;
     EXPECT_EQ(results[0].console, results[1].console) << label;
     EXPECT_EQ(results[0].status == 0, c.completes) << label << "\n" << results[0].console;
     ASSERT_EQ(outputs[0].size(), outputs[1].size()) << label;
     for (const auto& [name, bytes] : outputs[0]) {
       EXPECT_TRUE(outputs[1].count(name) == 1 && outputs[1].at(name) == bytes) << label << ": " << name;
+    }
+    if (c.completes && c.type == ScenarioRunType::kValidation) {
+      // The statistics were gathered: the counted links' rows are there.
+      EXPECT_NE(outputs[1]["KVSTATS.CSV"].find("All counted links"), std::string::npos) << label;
     }
   }
 }

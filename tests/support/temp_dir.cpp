@@ -50,11 +50,11 @@ LocalTime fixed_clock() { return LocalTime{2026, 7, 4, 9, 5, 7}; }
 
 RunResult run_korvo(const TempDir& dir, std::string_view console_input) { return run_korvo(dir.path(), console_input); }
 
-RunResult run_korvo(const std::filesystem::path& dir, std::string_view console_input, int reader_threads) {
+RunResult run_korvo(const std::filesystem::path& dir, std::string_view console_input, int threads) {
   std::ostringstream out;
   std::istringstream in{std::string(console_input)};
   auto ctx = RunContext::create(WorkDir(dir), Console(out, in), fixed_clock);
-  if (reader_threads > 0) ctx->reader_threads = reader_threads;
+  if (threads > 0) ctx->threads = threads;
   RunResult result;
   result.status = run_program(*ctx);
   result.console = out.str();

@@ -37,10 +37,10 @@ struct RunResult {
 LocalTime fixed_clock();
 
 // Runs the program in dir with console input and a fixed clock. A
-// reader_threads of 1 or 2 overrides the run's own choice (KORVO_THREADS).
+// threads of 1 or 2 overrides the run's own choice (KORVO_THREADS).
 RunResult run_korvo(const TempDir& dir, std::string_view console_input = {});
 // ... in any directory.
-RunResult run_korvo(const std::filesystem::path& dir, std::string_view console_input = {}, int reader_threads = 0);
+RunResult run_korvo(const std::filesystem::path& dir, std::string_view console_input = {}, int threads = 0);
 
 // Reads a whole file; empty when it does not exist.
 std::string read_file(const std::filesystem::path& path);
