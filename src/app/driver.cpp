@@ -428,10 +428,11 @@ void run_link_loop(RunContext& ctx) {
     return;
   }
   // A binary network is read on this thread (its links need too little work
-  // for a second thread to pay for handing them over); the statistics are
-  // gathered on the second one.
+  // for a second thread to pay for handing them over); a validation run's
+  // statistics against counts are gathered on the second one. (An analysis
+  // run gathers too little per link to pay for it.)
   std::optional<StatsThread> stats_thread;
-  if (!dbf && ctx.stats_on && ctx.threads > 1) stats_thread.emplace(ctx.stats);
+  if (!dbf && ctx.stats_on && ctx.settings.validate_mode && ctx.threads > 1) stats_thread.emplace(ctx.stats);
   ctx.stats_thread = stats_thread ? &*stats_thread : nullptr;
   struct Forget {
     RunContext& ctx;
