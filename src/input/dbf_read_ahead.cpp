@@ -16,10 +16,10 @@ DbfReadAhead::DbfReadAhead(DbfLinkSource& source, std::size_t block_records)
 // the links end.
 bool DbfReadAhead::fill(Block& block) {
   block.count = 0;
-  DbfRecordValues values;
+  Entry entry;
   while (block.count < block_records_) {
-    if (convert_next_dbf_record(source_, values) == LinkStatus::kEndOfLinks) return false;
-    streaming_copy(block.values[block.count], values);
+    if (convert_next_dbf_record(source_, entry.values) == LinkStatus::kEndOfLinks) return false;
+    streaming_copy(block.entries[block.count], entry);
     ++block.count;
   }
   return true;
@@ -28,7 +28,7 @@ bool DbfReadAhead::fill(Block& block) {
 LinkStatus DbfReadAhead::next(LinkRecord& link) {
   std::size_t i = 0;
   if (const Block* block = ring_.next_item(i)) {
-    store_dbf_values(present_, block->values[i], link);
+    store_dbf_values(present_, block->entries[i].values, link);
     return LinkStatus::kLink;
   }
   ring_.rethrow_failure();

@@ -42,8 +42,12 @@ class DbfReadAhead {
   LinkStatus next(LinkRecord& link);
 
  private:
+  // A record's values, padded to whole 16-byte words for the streaming copy.
+  struct alignas(16) Entry {
+    DbfRecordValues values;
+  };
   struct Block {
-    std::array<DbfRecordValues, kBlockRecords> values;
+    std::array<Entry, kBlockRecords> entries;
     std::size_t count = 0;
   };
   bool fill(Block& block);
