@@ -16,7 +16,7 @@ DbfReadAhead::DbfReadAhead(DbfLinkSource& source, std::size_t block_records)
 // the links end.
 bool DbfReadAhead::fill(Block& block) {
   block.count = 0;
-  Entry entry;
+  Entry entry{};
   while (block.count < block_records_) {
     if (convert_next_dbf_record(source_, entry.values) == LinkStatus::kEndOfLinks) return false;
     streaming_copy(block.entries[block.count], entry);
