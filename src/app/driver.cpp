@@ -9,6 +9,7 @@
 #include "app/stats_thread.h"
 #include "common/errors.h"
 #include "common/fixed_read.h"
+#include "evaluation/cost_thread.h"
 #include "evaluation/link_evaluation.h"
 #include "evaluation/table_completion.h"
 #include "input/control_file.h"
@@ -428,15 +429,27 @@ void run_link_loop(RunContext& ctx) {
     return;
   }
   // A binary network is read on this thread (its links need too little work
-  // for a second thread to pay for handing them over); a validation run's
-  // statistics against counts are gathered on the second one. (An analysis
-  // run gathers too little per link to pay for it.)
+  // for a second thread to pay for handing them over). The second thread
+  // gathers a validation run's statistics against counts, or adds up an
+  // analysis run's cost measures (its statistics are too little work to pay
+  // for handing them over).
   std::optional<StatsThread> stats_thread;
-  if (!dbf && ctx.stats_on && ctx.settings.validate_mode && ctx.threads > 1) stats_thread.emplace(ctx.stats);
+  std::optional<CostThread> cost_thread;
+  if (!dbf && ctx.threads > 1) {
+    if (ctx.settings.validate_mode) {
+      if (ctx.stats_on) stats_thread.emplace(ctx.stats);
+    } else {
+      cost_thread.emplace(ctx.eval.rates, ctx.eval.classes.nft, ctx.eval.classes.nat);
+    }
+  }
   ctx.stats_thread = stats_thread ? &*stats_thread : nullptr;
+  ctx.eval.cost_thread = cost_thread ? &*cost_thread : nullptr;
   struct Forget {
     RunContext& ctx;
-    ~Forget() { ctx.stats_thread = nullptr; }
+    ~Forget() {
+      ctx.stats_thread = nullptr;
+      ctx.eval.cost_thread = nullptr;
+    }
   } forget{ctx};
   for (;;) {
     const LinkStatus status = dbf ? read_next_dbf_link(ctx.dbf, ctx.link) : read_binary_link(ctx.binary, ctx.link);
@@ -444,6 +457,7 @@ void run_link_loop(RunContext& ctx) {
     process_link(ctx);
   }
   if (stats_thread) stats_thread->finish();
+  if (cost_thread) cost_thread->finish(ctx.eval.acc);
 }
 
 void finish_evaluation(RunContext& ctx) {

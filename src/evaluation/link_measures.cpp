@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "evaluation/cost_thread.h"
 #include "evaluation/evaluation.h"
 
 namespace korvo {
@@ -172,6 +173,36 @@ float lanes_added(int construct) {
 
 int construction_cost_row(int construct) { return construct >= 1 && construct <= 9 ? construct : kNoConstructionRow; }
 
+void add_cost_measures(const CostSums& to, const RateTables& rates, const CostLink& c) {
+  // A link without distance or congested time has speed 0 (class 1).
+  float speed = 0.0f;
+  if (c.timed) speed = c.dist / (c.time / 60.0f);
+  const int s10 = speed_class10(speed);
+  const float added_lanes = lanes_added(c.construct);
+  const int cost_row = construction_cost_row(c.construct);
+  const EvalSums::Column cells = to.sums.column(c.ftc, c.atc, c.lane_class);
+  auto add = [&cells](Slot slot, float x) { cells[slot] += x; };
+
+  to.vc_capacity.add(c.vol, c.cap, c.dist);
+  if (c.short_link) {
+    const float vmt = c.dist * c.vol;
+    const auto r10 = static_cast<std::size_t>(s10);
+    add(Slot::ACCIDENTS, vmt / 1000000.0f * rate(rates.accident, c.ftc));
+    add(Slot::INJURIES, vmt / 1000000.0f * rate(rates.injury, c.ftc));
+    add(Slot::FATALITIES, vmt / 1000000.0f * rate(rates.fatality, c.ftc));
+    add(Slot::CO_GRAMS, vmt * rate(rates.carbon_monoxide[r10], c.ftc));
+    add(Slot::HC_GRAMS, vmt * rate(rates.hydrocarbons[r10], c.ftc));
+    add(Slot::NOX_GRAMS, vmt * rate(rates.nitrogen_oxides[r10], c.ftc));
+    const auto r11 = static_cast<std::size_t>(speed >= kTopSpeedLimit ? kSpeedClasses11 : s10);
+    add(Slot::FUEL_GAL, vmt * rate(rates.fuel[r11], c.ftc));
+    add(Slot::NEW_LANE_MILES, added_lanes * 2.0f * c.dist * c.w);
+    to.user_cost += vmt * rate(rates.user_cost[r11], c.ftc);
+    add(Slot::CONSTR_COST, c.w * c.dist * rate(rates.construction_cost[static_cast<std::size_t>(cost_row)], c.ftc));
+    to.maint_cost += c.w * c.dist * rate(rates.maintenance_cost[static_cast<std::size_t>(c.lane_class)], c.ftc);
+  }
+  add(Slot::DELAY_VHT, c.vol / 60.0f * (c.time - c.otime));
+}
+
 void evaluate_link(Evaluation& e, const LinkRecord& link, const LinkValues& v, bool validation) {
   Accumulators& acc = e.acc;
   const RateTables& rates = e.rates;
@@ -188,16 +219,7 @@ void evaluate_link(Evaluation& e, const LinkRecord& link, const LinkValues& v, b
   const EvalSums::Column cells = sums.column(v.ftc, v.atc, v.lane_class);
   auto add = [&cells](Slot slot, float x) { cells[slot] += x; };
 
-  // A link without distance or congested time has speed 0 (class 1).
-  float speed = 0.0f;
-  int s10 = 1;
-  int cost_row = kNoConstructionRow;
-  float added_lanes = 0.0f;
   if (!validation) {
-    if (timed) speed = v.dist / (v.time / 60.0f);
-    s10 = speed_class10(speed);
-    added_lanes = lanes_added(link.construct);
-    cost_row = construction_cost_row(link.construct);
     if (link.construct >= kFirstInconsistentCode && !e.state.cost_table_zeroed) {
       events.construction_code_inconsistent();
       e.state.cost_table_zeroed = true;
@@ -257,24 +279,24 @@ void evaluate_link(Evaluation& e, const LinkRecord& link, const LinkValues& v, b
   }
 
   if (!validation) {
-    acc.vc_capacity.add(v.vol, v.cap, v.dist);
-    if (short_link) {
-      const float vmt = v.dist * v.vol;
-      const auto r10 = static_cast<std::size_t>(s10);
-      add(Slot::ACCIDENTS, vmt / 1000000.0f * rate(rates.accident, v.ftc));
-      add(Slot::INJURIES, vmt / 1000000.0f * rate(rates.injury, v.ftc));
-      add(Slot::FATALITIES, vmt / 1000000.0f * rate(rates.fatality, v.ftc));
-      add(Slot::CO_GRAMS, vmt * rate(rates.carbon_monoxide[r10], v.ftc));
-      add(Slot::HC_GRAMS, vmt * rate(rates.hydrocarbons[r10], v.ftc));
-      add(Slot::NOX_GRAMS, vmt * rate(rates.nitrogen_oxides[r10], v.ftc));
-      const auto r11 = static_cast<std::size_t>(speed >= kTopSpeedLimit ? kSpeedClasses11 : s10);
-      add(Slot::FUEL_GAL, vmt * rate(rates.fuel[r11], v.ftc));
-      add(Slot::NEW_LANE_MILES, added_lanes * 2.0f * v.dist * v.w);
-      acc.user_cost += vmt * rate(rates.user_cost[r11], v.ftc);
-      add(Slot::CONSTR_COST, v.w * v.dist * rate(rates.construction_cost[static_cast<std::size_t>(cost_row)], v.ftc));
-      acc.maint_cost += v.w * v.dist * rate(rates.maintenance_cost[static_cast<std::size_t>(v.lane_class)], v.ftc);
+    CostLink c;
+    c.ftc = static_cast<std::int16_t>(v.ftc);
+    c.atc = static_cast<std::int16_t>(v.atc);
+    c.lane_class = static_cast<std::int16_t>(v.lane_class);
+    c.construct = link.construct;
+    c.timed = timed;
+    c.short_link = short_link;
+    c.vol = v.vol;
+    c.cap = v.cap;
+    c.dist = v.dist;
+    c.time = v.time;
+    c.otime = v.otime;
+    c.w = v.w;
+    if (e.cost_thread != nullptr) {
+      e.cost_thread->add(c);
+    } else {
+      add_cost_measures({acc.sums, acc.user_cost, acc.maint_cost, acc.vc_capacity}, rates, c);
     }
-    add(Slot::DELAY_VHT, v.vol / 60.0f * (v.time - v.otime));
   }
 
   if (link.screenline != 0) add_screenlines(acc.screenlines, link, v, validation, events);

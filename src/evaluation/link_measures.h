@@ -7,6 +7,7 @@
 // All arithmetic is single precision, in the order written, so that the
 // totals match the planning package to the last printed digit.
 
+#include <array>
 #include <cstdint>
 
 #include "evaluation/accumulators.h"
@@ -56,11 +57,51 @@ float lanes_added(int construct);
 // (no construction).
 int construction_cost_row(int construct);
 
+// What an analysis run adds for an evaluated link besides its volumes,
+// times and levels of service: accidents, injuries, fatalities, emissions,
+// fuel, new lane miles, construction cost, user and maintenance costs,
+// delay, and its place in the distribution of volume over capacity.
+// evaluate_link takes these figures from the link; add_cost_measures adds
+// them up, on the link loop's thread or on a CostThread's.
+struct CostLink {
+  std::int16_t ftc = 1;
+  std::int16_t atc = 1;
+  std::int16_t lane_class = 1;
+  std::int16_t construct = 0;  // construction code
+  bool timed = false;          // distance and congested time both given
+  bool short_link = false;     // within kShortLinkMiles
+  float vol = 0;
+  float cap = 0;
+  float dist = 0;
+  float time = 0;
+  float otime = 0;
+  float w = 1;
+};
+
+// The slots of EVALSUMS that add_cost_measures adds into, and no other code
+// while the links are read.
+inline constexpr std::array<Slot, 10> kCostSlots = {
+    Slot::DELAY_VHT, Slot::ACCIDENTS, Slot::INJURIES,       Slot::FATALITIES,  Slot::CO_GRAMS,
+    Slot::HC_GRAMS,  Slot::NOX_GRAMS, Slot::NEW_LANE_MILES, Slot::CONSTR_COST, Slot::FUEL_GAL};
+
+// Where add_cost_measures adds: the cost slots of a table laid out as
+// EVALSUMS, and the totals beside it.
+struct CostSums {
+  EvalSums& sums;
+  float& user_cost;
+  float& maint_cost;
+  VcDistribution& vc_capacity;
+};
+
+// Adds one link's cost measures, in the order of the evaluation.
+void add_cost_measures(const CostSums& to, const RateTables& rates, const CostLink& c);
+
 // Evaluates the link with its working values into e's accumulators. The
 // classes must be inside the table (ftc < NFT, atc < NAT, lane class 1..9);
 // every other link is listed as unclassified before it gets here. A full
 // screenline list and the first construction code of 11 or more are
-// reported to e.events.
+// reported to e.events. An analysis run's cost measures go to e.cost_thread
+// when it is set.
 void evaluate_link(Evaluation& e, const LinkRecord& link, const LinkValues& v, bool validation);
 
 }  // namespace korvo

@@ -76,6 +76,31 @@ struct EvaluationHarness {
     finish_link(e, link, v, settings);
   }
 
+  // Rates that depend on both the row and the facility-type column, so that
+  // a wrong row or column shows in the result.
+  void set_varied_rates() {
+    RateTables& r = rates;
+    for (int c = 1; c <= kRateFtClasses; ++c) {
+      const auto cc = static_cast<std::size_t>(c);
+      r.accident[cc] = static_cast<float>(c);
+      r.injury[cc] = 2.0f * static_cast<float>(c);
+      r.fatality[cc] = 0.2f * static_cast<float>(c);
+      for (int row = 1; row <= kSpeedClasses11; ++row) {
+        const auto rr = static_cast<std::size_t>(row);
+        const float base = static_cast<float>(row + 100 * c);
+        if (row <= kSpeedClasses10) {
+          r.carbon_monoxide[rr][cc] = base;
+          r.hydrocarbons[rr][cc] = static_cast<float>(2 * row + 100 * c);
+          r.nitrogen_oxides[rr][cc] = static_cast<float>(3 * row + 100 * c);
+          r.construction_cost[rr][cc] = static_cast<float>(10 * row + 1000 * c);
+        }
+        r.fuel[rr][cc] = base / 1000.0f;
+        r.user_cost[rr][cc] = base / 100.0f;
+        if (row <= kRateLaneClasses) r.maintenance_cost[rr][cc] = base;
+      }
+    }
+  }
+
   // A slot summed over every cell of the table.
   float slot_total(Slot slot) const {
     const EvalSums& s = acc.sums;
