@@ -17,49 +17,26 @@
 // or change them until finish() has returned or the object is destroyed (a
 // loop that stops early drops the links not yet gathered).
 
-#include <array>
-#include <cstddef>
-
 #include "common/hand_off_ring.h"
-#include "common/streaming_store.h"
 #include "evaluation/validation_stats.h"
 
 namespace korvo {
 
 class StatsThread {
  public:
-  static constexpr std::size_t kBlockLinks = 4096;
+  explicit StatsThread(ValidationStats& stats) : ring_(AddLink{&stats}) {}
 
-  explicit StatsThread(ValidationStats& stats)
-      : ring_([&stats](const Block& block) {
-          for (std::size_t i = 0; i < block.count; ++i) stats.add_link(block.links[i]);
-        }) {}
+  void add(const StatsLink& link) { ring_.add(link); }
 
-  void add(const StatsLink& link) {
-    Block& block = ring_.block();
-    // Past the cache: the block was last read on the other thread.
-    streaming_copy(block.links[count_], link);
-    if (++count_ == kBlockLinks) {
-      block.count = count_;
-      count_ = 0;
-      ring_.hand_over();
-    }
-  }
-
-  // Hands over the last links and waits until every link is gathered.
-  void finish() {
-    ring_.block().count = count_;
-    count_ = 0;
-    ring_.finish();
-  }
+  // Waits until every link handed over is gathered.
+  void finish() { ring_.finish(); }
 
  private:
-  struct Block {
-    std::array<StatsLink, kBlockLinks> links;
-    std::size_t count = 0;
+  struct AddLink {
+    ValidationStats* stats;
+    void operator()(const StatsLink& link) const { stats->add_link(link); }
   };
-  std::size_t count_ = 0;  // links in the block being filled
-  HandOffRing<Block> ring_;
+  HandOffRing<StatsLink, AddLink> ring_;
 };
 
 }  // namespace korvo

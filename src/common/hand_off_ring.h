@@ -1,29 +1,30 @@
 #pragma once
-// A thread that takes blocks behind their writer: the link loop uses it to
-// gather the statistics of the links it has evaluated while it evaluates the
-// next ones.
+// A thread that takes items behind their writer: the link loop uses it to
+// gather the statistics or add up the cost measures of the links it has
+// evaluated while it evaluates the next ones.
 //
-// The ring holds kBlocks blocks, allocated once when it starts. The writer
-// fills the block it holds and hands it over; the ring's thread passes the
-// blocks to the drain function in the order they were handed over, and
-// hands each back once drained. What the drain function sees is exactly the
-// sequence the writer produced, as if the writer had called it itself.
+// The writer adds items one at a time; the ring keeps them in blocks of
+// block_items, allocated once when it starts (kBlocks of them), and hands a
+// block to its thread whenever one is full. The thread passes the items to
+// the drain function in the order they were added, so the drain function
+// sees exactly the sequence the writer produced, as if the writer had
+// called it itself. Nothing is allocated per item.
 //
-// Each block has a member count: the items it holds. The writer may fill
-// the blocks with streaming copies (common/streaming_store.h): the ring
-// fences them before it hands a block over.
-//
-//   HandOffRing<Block> ring([&](const Block& b) { ...use b's items... });
-//   Block& b = ring.block();            // the block to write into
-//   ...; if (++b.count == kMax) ring.hand_over();
-//   ring.finish();                      // hands over the rest and waits
+//   HandOffRing<Item, Drain> ring(drain);   // drain(const Item&), on the thread
+//   ring.add(item);                         // on the writer's thread
+//   ring.finish();                          // hands over the rest and waits
 //
 // finish() returns once every item has been drained, and rethrows what the
 // drain function threw (the items after that were not drained). Destroying
 // the ring without finish() stops the thread after the block it is draining
-// and drops the blocks not yet drained: this is how a loop that stops early
+// and drops the items not yet drained: this is how a loop that stops early
 // lets it go.
+//
+// The items go into the blocks by streaming copies (common/streaming_store.h):
+// a block comes back from the other core's cache, and an ordinary store
+// would take each of its lines back first.
 
+#include <algorithm>
 #include <array>
 #include <condition_variable>
 #include <cstddef>
@@ -38,41 +39,38 @@
 
 namespace korvo {
 
-template <typename Block, std::size_t kBlocks = 3>
+template <typename Item, typename Drain = std::function<void(const Item&)>>
 class HandOffRing {
  public:
-  using Drain = std::function<void(const Block&)>;
+  static constexpr std::size_t kBlockItems = 4096;
+  static constexpr std::size_t kBlocks = 3;
 
-  explicit HandOffRing(Drain drain) : drain_(std::move(drain)), slots_(std::make_unique<std::array<Slot, kBlocks>>()) {
+  // Starts the thread. block_items (1..kBlockItems) is the number of items
+  // per block; tests use small blocks to cross many block ends.
+  explicit HandOffRing(Drain drain, std::size_t block_items = kBlockItems)
+      : drain_(std::move(drain)),
+        block_items_(std::clamp<std::size_t>(block_items, 1, kBlockItems)),
+        slots_(std::make_unique<std::array<Slot, kBlocks>>()) {
     thread_ = std::thread([this] { drain_blocks(); });
   }
   ~HandOffRing() { stop_thread(); }
   HandOffRing(const HandOffRing&) = delete;
   HandOffRing& operator=(const HandOffRing&) = delete;
 
-  // The block the writer fills; valid until the next hand_over() or finish().
-  Block& block() { return (*slots_)[write_].block; }
-
-  // Hands the writer's block to the thread and waits, if need be, for the
-  // next block to be free. The next block's count is set to 0.
-  void hand_over() {
-    streaming_fence();
-    std::unique_lock<std::mutex> lock(mutex_);
-    (*slots_)[write_].full = true;
-    write_ = (write_ + 1) % kBlocks;
-    changed_.notify_all();
-    Slot& next = (*slots_)[write_];
-    changed_.wait(lock, [&] { return !next.full; });
-    next.block.count = 0;
+  void add(const Item& item) {
+    streaming_copy((*slots_)[write_].entries[count_], StreamingEntry<Item>{item});
+    if (++count_ == block_items_) hand_over();
   }
 
-  // Hands over the writer's block, waits until every block is drained and
-  // stops the thread; rethrows what the drain function threw.
+  // Hands over the last items, waits until every item is drained and stops
+  // the thread; rethrows what the drain function threw.
   void finish() {
     streaming_fence();
     {
       std::unique_lock<std::mutex> lock(mutex_);
-      (*slots_)[write_].full = true;
+      Slot& slot = (*slots_)[write_];
+      slot.count = std::exchange(count_, 0);
+      slot.full = true;
       finishing_ = true;
     }
     changed_.notify_all();
@@ -82,9 +80,24 @@ class HandOffRing {
 
  private:
   struct Slot {
-    Block block;
-    bool full = false;  // handed over, and not yet drained
+    std::array<StreamingEntry<Item>, kBlockItems> entries;
+    std::size_t count = 0;  // items in entries, set when handed over
+    bool full = false;      // handed over, and not yet drained
   };
+
+  // Hands the writer's block to the thread and waits, if need be, for the
+  // next block to be free.
+  void hand_over() {
+    streaming_fence();
+    std::unique_lock<std::mutex> lock(mutex_);
+    Slot& slot = (*slots_)[write_];
+    slot.count = std::exchange(count_, 0);
+    slot.full = true;
+    write_ = (write_ + 1) % kBlocks;
+    changed_.notify_all();
+    Slot& next = (*slots_)[write_];
+    changed_.wait(lock, [&] { return !next.full; });
+  }
 
   void drain_blocks() {
     for (std::size_t s = 0;; s = (s + 1) % kBlocks) {
@@ -99,7 +112,7 @@ class HandOffRing {
       // The slot is this thread's own until it is handed back.
       if (!error_) {
         try {
-          drain_(slot.block);
+          for (std::size_t i = 0; i < slot.count; ++i) drain_(slot.entries[i].value);
         } catch (...) {
           error_ = std::current_exception();
         }
@@ -124,6 +137,7 @@ class HandOffRing {
   }
 
   Drain drain_;
+  const std::size_t block_items_;
   std::unique_ptr<std::array<Slot, kBlocks>> slots_;
   std::mutex mutex_;
   std::condition_variable changed_;
@@ -131,8 +145,10 @@ class HandOffRing {
   bool finishing_ = false;
   std::exception_ptr error_;  // the thread's until it is joined
   std::thread thread_;
-  // The writer's, on a cache line of its own: the slot it fills.
+  // The writer's, on a cache line of its own: the slot it fills and the
+  // items in it.
   alignas(64) std::size_t write_ = 0;
+  std::size_t count_ = 0;
 };
 
 }  // namespace korvo

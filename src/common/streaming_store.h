@@ -53,6 +53,13 @@ inline void streaming_copy(T& to, const T& from) {
 #endif
 }
 
+// An item as a block for streaming copies holds it: padded to whole 16-byte
+// words, so that streaming_copy writes it 16 bytes a store.
+template <typename T>
+struct alignas(16) StreamingEntry {
+  T value;
+};
+
 // Makes the streaming copies made so far visible before the stores after it.
 inline void streaming_fence() {
 #if defined(__SSE2__)

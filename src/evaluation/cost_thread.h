@@ -21,12 +21,9 @@
 // Destroying it without finish() drops what was not added (a loop that
 // stops early leaves the run's cost sums as they were).
 
-#include <array>
-#include <cstddef>
 #include <vector>
 
 #include "common/hand_off_ring.h"
-#include "common/streaming_store.h"
 #include "evaluation/accumulators.h"
 #include "evaluation/link_measures.h"
 #include "input/rates.h"
@@ -35,22 +32,11 @@ namespace korvo {
 
 class CostThread {
  public:
-  static constexpr std::size_t kBlockLinks = 4096;
-
   // rates must stay as they are until finish(); nft and nat lay the sums out
   // as the run's EVALSUMS.
   CostThread(const RateTables& rates, int nft, int nat);
 
-  void add(const CostLink& link) {
-    Block& block = ring_.block();
-    // Past the cache: the block was last read on the other thread.
-    streaming_copy(block.entries[count_], Entry{link});
-    if (++count_ == kBlockLinks) {
-      block.count = count_;
-      count_ = 0;
-      ring_.hand_over();
-    }
-  }
+  void add(const CostLink& link) { ring_.add(link); }
 
   // Waits until every link handed over is added, then puts the sums into
   // acc: the cost slots of its EVALSUMS (laid out with the same nft and
@@ -59,25 +45,26 @@ class CostThread {
   void finish(Accumulators& acc);
 
  private:
-  // A link's figures, padded to whole 16-byte words for the streaming copy.
-  struct alignas(16) Entry {
-    CostLink link;
+  // The thread's own sums, where its ring adds each link.
+  struct Sums {
+    Sums(const RateTables& rates, int nft, int nat);
+    const RateTables& rates;
+    std::vector<float> cells;
+    EvalSums sums;
+    // On cache lines apart from the loop's.
+    alignas(64) float user_cost = 0;
+    float maint_cost = 0;
+    VcDistribution vc_capacity;
   };
-  struct Block {
-    std::array<Entry, kBlockLinks> entries;
-    std::size_t count = 0;
+  struct AddLink {
+    Sums* to;
+    void operator()(const CostLink& link) const {
+      add_cost_measures(CostSums{to->sums, to->user_cost, to->maint_cost, to->vc_capacity}, to->rates, link);
+    }
   };
-  void add_block(const Block& block);
 
-  const RateTables& rates_;
-  std::vector<float> cells_;
-  EvalSums sums_;
-  // The thread's own, on cache lines apart from the loop's count_.
-  alignas(64) float user_cost_ = 0;
-  float maint_cost_ = 0;
-  VcDistribution vc_capacity_;
-  alignas(64) std::size_t count_ = 0;  // links in the block being filled
-  HandOffRing<Block> ring_;            // last: its thread starts when the rest is set
+  Sums sums_;
+  HandOffRing<CostLink, AddLink> ring_;  // last: its thread starts when the rest is set
 };
 
 }  // namespace korvo

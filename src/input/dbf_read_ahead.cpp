@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "common/streaming_store.h"
-
 namespace korvo {
 
 DbfReadAhead::DbfReadAhead(DbfLinkSource& source, std::size_t block_records)
@@ -16,9 +14,9 @@ DbfReadAhead::DbfReadAhead(DbfLinkSource& source, std::size_t block_records)
 // the links end.
 bool DbfReadAhead::fill(Block& block) {
   block.count = 0;
-  Entry entry{};
+  StreamingEntry<DbfRecordValues> entry{};
   while (block.count < block_records_) {
-    if (convert_next_dbf_record(source_, entry.values) == LinkStatus::kEndOfLinks) return false;
+    if (convert_next_dbf_record(source_, entry.value) == LinkStatus::kEndOfLinks) return false;
     streaming_copy(block.entries[block.count], entry);
     ++block.count;
   }
@@ -28,7 +26,7 @@ bool DbfReadAhead::fill(Block& block) {
 LinkStatus DbfReadAhead::next(LinkRecord& link) {
   std::size_t i = 0;
   if (const Block* block = ring_.next_item(i)) {
-    store_dbf_values(present_, block->entries[i].values, link);
+    store_dbf_values(present_, block->entries[i].value, link);
     return LinkStatus::kLink;
   }
   ring_.rethrow_failure();

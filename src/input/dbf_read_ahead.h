@@ -23,6 +23,7 @@
 #include <cstddef>
 
 #include "common/read_ahead_ring.h"
+#include "common/streaming_store.h"
 #include "input/dbf_reader.h"
 #include "input/link_record.h"
 
@@ -42,12 +43,8 @@ class DbfReadAhead {
   LinkStatus next(LinkRecord& link);
 
  private:
-  // A record's values, padded to whole 16-byte words for the streaming copy.
-  struct alignas(16) Entry {
-    DbfRecordValues values;
-  };
   struct Block {
-    std::array<Entry, kBlockRecords> entries;
+    std::array<StreamingEntry<DbfRecordValues>, kBlockRecords> entries;
     std::size_t count = 0;
   };
   bool fill(Block& block);

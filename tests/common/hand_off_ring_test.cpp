@@ -18,54 +18,43 @@
 namespace korvo {
 namespace {
 
-struct RingBlock {
-  std::array<std::int64_t, 16> items;
-  std::size_t count = 0;
-};
+using Ring = HandOffRing<std::int64_t>;
 
-// Writes the numbers 0..n - 1, handing over a block whenever `block_size`
-// items are in it (at most 16), and finishes.
-void write_numbers(HandOffRing<RingBlock>& ring, std::int64_t n, std::size_t block_size) {
-  for (std::int64_t i = 0; i < n; ++i) {
-    RingBlock& block = ring.block();
-    block.items[block.count] = i;
-    if (++block.count == block_size) ring.hand_over();
-  }
+// Adds the numbers 0..n - 1 and finishes.
+void write_numbers(Ring& ring, std::int64_t n) {
+  for (std::int64_t i = 0; i < n; ++i) ring.add(i);
   ring.finish();
 }
 
 TEST(HandOffRing, DrainsEveryItemOnceInTheOrderWritten) {
   struct Case {
     std::int64_t items;
-    std::size_t block_size;
+    std::size_t block_items;
   };
-  // No item; fewer than a block; whole blocks only (the last block handed
-  // over by finish() is empty); a partial last block; many laps of the ring.
-  const Case cases[] = {{0, 16}, {5, 16}, {48, 16}, {49, 16}, {10'001, 1}, {10'000, 7}, {100'000, 16}};
+  // No item; fewer than a block; whole blocks only (finish() hands over an
+  // empty block); a partial last block; many laps of the ring; the full
+  // block size.
+  const Case cases[] = {{0, 16},      {5, 16},       {48, 16}, {49, 16}, {10'001, 1}, {10'000, 7}, {100'000, 16},
+                        {0, Ring::kBlockItems}, {3 * Ring::kBlockItems + 5, Ring::kBlockItems}};
   for (const Case& c : cases) {
     std::vector<std::int64_t> seen;
-    std::size_t blocks = 0;
-    HandOffRing<RingBlock> ring([&](const RingBlock& block) {
-      ++blocks;
-      for (std::size_t i = 0; i < block.count; ++i) seen.push_back(block.items[i]);
-    });
-    write_numbers(ring, c.items, c.block_size);
-    ASSERT_EQ(seen.size(), static_cast<std::size_t>(c.items)) << c.items << " in blocks of " << c.block_size;
+    Ring ring([&](std::int64_t item) { seen.push_back(item); }, c.block_items);
+    write_numbers(ring, c.items);
+    ASSERT_EQ(seen.size(), static_cast<std::size_t>(c.items)) << c.items << " in blocks of " << c.block_items;
     for (std::int64_t i = 0; i < c.items; ++i) ASSERT_EQ(seen[static_cast<std::size_t>(i)], i);
-    EXPECT_EQ(blocks, static_cast<std::size_t>(c.items) / c.block_size + 1);
   }
 }
 
 TEST(HandOffRing, FinishRethrowsWhatTheDrainThrewAndDrainsNothingAfterIt) {
   std::vector<std::int64_t> seen;
-  HandOffRing<RingBlock> ring([&](const RingBlock& block) {
-    for (std::size_t i = 0; i < block.count; ++i) {
-      if (block.items[i] == 40) throw std::runtime_error("item 40");
-      seen.push_back(block.items[i]);
-    }
-  });
+  Ring ring(
+      [&](std::int64_t item) {
+        if (item == 40) throw std::runtime_error("item 40");
+        seen.push_back(item);
+      },
+      16);
   // The writer goes on past the failure: the ring keeps taking blocks.
-  EXPECT_THROW(write_numbers(ring, 1'000, 16), std::runtime_error);
+  EXPECT_THROW(write_numbers(ring, 1'000), std::runtime_error);
   ASSERT_EQ(seen.size(), 40u);
   EXPECT_EQ(seen.back(), 39);
 }
@@ -73,14 +62,11 @@ TEST(HandOffRing, FinishRethrowsWhatTheDrainThrewAndDrainsNothingAfterIt) {
 TEST(HandOffRing, DroppedBeforeFinishStopsWithoutWaitingForTheRest) {
   std::int64_t drained = 0;
   {
-    HandOffRing<RingBlock> ring([&](const RingBlock& block) { drained += static_cast<std::int64_t>(block.count); });
-    for (int b = 0; b < 100; ++b) {
-      ring.block().count = 16;
-      ring.hand_over();
-    }
-    ring.block().count = 3;  // never handed over
+    Ring ring([&](std::int64_t) { ++drained; }, 16);
+    for (std::int64_t i = 0; i < 100 * 16 + 3; ++i) ring.add(i);
   }
-  // At most every block handed over was drained; the one being written was not.
+  // At most every block handed over was drained; the three items of the
+  // block being written were not.
   EXPECT_LE(drained, 100 * 16);
   EXPECT_EQ(drained % 16, 0);
 }
