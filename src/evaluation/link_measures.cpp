@@ -1,5 +1,6 @@
 #include "evaluation/link_measures.h"
 
+#include <algorithm>
 #include <array>
 #include <stdexcept>
 #include <string>
@@ -146,22 +147,22 @@ void add_screenlines(ScreenlineTables& t, const LinkRecord& link, const LinkValu
 
 }  // namespace
 
+// The limits rise, so a class is one more than the number of limits the
+// value is past (none for NaN). Counting them all, rather than stopping at
+// the first, costs no branch: the classes of consecutive links jump about.
+static_assert(std::is_sorted(kLosLimits.begin(), kLosLimits.end()));
+static_assert(std::is_sorted(kSpeedLimits.begin(), kSpeedLimits.end()));
+
 int level_of_service(float vol, float cap) {
   const float vc = cap != 0.0f ? vol / cap : 0.0f;
   int level = 1;
-  for (float limit : kLosLimits) {
-    if (!(vc > limit)) break;
-    ++level;
-  }
+  for (float limit : kLosLimits) level += vc > limit ? 1 : 0;
   return level;
 }
 
 int speed_class10(float speed) {
   int cls = 1;
-  for (float limit : kSpeedLimits) {
-    if (!(speed >= limit)) break;
-    ++cls;
-  }
+  for (float limit : kSpeedLimits) cls += speed >= limit ? 1 : 0;
   return cls;
 }
 

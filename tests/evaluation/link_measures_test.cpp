@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <map>
 #include <string>
 #include <tuple>
@@ -254,6 +255,11 @@ TEST_F(LinkMeasuresTest, LevelOfServiceLimitsAreStrictInSinglePrecision) {
           << c.vol << " / " << c.cap << " level " << level;
     }
   }
+  // Past every limit, and no ratio at all.
+  constexpr float kInf = std::numeric_limits<float>::infinity();
+  EXPECT_EQ(level_of_service(kInf, 1000), 6);
+  EXPECT_EQ(level_of_service(std::numeric_limits<float>::quiet_NaN(), 1000), 1);
+  EXPECT_EQ(level_of_service(kInf, kInf), 1);
 }
 
 // Emissions take the speed class of the 10-row tables, fuel that of the
@@ -280,6 +286,9 @@ TEST_F(LinkMeasuresTest, SpeedClassesPickTheRateRows) {
   }
   EXPECT_EQ(speed_class10(20.0f), 2);
   EXPECT_EQ(speed_class10(60.0f), 10);
+  EXPECT_EQ(speed_class10(19.99f), 1);
+  EXPECT_EQ(speed_class10(std::numeric_limits<float>::quiet_NaN()), 1);
+  EXPECT_EQ(speed_class10(std::numeric_limits<float>::infinity()), 10);
   EXPECT_EQ(speed_class11(60.0f), 10);
   EXPECT_EQ(speed_class11(65.0f), 11);
   for (const Case& c : cases) {
