@@ -57,6 +57,8 @@ class HandOffRing {
   HandOffRing(const HandOffRing&) = delete;
   HandOffRing& operator=(const HandOffRing&) = delete;
 
+  // Adds an item behind the others. When that fills the block, hands it
+  // over, and waits if the thread has yet to drain the next one.
   void add(const Item& item) {
     streaming_copy((*slots_)[write_].entries[count_], StreamingEntry<Item>{item});
     if (++count_ == block_items_) hand_over();
