@@ -7,8 +7,7 @@ namespace korvo {
 CostThread::Sums::Sums(const RateTables& rates, int nft, int nat)
     : rates(rates), cells(EvalSums(nullptr, nft, nat).cells_used(), 0.0f), sums(cells.data(), nft, nat) {}
 
-CostThread::CostThread(const RateTables& rates, int nft, int nat)
-    : sums_(rates, nft, nat), ring_(AddLink{&sums_}) {}
+CostThread::CostThread(const RateTables& rates, int nft, int nat) : sums_(rates, nft, nat), ring_(AddLink{&sums_}) {}
 
 void CostThread::finish(Accumulators& acc) {
   ring_.finish();

@@ -34,8 +34,10 @@ TEST(HandOffRing, DrainsEveryItemOnceInTheOrderWritten) {
   // No item; fewer than a block; whole blocks only (finish() hands over an
   // empty block); a partial last block; many laps of the ring; the full
   // block size.
-  const Case cases[] = {{0, 16},      {5, 16},       {48, 16}, {49, 16}, {10'001, 1}, {10'000, 7}, {100'000, 16},
-                        {0, Ring::kBlockItems}, {3 * Ring::kBlockItems + 5, Ring::kBlockItems}};
+  constexpr std::size_t kFull = Ring::kBlockItems;
+  const Case cases[] = {{0, 16},       {5, 16},     {48, 16},
+                        {49, 16},      {10'001, 1}, {10'000, 7},
+                        {100'000, 16}, {0, kFull},  {3 * kFull + 5, kFull}};
   for (const Case& c : cases) {
     std::vector<std::int64_t> seen;
     Ring ring([&](std::int64_t item) { seen.push_back(item); }, c.block_items);

@@ -52,7 +52,8 @@ TEST(CostThread, PutsTheSumsOfTheLoopsOwnCallsIntoTheAccumulators) {
   const int nft = here.classes.nft;
   const int nat = here.classes.nat;
   // Several blocks, the last one partly filled.
-  const std::vector<CostLink> links = varied_cost_links(nft, nat, 3 * static_cast<int>(HandOffRing<CostLink>::kBlockItems) + 77);
+  const std::vector<CostLink> links =
+      varied_cost_links(nft, nat, 3 * static_cast<int>(HandOffRing<CostLink>::kBlockItems) + 77);
 
   Accumulators& a = here.acc;
   for (const CostLink& c : links) add_cost_measures({a.sums, a.user_cost, a.maint_cost, a.vc_capacity}, here.rates, c);
