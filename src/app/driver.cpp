@@ -406,9 +406,9 @@ void process_link(RunContext& ctx) {
   LinkValues v = begin_link(e.state, link, settings);
   if (settings.ascii_output) ctx.side_files.write_ascii_record(link, v, e.state, settings.use_counts);
   const LinkOutcome outcome = finish_link(e, link, v, settings);
-  ++ctx.records_read;
   if (ctx.stats_on || ctx.links_csv.is_open()) {
-    const StatsLink s = stats_link(link, v, outcome, ctx.records_read, e.classes.nft, e.classes.nat);
+    // finish_link has counted this record: its count is the record's number.
+    const StatsLink s = stats_link(link, v, outcome, e.state.counts.read, e.classes.nft, e.classes.nat);
     if (ctx.stats_thread != nullptr) {
       ctx.stats_thread->add(s);
     } else if (ctx.stats_on) {
@@ -498,7 +498,6 @@ void prepare_statistics(RunContext& ctx) {
   remove_earlier_outputs(ctx);
   set_default_targets(ctx.targets);
   ctx.stats_on = ctx.settings.csv_output || ctx.settings.html_output;
-  ctx.records_read = 0;
   ctx.evaluated = false;
   ctx.stats_rows.clear();
   // An analysis run is judged against no targets: its file is not read.

@@ -92,12 +92,11 @@ struct RunContext {
   // KVTARGET.SYN (validation runs) or the defaults.
   Targets targets;
   // On cache lines of their own: while the link loop runs, a second thread
-  // may gather the statistics (stats_thread), and the loop writes the members
+  // may gather the statistics (stats_thread), and the loop reads the members
   // after them with every link.
   alignas(64) ValidationStats stats;
   alignas(64) bool stats_on = false;
   StatsThread* stats_thread = nullptr;  // set while the link loop runs
-  std::int64_t records_read = 0;        // link records read so far
   bool evaluated = false;               // the reports were written
   std::vector<StatsRow> stats_rows;     // KVSTATS.CSV's rows, after the reports
 
