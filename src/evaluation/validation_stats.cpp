@@ -282,21 +282,25 @@ static_assert(
     static_cast<int>(DataCheck::kLocationDeselected) == static_cast<int>(LinkOutcome::kLocationDeselected) - 1 &&
     kLinkOutcomeCount == 5);
 
-void ValidationStats::add_link(const StatsLink& link) {
-  const auto status = static_cast<std::size_t>(link.status);
-  if (status >= statuses_.size()) return;
-  ++statuses_[status];
-  if (link.status != LinkOutcome::kEvaluated) {
+bool ValidationStats::add_outcome(LinkOutcome status, double miles, double minutes) {
+  const auto s = static_cast<std::size_t>(status);
+  if (s >= statuses_.size()) return false;
+  ++statuses_[s];
+  if (status != LinkOutcome::kEvaluated) {
     // The first data checks are the other statuses, in their order.
-    ++checks_[status - 1];
-    return;
+    ++checks_[s - 1];
+    return false;
   }
-  if (link.miles != 0 && link.minutes != 0) {
-    const double mph = link.miles * 60.0 / link.minutes;
+  if (miles != 0 && minutes != 0) {
+    const double mph = miles * 60.0 / minutes;
     if (mph > kMaxPlausibleMph || mph < kMinPlausibleMph)
       ++checks_[static_cast<std::size_t>(DataCheck::kSpeedImplausible)];
   }
-  if (!with_counts_) return;
+  return true;
+}
+
+void ValidationStats::add_link(const StatsLink& link) {
+  if (!add_outcome(link.status, link.miles, link.minutes) || !with_counts_) return;
   vc_.add(link.volume, link.count, link.miles);
   if (!(link.count > 0)) {
     ++checks_[static_cast<std::size_t>(DataCheck::kNoCount)];

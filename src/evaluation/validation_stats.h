@@ -56,10 +56,16 @@ struct StatsLink {
   double minutes = 0;   // congested time TIME
 };
 
+// A link's distance in miles and congested time in minutes, in double, from
+// the record's hundredths.
+inline double stats_miles(const LinkRecord& link) { return static_cast<double>(link.distance) * 0.01; }
+inline double stats_minutes(const LinkRecord& link) {
+  return static_cast<double>(link.period_times[static_cast<std::size_t>(link.time_slot_count)]) * 0.01;
+}
+
 // The link loop's view of the link in `link` after finish_link gave
 // `outcome`: its working values v, the record number (1 for the first) and
-// the class counts (a class outside 1..n - 1 is none: 0). Distance and time
-// in double, from the record's hundredths.
+// the class counts (a class outside 1..n - 1 is none: 0).
 inline StatsLink stats_link(const LinkRecord& link, const LinkValues& v, LinkOutcome outcome, std::int64_t record,
                             int nft, int nat) {
   StatsLink s;
@@ -75,8 +81,8 @@ inline StatsLink stats_link(const LinkRecord& link, const LinkValues& v, LinkOut
   s.volume = static_cast<double>(v.vol);
   s.count = static_cast<double>(link.count);
   s.capacity = static_cast<double>(link.capacity);
-  s.miles = static_cast<double>(link.distance) * 0.01;
-  s.minutes = static_cast<double>(link.period_times[static_cast<std::size_t>(link.time_slot_count)]) * 0.01;
+  s.miles = stats_miles(link);
+  s.minutes = stats_minutes(link);
   return s;
 }
 
@@ -326,6 +332,9 @@ class ValidationStats {
 
   // One link record, whatever its status; call for every record read.
   void add_link(const StatsLink& link);
+  // The same for a run without counts, which gathers of a link no more than
+  // its status, miles and minutes. True when the status is kEvaluated.
+  bool add_outcome(LinkOutcome status, double miles, double minutes);
 
   // The rows of KVSTATS.CSV in the order of the file. targets must be those
   // given to reset (std::logic_error otherwise); classes gives the class

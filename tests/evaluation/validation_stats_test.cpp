@@ -636,28 +636,34 @@ TEST(ValidationStats, VcDistributionBins) {
 
 // An analysis run gathers what its page shows (every status, the checks
 // that do not concern counts) as a validation run does, and nothing against
-// counts, although its links may carry them.
+// counts, although its links may carry them. add_outcome, which the link
+// loop calls on such a run, gathers the same from status, miles and minutes.
 TEST(ValidationStats, WithoutCountsGathersStatusesAndChecksOnly) {
   const Targets targets = default_targets();
   auto with = make_stats(targets);
   auto without = make_stats(targets);
   without->reset_without_counts(targets);
+  auto outcomes = make_stats(targets);
+  outcomes->reset_without_counts(targets);
   for (std::int64_t r = 1; r <= 300; ++r) {
     StatsLink l = link(r, 1 + static_cast<int>(r % 3), 1, static_cast<double>(r % 7) * 100, (r % 4 == 0) ? 0 : 500);
     l.status = static_cast<LinkOutcome>(r % kLinkOutcomeCount);
     if (r % 11 == 0) l.minutes = 0.01;  // 1 mile in 0.01 minutes: implausibly fast
     with->add_link(l);
     without->add_link(l);
+    EXPECT_EQ(outcomes->add_outcome(l.status, l.miles, l.minutes), l.status == LinkOutcome::kEvaluated) << r;
   }
   for (int k = 0; k < kLinkOutcomeCount; ++k) {
     const auto status = static_cast<LinkOutcome>(k);
     EXPECT_EQ(without->status_count(status), with->status_count(status)) << k;
+    EXPECT_EQ(outcomes->status_count(status), with->status_count(status)) << k;
     EXPECT_GT(without->status_count(status), 0) << k;
   }
   for (const DataCheck check :
        {DataCheck::kUnclassified, DataCheck::kConnectorPassedOver, DataCheck::kZeroTimePassedOver,
         DataCheck::kLocationDeselected, DataCheck::kSpeedImplausible}) {
     EXPECT_EQ(without->check_count(check), with->check_count(check)) << static_cast<int>(check);
+    EXPECT_EQ(outcomes->check_count(check), with->check_count(check)) << static_cast<int>(check);
   }
   EXPECT_GT(without->check_count(DataCheck::kSpeedImplausible), 0);
   EXPECT_GT(with->counted_links(), 0);
