@@ -4,6 +4,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 example="${1:-validation-dbf}"
+if [ ! -d "examples/$example/input" ]; then
+  echo "run-example: there is no example \"$example\". The examples are:" >&2
+  for dir in examples/*/input; do
+    dir="${dir%/input}"
+    echo "  ${dir#examples/}" >&2
+  done
+  exit 2
+fi
 scripts/setup.sh
 cmake --preset default >/dev/null
 cmake --build --preset default --target korvo
@@ -17,6 +25,10 @@ status=0
 echo
 echo "Exit status: $status"
 echo "Report:      $scratch/KORVO.OUT"
+[ -f "$scratch/KORVO.HTML" ] && echo "Page:        $scratch/KORVO.HTML"
+for f in KVTABLES.CSV KVSTATS.CSV KVLINKS.CSV; do
+  [ -f "$scratch/$f" ] && echo "Table:       $scratch/$f"
+done
 for f in HRLDXY.ASC HRLDXY2.ASC SCRNLINE.ASC KVSKIP.LNK; do
   [ -f "$scratch/$f" ] && echo "Side file:   $scratch/$f"
 done
