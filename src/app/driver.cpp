@@ -406,12 +406,17 @@ void process_link(RunContext& ctx) {
   LinkValues v = begin_link(e.state, link, settings);
   if (settings.ascii_output) ctx.side_files.write_ascii_record(link, v, e.state, settings.use_counts);
   const LinkOutcome outcome = finish_link(e, link, v, settings);
+  // finish_link has counted this record: its count is the record's number.
+  const std::int64_t record = e.state.counts.read;
   if (ctx.stats_on && !settings.validate_mode && !ctx.links_csv.is_open()) {
     // An analysis run's statistics take no more of a link than this.
     ctx.stats.add_outcome(outcome, stats_miles(link), stats_minutes(link));
+  } else if (ctx.stats_thread != nullptr && !ctx.links_csv.is_open()) {
+    // Built where the statistics thread takes it (see common/hand_off_ring.h).
+    ctx.stats_thread->emplace(
+        [&](StatsLink& s) { fill_stats_link(s, link, v, outcome, record, e.classes.nft, e.classes.nat); });
   } else if (ctx.stats_on || ctx.links_csv.is_open()) {
-    // finish_link has counted this record: its count is the record's number.
-    const StatsLink s = stats_link(link, v, outcome, e.state.counts.read, e.classes.nft, e.classes.nat);
+    const StatsLink s = stats_link(link, v, outcome, record, e.classes.nft, e.classes.nat);
     if (ctx.stats_thread != nullptr) {
       ctx.stats_thread->add(s);
     } else if (ctx.stats_on) {

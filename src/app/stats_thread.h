@@ -10,12 +10,15 @@
 // of the loop's own calls, bit for bit. Nothing is allocated per link.
 //
 //   StatsThread thread(ctx.stats);   // after the statistics are reset
-//   thread.add(link);                // every link record, in file order
+//   thread.add(link);                // every link record, in file order,
+//   thread.emplace(fill);            //   or filled in place: fill(StatsLink&)
 //   thread.finish();                 // before the statistics are read
 //
 // While the thread runs, the statistics belong to it: nothing else may read
 // or change them until finish() has returned or the object is destroyed (a
 // loop that stops early drops the links not yet gathered).
+
+#include <utility>
 
 #include "common/hand_off_ring.h"
 #include "evaluation/validation_stats.h"
@@ -27,6 +30,10 @@ class StatsThread {
   explicit StatsThread(ValidationStats& stats) : ring_(AddLink{&stats}) {}
 
   void add(const StatsLink& link) { ring_.add(link); }
+  template <typename Fill>
+  void emplace(Fill&& fill) {
+    ring_.emplace(std::forward<Fill>(fill));
+  }
 
   // Waits until every link handed over is gathered.
   void finish() { ring_.finish(); }

@@ -12,6 +12,7 @@
 //
 //   HandOffRing<Item, Drain> ring(drain);   // drain(const Item&), on the thread
 //   ring.add(item);                         // on the writer's thread
+//   ring.emplace([&](Item& to) { ... });    // or: fill the next one in place
 //   ring.finish();                          // hands over the rest and waits
 //
 // finish() returns once every item has been drained, and rethrows what the
@@ -20,9 +21,13 @@
 // and drops the items not yet drained: this is how a loop that stops early
 // lets it go.
 //
-// The items go into the blocks by streaming copies (common/streaming_store.h):
-// a block comes back from the other core's cache, and an ordinary store
-// would take each of its lines back first.
+// The items go into the blocks by ordinary stores. Streaming stores past the
+// cache (common/streaming_store.h) made the binary network's link loop about
+// a tenth slower: they send each block out to memory, and the thread reads
+// it back from there. (The dBASE read-ahead keeps them; there the two
+// measured alike.) A writer whose item is built member by member should
+// emplace() it: an item built on the stack and then copied waits on the
+// stores that built it before the copy can load them.
 
 #include <algorithm>
 #include <array>
@@ -34,8 +39,6 @@
 #include <mutex>
 #include <thread>
 #include <utility>
-
-#include "common/streaming_store.h"
 
 namespace korvo {
 
@@ -60,14 +63,20 @@ class HandOffRing {
   // Adds an item behind the others. When that fills the block, hands it
   // over, and waits if the thread has yet to drain the next one.
   void add(const Item& item) {
-    streaming_copy((*slots_)[write_].entries[count_], StreamingEntry<Item>{item});
+    emplace([&item](Item& to) { to = item; });
+  }
+
+  // Adds an item as add() does, written by fill(Item&) in its place in the
+  // block; the place holds an earlier item, so fill sets every member.
+  template <typename Fill>
+  void emplace(Fill&& fill) {
+    fill((*slots_)[write_].entries[count_]);
     if (++count_ == block_items_) hand_over();
   }
 
   // Hands over the last items, waits until every item is drained and stops
   // the thread; rethrows what the drain function threw.
   void finish() {
-    streaming_fence();
     {
       std::unique_lock<std::mutex> lock(mutex_);
       Slot& slot = (*slots_)[write_];
@@ -82,7 +91,7 @@ class HandOffRing {
 
  private:
   struct Slot {
-    std::array<StreamingEntry<Item>, kBlockItems> entries;
+    std::array<Item, kBlockItems> entries;
     std::size_t count = 0;  // items in entries, set when handed over
     bool full = false;      // handed over, and not yet drained
   };
@@ -90,7 +99,6 @@ class HandOffRing {
   // Hands the writer's block to the thread and waits, if need be, for the
   // next block to be free.
   void hand_over() {
-    streaming_fence();
     std::unique_lock<std::mutex> lock(mutex_);
     Slot& slot = (*slots_)[write_];
     slot.count = std::exchange(count_, 0);
@@ -114,7 +122,7 @@ class HandOffRing {
       // The slot is this thread's own until it is handed back.
       if (!error_) {
         try {
-          for (std::size_t i = 0; i < slot.count; ++i) drain_(slot.entries[i].value);
+          for (std::size_t i = 0; i < slot.count; ++i) drain_(slot.entries[i]);
         } catch (...) {
           error_ = std::current_exception();
         }

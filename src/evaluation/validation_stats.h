@@ -65,10 +65,10 @@ inline double stats_minutes(const LinkRecord& link) {
 
 // The link loop's view of the link in `link` after finish_link gave
 // `outcome`: its working values v, the record number (1 for the first) and
-// the class counts (a class outside 1..n - 1 is none: 0).
-inline StatsLink stats_link(const LinkRecord& link, const LinkValues& v, LinkOutcome outcome, std::int64_t record,
-                            int nft, int nat) {
-  StatsLink s;
+// the class counts (a class outside 1..n - 1 is none: 0). fill_stats_link
+// sets every member of s.
+inline void fill_stats_link(StatsLink& s, const LinkRecord& link, const LinkValues& v, LinkOutcome outcome,
+                            std::int64_t record, int nft, int nat) {
   s.anode = link.anode;
   s.bnode = link.bnode;
   s.record = record;
@@ -83,6 +83,11 @@ inline StatsLink stats_link(const LinkRecord& link, const LinkValues& v, LinkOut
   s.capacity = static_cast<double>(link.capacity);
   s.miles = stats_miles(link);
   s.minutes = stats_minutes(link);
+}
+inline StatsLink stats_link(const LinkRecord& link, const LinkValues& v, LinkOutcome outcome, std::int64_t record,
+                            int nft, int nat) {
+  StatsLink s;
+  fill_stats_link(s, link, v, outcome, record, nft, nat);
   return s;
 }
 

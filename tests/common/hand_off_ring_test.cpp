@@ -1,7 +1,8 @@
 // The hand-off ring passes every item to its drain function once, in the
 // order written, however the items fall into blocks; it stops cleanly when
-// dropped early, and finish() reports what the drain function threw. The
-// streaming copy leaves exactly the bytes of an ordinary copy.
+// dropped early, and finish() reports what the drain function threw. Items
+// filled in place arrive as added ones do. The streaming copy leaves exactly
+// the bytes of an ordinary copy.
 
 #include "common/hand_off_ring.h"
 
@@ -20,9 +21,15 @@ namespace {
 
 using Ring = HandOffRing<std::int64_t>;
 
-// Adds the numbers 0..n - 1 and finishes.
+// Adds the numbers 0..n - 1, the odd ones filled in place, and finishes.
 void write_numbers(Ring& ring, std::int64_t n) {
-  for (std::int64_t i = 0; i < n; ++i) ring.add(i);
+  for (std::int64_t i = 0; i < n; ++i) {
+    if (i % 2 == 0) {
+      ring.add(i);
+    } else {
+      ring.emplace([i](std::int64_t& to) { to = i; });
+    }
+  }
   ring.finish();
 }
 
