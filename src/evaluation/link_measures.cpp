@@ -199,7 +199,7 @@ namespace {
     add(Slot::CO_GRAMS, vmt * rate(rates.carbon_monoxide[r10], c.ftc));
     add(Slot::HC_GRAMS, vmt * rate(rates.hydrocarbons[r10], c.ftc));
     add(Slot::NOX_GRAMS, vmt * rate(rates.nitrogen_oxides[r10], c.ftc));
-    const auto r11 = static_cast<std::size_t>(speed >= kTopSpeedLimit ? kSpeedClasses11 : s10);
+    const auto r11 = static_cast<std::size_t>(speed_class11(speed));
     add(Slot::FUEL_GAL, vmt * rate(rates.fuel[r11], c.ftc));
     add(Slot::NEW_LANE_MILES, added_lanes * 2.0f * c.dist * c.w);
     to.user_cost += vmt * rate(rates.user_cost[r11], c.ftc);
