@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Two builds of KORVO timed against each other on the same generated
+# scenarios, run by run in turn:
+#
+#   bench/compare.sh OLD_KORVO NEW_KORVO [SIZE]        (default 2000000 links)
+#   RUNS=21 bench/compare.sh old/korvo build/bench/korvo 10000000
+#   SOURCES=binary TYPES=validation bench/compare.sh old/korvo new/korvo
+#   EXTRA_PROFILE=$' CSVOUT\nN\n HTMLOUT\nN' bench/compare.sh a/korvo b/korvo
+#   NEW_ENV=KORVO_THREADS=1 bench/compare.sh build/bench/korvo build/bench/korvo
+#
+# On a shared or virtual machine a run can take half as long again as the
+# one before it, for reasons outside the program, and such spells last
+# seconds to minutes. Timing one build and then the other puts the two in
+# different spells; taking them in turn, RUNS times (default 15), puts both
+# in the same ones. For each scenario the script prints, for each build, the
+# median, the first quartile and the fastest run (the slow spells only ever
+# add time, so the fastest runs say most about the code), and `cat` of the
+# input files, timed in the same rounds. It checks first that both builds
+# end the scenario normally with the same console output.
+#
+# Needs the "bench" preset's generator (built here if missing).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root="$PWD"
+
+[ $# -ge 2 ] || {
+  sed -n '2,9p' "$0" >&2
+  exit 2
+}
+old="$(realpath "$1")"
+new="$(realpath "$2")"
+size="${3:-2000000}"
+runs="${RUNS:-15}"
+seed="${SEED:-1}"
+scratch="${SCRATCH:-$root/scratch/compare}"
+generate="${GENERATE:-$root/build/bench/tools/korvo_generate}"
+read -r -a new_env <<<"${NEW_ENV:-}"
+if [ ! -x "$generate" ]; then
+  cmake --preset bench >/dev/null
+  cmake --build --preset bench -j2 --target korvo_generate >/dev/null
+fi
+
+# ms COMMAND...: milliseconds of wall time of the command, output discarded.
+ms() {
+  local start end
+  start=$(date +%s%N)
+  "$@" >/dev/null 2>&1 || true
+  end=$(date +%s%N)
+  echo $(((end - start) / 1000000))
+}
+
+# stats MS...: "median q1 fastest" of a list of milliseconds.
+stats() {
+  printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { printf "%d %d %d", v[int((NR + 1) / 2)], v[int((NR + 3) / 4)], v[1] }'
+}
+
+rm -rf "$scratch"
+mkdir -p "$scratch"
+echo "KORVO compare: $size links, $runs runs each in turn, seed $seed"
+echo "OLD $old"
+echo "NEW $new${NEW_ENV:+ ($NEW_ENV)}"
+printf '%-19s %8s %8s %8s   %8s %8s %8s   %6s %7s\n' scenario "OLD med" q1 fastest "NEW med" q1 fastest "cat" "NEW/OLD"
+for source in ${SOURCES:-dbf binary}; do
+  for type in ${TYPES:-validation analysis}; do
+    dir="$scratch/$type-$source"
+    "$generate" "$size" "$type" "$source" "$seed" "$dir" --no-ascii >/dev/null
+    sync
+    [ -z "${EXTRA_PROFILE:-}" ] || printf '%s\n' "$EXTRA_PROFILE" >>"$dir/PROFILE.MAS"
+    if [ "$source" = dbf ]; then
+      inputs=("$dir"/NET*.DBF)
+    else
+      inputs=("$dir"/HRLDXY.??? "$dir"/VOLNAUX.???)
+    fi
+    # One run of each to warm the cache and check they agree.
+    (cd "$dir" && "$old" >"$scratch/old.txt" 2>&1) || true
+    (cd "$dir" && env "${new_env[@]}" "$new" >"$scratch/new.txt" 2>&1) || true
+    if ! grep -q '^KORVO -- Normal Completion$' "$scratch/old.txt" || ! cmp -s "$scratch/old.txt" "$scratch/new.txt"; then
+      echo "$type-$source: the two builds do not both end normally with the same console output:" >&2
+      diff "$scratch/old.txt" "$scratch/new.txt" >&2 || true
+      exit 1
+    fi
+    o=() n=() c=()
+    for _ in $(seq "$runs"); do
+      o+=("$(cd "$dir" && ms "$old")")
+      n+=("$(cd "$dir" && ms env "${new_env[@]}" "$new")")
+      c+=("$(ms cat "${inputs[@]}")")
+    done
+    read -r om oq of <<<"$(stats "${o[@]}")"
+    read -r nm nq nf <<<"$(stats "${n[@]}")"
+    read -r cm _ _ <<<"$(stats "${c[@]}")"
+    awk -v s="$type-$source" -v om="$om" -v oq="$oq" -v of="$of" -v nm="$nm" -v nq="$nq" -v nf="$nf" -v cm="$cm" \
+      'BEGIN { printf "%-19s %8d %8d %8d   %8d %8d %8d   %6d %7.3f\n", s, om, oq, of, nm, nq, nf, cm, nm / om }'
+    rm -rf "$dir"
+  done
+done
+echo "(milliseconds; NEW/OLD is the ratio of the medians)"
+rm -rf "$scratch"
