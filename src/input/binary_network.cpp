@@ -47,8 +47,8 @@ void check_header_shape(const BinaryNetwork& binary) {
   }
 }
 
-// Reads the next data record (N, then N words) into binary.words; false at
-// the end of the file. Only the low 16 bits of N count. A record may hold
+// Reads the next data record (N, then N words) and points binary.words at
+// its words; false at the end of the file. Only the low 16 bits of N count. A record may hold
 // more bytes than its N words; they are not read.
 bool read_data_record(BinaryNetwork& binary) {
   std::string_view record;
@@ -69,9 +69,7 @@ bool read_data_record(BinaryNetwork& binary) {
                 "N = " + std::to_string(count) + " needs " + std::to_string(needed) + " bytes, the record holds " +
                     std::to_string(record.size()));
   }
-  for (std::int32_t i = 1; i <= count; ++i) {
-    binary.words[static_cast<std::size_t>(i)] = load_i32le(record.data() + 4 * static_cast<std::size_t>(i));
-  }
+  binary.words = record.data() + 4;
   binary.word_count = count;
   return true;
 }
@@ -82,7 +80,7 @@ bool read_data_record(BinaryNetwork& binary) {
 bool next_link_record(BinaryNetwork& binary) {
   while (read_data_record(binary)) {
     if (binary.word_count == 0) return false;
-    const std::int32_t tag = binary.words[1];
+    const std::int32_t tag = load_i32le(binary.words);
     if (tag == kNodeTag || tag == kTurnTag) continue;
     if (tag != kLinkTag) return false;
     const std::int32_t entry_words = binary.word_count - 1;
@@ -123,8 +121,8 @@ void start_link_stream(BinaryNetwork& binary, LinkRecord& link) {
 // Decodes the entry that starts at word binary.position. Bit 0 is the least
 // significant bit of a word.
 void decode_entry(const BinaryNetwork& binary, LinkRecord& link) {
-  const std::int32_t* entry = &binary.words[static_cast<std::size_t>(binary.position)];
-  auto word = [entry](int k) { return static_cast<std::uint32_t>(entry[k - 1]); };
+  const char* entry = binary.words + 4 * static_cast<std::size_t>(binary.position - 1);
+  auto word = [entry](int k) { return load_u32le(entry + 4 * static_cast<std::size_t>(k - 1)); };
 
   const std::uint32_t nodes = word(1);
   if (binary.sixteen_bit_nodes) {
@@ -150,12 +148,11 @@ void decode_entry(const BinaryNetwork& binary, LinkRecord& link) {
   link.cost = static_cast<std::int16_t>(word(5) & 0xFFFu);
   if (binary.slots == 0) return;
 
-  const std::int32_t* block = entry + kLinkEntryFixedWords;
+  const char* block = entry + 4 * kLinkEntryFixedWords;
   for (int p = 1; p <= binary.periods; ++p) {
-    link.period_times[static_cast<std::size_t>(p)] =
-        static_cast<std::int16_t>(static_cast<std::uint32_t>(block[0]) & 0xFFFFu);
-    for (int s = 1; s <= binary.slots; ++s) link.volume(p, s) = block[s];
-    block += binary.slots + 1;
+    link.period_times[static_cast<std::size_t>(p)] = static_cast<std::int16_t>(load_u32le(block) & 0xFFFFu);
+    for (int s = 1; s <= binary.slots; ++s) link.volume(p, s) = load_i32le(block + 4 * static_cast<std::size_t>(s));
+    block += 4 * static_cast<std::size_t>(binary.slots + 1);
   }
   if (!binary.cumulative) return;
   // Cumulative volumes 100, 250, 300 become 100, 150, 50. Differences wrap

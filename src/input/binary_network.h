@@ -66,10 +66,12 @@ struct BinaryNetwork {
   BinaryHeader header;
   // Link reader state.
   bool first_call = true;
-  bool exhausted = false;                                       // end of the links seen
-  std::int32_t word_count = 0;                                  // N of the current record
-  std::array<std::int32_t, kMaxBinaryRecordWords + 1> words{};  // words 1..N
-  std::int32_t position = 0;                                    // first word of the current entry
+  bool exhausted = false;       // end of the links seen
+  std::int32_t word_count = 0;  // N of the current record
+  // Words 1..N of the current record, 4 bytes each, little-endian, where the
+  // stream holds them (valid until the stream is read again).
+  const char* words = nullptr;
+  std::int32_t position = 0;  // first word of the current entry
   std::int32_t link_stride = 0;
   std::int32_t periods = 0;  // P, header word 33
   std::int32_t slots = 0;    // S, header word 34
