@@ -34,6 +34,8 @@ runs="${RUNS:-15}"
 seed="${SEED:-1}"
 scratch="${SCRATCH:-$root/scratch/compare}"
 generate="${GENERATE:-$root/build/bench/tools/korvo_generate}"
+# shellcheck source=bench/scenario.sh
+. "$root/bench/scenario.sh"
 read -r -a new_env <<<"${NEW_ENV:-}"
 if [ ! -x "$generate" ]; then
   cmake --preset bench >/dev/null
@@ -63,14 +65,7 @@ printf '%-19s %8s %8s %8s   %8s %8s %8s   %6s %7s\n' scenario "OLD med" q1 faste
 for source in ${SOURCES:-dbf binary}; do
   for type in ${TYPES:-validation analysis}; do
     dir="$scratch/$type-$source"
-    "$generate" "$size" "$type" "$source" "$seed" "$dir" --no-ascii >/dev/null
-    sync
-    [ -z "${EXTRA_PROFILE:-}" ] || printf '%s\n' "$EXTRA_PROFILE" >>"$dir/PROFILE.MAS"
-    if [ "$source" = dbf ]; then
-      inputs=("$dir"/NET*.DBF)
-    else
-      inputs=("$dir"/HRLDXY.??? "$dir"/VOLNAUX.???)
-    fi
+    make_scenario "$size" "$type" "$source" "$seed" "$dir"
     # One run of each to warm the cache and check they agree.
     (cd "$dir" && "$old" >"$scratch/old.txt" 2>&1) || true
     (cd "$dir" && env "${new_env[@]}" "$new" >"$scratch/new.txt" 2>&1) || true

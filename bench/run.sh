@@ -40,6 +40,8 @@ cmake --preset bench >/dev/null
 cmake --build --preset bench -j2 --target korvo korvo_generate >/dev/null
 korvo="${KORVO:-$root/build/bench/korvo}"
 generate="${GENERATE:-$root/build/bench/tools/korvo_generate}"
+# shellcheck source=bench/scenario.sh
+. "$root/bench/scenario.sh"
 
 # time_ns DIR RSS_FILE COMMAND...: nanoseconds of wall time of the command
 # run in DIR, its output discarded. Unless RSS_FILE is empty, GNU time
@@ -80,16 +82,7 @@ for size in "${sizes[@]}"; do
   for source in dbf binary; do
     for type in validation analysis; do
       dir="$scratch/$type-$source-$size"
-      "$generate" "$size" "$type" "$source" "$seed" "$dir" --no-ascii >/dev/null
-      # The kernel writes the new files back in the background; let it finish
-      # before anything is timed.
-      sync
-      [ -z "${EXTRA_PROFILE:-}" ] || printf '%s\n' "$EXTRA_PROFILE" >>"$dir/PROFILE.MAS"
-      if [ "$source" = dbf ]; then
-        inputs=("$dir"/NET*.DBF)
-      else
-        inputs=("$dir"/HRLDXY.??? "$dir"/VOLNAUX.???)
-      fi
+      make_scenario "$size" "$type" "$source" "$seed" "$dir"
       bytes=$(cat "${inputs[@]}" | wc -c)
       # One run to warm the cache and check the run ends normally.
       (cd "$dir" && "$korvo" >console.txt 2>&1) || true
