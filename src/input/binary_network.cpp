@@ -48,8 +48,8 @@ void check_header_shape(const BinaryNetwork& binary) {
 }
 
 // Reads the next data record (N, then N words) and points binary.words at
-// its words; false at the end of the file. Only the low 16 bits of N count. A record may hold
-// more bytes than its N words; they are not read.
+// its words; false at the end of the file. Only the low 16 bits of N count.
+// A record may hold more bytes than its N words; they are not read.
 bool read_data_record(BinaryNetwork& binary) {
   std::string_view record;
   if (binary.records.next(record, ByteStream::kBufferSize) == FortranRecordReader::Status::kEndOfFile) return false;
