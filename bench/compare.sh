@@ -34,26 +34,18 @@ runs="${RUNS:-15}"
 seed="${SEED:-1}"
 scratch="${SCRATCH:-$root/scratch/compare}"
 generate="${GENERATE:-$root/build/bench/tools/korvo_generate}"
-# shellcheck source=bench/scenario.sh
-. "$root/bench/scenario.sh"
+# shellcheck source=bench/lib.sh
+. "$root/bench/lib.sh"
 read -r -a new_env <<<"${NEW_ENV:-}"
 if [ ! -x "$generate" ]; then
   cmake --preset bench >/dev/null
   cmake --build --preset bench -j2 --target korvo_generate >/dev/null
 fi
 
-# ms COMMAND...: milliseconds of wall time of the command, output discarded.
-ms() {
-  local start end
-  start=$(date +%s%N)
-  "$@" >/dev/null 2>&1 || true
-  end=$(date +%s%N)
-  echo $(((end - start) / 1000000))
-}
-
-# stats MS...: "median q1 fastest" of a list of milliseconds.
+# stats NS...: "median q1 fastest" of a list of nanoseconds, in milliseconds.
 stats() {
-  printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { printf "%d %d %d", v[int((NR + 1) / 2)], v[int((NR + 3) / 4)], v[1] }'
+  printf '%s\n' "$@" | sort -n |
+    awk '{ v[NR] = $1 / 1e6 } END { printf "%d %d %d", v[int((NR + 1) / 2)], v[int((NR + 3) / 4)], v[1] }'
 }
 
 rm -rf "$scratch"
@@ -76,9 +68,9 @@ for source in ${SOURCES:-dbf binary}; do
     fi
     o=() n=() c=()
     for _ in $(seq "$runs"); do
-      o+=("$(cd "$dir" && ms "$old")")
-      n+=("$(cd "$dir" && ms env "${new_env[@]}" "$new")")
-      c+=("$(ms cat "${inputs[@]}")")
+      o+=("$(time_ns "$dir" "" "$old")")
+      n+=("$(time_ns "$dir" "" env "${new_env[@]}" "$new")")
+      c+=("$(time_ns "$dir" "" cat "${inputs[@]}")")
     done
     read -r om oq of <<<"$(stats "${o[@]}")"
     read -r nm nq nf <<<"$(stats "${n[@]}")"

@@ -40,29 +40,8 @@ cmake --preset bench >/dev/null
 cmake --build --preset bench -j2 --target korvo korvo_generate >/dev/null
 korvo="${KORVO:-$root/build/bench/korvo}"
 generate="${GENERATE:-$root/build/bench/tools/korvo_generate}"
-# shellcheck source=bench/scenario.sh
-. "$root/bench/scenario.sh"
-
-# time_ns DIR RSS_FILE COMMAND...: nanoseconds of wall time of the command
-# run in DIR, its output discarded. Unless RSS_FILE is empty, GNU time
-# writes the peak resident set (KiB) and the CPU seconds there.
-time_ns() {
-  local dir="$1" rss_file="$2"
-  shift 2
-  local start end
-  start=$(date +%s%N)
-  if [ -n "$rss_file" ]; then
-    (cd "$dir" && /usr/bin/time -f '%M %U %S' -o "$rss_file" "$@" >/dev/null 2>&1)
-  else
-    (cd "$dir" && "$@" >/dev/null 2>&1)
-  fi
-  end=$(date +%s%N)
-  echo $((end - start))
-}
-
-median() {
-  printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
-}
+# shellcheck source=bench/lib.sh
+. "$root/bench/lib.sh"
 
 # Median wall time (ns) of RUNS runs of a command in a directory.
 median_ns() {

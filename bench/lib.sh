@@ -1,6 +1,6 @@
 # shellcheck shell=bash
 # shellcheck disable=SC2034,SC2154  # generate is the caller's, inputs is for the caller
-# Sourced by bench/run.sh and bench/compare.sh.
+# Shared by bench/run.sh and bench/compare.sh, which source it.
 #
 # make_scenario SIZE TYPE SOURCE SEED DIR: generates a scenario as the
 # benchmarks time it (without the ASCII side files, with the lines of
@@ -18,4 +18,26 @@ make_scenario() {
   else
     inputs=("$dir"/HRLDXY.??? "$dir"/VOLNAUX.???)
   fi
+}
+
+# time_ns DIR RSS_FILE COMMAND...: nanoseconds of wall time of the command
+# run in DIR, its output discarded. Unless RSS_FILE is empty, GNU time
+# writes the peak resident set (KiB) and the CPU seconds there.
+time_ns() {
+  local dir="$1" rss_file="$2"
+  shift 2
+  local start end
+  start=$(date +%s%N)
+  if [ -n "$rss_file" ]; then
+    (cd "$dir" && /usr/bin/time -f '%M %U %S' -o "$rss_file" "$@" >/dev/null 2>&1)
+  else
+    (cd "$dir" && "$@" >/dev/null 2>&1)
+  fi
+  end=$(date +%s%N)
+  echo $((end - start))
+}
+
+# median N...: the median of a list of numbers.
+median() {
+  printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
 }
