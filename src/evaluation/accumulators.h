@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace korvo {
@@ -118,8 +119,11 @@ inline constexpr std::size_t kWorkAreaCells = 1'000'000;
 // digits, so NFT is at most 1000 (999 and the Total class).
 inline constexpr int kMaxClasses = 1000;
 
-// EVALSUMS laid out in the work area: facility-type class fastest, then
-// area-type class, lane class, measure slot; all 1-based.
+// EVALSUMS laid out in the work area: measure slot fastest, then
+// facility-type class, area-type class and lane class; all 1-based. The 43
+// slots of a class triple lie side by side, so the adds of one link touch a
+// few cache lines at fixed offsets from its first cell; a slot's cells over
+// all triples lie kSlotCount cells apart (slot_cells).
 class EvalSums {
  public:
   EvalSums() = default;
@@ -129,35 +133,36 @@ class EvalSums {
   int nat() const { return nat_; }
   float& at(int ftc, int atc, int lc, Slot slot) { return cells_[index(ftc, atc, lc, number_of(slot))]; }
   float at(int ftc, int atc, int lc, Slot slot) const { return cells_[index(ftc, atc, lc, number_of(slot))]; }
-  // The first cell of a slot's three-dimensional plane.
-  float* slot_plane(Slot slot) { return cells_ + index(1, 1, 1, number_of(slot)); }
+  // The cells of one slot, class triple (1,1,1) first, kSlotCount cells
+  // apart: the slot's three-dimensional plane, facility-type class fastest.
+  std::span<float> slot_cells(Slot slot) {
+    const std::size_t first = index(1, 1, 1, number_of(slot));
+    if (cells_used() <= first) return {};
+    return {cells_ + first, cells_used() - first};
+  }
 
-  // The cells of one class triple, one per slot, a plane apart: the link
-  // loop finds them once per link instead of once per add.
+  // The cells of one class triple, one per slot: the link loop finds them
+  // once per link instead of once per add.
   class Column {
    public:
-    Column(float* first, std::size_t plane) : first_(first), plane_(plane) {}
-    float& operator[](Slot slot) const { return first_[plane_ * static_cast<std::size_t>(number_of(slot) - 1)]; }
+    explicit Column(float* first) : first_(first) {}
+    float& operator[](Slot slot) const { return first_[number_of(slot) - 1]; }
 
    private:
     float* first_;
-    std::size_t plane_;
   };
-  Column column(int ftc, int atc, int lc) {
-    return {cells_ + index(ftc, atc, lc, 1),
-            static_cast<std::size_t>(nft_) * static_cast<std::size_t>(nat_) * kLaneClassCount};
-  }
+  Column column(int ftc, int atc, int lc) { return Column(cells_ + index(ftc, atc, lc, 1)); }
   std::size_t cells_used() const {
     return static_cast<std::size_t>(nft_) * static_cast<std::size_t>(nat_) * kLaneClassCount * kSlotCount;
   }
 
  private:
   std::size_t index(int ftc, int atc, int lc, int slot) const {
-    return static_cast<std::size_t>(ftc - 1) +
-           static_cast<std::size_t>(nft_) *
-               (static_cast<std::size_t>(atc - 1) +
-                static_cast<std::size_t>(nat_) *
-                    (static_cast<std::size_t>(lc - 1) + kLaneClassCount * static_cast<std::size_t>(slot - 1)));
+    return static_cast<std::size_t>(slot - 1) +
+           static_cast<std::size_t>(kSlotCount) *
+               (static_cast<std::size_t>(ftc - 1) +
+                static_cast<std::size_t>(nft_) * (static_cast<std::size_t>(atc - 1) +
+                                                  static_cast<std::size_t>(nat_) * static_cast<std::size_t>(lc - 1)));
   }
   float* cells_ = nullptr;
   int nft_ = 0;

@@ -1,6 +1,7 @@
 #include "evaluation/cost_thread.h"
 
-#include <algorithm>
+#include <cstddef>
+#include <span>
 
 namespace korvo {
 
@@ -12,9 +13,11 @@ CostThread::CostThread(const RateTables& rates, int nft, int nat) : sums_(rates,
 void CostThread::finish(Accumulators& acc) {
   ring_.finish();
   EvalSums& sums = sums_.sums;
-  const std::size_t plane = static_cast<std::size_t>(sums.nft()) * static_cast<std::size_t>(sums.nat()) *
-                            static_cast<std::size_t>(kLaneClassCount);
-  for (const Slot slot : kCostSlots) std::copy_n(sums.slot_plane(slot), plane, acc.sums.slot_plane(slot));
+  for (const Slot slot : kCostSlots) {
+    const std::span<const float> from = sums.slot_cells(slot);
+    const std::span<float> to = acc.sums.slot_cells(slot);
+    for (std::size_t i = 0; i < from.size(); i += kSlotCount) to[i] = from[i];
+  }
   acc.user_cost = sums_.user_cost;
   acc.maint_cost = sums_.maint_cost;
   acc.vc_capacity = sums_.vc_capacity;

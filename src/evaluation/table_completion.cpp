@@ -7,16 +7,20 @@
 
 namespace korvo {
 
-void add_marginal_totals(std::span<float> plane, int n1, int n2, int n3) {
-  if (n1 < 1 || n2 < 1 || n3 < 1 ||
-      plane.size() < static_cast<std::size_t>(n1) * static_cast<std::size_t>(n2) * static_cast<std::size_t>(n3)) {
-    throw std::logic_error("add_marginal_totals: a plane of " + std::to_string(plane.size()) + " cells cannot hold " +
-                           std::to_string(n1) + " x " + std::to_string(n2) + " x " + std::to_string(n3));
+void add_marginal_totals(std::span<float> plane, int n1, int n2, int n3, std::size_t stride) {
+  const bool shaped = n1 >= 1 && n2 >= 1 && n3 >= 1;
+  const std::size_t cells =
+      shaped ? static_cast<std::size_t>(n1) * static_cast<std::size_t>(n2) * static_cast<std::size_t>(n3) : 0;
+  if (cells == 0 || stride < 1 || plane.size() < stride * (cells - 1) + 1) {
+    throw std::logic_error("add_marginal_totals: " + std::to_string(plane.size()) + " cells, " +
+                           std::to_string(stride) + " apart, cannot hold " + std::to_string(n1) + " x " +
+                           std::to_string(n2) + " x " + std::to_string(n3));
   }
   const auto x = [&](int i, int j, int k) -> float& {
-    return plane[static_cast<std::size_t>(i - 1) +
-                 static_cast<std::size_t>(n1) * (static_cast<std::size_t>(j - 1) +
-                                                 static_cast<std::size_t>(n2) * static_cast<std::size_t>(k - 1))];
+    return plane[stride *
+                 (static_cast<std::size_t>(i - 1) +
+                  static_cast<std::size_t>(n1) * (static_cast<std::size_t>(j - 1) +
+                                                  static_cast<std::size_t>(n2) * static_cast<std::size_t>(k - 1)))];
   };
   for (int k = 1; k < n3; ++k) {
     for (int j = 1; j < n2; ++j) {
@@ -47,11 +51,8 @@ void add_marginal_totals(std::span<float> plane, int n1, int n2, int n3) {
 }
 
 void add_all_marginal_totals(EvalSums& sums) {
-  const std::size_t plane_size =
-      static_cast<std::size_t>(sums.nft()) * static_cast<std::size_t>(sums.nat()) * kLaneClassCount;
   for (int number = 1; number <= kSlotCount; ++number) {
-    add_marginal_totals(std::span<float>(sums.slot_plane(slot_number(number)), plane_size), sums.nft(), sums.nat(),
-                        kLaneClassCount);
+    add_marginal_totals(sums.slot_cells(slot_number(number)), sums.nft(), sums.nat(), kLaneClassCount, kSlotCount);
   }
 }
 

@@ -6,6 +6,7 @@
 // run the emissions in kilograms, the level-of-service percentages and the
 // accident cost. The report writers print the finished tables as they are.
 
+#include <cstddef>
 #include <span>
 
 #include "evaluation/accumulators.h"
@@ -20,8 +21,10 @@ namespace korvo {
 //   5. X(n1,j,n3) for every j;          6. X(i,n2,n3) for every i.
 // From zero total cells this leaves each total cell equal to the sum of the
 // inner cells it covers. Sums are added cell by cell in index order, in
-// single precision. Throws std::logic_error when the plane is too small.
-void add_marginal_totals(std::span<float> plane, int n1, int n2, int n3);
+// single precision. The cells of the plane lie stride apart (EVALSUMS keeps
+// the other slots between them). Throws std::logic_error when the plane is
+// too small.
+void add_marginal_totals(std::span<float> plane, int n1, int n2, int n3, std::size_t stride = 1);
 
 // add_marginal_totals for slots 1..43 in order.
 void add_all_marginal_totals(EvalSums& sums);

@@ -591,21 +591,30 @@ TEST_F(ScreenlineTest, NumbersOutsideOneToNinetyNineStayOutOfEveryScreenlineTabl
 }
 
 TEST(EvalSumsColumn, EachSlotIsTheCellOfItsClasses) {
-  // Uneven class counts, so that a plane size taken from the wrong counts
-  // or a slot off by one lands on another cell.
+  // Uneven class counts, so that a stride taken from the wrong counts or a
+  // slot off by one lands on another cell. The column, the slot's cells and
+  // at() must name the same cell, and every cell of the table exactly once.
   std::vector<float> cells(3 * 4 * kLaneClassCount * kSlotCount);
+  std::vector<int> seen(cells.size(), 0);
   EvalSums sums(cells.data(), 3, 4);
-  for (int ftc = 1; ftc <= 3; ++ftc) {
+  ASSERT_EQ(sums.cells_used(), cells.size());
+  std::size_t triple = 0;  // facility-type class fastest
+  for (int lc = 1; lc <= kLaneClassCount; ++lc) {
     for (int atc = 1; atc <= 4; ++atc) {
-      for (int lc = 1; lc <= kLaneClassCount; ++lc) {
+      for (int ftc = 1; ftc <= 3; ++ftc, ++triple) {
         const EvalSums::Column column = sums.column(ftc, atc, lc);
         for (int n = 1; n <= kSlotCount; ++n) {
-          ASSERT_EQ(&column[slot_number(n)], &sums.at(ftc, atc, lc, slot_number(n)))
+          float* cell = &sums.at(ftc, atc, lc, slot_number(n));
+          ASSERT_EQ(&column[slot_number(n)], cell) << ftc << " " << atc << " " << lc << " slot " << n;
+          ASSERT_EQ(&sums.slot_cells(slot_number(n))[triple * kSlotCount], cell)
               << ftc << " " << atc << " " << lc << " slot " << n;
+          ++seen[static_cast<std::size_t>(cell - cells.data())];
         }
       }
     }
   }
+  for (std::size_t c = 0; c < seen.size(); ++c) ASSERT_EQ(seen[c], 1) << c;
+  EXPECT_TRUE(EvalSums().slot_cells(Slot::LINKS).empty());
 }
 
 }  // namespace

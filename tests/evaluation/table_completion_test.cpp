@@ -16,42 +16,60 @@ struct Shape {
 };
 
 // Every total cell must equal the sum of the inner cells it covers: a total
-// index stands for all inner indices of its dimension.
+// index stands for all inner indices of its dimension. With a stride, the
+// cells between the plane's own (other slots of EVALSUMS) keep what they hold.
 TEST(MarginalTotals, EveryTotalCellIsTheSumOfTheInnerCellsItCovers) {
-  for (const Shape& shape : {Shape{3, 4, 10}, Shape{10, 6, 10}, Shape{2, 1, 10}, Shape{1, 3, 2}}) {
-    const int n1 = shape.n1, n2 = shape.n2, n3 = shape.n3;
-    std::vector<float> plane(static_cast<std::size_t>(n1 * n2 * n3), 0.0f);
-    const auto x = [&](int i, int j, int k) -> float& {
-      return plane[static_cast<std::size_t>((i - 1) + n1 * ((j - 1) + n2 * (k - 1)))];
-    };
-    // Small whole values keep every sum exact in single precision.
-    for (int k = 1; k < n3; ++k)
-      for (int j = 1; j < n2; ++j)
-        for (int i = 1; i < n1; ++i) x(i, j, k) = static_cast<float>(i + 7 * j + 31 * k);
-    const std::vector<float> inner = plane;
+  for (const std::size_t stride : {std::size_t{1}, std::size_t{3}}) {
+    for (const Shape& shape : {Shape{3, 4, 10}, Shape{10, 6, 10}, Shape{2, 1, 10}, Shape{1, 3, 2}}) {
+      const int n1 = shape.n1, n2 = shape.n2, n3 = shape.n3;
+      const auto cells = static_cast<std::size_t>(n1 * n2 * n3);
+      std::vector<float> plane(stride * (cells - 1) + 1, -1.0f);
+      const auto at = [&](int i, int j, int k) {
+        return stride * static_cast<std::size_t>((i - 1) + n1 * ((j - 1) + n2 * (k - 1)));
+      };
+      const auto x = [&](int i, int j, int k) -> float& { return plane[at(i, j, k)]; };
+      for (int k = 1; k <= n3; ++k)
+        for (int j = 1; j <= n2; ++j)
+          for (int i = 1; i <= n1; ++i) x(i, j, k) = 0.0f;
+      // Small whole values keep every sum exact in single precision.
+      for (int k = 1; k < n3; ++k)
+        for (int j = 1; j < n2; ++j)
+          for (int i = 1; i < n1; ++i) x(i, j, k) = static_cast<float>(i + 7 * j + 31 * k);
+      const std::vector<float> inner = plane;
 
-    add_marginal_totals(plane, n1, n2, n3);
+      add_marginal_totals(plane, n1, n2, n3, stride);
 
-    const auto covers = [](int total_or_inner, int n, int inner_index) {
-      return total_or_inner == n ? inner_index < n : inner_index == total_or_inner;
-    };
-    for (int k = 1; k <= n3; ++k)
-      for (int j = 1; j <= n2; ++j)
-        for (int i = 1; i <= n1; ++i) {
-          float expected = 0.0f;
-          for (int kk = 1; kk < n3; ++kk)
-            for (int jj = 1; jj < n2; ++jj)
-              for (int ii = 1; ii < n1; ++ii)
-                if (covers(i, n1, ii) && covers(j, n2, jj) && covers(k, n3, kk))
-                  expected += inner[static_cast<std::size_t>((ii - 1) + n1 * ((jj - 1) + n2 * (kk - 1)))];
-          ASSERT_EQ(x(i, j, k), expected) << n1 << "x" << n2 << "x" << n3 << " cell " << i << "," << j << "," << k;
+      const auto covers = [](int total_or_inner, int n, int inner_index) {
+        return total_or_inner == n ? inner_index < n : inner_index == total_or_inner;
+      };
+      for (int k = 1; k <= n3; ++k)
+        for (int j = 1; j <= n2; ++j)
+          for (int i = 1; i <= n1; ++i) {
+            float expected = 0.0f;
+            for (int kk = 1; kk < n3; ++kk)
+              for (int jj = 1; jj < n2; ++jj)
+                for (int ii = 1; ii < n1; ++ii)
+                  if (covers(i, n1, ii) && covers(j, n2, jj) && covers(k, n3, kk)) expected += inner[at(ii, jj, kk)];
+            ASSERT_EQ(x(i, j, k), expected)
+                << n1 << "x" << n2 << "x" << n3 << " stride " << stride << " cell " << i << "," << j << "," << k;
+          }
+      for (std::size_t c = 0; c < plane.size(); ++c) {
+        if (c % stride != 0) {
+          ASSERT_EQ(plane[c], -1.0f) << "stride " << stride << " cell " << c;
         }
+      }
+    }
   }
 }
 
 TEST(MarginalTotals, RejectsAPlaneTooSmallForItsShape) {
   std::vector<float> plane(59);
   EXPECT_THROW(add_marginal_totals(plane, 2, 3, 10), std::logic_error);
+  // 60 cells 43 apart need 59 x 43 + 1.
+  std::vector<float> strided(59 * 43);
+  EXPECT_THROW(add_marginal_totals(strided, 2, 3, 10, 43), std::logic_error);
+  strided.push_back(0.0f);
+  EXPECT_NO_THROW(add_marginal_totals(strided, 2, 3, 10, 43));
 }
 
 // Two facility-type classes in one area type, lanes 1 and 2; the derived
