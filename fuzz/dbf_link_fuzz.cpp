@@ -1,8 +1,9 @@
 // The dBASE link file: header and descriptors, field preparation and the
-// record stream into the link record, from memory. Each input is read three
-// times: with the record plan as prepared, with it cleared (field by field),
-// and through the read-ahead thread in blocks of three records. All must
-// give the same links and stop at the same record with the same error.
+// record stream into the link record, from memory. Each input is read four
+// times: with the record plan as prepared, with the plan's registers turned
+// off, with the plan cleared (field by field), and through the read-ahead
+// thread in blocks of three records. All must give the same links and stop
+// at the same record with the same error.
 
 #include <cstdint>
 #include <memory>
@@ -29,7 +30,7 @@ void mix(std::uint64_t& digest, std::int64_t value) {
   digest = (digest ^ static_cast<std::uint64_t>(value)) * 0x100000001B3ULL;
 }
 
-enum class Reading { kPlan, kFieldByField, kReadAhead };
+enum class Reading { kPlan, kPlanWithoutRegisters, kFieldByField, kReadAhead };
 
 Outcome read_links(const std::uint8_t* data, std::size_t size, Reading reading) {
   static auto source = std::make_unique<DbfLinkSource>();
@@ -48,6 +49,9 @@ Outcome read_links(const std::uint8_t* data, std::size_t size, Reading reading) 
     read_link_file_header(*source, &listing);
     prepare_link_fields(*source, &listing);
     if (source->missing_field_count > 0) return out;
+    if (reading == Reading::kPlanWithoutRegisters || reading == Reading::kFieldByField) {
+      source->record_plan.wide = false;
+    }
     if (reading == Reading::kFieldByField) source->record_plan.usable = false;
     std::unique_ptr<DbfReadAhead> ahead;
     if (reading == Reading::kReadAhead) ahead = std::make_unique<DbfReadAhead>(*source, 3);
@@ -80,10 +84,13 @@ Outcome read_links(const std::uint8_t* data, std::size_t size, Reading reading) 
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const Outcome planned = read_links(data, size, Reading::kPlan);
+  const Outcome narrow = read_links(data, size, Reading::kPlanWithoutRegisters);
   const Outcome plain = read_links(data, size, Reading::kFieldByField);
   const Outcome ahead = read_links(data, size, Reading::kReadAhead);
   fuzz::check(ahead.links == planned.links && ahead.digest == planned.digest && ahead.error == planned.error,
               "the read-ahead thread and the reader give different links or stop differently");
+  fuzz::check(narrow.links == planned.links && narrow.digest == planned.digest && narrow.error == planned.error,
+              "the record plan with and without its registers gives different links or stops differently");
   fuzz::check(planned.links == plain.links, "the record plan and the field-by-field path read different links");
   fuzz::check(planned.digest == plain.digest, "the record plan and the field-by-field path give different values");
   fuzz::check(planned.error == plain.error, "the record plan and the field-by-field path stop differently");

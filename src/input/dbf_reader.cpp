@@ -230,7 +230,44 @@ DbfRecordPlan make_record_plan(const DbfLinkSource& source) {
     }
   }
   rp.usable = true;
+  static_assert(kLinkKeywordCount <= wide::kFields);
+  if (wide::available() && rp.scan_bytes <= wide::kBytes) {
+    rp.wide = true;
+    for (int k = 0; k < rp.integer_count; ++k) {
+      const DbfRecordPlan::IntegerField& field = rp.integer_fields[static_cast<std::size_t>(k)];
+      rp.gather.set_field(field.slot - 1u, field.end, source.plan[field.slot].width);
+    }
+    for (int k = 0; k < std::min(rp.pointed_count, DbfRecordPlan::kWidePointed); ++k) {
+      const DbfRecordPlan::PointedReal& real = rp.pointed[static_cast<std::size_t>(k)];
+      const DbfSlotPlan& plan = source.plan[real.slot];
+      const std::size_t lane = kLinkKeywordCount + 2 * static_cast<std::size_t>(k);
+      rp.gather.set_field(lane, real.point, real.point - plan.offset);
+      rp.gather.set_field(lane + 1, real.end, plan.decimals);
+    }
+  }
   return rp;
+}
+
+// The record plan's integer fields, known to hold blanks before digits. At
+// most 8 digits: every value fits. Two fields at a time, then the last one
+// of an odd count.
+void convert_integer_fields(const DbfRecordPlan& rp, const char* record, SlotValues& values) {
+  // The count is read once: a store into values could otherwise be taken
+  // for a store into it.
+  const int integer_count = rp.integer_count;
+  int k = 0;
+  for (; k + 1 < integer_count; k += 2) {
+    const DbfRecordPlan::IntegerField& a = rp.integer_fields[static_cast<std::size_t>(k)];
+    const DbfRecordPlan::IntegerField& b = rp.integer_fields[static_cast<std::size_t>(k + 1)];
+    std::uint64_t va = 0, vb = 0;
+    swar::two_digits_values(record + a.end, a.keep, record + b.end, b.keep, va, vb);
+    values[a.slot] = static_cast<std::int32_t>(va);
+    values[b.slot] = static_cast<std::int32_t>(vb);
+  }
+  if (k < integer_count) {
+    const DbfRecordPlan::IntegerField& field = rp.integer_fields[static_cast<std::size_t>(k)];
+    values[field.slot] = static_cast<std::int32_t>(swar::digits_value(record + field.end, field.keep));
+  }
 }
 
 // The record plan's path; false when the record must go field by field
@@ -238,7 +275,12 @@ DbfRecordPlan make_record_plan(const DbfLinkSource& source) {
 bool convert_record_at_once(const DbfLinkSource& source, const char* record, SlotValues& values) {
   const DbfRecordPlan& rp = source.record_plan;
   ByteClasses marks;
-  classify_bytes(record, rp.scan_bytes, marks);
+  std::array<std::int32_t, wide::kFields> wide_values;
+  if (rp.wide) {
+    wide::mark_and_convert(record, rp.scan_bytes, rp.gather, marks, wide_values);
+  } else {
+    classify_bytes(record, rp.scan_bytes, marks);
+  }
   // An integer field holds blanks and digits only, and no blank follows a
   // byte of the same field that is not blank.
   // The whole parts of the pointed real fields follow the same rule, and
@@ -260,24 +302,15 @@ bool convert_record_at_once(const DbfLinkSource& source, const char* record, Slo
                       (rp.pointed_whole_inner_bytes[w] & blank & after_non_blank) |
                       (rp.pointed_fraction_bytes[w] & ~digit);
   }
-  // The counts are read once: a store into values could otherwise be taken
-  // for a store into them.
-  const int integer_count = rp.integer_count;
+  // The count is read once: a store into values could otherwise be taken
+  // for a store into it.
   const int real_count = rp.real_count;
-  // At most 8 digits: every value fits. Two fields at a time, then the
-  // last one of an odd count.
-  int k = 0;
-  for (; k + 1 < integer_count; k += 2) {
-    const DbfRecordPlan::IntegerField& a = rp.integer_fields[static_cast<std::size_t>(k)];
-    const DbfRecordPlan::IntegerField& b = rp.integer_fields[static_cast<std::size_t>(k + 1)];
-    std::uint64_t va = 0, vb = 0;
-    swar::two_digits_values(record + a.end, a.keep, record + b.end, b.keep, va, vb);
-    values[a.slot] = static_cast<std::int32_t>(va);
-    values[b.slot] = static_cast<std::int32_t>(vb);
-  }
-  if (k < integer_count) {
-    const DbfRecordPlan::IntegerField& field = rp.integer_fields[static_cast<std::size_t>(k)];
-    values[field.slot] = static_cast<std::int32_t>(swar::digits_value(record + field.end, field.keep));
+  if (rp.wide) {
+    // Every slot: those without an integer field read 0 here, and the real
+    // fields below write theirs.
+    std::memcpy(&values[1], wide_values.data(), kLinkKeywordCount * sizeof(std::int32_t));
+  } else {
+    convert_integer_fields(rp, record, values);
   }
   for (int k = 0; k < real_count; ++k) {
     const std::size_t s = rp.real_slots[static_cast<std::size_t>(k)];
@@ -289,8 +322,14 @@ bool convert_record_at_once(const DbfLinkSource& source, const char* record, Slo
     const DbfRecordPlan::PointedReal& real = rp.pointed[static_cast<std::size_t>(k)];
     if (pointed_misfit == 0 && record[real.point] == '.') {
       std::uint64_t whole = 0, fraction = 0;
-      swar::two_digits_values(record + real.point, real.whole_keep, record + real.end, real.fraction_keep, whole,
-                              fraction);
+      if (rp.wide && k < DbfRecordPlan::kWidePointed) {
+        const std::size_t lane = kLinkKeywordCount + 2 * static_cast<std::size_t>(k);
+        whole = static_cast<std::uint32_t>(wide_values[lane]);
+        fraction = static_cast<std::uint32_t>(wide_values[lane + 1]);
+      } else {
+        swar::two_digits_values(record + real.point, real.whole_keep, record + real.end, real.fraction_keep, whole,
+                                fraction);
+      }
       // At most 8 digits: the sum cannot wrap.
       const std::uint64_t v = whole * real.whole_factor + fraction * real.fraction_factor;
       if (v <= static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {

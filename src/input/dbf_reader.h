@@ -16,6 +16,7 @@
 #include "common/byte_stream.h"
 #include "common/enum_array.h"
 #include "common/fixed_text.h"
+#include "common/wide_fields.h"
 #include "input/database_control.h"
 #include "input/link_record.h"
 
@@ -151,6 +152,17 @@ struct DbfRecordPlan {
   std::array<std::uint64_t, kByteClassWords> pointed_whole_bytes{};
   std::array<std::uint64_t, kByteClassWords> pointed_whole_inner_bytes{};
   std::array<std::uint64_t, kByteClassWords> pointed_fraction_bytes{};
+  // The marks, the integer fields' values and the pointed real fields' two
+  // parts taken in 64-byte registers (common/wide_fields.h), where the
+  // processor has them and the fields lie within the record's first
+  // wide::kBytes bytes. Field k of the gather is slot k + 1 (a slot without
+  // an integer field reads 0 there); then come the whole part and the
+  // fraction of the first kWidePointed pointed reals, the others take the
+  // eight-byte conversion. A test clears wide to take all of them as
+  // elsewhere.
+  static constexpr int kWidePointed = (wide::kFields - kLinkKeywordCount) / 2;
+  bool wide = false;
+  wide::FieldGather gather;
 };
 
 // Receives the header listing's contents in the order the reader decodes

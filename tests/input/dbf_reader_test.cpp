@@ -11,6 +11,7 @@
 
 #include "common/errors.h"
 #include "common/fixed_read.h"
+#include "common/wide_fields.h"
 #include "dbf_writer.h"
 #include "reports/dbf_listing.h"
 #include "support/temp_dir.h"
@@ -464,14 +465,17 @@ TEST(DbfRecords, StreamsAFileLargerThanTheReadBuffer) {
 
 // ---- The record plan against the field-by-field conversion ------------------
 
-// Every link value and the error (if any) of each record of a file, read once
-// with the record plan as prepared and once with it cleared.
+// Every link value and the error (if any) of each record of a file, read
+// with the record plan as prepared (its registers where the processor has
+// them), with the plan's registers turned off, and with the plan cleared.
 struct PathResult {
   std::vector<std::vector<std::int64_t>> links;
   std::string error = "no error";
 };
 
-PathResult read_with_plan(const std::string& bytes, const LinkFieldMap& map, bool use_plan, bool& plan_usable,
+enum class Path { kPlan, kPlanWithoutRegisters, kFieldByField };
+
+PathResult read_with_plan(const std::string& bytes, const LinkFieldMap& map, Path path, bool& plan_usable,
                           std::uint64_t* at_once = nullptr) {
   LinkFile f(bytes, map);
   PathResult r;
@@ -485,7 +489,11 @@ PathResult read_with_plan(const std::string& bytes, const LinkFieldMap& map, boo
   try {
     f.prepare();
     plan_usable = f.source->record_plan.usable;
-    if (!use_plan) f.source->record_plan.usable = false;
+    if (plan_usable) {
+      EXPECT_EQ(f.source->record_plan.wide, wide::available()) << "a record plan within 128 bytes";
+    }
+    if (path != Path::kPlan) f.source->record_plan.wide = false;
+    if (path == Path::kFieldByField) f.source->record_plan.usable = false;
     while (f.next()) {
       const LinkRecord& l = f.link;
       r.links.push_back({l.anode,        l.bnode, l.distance, l.direction, l.area_type, l.facility_type,
@@ -556,14 +564,17 @@ TEST(DbfRecordPlan, GivesTheLinksOfTheFieldByFieldConversion) {
     const std::string bytes = DbfTable(fields).add_raw(good).add_raw(texts).add_raw(good).bytes();
     bool usable = false;
     std::uint64_t at_once = 0;
-    const PathResult planned = read_with_plan(bytes, map, true, usable, &at_once);
+    const PathResult planned = read_with_plan(bytes, map, Path::kPlan, usable, &at_once);
     EXPECT_TRUE(usable) << "the standard link table is one the record plan covers";
     EXPECT_GE(at_once, 1u) << "the first record, right-justified digits, is converted at once";
     bool unused = false;
-    const PathResult plain = read_with_plan(bytes, map, false, unused);
+    const PathResult narrow = read_with_plan(bytes, map, Path::kPlanWithoutRegisters, unused);
+    const PathResult plain = read_with_plan(bytes, map, Path::kFieldByField, unused);
     const std::string label = "field " + std::to_string(c.field) + " [" + c.text + "]";
     EXPECT_EQ(planned.links, plain.links) << label;
     EXPECT_EQ(planned.error, plain.error) << label;
+    EXPECT_EQ(narrow.links, plain.links) << label;
+    EXPECT_EQ(narrow.error, plain.error) << label;
     EXPECT_EQ(planned.error != "no error", c.error) << label << ": " << planned.error;
     EXPECT_EQ(planned.links.size(), c.error ? 1u : 3u) << label;
   }
@@ -624,17 +635,65 @@ TEST(DbfRecordPlan, PointedRealsAsTheFieldByFieldConversion) {
       const std::string bytes = DbfTable(fields).add_raw(good).add_raw(record).bytes();
       bool usable = false;
       std::uint64_t at_once = 0;
-      const PathResult planned = read_with_plan(bytes, map, true, usable, &at_once);
+      const PathResult planned = read_with_plan(bytes, map, Path::kPlan, usable, &at_once);
       bool unused = false;
-      const PathResult plain = read_with_plan(bytes, map, false, unused);
+      const PathResult narrow = read_with_plan(bytes, map, Path::kPlanWithoutRegisters, unused);
+      const PathResult plain = read_with_plan(bytes, map, Path::kFieldByField, unused);
       ASSERT_TRUE(usable) << label;
       ASSERT_EQ(planned.links, plain.links) << label << " [" << text << "]";
       ASSERT_EQ(planned.error, plain.error) << label << " [" << text << "]";
+      ASSERT_EQ(narrow.links, plain.links) << label << " [" << text << "]";
+      ASSERT_EQ(narrow.error, plain.error) << label << " [" << text << "]";
       at_once_total += at_once;
     }
     // The usual record of every file, and some of the others, at once.
     EXPECT_GT(at_once_total, texts.size()) << label;
   }
+}
+
+// Ten pointed real fields, more than the plan's registers take: the first
+// ones come from the registers, the rest from the eight-byte conversion, and
+// a record that has any of them written otherwise goes its own way. Every
+// record gives the links of the other two paths.
+TEST(DbfRecordPlan, MorePointedRealsThanTheRegistersHold) {
+  auto fields = fixtures::link_table_fields();
+  LinkFieldMap map;
+  const std::size_t pointed[] = {0, 1, 2, 7, 8, 9, 11, 13, 16, 17};
+  static_assert(std::size(pointed) > DbfRecordPlan::kWidePointed);
+  for (const std::size_t k : pointed) {
+    fields[k] = {fields[k].name, 'N', 7, 2};
+    map.scale[static_cast<LinkKeyword>(k + 1)] = 100.0;
+  }
+  std::mt19937 random(2612);
+  auto value = [&random]() {
+    std::string text = std::to_string(random() % 10000) + "." + std::to_string(10 + random() % 90);
+    return std::string(7 - text.size(), ' ') + text;
+  };
+  const char* const odd[] = {"  -1.25", "  12.5 ", "1 23.45", "   1234", "   0.00", "9999.99"};
+  std::vector<std::vector<std::string>> records;
+  for (int r = 0; r < 60; ++r) {
+    std::vector<std::string> texts = usual_texts(fields);
+    for (const std::size_t k : pointed) texts[k] = value();
+    // Every third record has one field written otherwise, in turn.
+    if (r % 3 == 0) texts[pointed[(r / 3) % std::size(pointed)]] = odd[(r / 3) % std::size(odd)];
+    records.push_back(texts);
+  }
+  DbfTable table(fields);
+  for (const auto& texts : records) table.add_raw(texts);
+  const std::string bytes = table.bytes();
+  bool usable = false;
+  std::uint64_t at_once = 0;
+  const PathResult planned = read_with_plan(bytes, map, Path::kPlan, usable, &at_once);
+  bool unused = false;
+  const PathResult narrow = read_with_plan(bytes, map, Path::kPlanWithoutRegisters, unused);
+  const PathResult plain = read_with_plan(bytes, map, Path::kFieldByField, unused);
+  ASSERT_TRUE(usable);
+  EXPECT_EQ(planned.error, "no error");
+  ASSERT_EQ(planned.links.size(), records.size());
+  EXPECT_EQ(planned.links, plain.links);
+  EXPECT_EQ(narrow.links, plain.links);
+  // The records written the usual way, at least, were converted at once.
+  EXPECT_GE(at_once, 40u);
 }
 
 TEST(DbfRecordPlan, CoversOnlyNumbersOfUpToEightBytesNearTheRecordStart) {
