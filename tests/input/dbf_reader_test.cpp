@@ -507,6 +507,23 @@ PathResult read_with_plan(const std::string& bytes, const LinkFieldMap& map, Pat
   return r;
 }
 
+// The three paths over the same file, and what the first of them saw: whether
+// the plan covers the file and how many records it converted at once.
+struct ThreePaths {
+  PathResult planned, narrow, plain;
+  bool usable = false;
+  std::uint64_t at_once = 0;
+};
+
+ThreePaths read_three_ways(const std::string& bytes, const LinkFieldMap& map) {
+  ThreePaths r;
+  r.planned = read_with_plan(bytes, map, Path::kPlan, r.usable, &r.at_once);
+  bool unused = false;
+  r.narrow = read_with_plan(bytes, map, Path::kPlanWithoutRegisters, unused);
+  r.plain = read_with_plan(bytes, map, Path::kFieldByField, unused);
+  return r;
+}
+
 // A record of the usual shape, every field the digit 3 right-justified: one
 // the plan converts at once.
 std::vector<std::string> usual_texts(const std::vector<DbfFieldDef>& fields) {
@@ -562,14 +579,9 @@ TEST(DbfRecordPlan, GivesTheLinksOfTheFieldByFieldConversion) {
     std::vector<std::string> texts = good;
     texts[c.field] = c.text;
     const std::string bytes = DbfTable(fields).add_raw(good).add_raw(texts).add_raw(good).bytes();
-    bool usable = false;
-    std::uint64_t at_once = 0;
-    const PathResult planned = read_with_plan(bytes, map, Path::kPlan, usable, &at_once);
+    const auto [planned, narrow, plain, usable, at_once] = read_three_ways(bytes, map);
     EXPECT_TRUE(usable) << "the standard link table is one the record plan covers";
     EXPECT_GE(at_once, 1u) << "the first record, right-justified digits, is converted at once";
-    bool unused = false;
-    const PathResult narrow = read_with_plan(bytes, map, Path::kPlanWithoutRegisters, unused);
-    const PathResult plain = read_with_plan(bytes, map, Path::kFieldByField, unused);
     const std::string label = "field " + std::to_string(c.field) + " [" + c.text + "]";
     EXPECT_EQ(planned.links, plain.links) << label;
     EXPECT_EQ(planned.error, plain.error) << label;
@@ -633,12 +645,7 @@ TEST(DbfRecordPlan, PointedRealsAsTheFieldByFieldConversion) {
       std::vector<std::string> record = good;
       record[2] = text;
       const std::string bytes = DbfTable(fields).add_raw(good).add_raw(record).bytes();
-      bool usable = false;
-      std::uint64_t at_once = 0;
-      const PathResult planned = read_with_plan(bytes, map, Path::kPlan, usable, &at_once);
-      bool unused = false;
-      const PathResult narrow = read_with_plan(bytes, map, Path::kPlanWithoutRegisters, unused);
-      const PathResult plain = read_with_plan(bytes, map, Path::kFieldByField, unused);
+      const auto [planned, narrow, plain, usable, at_once] = read_three_ways(bytes, map);
       ASSERT_TRUE(usable) << label;
       ASSERT_EQ(planned.links, plain.links) << label << " [" << text << "]";
       ASSERT_EQ(planned.error, plain.error) << label << " [" << text << "]";
@@ -681,12 +688,7 @@ TEST(DbfRecordPlan, MorePointedRealsThanTheRegistersHold) {
   DbfTable table(fields);
   for (const auto& texts : records) table.add_raw(texts);
   const std::string bytes = table.bytes();
-  bool usable = false;
-  std::uint64_t at_once = 0;
-  const PathResult planned = read_with_plan(bytes, map, Path::kPlan, usable, &at_once);
-  bool unused = false;
-  const PathResult narrow = read_with_plan(bytes, map, Path::kPlanWithoutRegisters, unused);
-  const PathResult plain = read_with_plan(bytes, map, Path::kFieldByField, unused);
+  const auto [planned, narrow, plain, usable, at_once] = read_three_ways(bytes, map);
   ASSERT_TRUE(usable);
   EXPECT_EQ(planned.error, "no error");
   ASSERT_EQ(planned.links.size(), records.size());
