@@ -240,7 +240,7 @@ DbfRecordPlan make_record_plan(const DbfLinkSource& source) {
     for (int k = 0; k < std::min(rp.pointed_count, DbfRecordPlan::kWidePointed); ++k) {
       const DbfRecordPlan::PointedReal& real = rp.pointed[static_cast<std::size_t>(k)];
       const DbfSlotPlan& plan = source.plan[real.slot];
-      const std::size_t lane = kLinkKeywordCount + 2 * static_cast<std::size_t>(k);
+      const std::size_t lane = DbfRecordPlan::wide_pointed_field(k);
       rp.gather.set_field(lane, real.point, real.point - plan.offset);
       rp.gather.set_field(lane + 1, real.end, plan.decimals);
     }
@@ -323,7 +323,7 @@ bool convert_record_at_once(const DbfLinkSource& source, const char* record, Slo
     if (pointed_misfit == 0 && record[real.point] == '.') {
       std::uint64_t whole = 0, fraction = 0;
       if (rp.wide && k < DbfRecordPlan::kWidePointed) {
-        const std::size_t lane = kLinkKeywordCount + 2 * static_cast<std::size_t>(k);
+        const std::size_t lane = DbfRecordPlan::wide_pointed_field(k);
         whole = static_cast<std::uint32_t>(wide_values[lane]);
         fraction = static_cast<std::uint32_t>(wide_values[lane + 1]);
       } else {

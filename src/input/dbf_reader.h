@@ -161,6 +161,9 @@ struct DbfRecordPlan {
   // eight-byte conversion. A test clears wide to take all of them as
   // elsewhere.
   static constexpr int kWidePointed = (wide::kFields - kLinkKeywordCount) / 2;
+  // The gather's field of pointed real k's whole part; its fraction's is
+  // the next one.
+  static constexpr std::size_t wide_pointed_field(int k) { return kLinkKeywordCount + 2 * static_cast<std::size_t>(k); }
   bool wide = false;
   wide::FieldGather gather;
 };
