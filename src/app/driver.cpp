@@ -6,11 +6,10 @@
 
 #include "app/dbf_prompt.h"
 #include "app/run_page_file.h"
-#include "app/stats_thread.h"
 #include "common/errors.h"
 #include "common/fixed_read.h"
-#include "evaluation/cost_thread.h"
 #include "evaluation/link_evaluation.h"
+#include "evaluation/sums_thread.h"
 #include "evaluation/table_completion.h"
 #include "input/control_file.h"
 #include "input/database_control.h"
@@ -398,6 +397,14 @@ bool prepare_evaluation(RunContext& ctx) {
   return true;
 }
 
+// What is added up of each link: the measures, and the statistics when the
+// run writes a table or a page.
+LinkSums link_sums(RunContext& ctx) {
+  Evaluation& e = ctx.eval;
+  return LinkSums{&e.acc,        &e.rates,     ctx.stats_on ? &ctx.stats : nullptr, ctx.settings.validate_mode,
+                  e.classes.nft, e.classes.nat};
+}
+
 void process_link(RunContext& ctx) {
   LinkRecord& link = ctx.link;
   const RunSettings& settings = ctx.settings;
@@ -408,21 +415,19 @@ void process_link(RunContext& ctx) {
   const LinkOutcome outcome = finish_link(e, link, v, settings);
   // finish_link has counted this record: its count is the record's number.
   const std::int64_t record = e.state.counts.read;
-  if (ctx.stats_on && !settings.validate_mode && !ctx.links_csv.is_open()) {
-    // An analysis run's statistics take no more of a link than this.
-    ctx.stats.add_outcome(outcome, stats_miles(link), stats_minutes(link));
-  } else if (ctx.stats_thread != nullptr && !ctx.links_csv.is_open()) {
-    // Built where the statistics thread takes it (see common/hand_off_ring.h).
-    ctx.stats_thread->emplace(
-        [&](StatsLink& s) { fill_stats_link(s, link, v, outcome, record, e.classes.nft, e.classes.nat); });
-  } else if (ctx.stats_on || ctx.links_csv.is_open()) {
-    const StatsLink s = stats_link(link, v, outcome, record, e.classes.nft, e.classes.nat);
-    if (ctx.stats_thread != nullptr) {
-      ctx.stats_thread->add(s);
-    } else if (ctx.stats_on) {
-      ctx.stats.add_link(s);
-    }
-    if (ctx.links_csv.is_open()) ctx.links_csv.add(s, {v.lanes_value, v.lane_class, link.location, v.vol});
+  auto fill = [&](LinkFigures& f) { fill_link_figures(f, link, v, outcome, record); };
+  if (ctx.sums_thread != nullptr) {
+    // Built where the thread takes it (see common/hand_off_ring.h).
+    ctx.sums_thread->emplace(fill);
+  } else {
+    LinkFigures f;
+    fill(f);
+    link_sums(ctx)(f);
+  }
+  if (ctx.links_csv.is_open()) {
+    LinkFigures f;
+    fill(f);
+    ctx.links_csv.add(stats_link(f, e.classes.nft, e.classes.nat), {v.lanes_value, v.lane_class, link.location, v.vol});
   }
 }
 
@@ -437,35 +442,21 @@ void run_link_loop(RunContext& ctx) {
     return;
   }
   // A binary network is read on this thread (its links need too little work
-  // for a second thread to pay for handing them over). The second thread
-  // gathers a validation run's statistics against counts, or adds up an
-  // analysis run's cost measures (its statistics are too little work to pay
-  // for handing them over).
-  std::optional<StatsThread> stats_thread;
-  std::optional<CostThread> cost_thread;
-  if (!dbf && ctx.threads > 1) {
-    if (ctx.settings.validate_mode) {
-      if (ctx.stats_on) stats_thread.emplace(ctx.stats);
-    } else {
-      cost_thread.emplace(ctx.eval.rates, ctx.eval.classes.nft, ctx.eval.classes.nat);
-    }
-  }
-  ctx.stats_thread = stats_thread ? &*stats_thread : nullptr;
-  ctx.eval.cost_thread = cost_thread ? &*cost_thread : nullptr;
+  // for a second thread to pay for handing them over); the second thread
+  // adds up the links' measures and statistics.
+  std::optional<SumsThread> sums_thread;
+  if (!dbf && ctx.threads > 1) sums_thread.emplace(link_sums(ctx));
+  ctx.sums_thread = sums_thread ? &*sums_thread : nullptr;
   struct Forget {
     RunContext& ctx;
-    ~Forget() {
-      ctx.stats_thread = nullptr;
-      ctx.eval.cost_thread = nullptr;
-    }
+    ~Forget() { ctx.sums_thread = nullptr; }
   } forget{ctx};
   for (;;) {
     const LinkStatus status = dbf ? read_next_dbf_link(ctx.dbf, ctx.link) : read_binary_link(ctx.binary, ctx.link);
     if (status == LinkStatus::kEndOfLinks) break;
     process_link(ctx);
   }
-  if (stats_thread) stats_thread->finish();
-  if (cost_thread) cost_thread->finish(ctx.eval.acc);
+  if (sums_thread) sums_thread->finish();
 }
 
 void finish_evaluation(RunContext& ctx) {

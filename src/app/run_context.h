@@ -47,10 +47,10 @@ LocalTime system_local_time();
 // KORVO_THREADS (null when it is not set): "1" does everything on the link
 // loop's thread; unset, empty or any other value uses a second thread when
 // the machine has more than one core (to convert a dBASE file's records, or
-// to gather the statistics of a binary network's links).
+// to add up the measures and statistics of a binary network's links).
 int threads_setting(const char* value);
 
-class StatsThread;
+class SumsThread;
 
 struct RunContext {
   RunContext(WorkDir dir, Console console, std::function<LocalTime()> clock = system_local_time)
@@ -92,13 +92,13 @@ struct RunContext {
   // KVTARGET.SYN (validation runs) or the defaults.
   Targets targets;
   // On cache lines of their own: while the link loop runs, a second thread
-  // may gather the statistics (stats_thread), and the loop reads the members
+  // may gather the statistics (sums_thread), and the loop reads the members
   // after them with every link.
   alignas(64) ValidationStats stats;
   alignas(64) bool stats_on = false;
-  StatsThread* stats_thread = nullptr;  // set while the link loop runs
-  bool evaluated = false;               // the reports were written
-  std::vector<StatsRow> stats_rows;     // KVSTATS.CSV's rows, after the reports
+  SumsThread* sums_thread = nullptr;  // set while the link loop runs
+  bool evaluated = false;             // the reports were written
+  std::vector<StatsRow> stats_rows;   // KVSTATS.CSV's rows, after the reports
 
   // Reports.
   Report report;  // "KORVO.OUT"

@@ -261,16 +261,20 @@ struct Accumulators {
   // out in (NFT x NAT x 430), so the rest of the 4 MB is never touched.
   std::array<float, kWorkAreaCells> work_area;
   EvalSums sums;
-  float accident_cost = 0;  // ACCIDENT_COST
-  float user_cost = 0;      // USER_COST
-  float maint_cost = 0;     // MAINT_COST
-  LosTable los_miles{};     // LOSMILES
-  LosTable los_pct{};       // LOSPCT
+  // From here to the screenline tables what a second thread may add up while
+  // the link loop reads the table's shape above (evaluation/sums_thread.h):
+  // on cache lines apart.
+  alignas(64) float accident_cost = 0;  // ACCIDENT_COST
+  float user_cost = 0;                  // USER_COST
+  float maint_cost = 0;                 // MAINT_COST
+  LosTable los_miles{};                 // LOSMILES
+  LosTable los_pct{};                   // LOSPCT
   // For the run's page: VMT by level of service and class (both run
   // types), and volume over capacity of every evaluated link (analysis runs).
   LosVmtTable los_vmt{};
   VcDistribution vc_capacity;
-  ScreenlineTables screenlines;
+  // From here on what the link loop's own thread adds to.
+  alignas(64) ScreenlineTables screenlines;
   NoVolumeList no_volume;
 };
 

@@ -80,8 +80,6 @@ struct EvaluationState {
 
 // Everything the evaluation keeps for a run. The accumulators take several
 // megabytes: the run context holds one on the heap.
-class CostThread;
-
 struct Evaluation {
   ClassTables classes;
   RateTables rates;
@@ -89,9 +87,6 @@ struct Evaluation {
   EvaluationState state;
   AuxMergeState aux_merge;
   EvaluationEvents* events = nullptr;  // set by the program driver before the first link
-  // While the link loop runs, an analysis run's cost measures may be added
-  // on a second thread (see evaluation/cost_thread.h).
-  CostThread* cost_thread = nullptr;
 };
 
 }  // namespace korvo

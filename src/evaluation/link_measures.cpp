@@ -5,7 +5,6 @@
 #include <stdexcept>
 #include <string>
 
-#include "evaluation/cost_thread.h"
 #include "evaluation/evaluation.h"
 
 namespace korvo {
@@ -22,9 +21,6 @@ constexpr float kTopSpeedLimit = 65.0f;  // class 11 of the 11-row tables
 constexpr std::array<float, 10> kLanesAdded = {0.0f, 1.0f, 2.0f, 3.0f, 1.0f, 1.0f, 2.0f, 1.0f, 2.0f, 3.0f};
 
 constexpr int kNoConstructionRow = 10;
-// Codes from here on are not in the code table; the first one seen zeroes
-// the construction cost.
-constexpr int kFirstInconsistentCode = 11;
 
 // Rate of a facility-type class; the tables have columns for classes 1..9
 // only. An analysis run cannot reach a higher class (its labels stop at 9),
@@ -131,6 +127,8 @@ void add_screenline99_link(ScreenlineTables& t, const LinkRecord& link, const Li
   if (entry->count != 0.0f) entry->ratio = entry->volume / entry->count;
 }
 
+}  // namespace
+
 void add_screenlines(ScreenlineTables& t, const LinkRecord& link, const LinkValues& v, bool validation,
                      EvaluationEvents& events) {
   const int sl = link.screenline;
@@ -144,8 +142,6 @@ void add_screenlines(ScreenlineTables& t, const LinkRecord& link, const LinkValu
     add_screenline99_link(t, link, v, events);
   }
 }
-
-}  // namespace
 
 // The limits rise, so a class is one more than the number of limits the
 // value is past (none for NaN). Counting them all, rather than stopping at
@@ -176,66 +172,69 @@ int construction_cost_row(int construct) { return construct >= 1 && construct <=
 
 namespace {
 
-// add_cost_measures into the cells of the link's class triple, which
-// evaluate_link has at hand. Inlined there, so that the loop's own thread
-// pays for no call and no CostLink in memory.
-[[gnu::always_inline]] inline void add_cost_measures_to(EvalSums::Column cells, const CostSums& to,
-                                                        const RateTables& rates, const CostLink& c) {
+// The working values of the link, as finish_link formed them.
+LinkValues working_values(const LinkFigures& f) {
+  LinkValues v;
+  v.ft_code = f.ft_code;
+  v.lanes_value = f.lanes_value;
+  v.ftc = f.ftc;
+  v.atc = f.atc;
+  v.lane_class = f.lane_class;
+  v.vol = f.vol;
+  v.cap = static_cast<float>(f.capacity);
+  v.cnt = static_cast<float>(f.count);
+  v.dist = static_cast<float>(f.distance) * 0.01f;
+  v.time = static_cast<float>(f.time) * 0.01f;
+  v.otime = static_cast<float>(f.original_time) * 0.01f;
+  v.w = f.two_way ? 0.5f : 1.0f;
+  return v;
+}
+
+// An analysis run's measures of cost: accidents, emissions, fuel, new lane
+// miles, construction, user and maintenance costs, delay, and the link's
+// place in the distribution of volume over capacity.
+void add_cost_measures(EvalSums::Column cells, Accumulators& acc, const RateTables& rates, const LinkValues& v,
+                       int construct, bool short_link, bool timed) {
   // A link without distance or congested time has speed 0 (class 1).
   float speed = 0.0f;
-  if (c.timed) speed = c.dist / (c.time / 60.0f);
+  if (timed) speed = v.dist / (v.time / 60.0f);
   const int s10 = speed_class10(speed);
-  const float added_lanes = lanes_added(c.construct);
-  const int cost_row = construction_cost_row(c.construct);
+  const float added_lanes = lanes_added(construct);
+  const int cost_row = construction_cost_row(construct);
   auto add = [&cells](Slot slot, float x) { cells[slot] += x; };
 
-  to.vc_capacity.add(c.vol, c.cap, c.dist);
-  if (c.short_link) {
-    const float vmt = c.dist * c.vol;
+  acc.vc_capacity.add(v.vol, v.cap, v.dist);
+  if (short_link) {
+    const float vmt = v.dist * v.vol;
     const auto r10 = static_cast<std::size_t>(s10);
-    add(Slot::ACCIDENTS, vmt / 1000000.0f * rate(rates.accident, c.ftc));
-    add(Slot::INJURIES, vmt / 1000000.0f * rate(rates.injury, c.ftc));
-    add(Slot::FATALITIES, vmt / 1000000.0f * rate(rates.fatality, c.ftc));
-    add(Slot::CO_GRAMS, vmt * rate(rates.carbon_monoxide[r10], c.ftc));
-    add(Slot::HC_GRAMS, vmt * rate(rates.hydrocarbons[r10], c.ftc));
-    add(Slot::NOX_GRAMS, vmt * rate(rates.nitrogen_oxides[r10], c.ftc));
+    add(Slot::ACCIDENTS, vmt / 1000000.0f * rate(rates.accident, v.ftc));
+    add(Slot::INJURIES, vmt / 1000000.0f * rate(rates.injury, v.ftc));
+    add(Slot::FATALITIES, vmt / 1000000.0f * rate(rates.fatality, v.ftc));
+    add(Slot::CO_GRAMS, vmt * rate(rates.carbon_monoxide[r10], v.ftc));
+    add(Slot::HC_GRAMS, vmt * rate(rates.hydrocarbons[r10], v.ftc));
+    add(Slot::NOX_GRAMS, vmt * rate(rates.nitrogen_oxides[r10], v.ftc));
     const auto r11 = static_cast<std::size_t>(speed_class11(speed));
-    add(Slot::FUEL_GAL, vmt * rate(rates.fuel[r11], c.ftc));
-    add(Slot::NEW_LANE_MILES, added_lanes * 2.0f * c.dist * c.w);
-    to.user_cost += vmt * rate(rates.user_cost[r11], c.ftc);
-    add(Slot::CONSTR_COST, c.w * c.dist * rate(rates.construction_cost[static_cast<std::size_t>(cost_row)], c.ftc));
-    to.maint_cost += c.w * c.dist * rate(rates.maintenance_cost[static_cast<std::size_t>(c.lane_class)], c.ftc);
+    add(Slot::FUEL_GAL, vmt * rate(rates.fuel[r11], v.ftc));
+    add(Slot::NEW_LANE_MILES, added_lanes * 2.0f * v.dist * v.w);
+    acc.user_cost += vmt * rate(rates.user_cost[r11], v.ftc);
+    add(Slot::CONSTR_COST, v.w * v.dist * rate(rates.construction_cost[static_cast<std::size_t>(cost_row)], v.ftc));
+    acc.maint_cost += v.w * v.dist * rate(rates.maintenance_cost[static_cast<std::size_t>(v.lane_class)], v.ftc);
   }
-  add(Slot::DELAY_VHT, c.vol / 60.0f * (c.time - c.otime));
+  add(Slot::DELAY_VHT, v.vol / 60.0f * (v.time - v.otime));
 }
 
 }  // namespace
 
-void add_cost_measures(const CostSums& to, const RateTables& rates, const CostLink& c) {
-  add_cost_measures_to(to.sums.column(c.ftc, c.atc, c.lane_class), to, rates, c);
-}
-
-void evaluate_link(Evaluation& e, const LinkRecord& link, const LinkValues& v, bool validation) {
-  Accumulators& acc = e.acc;
-  const RateTables& rates = e.rates;
-  EvaluationEvents& events = *e.events;
-  EvalSums& sums = acc.sums;
-  if (v.ftc < 1 || v.ftc >= sums.nft() || v.atc < 1 || v.atc >= sums.nat() || v.lane_class < 1 ||
-      v.lane_class > kLaneClassCount - 1) {
-    throw std::logic_error("evaluate_link: classes outside the table (" + std::to_string(v.ftc) + ", " +
-                           std::to_string(v.atc) + ", " + std::to_string(v.lane_class) + ")");
-  }
+void add_link_measures(Accumulators& acc, const RateTables& rates, const LinkFigures& f, bool validation) {
+  if (f.status != LinkOutcome::kEvaluated) return;
+  const LinkValues v = working_values(f);
   const bool short_link = v.dist <= kShortLinkMiles;
-  const bool timed = link.distance != 0 && v.time != 0.0f;
-  const bool otimed = link.distance != 0 && link.time != 0;
-  const EvalSums::Column cells = sums.column(v.ftc, v.atc, v.lane_class);
+  const bool timed = f.distance != 0 && v.time != 0.0f;
+  const bool otimed = f.distance != 0 && f.original_time != 0;
+  const EvalSums::Column cells = acc.sums.column(v.ftc, v.atc, v.lane_class);
   auto add = [&cells](Slot slot, float x) { cells[slot] += x; };
 
   if (!validation) {
-    if (link.construct >= kFirstInconsistentCode && !e.state.cost_table_zeroed) {
-      events.construction_code_inconsistent();
-      e.state.cost_table_zeroed = true;
-    }
     if (v.cap != 0.0f) {
       add(Slot::VOL_REF, v.vol);
       add(Slot::REF_SUM, v.cap);
@@ -290,28 +289,12 @@ void evaluate_link(Evaluation& e, const LinkRecord& link, const LinkValues& v, b
     acc.los_vmt[static_cast<std::size_t>(v.ftc)][level] += static_cast<double>(v.dist) * static_cast<double>(v.vol);
   }
 
-  if (!validation) {
-    CostLink c;
-    c.ftc = static_cast<std::int16_t>(v.ftc);
-    c.atc = static_cast<std::int16_t>(v.atc);
-    c.lane_class = static_cast<std::int16_t>(v.lane_class);
-    c.construct = link.construct;
-    c.timed = timed;
-    c.short_link = short_link;
-    c.vol = v.vol;
-    c.cap = v.cap;
-    c.dist = v.dist;
-    c.time = v.time;
-    c.otime = v.otime;
-    c.w = v.w;
-    if (e.cost_thread != nullptr) {
-      e.cost_thread->add(c);
-    } else {
-      add_cost_measures_to(cells, {acc.sums, acc.user_cost, acc.maint_cost, acc.vc_capacity}, rates, c);
-    }
-  }
+  if (!validation) add_cost_measures(cells, acc, rates, v, f.construct, short_link, timed);
+}
 
-  if (link.screenline != 0) add_screenlines(acc.screenlines, link, v, validation, events);
+void classes_outside_the_table(const LinkValues& v) {
+  throw std::logic_error("evaluate_link: classes outside the table (" + std::to_string(v.ftc) + ", " +
+                         std::to_string(v.atc) + ", " + std::to_string(v.lane_class) + ")");
 }
 
 }  // namespace korvo

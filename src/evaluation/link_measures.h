@@ -5,18 +5,21 @@
 // link lists.
 //
 // All arithmetic is single precision, in the order written, so that the
-// totals match the planning package to the last printed digit.
+// totals match the planning package to the last printed digit. The link loop
+// hands each link on as its LinkFigures; add_link_measures adds them up, on
+// the loop's thread or on a second one (evaluation/sums_thread.h).
 
-#include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "evaluation/accumulators.h"
+#include "evaluation/link_outcome.h"
 #include "input/link_record.h"
 #include "input/rates.h"
 
 namespace korvo {
 
-struct Evaluation;
+class EvaluationEvents;
 
 // The working values begin_link and finish_link form for the current link.
 // Distances are in miles, times in minutes.
@@ -57,51 +60,85 @@ float lanes_added(int construct);
 // (no construction).
 int construction_cost_row(int construct);
 
-// What an analysis run adds for an evaluated link besides its volumes,
-// times and levels of service: accidents, injuries, fatalities, emissions,
-// fuel, new lane miles, construction cost, user and maintenance costs,
-// delay, and its place in the distribution of volume over capacity.
-// evaluate_link takes these figures from the link; add_cost_measures adds
-// them up, on the link loop's thread or on a CostThread's.
-struct CostLink {
-  std::int16_t ftc = 1;
-  std::int16_t atc = 1;
-  std::int16_t lane_class = 1;
+// One link as the link loop hands it on, once finish_link has given its
+// outcome: what the measures and the statistics take of it, in the record's
+// own units, so that it fits one cache line. add_link_measures forms from it
+// the working values finish_link formed, bit for bit: DIST, TIME and OTIME
+// are the hundredths times 0.01f, CNT and CAP the whole numbers as float, and
+// W 0.5 for one direction of a two-way link.
+struct LinkFigures {
+  std::int64_t record = 0;  // 1 for the first record read
+  std::int32_t anode = 0;
+  std::int32_t bnode = 0;
+  std::int32_t capacity = 0;
+  std::int32_t count = 0;
+  float vol = 0;             // VOL as evaluated
+  std::int16_t ft_code = 0;  // as finish_link took it (after the swapped-fields rule)
+  std::int16_t at_code = 0;  // area-type code
+  std::int16_t ftc = 0;      // classes as finish_link set them (0 before it does)
+  std::int16_t atc = 0;
+  std::int16_t lane_class = 0;
+  std::int16_t lanes_value = 0;
+  std::int16_t distance = 0;       // hundredths of a mile
+  std::int16_t time = 0;           // congested time, hundredths of a minute
+  std::int16_t original_time = 0;  // hundredths of a minute
+  std::int16_t screenline = 0;
   std::int16_t construct = 0;  // construction code
-  bool timed = false;          // distance and congested time both given
-  bool short_link = false;     // within kShortLinkMiles
-  float vol = 0;
-  float cap = 0;
-  float dist = 0;
-  float time = 0;
-  float otime = 0;
-  float w = 1;
+  LinkOutcome status = LinkOutcome::kEvaluated;
+  bool two_way = false;
 };
+static_assert(sizeof(LinkFigures) <= 64, "a link's figures fit one cache line");
 
-// The slots of EVALSUMS that add_cost_measures adds into, and no other code
-// while the links are read.
-inline constexpr std::array<Slot, 10> kCostSlots = {
-    Slot::DELAY_VHT, Slot::ACCIDENTS, Slot::INJURIES,       Slot::FATALITIES,  Slot::CO_GRAMS,
-    Slot::HC_GRAMS,  Slot::NOX_GRAMS, Slot::NEW_LANE_MILES, Slot::CONSTR_COST, Slot::FUEL_GAL};
+// The figures of the link in `link` with the working values v that
+// begin_link and finish_link formed, finish_link's outcome and the record
+// number.
+inline void fill_link_figures(LinkFigures& f, const LinkRecord& link, const LinkValues& v, LinkOutcome outcome,
+                              std::int64_t record) {
+  f.record = record;
+  f.anode = link.anode;
+  f.bnode = link.bnode;
+  f.capacity = link.capacity;
+  f.count = link.count;
+  f.vol = v.vol;
+  f.ft_code = static_cast<std::int16_t>(v.ft_code);
+  f.at_code = link.area_type;
+  f.ftc = static_cast<std::int16_t>(v.ftc);
+  f.atc = static_cast<std::int16_t>(v.atc);
+  f.lane_class = static_cast<std::int16_t>(v.lane_class);
+  f.lanes_value = static_cast<std::int16_t>(v.lanes_value);
+  f.distance = link.distance;
+  f.time = link.period_times[static_cast<std::size_t>(link.time_slot_count)];
+  f.original_time = link.time;
+  f.screenline = link.screenline;
+  f.construct = link.construct;
+  f.status = outcome;
+  f.two_way = link.two_way;
+}
 
-// Where add_cost_measures adds: the cost slots of a table laid out as
-// EVALSUMS, and the totals beside it.
-struct CostSums {
-  EvalSums& sums;
-  float& user_cost;
-  float& maint_cost;
-  VcDistribution& vc_capacity;
-};
+// Adds an evaluated link's measures into acc, in the order of the
+// evaluation: EVALSUMS in the cell of its class triple, the level-of-service
+// miles and VMT and, in an analysis run, accidents, emissions, fuel, new lane
+// miles, construction, user and maintenance costs, delay and the
+// distribution of volume over capacity. A link of any other outcome adds
+// nothing. The classes must be inside the table, as evaluate_link
+// (link_evaluation.h) has checked. Touches no other part of acc, and nothing else: it may run on a
+// thread of its own (evaluation/sums_thread.h).
+void add_link_measures(Accumulators& acc, const RateTables& rates, const LinkFigures& f, bool validation);
 
-// Adds one link's cost measures, in the order of the evaluation.
-void add_cost_measures(const CostSums& to, const RateTables& rates, const CostLink& c);
+// Construction codes from here on are not in the code table; the first one
+// an analysis run meets zeroes the construction cost.
+inline constexpr int kFirstInconsistentConstructionCode = 11;
 
-// Evaluates the link with its working values into e's accumulators. The
-// classes must be inside the table (ftc < NFT, atc < NAT, lane class 1..9);
-// every other link is listed as unclassified before it gets here. A full
-// screenline list and the first construction code of 11 or more are
-// reported to e.events. An analysis run's cost measures go to e.cost_thread
-// when it is set.
-void evaluate_link(Evaluation& e, const LinkRecord& link, const LinkValues& v, bool validation);
+// Adds an evaluated link to the screenline tables of its screenline (none
+// for a number outside 1..99): the totals, and the link list of screenlines
+// 1..98 or, for a validation link with a count, that of screenline 99. A
+// full list and a second direction without its first are reported to
+// events.
+void add_screenlines(ScreenlineTables& t, const LinkRecord& link, const LinkValues& v, bool validation,
+                     EvaluationEvents& events);
+
+// Throws the std::logic_error of evaluate_link (link_evaluation.h) for a
+// link whose classes are outside the table.
+[[noreturn]] void classes_outside_the_table(const LinkValues& v);
 
 }  // namespace korvo

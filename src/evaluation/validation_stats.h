@@ -58,36 +58,27 @@ struct StatsLink {
 
 // A link's distance in miles and congested time in minutes, in double, from
 // the record's hundredths.
-inline double stats_miles(const LinkRecord& link) { return static_cast<double>(link.distance) * 0.01; }
-inline double stats_minutes(const LinkRecord& link) {
-  return static_cast<double>(link.period_times[static_cast<std::size_t>(link.time_slot_count)]) * 0.01;
-}
+inline double stats_miles(const LinkFigures& f) { return static_cast<double>(f.distance) * 0.01; }
+inline double stats_minutes(const LinkFigures& f) { return static_cast<double>(f.time) * 0.01; }
 
-// The link loop's view of the link in `link` after finish_link gave
-// `outcome`: its working values v, the record number (1 for the first) and
-// the class counts (a class outside 1..n - 1 is none: 0). fill_stats_link
-// sets every member of s.
-inline void fill_stats_link(StatsLink& s, const LinkRecord& link, const LinkValues& v, LinkOutcome outcome,
-                            std::int64_t record, int nft, int nat) {
-  s.anode = link.anode;
-  s.bnode = link.bnode;
-  s.record = record;
-  s.ft_code = v.ft_code;
-  s.at_code = link.area_type;
-  s.ft_class = v.ftc >= 1 && v.ftc < nft ? v.ftc : 0;
-  s.at_class = v.atc >= 1 && v.atc < nat ? v.atc : 0;
-  s.screenline = link.screenline;
-  s.status = outcome;
-  s.volume = static_cast<double>(v.vol);
-  s.count = static_cast<double>(link.count);
-  s.capacity = static_cast<double>(link.capacity);
-  s.miles = stats_miles(link);
-  s.minutes = stats_minutes(link);
-}
-inline StatsLink stats_link(const LinkRecord& link, const LinkValues& v, LinkOutcome outcome, std::int64_t record,
-                            int nft, int nat) {
+// The statistics' view of a link the link loop handed on, with the class
+// counts of the run (a class outside 1..n - 1 is none: 0).
+inline StatsLink stats_link(const LinkFigures& f, int nft, int nat) {
   StatsLink s;
-  fill_stats_link(s, link, v, outcome, record, nft, nat);
+  s.anode = f.anode;
+  s.bnode = f.bnode;
+  s.record = f.record;
+  s.ft_code = f.ft_code;
+  s.at_code = f.at_code;
+  s.ft_class = f.ftc >= 1 && f.ftc < nft ? f.ftc : 0;
+  s.at_class = f.atc >= 1 && f.atc < nat ? f.atc : 0;
+  s.screenline = f.screenline;
+  s.status = f.status;
+  s.volume = static_cast<double>(f.vol);
+  s.count = static_cast<double>(f.count);
+  s.capacity = static_cast<double>(f.capacity);
+  s.miles = stats_miles(f);
+  s.minutes = stats_minutes(f);
   return s;
 }
 

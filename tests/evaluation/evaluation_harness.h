@@ -70,10 +70,19 @@ struct EvaluationHarness {
     settings.analysis_mode = true;
   }
 
-  // Everything the evaluation does with the link in `link`.
+  // Everything the evaluation does with the link in `link`, its measures
+  // added on this thread as the driver adds them without a second one.
   void process() {
     LinkValues v = begin_link(eval, link, settings);
-    finish_link(e, link, v, settings);
+    const LinkOutcome outcome = finish_link(e, link, v, settings);
+    add_measures(v, outcome);
+  }
+
+  // The measures of the link in `link` with the working values v.
+  void add_measures(const LinkValues& v, LinkOutcome outcome = LinkOutcome::kEvaluated) {
+    LinkFigures f;
+    fill_link_figures(f, link, v, outcome, eval.counts.read);
+    add_link_measures(acc, rates, f, settings.validate_mode);
   }
 
   // Rates that depend on both the row and the facility-type column, so that

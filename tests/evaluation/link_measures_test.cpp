@@ -14,6 +14,7 @@ namespace korvo {
 namespace {
 
 // A link as the driver hands it over: coded fields and working values.
+// Counts and capacities are whole numbers, as in a link record.
 struct Link {
   int anode = 10;
   int bnode = 20;
@@ -49,6 +50,8 @@ class LinkMeasuresTest : public ::testing::Test {
     r.area_type = static_cast<std::int16_t>(l.at);
     r.screenline = static_cast<std::int16_t>(l.screenline);
     r.construct = static_cast<std::int16_t>(l.construct);
+    r.count = static_cast<std::int32_t>(l.cnt);
+    r.capacity = static_cast<std::int32_t>(l.cap);
     LinkValues v;
     v.ft_code = l.ft;
     v.lanes_value = l.lanes;
@@ -63,6 +66,7 @@ class LinkMeasuresTest : public ::testing::Test {
     v.otime = static_cast<float>(l.time) * 0.01f;
     v.w = l.two_way ? 0.5f : 1.0f;
     evaluate_link(h.e, h.link, v, h.settings.validate_mode);
+    h.add_measures(v);
   }
 
   float cell(Slot slot, int ftc = 1, int atc = 1, int lc = 2) { return h.acc.sums.at(ftc, atc, lc, slot); }

@@ -1,0 +1,76 @@
+#pragma once
+// What is added up of each link once finish_link has given its outcome: its
+// measures (add_link_measures) and, when the run gathers them, its
+// statistics. LinkSums adds one link on the caller's thread; a SumsThread
+// adds them on a second thread, behind the link loop.
+//
+// The measures and the statistics cost a binary network's link loop about
+// half of its time, and they depend on nothing but the links handed to them.
+// A SumsThread takes each link's LinkFigures, in file order, and hands them
+// over a block at a time (common/hand_off_ring.h); its thread gives them to
+// LinkSums in the same order, so every sum is the one the loop's own calls
+// would have made, bit for bit. Nothing is allocated per link. What reports
+// an event (the screenline tables, the construction-code notice) stays on
+// the loop's thread, in file order among its other reports (evaluate_link).
+//
+//   LinkSums sums{&e.acc, &e.rates, stats_or_null, validation, nft, nat};
+//   SumsThread thread(sums);
+//   thread.emplace(fill);      // every link record read, in file order:
+//                              //   fill(LinkFigures&) sets each member
+//   thread.finish();           // before the sums or the statistics are read
+//
+// While the thread runs, what LinkSums adds into belongs to it: EVALSUMS,
+// the level-of-service tables, the cost totals and the volume over capacity
+// distribution of the accumulators, and the statistics. Nothing else may read
+// or change them until finish() has returned or the object is destroyed (a
+// loop that stops early drops the links not yet added, and the sums are
+// then partial).
+
+#include <utility>
+
+#include "common/hand_off_ring.h"
+#include "evaluation/accumulators.h"
+#include "evaluation/link_measures.h"
+#include "evaluation/validation_stats.h"
+#include "input/rates.h"
+
+namespace korvo {
+
+struct LinkSums {
+  Accumulators* acc = nullptr;
+  const RateTables* rates = nullptr;
+  ValidationStats* stats = nullptr;  // null when the run gathers none
+  bool validation = true;
+  int nft = 0;  // the class counts of the run
+  int nat = 0;
+
+  void operator()(const LinkFigures& f) const {
+    add_link_measures(*acc, *rates, f, validation);
+    if (stats == nullptr) return;
+    if (validation) {
+      stats->add_link(stats_link(f, nft, nat));
+    } else {
+      // All that a run without counts takes of a link.
+      stats->add_outcome(f.status, stats_miles(f), stats_minutes(f));
+    }
+  }
+};
+
+class SumsThread {
+ public:
+  explicit SumsThread(const LinkSums& sums) : ring_(sums) {}
+
+  template <typename Fill>
+  void emplace(Fill&& fill) {
+    ring_.emplace(std::forward<Fill>(fill));
+  }
+
+  // Waits until every link handed over is added; rethrows what adding one
+  // threw.
+  void finish() { ring_.finish(); }
+
+ private:
+  HandOffRing<LinkFigures, LinkSums> ring_;
+};
+
+}  // namespace korvo
