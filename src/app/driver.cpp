@@ -415,19 +415,15 @@ void process_link(RunContext& ctx) {
   const LinkOutcome outcome = finish_link(e, link, v, settings);
   // finish_link has counted this record: its count is the record's number.
   const std::int64_t record = e.state.counts.read;
-  auto fill = [&](LinkFigures& f) { fill_link_figures(f, link, v, outcome, record); };
   if (ctx.sums_thread != nullptr) {
     // Built where the thread takes it (see common/hand_off_ring.h).
-    ctx.sums_thread->emplace(fill);
+    ctx.sums_thread->emplace([&](LinkFigures& f) { fill_link_figures(f, link, v, outcome, record); });
   } else {
-    LinkFigures f;
-    fill(f);
-    link_sums(ctx)(f);
+    link_sums(ctx)(link, v, outcome, record);
   }
   if (ctx.links_csv.is_open()) {
-    LinkFigures f;
-    fill(f);
-    ctx.links_csv.add(stats_link(f, e.classes.nft, e.classes.nat), {v.lanes_value, v.lane_class, link.location, v.vol});
+    ctx.links_csv.add(stats_link(link, v, outcome, record, e.classes.nft, e.classes.nat),
+                      {v.lanes_value, v.lane_class, link.location, v.vol});
   }
 }
 

@@ -223,14 +223,13 @@ void add_cost_measures(EvalSums::Column cells, Accumulators& acc, const RateTabl
   add(Slot::DELAY_VHT, v.vol / 60.0f * (v.time - v.otime));
 }
 
-}  // namespace
-
-void add_link_measures(Accumulators& acc, const RateTables& rates, const LinkFigures& f, bool validation) {
-  if (f.status != LinkOutcome::kEvaluated) return;
-  const LinkValues v = working_values(f);
+// The measures of an evaluated link with its working values v, its coded
+// distance and original time (hundredths) and its construction code.
+[[gnu::always_inline]] inline void add_measures(Accumulators& acc, const RateTables& rates, const LinkValues& v,
+                                                int distance, int original_time, int construct, bool validation) {
   const bool short_link = v.dist <= kShortLinkMiles;
-  const bool timed = f.distance != 0 && v.time != 0.0f;
-  const bool otimed = f.distance != 0 && f.original_time != 0;
+  const bool timed = distance != 0 && v.time != 0.0f;
+  const bool otimed = distance != 0 && original_time != 0;
   const EvalSums::Column cells = acc.sums.column(v.ftc, v.atc, v.lane_class);
   auto add = [&cells](Slot slot, float x) { cells[slot] += x; };
 
@@ -289,7 +288,19 @@ void add_link_measures(Accumulators& acc, const RateTables& rates, const LinkFig
     acc.los_vmt[static_cast<std::size_t>(v.ftc)][level] += static_cast<double>(v.dist) * static_cast<double>(v.vol);
   }
 
-  if (!validation) add_cost_measures(cells, acc, rates, v, f.construct, short_link, timed);
+  if (!validation) add_cost_measures(cells, acc, rates, v, construct, short_link, timed);
+}
+
+}  // namespace
+
+void add_link_measures(Accumulators& acc, const RateTables& rates, const LinkFigures& f, bool validation) {
+  if (f.status != LinkOutcome::kEvaluated) return;
+  add_measures(acc, rates, working_values(f), f.distance, f.original_time, f.construct, validation);
+}
+
+void add_link_measures(Accumulators& acc, const RateTables& rates, const LinkRecord& link, const LinkValues& v,
+                       bool validation) {
+  add_measures(acc, rates, v, link.distance, link.time, link.construct, validation);
 }
 
 void classes_outside_the_table(const LinkValues& v) {

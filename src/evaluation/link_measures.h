@@ -124,6 +124,11 @@ inline void fill_link_figures(LinkFigures& f, const LinkRecord& link, const Link
 // (link_evaluation.h) has checked. Touches no other part of acc, and nothing else: it may run on a
 // thread of its own (evaluation/sums_thread.h).
 void add_link_measures(Accumulators& acc, const RateTables& rates, const LinkFigures& f, bool validation);
+// The same for the evaluated link in `link` with the working values v that
+// begin_link and finish_link formed, on the link loop's own thread: without
+// forming its figures first.
+void add_link_measures(Accumulators& acc, const RateTables& rates, const LinkRecord& link, const LinkValues& v,
+                       bool validation);
 
 // Construction codes from here on are not in the code table; the first one
 // an analysis run meets zeroes the construction cost.

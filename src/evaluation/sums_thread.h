@@ -44,14 +44,29 @@ struct LinkSums {
   int nft = 0;  // the class counts of the run
   int nat = 0;
 
+  // A link handed on as its figures.
   void operator()(const LinkFigures& f) const {
     add_link_measures(*acc, *rates, f, validation);
+    add_statistics(f, f.status, [&] { return stats_link(f, nft, nat); });
+  }
+
+  // The link in `link` with the working values v, finish_link's outcome and
+  // the record number, on the link loop's own thread: the same sums, without
+  // forming its figures first.
+  void operator()(const LinkRecord& link, const LinkValues& v, LinkOutcome outcome, std::int64_t record) const {
+    if (outcome == LinkOutcome::kEvaluated) add_link_measures(*acc, *rates, link, v, validation);
+    add_statistics(link, outcome, [&] { return stats_link(link, v, outcome, record, nft, nat); });
+  }
+
+ private:
+  template <typename Link, typename MakeStatsLink>
+  void add_statistics(const Link& link, LinkOutcome outcome, MakeStatsLink make_stats_link) const {
     if (stats == nullptr) return;
     if (validation) {
-      stats->add_link(stats_link(f, nft, nat));
+      stats->add_link(make_stats_link());
     } else {
       // All that a run without counts takes of a link.
-      stats->add_outcome(f.status, stats_miles(f), stats_minutes(f));
+      stats->add_outcome(outcome, stats_miles(link), stats_minutes(link));
     }
   }
 };

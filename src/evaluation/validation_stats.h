@@ -60,6 +60,10 @@ struct StatsLink {
 // the record's hundredths.
 inline double stats_miles(const LinkFigures& f) { return static_cast<double>(f.distance) * 0.01; }
 inline double stats_minutes(const LinkFigures& f) { return static_cast<double>(f.time) * 0.01; }
+inline double stats_miles(const LinkRecord& link) { return static_cast<double>(link.distance) * 0.01; }
+inline double stats_minutes(const LinkRecord& link) {
+  return static_cast<double>(link.period_times[static_cast<std::size_t>(link.time_slot_count)]) * 0.01;
+}
 
 // The statistics' view of a link the link loop handed on, with the class
 // counts of the run (a class outside 1..n - 1 is none: 0).
@@ -80,6 +84,16 @@ inline StatsLink stats_link(const LinkFigures& f, int nft, int nat) {
   s.miles = stats_miles(f);
   s.minutes = stats_minutes(f);
   return s;
+}
+
+// The same for the link in `link` with the working values v, finish_link's
+// outcome and the record number, on the link loop's own thread (its figures
+// are formed in registers only).
+inline StatsLink stats_link(const LinkRecord& link, const LinkValues& v, LinkOutcome outcome, std::int64_t record,
+                            int nft, int nat) {
+  LinkFigures f;
+  fill_link_figures(f, link, v, outcome, record);
+  return stats_link(f, nft, nat);
 }
 
 // ---------------------------------------------------------------------------

@@ -80,9 +80,7 @@ struct EvaluationHarness {
 
   // The measures of the link in `link` with the working values v.
   void add_measures(const LinkValues& v, LinkOutcome outcome = LinkOutcome::kEvaluated) {
-    LinkFigures f;
-    fill_link_figures(f, link, v, outcome, eval.counts.read);
-    add_link_measures(acc, rates, f, settings.validate_mode);
+    if (outcome == LinkOutcome::kEvaluated) add_link_measures(acc, rates, link, v, settings.validate_mode);
   }
 
   // Rates that depend on both the row and the facility-type column, so that

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "evaluation/evaluation_harness.h"
+#include "support/coded_link.h"
 
 namespace korvo {
 namespace {
@@ -92,6 +93,32 @@ struct Sums {
   LinkSums sums;
 };
 
+// Every accumulator the sums add into, bit for bit, and the statistics.
+void expect_same_sums(Sums& here, Sums& there) {
+  const Accumulators& a = here.h.acc;
+  const Accumulators& b = there.h.acc;
+  EXPECT_TRUE(same_bits(a.work_area.data(), b.work_area.data(), a.sums.cells_used() * sizeof(float)));
+  EXPECT_TRUE(same_bits(&a.user_cost, &b.user_cost, sizeof(float)));
+  EXPECT_TRUE(same_bits(&a.maint_cost, &b.maint_cost, sizeof(float)));
+  EXPECT_TRUE(same_bits(a.los_miles.data(), b.los_miles.data(), sizeof(a.los_miles)));
+  EXPECT_TRUE(same_bits(a.los_vmt.data(), b.los_vmt.data(), sizeof(a.los_vmt)));
+  EXPECT_EQ(a.vc_capacity.links, b.vc_capacity.links);
+  EXPECT_TRUE(same_bits(a.vc_capacity.vmt.data(), b.vc_capacity.vmt.data(), sizeof(a.vc_capacity.vmt)));
+  EXPECT_EQ(a.vc_capacity.no_divisor_links, b.vc_capacity.no_divisor_links);
+  EXPECT_EQ(here.rows(), there.rows());
+  for (int s = 0; s < kLinkOutcomeCount; ++s) {
+    const auto status = static_cast<LinkOutcome>(s);
+    EXPECT_EQ(here.stats->status_count(status), there.stats->status_count(status));
+  }
+  const std::vector<TopLink> top_here = here.stats->top_deviations();
+  const std::vector<TopLink> top_there = there.stats->top_deviations();
+  ASSERT_EQ(top_here.size(), top_there.size());
+  for (std::size_t i = 0; i < top_here.size(); ++i) {
+    EXPECT_EQ(top_here[i].record, top_there[i].record);
+    EXPECT_TRUE(same_bits(&top_here[i].volume, &top_there[i].volume, sizeof(double)));
+  }
+}
+
 struct Case {
   const char* name;
   bool validation;
@@ -115,35 +142,58 @@ TEST(SumsThread, AddsWhatTheLoopsOwnCallsAdd) {
       thread.finish();
     }
 
-    const Accumulators& a = here.h.acc;
-    const Accumulators& b = there.h.acc;
-    EXPECT_TRUE(same_bits(a.work_area.data(), b.work_area.data(), a.sums.cells_used() * sizeof(float)));
-    EXPECT_TRUE(same_bits(&a.user_cost, &b.user_cost, sizeof(float)));
-    EXPECT_TRUE(same_bits(&a.maint_cost, &b.maint_cost, sizeof(float)));
-    EXPECT_TRUE(same_bits(a.los_miles.data(), b.los_miles.data(), sizeof(a.los_miles)));
-    EXPECT_TRUE(same_bits(a.los_vmt.data(), b.los_vmt.data(), sizeof(a.los_vmt)));
-    EXPECT_EQ(a.vc_capacity.links, b.vc_capacity.links);
-    EXPECT_TRUE(same_bits(a.vc_capacity.vmt.data(), b.vc_capacity.vmt.data(), sizeof(a.vc_capacity.vmt)));
-    EXPECT_EQ(a.vc_capacity.no_divisor_links, b.vc_capacity.no_divisor_links);
-    EXPECT_EQ(here.rows(), there.rows());
-    for (int s = 0; s < kLinkOutcomeCount; ++s) {
-      const auto status = static_cast<LinkOutcome>(s);
-      EXPECT_EQ(here.stats->status_count(status), there.stats->status_count(status));
-    }
-    const std::vector<TopLink> top_here = here.stats->top_deviations();
-    const std::vector<TopLink> top_there = there.stats->top_deviations();
-    ASSERT_EQ(top_here.size(), top_there.size());
-    for (std::size_t i = 0; i < top_here.size(); ++i) {
-      EXPECT_EQ(top_here[i].record, top_there[i].record);
-      EXPECT_TRUE(same_bits(&top_here[i].volume, &top_there[i].volume, sizeof(double)));
-    }
+    expect_same_sums(here, there);
 
     // The links reached the sums at all, and the statistics when asked to.
     EXPECT_GT(here.h.slot_total(Slot::VOL_ALL), 0.0f);
     EXPECT_GT(here.h.slot_total(Slot::VOL_REF), 0.0f);
     EXPECT_EQ(here.h.slot_total(Slot::FUEL_GAL) > 0.0f, !c.validation);
-    EXPECT_EQ(a.user_cost > 0.0f, !c.validation);
+    EXPECT_EQ(here.h.acc.user_cost > 0.0f, !c.validation);
     EXPECT_EQ(here.stats->status_count(LinkOutcome::kEvaluated) > 0, c.with_stats);
+  }
+}
+
+// The loop's own thread adds a link from its record and working values,
+// without its figures: the same sums as the figures give, for links of every
+// outcome through begin_link and finish_link.
+TEST(LinkSums, FromTheRecordAddsWhatTheFiguresAdd) {
+  for (const Case c : {Case{"validation with statistics", true, true}, Case{"analysis with statistics", false, true}}) {
+    SCOPED_TRACE(c.name);
+    Sums here(c.validation, c.with_stats);   // from the record
+    Sums there(c.validation, c.with_stats);  // from the figures
+    std::mt19937 random(11);
+    auto pick = [&random](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+    for (int i = 0; i < 5000; ++i) {
+      testing::CodedLink coded;
+      coded.anode = pick(1, 9000);
+      coded.bnode = pick(1, 9000);
+      coded.distance = pick(0, 12000);
+      // Mostly classified links; connectors and codes without a class among them.
+      coded.facility_type = pick(0, 4) == 0 ? pick(0, 60) : pick(1, 9);
+      coded.area_type = pick(0, 4) == 0 ? pick(0, 7) : pick(1, 5);
+      coded.lanes = pick(0, 6);
+      coded.time = pick(0, 900);
+      coded.congested_time = pick(0, 3) == 0 ? 0 : pick(1, 900);
+      coded.capacity = pick(0, 9) == 0 ? 0 : pick(100, 30000);
+      coded.count = pick(0, 2) == 0 ? 0 : pick(1, 60000);
+      coded.volume = pick(0, 40000);
+      coded.two_way = pick(0, 1) == 0;
+      coded.construct = pick(0, 12);
+      fixtures::copy_link_attributes(coded, here.h.link);
+      LinkValues v = begin_link(here.h.eval, here.h.link, here.h.settings);
+      const LinkOutcome outcome = finish_link(here.h.e, here.h.link, v, here.h.settings);
+      const std::int64_t record = here.h.eval.counts.read;
+      here.sums(here.h.link, v, outcome, record);
+      LinkFigures f;
+      fill_link_figures(f, here.h.link, v, outcome, record);
+      there.sums(f);
+    }
+    expect_same_sums(here, there);
+    // Links of several outcomes reached both.
+    EXPECT_GT(here.stats->status_count(LinkOutcome::kEvaluated), 1000);
+    EXPECT_GT(here.stats->status_count(LinkOutcome::kConnectorPassedOver), 0);
+    EXPECT_GT(here.stats->status_count(LinkOutcome::kUnclassified), 0);
+    EXPECT_GT(here.h.slot_total(Slot::VOL_ALL), 0.0f);
   }
 }
 
