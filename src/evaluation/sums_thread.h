@@ -4,7 +4,7 @@
 // statistics. LinkSums adds one link on the caller's thread; a SumsThread
 // adds them on a second thread, behind the link loop.
 //
-// The measures and the statistics cost a binary network's link loop about
+// The measures and the statistics cost a binary network's link loop close to
 // half of its time, and they depend on nothing but the links handed to them.
 // A SumsThread takes each link's LinkFigures, in file order, and hands them
 // over a block at a time (common/hand_off_ring.h); its thread gives them to
@@ -36,7 +36,8 @@
 
 namespace korvo {
 
-struct LinkSums {
+class LinkSums {
+ public:
   Accumulators* acc = nullptr;
   const RateTables* rates = nullptr;
   ValidationStats* stats = nullptr;  // null when the run gathers none
