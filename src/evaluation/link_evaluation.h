@@ -7,10 +7,9 @@
 // between the two it writes the link's ASCII record when the run asks for
 // one. Both run for every link and make no allocation; they are defined
 // below, inline, so that the driver's per-link function holds them whole
-// and calls out only for the screenline tables. The driver then hands the
-// link's figures (fill_link_figures) to add_link_measures and the
-// statistics, on its own thread or on a second one
-// (evaluation/sums_thread.h).
+// and calls out only for the screenline tables. The driver then adds up the
+// link's measures and statistics (LinkSums, evaluation/sums_thread.h): from
+// its record on its own thread, or from its figures on a second one.
 
 #include <cstddef>
 #include <cstdint>
@@ -47,16 +46,16 @@ inline LinkValues begin_link(EvaluationState& state, LinkRecord& link, const Run
 // The second half: passes over local streets and links outside the location
 // selection, lists unclassified links (events.link_skipped), notes links
 // without volume and evaluates the rest (evaluate_link: the screenline
-// tables; their measures are added from the figures). Returns what it did
-// with the link.
+// tables; the measures are LinkSums' part). Returns what it did with the
+// link.
 inline LinkOutcome finish_link(Evaluation& e, const LinkRecord& link, LinkValues& v, const RunSettings& settings);
 
 // The part of an evaluated link's evaluation that the link loop does itself,
 // in file order among its other reports: checks that the classes are inside
 // the table (std::logic_error if not), reports the first construction code
 // of 11 or more in an analysis run to e.events, and adds the link to the
-// screenline tables (add_screenlines). Its measures are added from its
-// figures by add_link_measures.
+// screenline tables (add_screenlines). Its measures are added by
+// add_link_measures.
 inline void evaluate_link(Evaluation& e, const LinkRecord& link, const LinkValues& v, bool validation);
 
 // The lanes value, doubled for a two-way link, as a lane class 1..9: no

@@ -5,9 +5,10 @@
 // link lists.
 //
 // All arithmetic is single precision, in the order written, so that the
-// totals match the planning package to the last printed digit. The link loop
-// hands each link on as its LinkFigures; add_link_measures adds them up, on
-// the loop's thread or on a second one (evaluation/sums_thread.h).
+// totals match the planning package to the last printed digit.
+// add_link_measures adds a link's measures: from its record on the link
+// loop's thread, or from its LinkFigures on a second one
+// (evaluation/sums_thread.h).
 
 #include <cstddef>
 #include <cstdint>

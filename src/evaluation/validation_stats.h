@@ -87,8 +87,8 @@ inline StatsLink stats_link(const LinkFigures& f, int nft, int nat) {
 }
 
 // The same for the link in `link` with the working values v, finish_link's
-// outcome and the record number, on the link loop's own thread (its figures
-// are formed in registers only).
+// outcome and the record number, on the link loop's own thread: through its
+// figures, so that the two views cannot differ.
 inline StatsLink stats_link(const LinkRecord& link, const LinkValues& v, LinkOutcome outcome, std::int64_t record,
                             int nft, int nat) {
   LinkFigures f;
