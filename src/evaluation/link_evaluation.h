@@ -160,12 +160,8 @@ inline LinkOutcome finish_link(Evaluation& e, const LinkRecord& link, LinkValues
   }
 
   const auto congested = static_cast<std::size_t>(link.time_slot_count);
-  v.dist = static_cast<float>(link.distance) * 0.01f;
-  v.time = static_cast<float>(link.period_times[congested]) * 0.01f;
-  v.cnt = static_cast<float>(link.count);
-  v.otime = static_cast<float>(link.time) * 0.01f;
+  set_record_values(v, link.distance, link.period_times[congested], link.time, link.count, link.two_way);
   note_no_volume(e.acc.no_volume, link, v.vol, *e.events);
-  v.w = link.two_way ? 0.5f : 1.0f;
   v.lane_class = lane_class(v.lanes_value, link.two_way);
   if (v.time == 0.0f && link.cost == 0) {
     ++counts.no_time;

@@ -182,11 +182,7 @@ LinkValues working_values(const LinkFigures& f) {
   v.lane_class = f.lane_class;
   v.vol = f.vol;
   v.cap = static_cast<float>(f.capacity);
-  v.cnt = static_cast<float>(f.count);
-  v.dist = static_cast<float>(f.distance) * 0.01f;
-  v.time = static_cast<float>(f.time) * 0.01f;
-  v.otime = static_cast<float>(f.original_time) * 0.01f;
-  v.w = f.two_way ? 0.5f : 1.0f;
+  set_record_values(v, f.distance, f.time, f.original_time, f.count, f.two_way);
   return v;
 }
 

@@ -39,6 +39,20 @@ struct LinkValues {
   float w = 1;          // 0.5 for one direction of a two-way link
 };
 
+// Sets DIST, TIME, OTIME, CNT and W from the link record's own numbers:
+// the distance and the congested and original times in hundredths, the
+// count, and whether the link is one direction of a two-way link. finish_link
+// forms them so, and add_link_measures forms them again from a link's
+// figures: the two must agree bit for bit.
+inline void set_record_values(LinkValues& v, std::int16_t distance, std::int16_t congested_time,
+                              std::int16_t original_time, std::int32_t count, bool two_way) {
+  v.dist = static_cast<float>(distance) * 0.01f;
+  v.time = static_cast<float>(congested_time) * 0.01f;
+  v.otime = static_cast<float>(original_time) * 0.01f;
+  v.cnt = static_cast<float>(count);
+  v.w = two_way ? 0.5f : 1.0f;
+}
+
 // Links up to this length (99.99 itself included) count as "short": longer
 // ones are taken for coding errors and kept out of every mileage measure.
 inline constexpr float kShortLinkMiles = 99.99f;
@@ -64,9 +78,8 @@ int construction_cost_row(int construct);
 // One link as the link loop hands it on, once finish_link has given its
 // outcome: what the measures and the statistics take of it, in the record's
 // own units, so that it fits one cache line. add_link_measures forms from it
-// the working values finish_link formed, bit for bit: DIST, TIME and OTIME
-// are the hundredths times 0.01f, CNT and CAP the whole numbers as float, and
-// W 0.5 for one direction of a two-way link.
+// the working values finish_link formed, bit for bit (set_record_values; CAP
+// is the capacity as float).
 struct LinkFigures {
   std::int64_t record = 0;  // 1 for the first record read
   std::int32_t anode = 0;
