@@ -366,6 +366,7 @@ bool prepare_evaluation(RunContext& ctx) {
   const RunSettings& settings = ctx.settings;
   Evaluation& e = ctx.eval;
   e.state = EvaluationState{};
+  e.state.slot_volumes = settings.ascii_output;
   reset_accumulators(e.acc, e.classes);
   if (settings.dbf_input_given) {
     if (!prepare_dbf_source(ctx)) return false;

@@ -50,7 +50,7 @@ class FortranRecordReader {
         record_offset_ = stream_->offset();
         ++record_number_;
         stream_->consume(8 + static_cast<std::size_t>(length));
-        record = run.substr(4, length);
+        record = std::string_view(run.data() + 4, length);  // substr would check again, out of line
         return Status::kRecord;
       }
     }

@@ -68,9 +68,12 @@ struct EvaluationState {
   bool plain_sum = false;
   // Weight of each period 1..kMaxPeriods (index 0 unused).
   std::array<float, kMaxPeriods + 1> volume_weights{};
-  // Volume of each slot of the current link, and the same rounded.
+  // Volume of each slot of the current link, and the same rounded. Only the
+  // ASCII link record lists them: with slot_volumes off, a network of plain
+  // sums and one period leaves them as they are.
   std::array<float, kMaxVolumeSlots + 1> slot_volume{};
   std::array<std::int32_t, kMaxVolumeSlots + 1> slot_volume_rounded{};
+  bool slot_volumes = true;
   std::int32_t nskipped = 0;  // NSKIPPED: links of unclassified types
   LinkCounts counts;
   // Set by the first link with a construction code of 11 or more; the

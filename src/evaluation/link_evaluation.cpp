@@ -39,6 +39,11 @@ std::int32_t weight_field(std::string_view field) {
 // would (a weighted slot starts from 0.0f as theirs do), without the cost of
 // setting those loops up for a single pass.
 float one_period_volume(EvaluationState& e, const LinkRecord& link, int slots, int summed) {
+  if (e.plain_sum && !e.slot_volumes) {
+    std::int64_t total = 0;
+    for (int s = 1; s <= summed; ++s) total += link.volume(1, s);
+    return static_cast<float>(total);
+  }
   if (e.plain_sum) {
     std::int64_t total = 0;
     for (int s = 1; s <= slots; ++s) {

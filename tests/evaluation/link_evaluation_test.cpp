@@ -355,6 +355,38 @@ TEST_F(BinaryVolumeTest, OnePeriodAsTheLoopsWithAnEmptySecondPeriod) {
   }
 }
 
+// Without the ASCII record the slot volumes are not kept, and a network of
+// plain sums takes a shorter way to the link's volume: the volume must be
+// the same, bit for bit.
+TEST_F(BinaryVolumeTest, TheVolumeIsTheSameWithoutTheSlotVolumes) {
+  std::mt19937 random(24);
+  std::uniform_int_distribution<int> word(-2'000'000'000, 2'000'000'000);
+  for (const bool weighted : {false, true}) {
+    for (int trial = 0; trial < 300; ++trial) {
+      const int periods = 1 + trial % 3;
+      const int slots = 1 + trial % kMaxVolumeSlots;
+      std::vector<std::vector<int>> volumes(static_cast<std::size_t>(slots));
+      for (auto& slot : volumes) {
+        for (int p = 0; p < periods; ++p) slot.push_back(trial % 5 == 0 ? 0 : word(random));
+      }
+      set_word(54, weighted ? 1 : 0);
+      set_word(23, 15000);
+      set_word(24, 0);
+      h.settings.volume_slots = trial % (slots + 2);
+      set_link(periods, slots, volumes);
+      set_weights();
+      ASSERT_EQ(h.eval.plain_sum, !weighted);
+
+      h.eval.slot_volumes = true;
+      const float expected = volume();
+      h.eval.slot_volumes = false;
+      const float got = volume();
+      ASSERT_EQ(std::bit_cast<std::uint32_t>(got), std::bit_cast<std::uint32_t>(expected))
+          << "weighted " << weighted << " trial " << trial;
+    }
+  }
+}
+
 TEST_F(BinaryVolumeTest, DbasePathUsesTheModelVolume) {
   h.settings.dbf_input_given = true;
   header.words[54] = 1;  // no header on this path
