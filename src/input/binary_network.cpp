@@ -149,6 +149,13 @@ void decode_entry(const BinaryNetwork& binary, LinkRecord& link) {
   if (binary.slots == 0) return;
 
   const char* block = entry + 4 * kLinkEntryFixedWords;
+  if (binary.periods == 1) {
+    // The usual network: one block, and nothing cumulative (that takes two
+    // periods at least).
+    link.period_times[1] = static_cast<std::int16_t>(load_u32le(block) & 0xFFFFu);
+    for (int s = 1; s <= binary.slots; ++s) link.volume(1, s) = load_i32le(block + 4 * static_cast<std::size_t>(s));
+    return;
+  }
   for (int p = 1; p <= binary.periods; ++p) {
     link.period_times[static_cast<std::size_t>(p)] = static_cast<std::int16_t>(load_u32le(block) & 0xFFFFu);
     for (int s = 1; s <= binary.slots; ++s) link.volume(p, s) = load_i32le(block + 4 * static_cast<std::size_t>(s));

@@ -338,19 +338,25 @@ TEST_F(BinaryLinkReaderTest, StreamsThousandsOfLinksAcrossRecordsInOrder) {
   struct Case {
     int periods, slots, entries_per_record;
   };
-  // Strides 11 (44 entries fill a record), 5, 9 (seven to a record) and
-  // 464 (one entry per record).
-  const Case cases[] = {{2, 2, 0}, {0, 0, 0}, {3, 1, 7}, {9, 50, 0}};
+  // Strides 11 (44 entries fill a record), 5, 9 (seven to a record), 464
+  // (one entry per record) and 8 (one period, the usual network, read by a
+  // shorter way).
+  const Case cases[] = {{2, 2, 0}, {0, 0, 0}, {3, 1, 7}, {9, 50, 0}, {1, 2, 0}, {1, 50, 3}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.periods * 1000 + c.slots);
+    NetworkHeader header = header_with(c.periods, c.slots);
+    header.set_word(header_word::kWeighting, 1);  // volumes as stored, not cumulative
     open(network_bytes(
-        header_with(c.periods, c.slots),
+        header,
         [&](LoadedNetworkWriter& w) {
           for (std::uint32_t i = 1; i <= 1000; ++i) {
             LinkEntry e;
             e.anode = i;
             e.bnode = 60000 - i;
-            if (c.slots > 0) e.volumes.assign(1, static_cast<std::int32_t>(i));
+            for (int p = 1; p <= c.periods && c.slots > 0; ++p) {
+              e.period_times.push_back(static_cast<std::int32_t>(i % 1000 + p));
+              for (int s = 1; s <= c.slots; ++s) e.volumes.push_back(static_cast<std::int32_t>(1000 * s + i + p));
+            }
             w.add_link(e);
           }
         },
@@ -360,8 +366,10 @@ TEST_F(BinaryLinkReaderTest, StreamsThousandsOfLinksAcrossRecordsInOrder) {
     for (std::size_t i = 0; i < links.size(); ++i) {
       ASSERT_EQ(links[i].anode, static_cast<std::int32_t>(i + 1));
       ASSERT_EQ(links[i].bnode, static_cast<std::int32_t>(60000 - (i + 1)));
-      if (c.slots > 0) {
-        ASSERT_EQ(links[i].volume(1, 1), static_cast<std::int32_t>(i + 1));
+      const auto n = static_cast<std::int32_t>(i + 1);
+      for (int p = 1; p <= c.periods && c.slots > 0; ++p) {
+        ASSERT_EQ(links[i].period_times[static_cast<std::size_t>(p)], n % 1000 + p) << "period " << p;
+        for (int s = 1; s <= c.slots; ++s) ASSERT_EQ(links[i].volume(p, s), 1000 * s + n + p) << p << "," << s;
       }
     }
   }
