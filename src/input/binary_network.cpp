@@ -148,17 +148,20 @@ void decode_entry(const BinaryNetwork& binary, LinkRecord& link) {
   link.cost = static_cast<std::int16_t>(word(5) & 0xFFFu);
   if (binary.slots == 0) return;
 
+  // Period p's block: its congested time, then its slot volumes.
+  auto read_period = [&](int p, const char* block) {
+    link.period_times[static_cast<std::size_t>(p)] = static_cast<std::int16_t>(load_u32le(block) & 0xFFFFu);
+    for (int s = 1; s <= binary.slots; ++s) link.volume(p, s) = load_i32le(block + 4 * static_cast<std::size_t>(s));
+  };
   const char* block = entry + 4 * kLinkEntryFixedWords;
   if (binary.periods == 1) {
-    // The usual network: one block, and nothing cumulative (that takes two
-    // periods at least).
-    link.period_times[1] = static_cast<std::int16_t>(load_u32le(block) & 0xFFFFu);
-    for (int s = 1; s <= binary.slots; ++s) link.volume(1, s) = load_i32le(block + 4 * static_cast<std::size_t>(s));
+    // The usual network: without the loop over periods, and nothing
+    // cumulative (that takes two periods at least).
+    read_period(1, block);
     return;
   }
   for (int p = 1; p <= binary.periods; ++p) {
-    link.period_times[static_cast<std::size_t>(p)] = static_cast<std::int16_t>(load_u32le(block) & 0xFFFFu);
-    for (int s = 1; s <= binary.slots; ++s) link.volume(p, s) = load_i32le(block + 4 * static_cast<std::size_t>(s));
+    read_period(p, block);
     block += 4 * static_cast<std::size_t>(binary.slots + 1);
   }
   if (!binary.cumulative) return;
