@@ -92,8 +92,8 @@ struct RunContext {
   // KVTARGET.SYN (validation runs) or the defaults.
   Targets targets;
   // On cache lines of their own: while the link loop runs, a second thread
-  // may gather the statistics (sums_thread), and the loop reads the members
-  // after them with every link.
+  // may add up the statistics with the measures (sums_thread), and the loop
+  // reads the members after them with every link.
   alignas(64) ValidationStats stats;
   alignas(64) bool stats_on = false;
   SumsThread* sums_thread = nullptr;  // set while the link loop runs

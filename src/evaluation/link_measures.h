@@ -135,8 +135,8 @@ inline void fill_link_figures(LinkFigures& f, const LinkRecord& link, const Link
 // miles, construction, user and maintenance costs, delay and the
 // distribution of volume over capacity. A link of any other outcome adds
 // nothing. The classes must be inside the table, as evaluate_link
-// (link_evaluation.h) has checked. Touches no other part of acc, and nothing else: it may run on a
-// thread of its own (evaluation/sums_thread.h).
+// (link_evaluation.h) has checked. Touches no other part of acc, and nothing
+// else: it may run on a thread of its own (evaluation/sums_thread.h).
 void add_link_measures(Accumulators& acc, const RateTables& rates, const LinkFigures& f, bool validation);
 // The same for the evaluated link in `link` with the working values v that
 // begin_link and finish_link formed, on the link loop's own thread: without
