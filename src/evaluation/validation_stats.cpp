@@ -153,11 +153,16 @@ MddCheck::MddCheck() {
 }
 
 bool MddCheck::within(double deviation_pct, double c) const {
-  if (deviation_pct <= kMddFloor) return true;
   if (c >= 1.0 && c <= kMddMidLimit) {
+    // Within or not is close to a coin toss from one link to the next: the
+    // cell's answer is formed without a branch, and only a deviation between
+    // its bounds (rare) branches to the curve itself.
     const Cell& cell = cells_[(std::bit_cast<std::uint64_t>(c) - kBitsOfOne) >> (kMantissaBits - kCellBits)];
-    if (deviation_pct <= cell.below) return true;
-    if (deviation_pct > cell.above) return false;
+    const bool below = (deviation_pct <= kMddFloor) | (deviation_pct <= cell.below);
+    const bool above = deviation_pct > cell.above;
+    if (below | above) return below;
+  } else if (deviation_pct <= kMddFloor) {
+    return true;
   }
   return within_mdd(deviation_pct, c);
 }
@@ -310,12 +315,17 @@ void ValidationStats::add_link(const StatsLink& link) {
 }
 
 int ValidationStats::count_group_of(double count) const {
-  // The last group whose lower end is at or below the count.
-  const double* first = group_lo_.data();
-  const double* last = first + group_count_;
-  const double* it = std::upper_bound(first, last, count);
-  if (it == first) return -1;
-  const int k = static_cast<int>(it - first) - 1;
+  // The last group whose lower end is at or below the count, by halving the
+  // range a fixed number of times for the group count: which half is kept is
+  // a select, not a branch, so a count of either side costs the same.
+  if (group_count_ == 0 || !(group_lo_[0] <= count)) return -1;
+  const double* base = group_lo_.data();
+  for (int n = group_count_; n > 1;) {
+    const int half = n / 2;
+    base = base[half] <= count ? base + half : base;
+    n -= half;
+  }
+  const int k = static_cast<int>(base - group_lo_.data());
   return count <= group_hi_[at(k)] ? k : -1;
 }
 
@@ -330,12 +340,14 @@ void ValidationStats::add_counted(const StatsLink& link) {
   if (link.ft_class >= 1 && link.ft_class <= kMaxClass) ft_[at(link.ft_class)].add(v, c, d);
   if (link.at_class >= 1 && link.at_class <= kMaxClass) at_[at(link.at_class)].add(v, c, d);
   if (link.screenline >= 1 && link.screenline <= kScreenlines) ++screenline_links_[at(link.screenline)];
-  if (v == 0) ++checks_[static_cast<std::size_t>(DataCheck::kCountedZeroVolume)];
+  // Outcomes that go either way from one link to the next are added as 0 or
+  // 1 rather than branched on.
+  checks_[static_cast<std::size_t>(DataCheck::kCountedZeroVolume)] += v == 0;
   if (geh_on_) {
     const double x = geh(v, c, hour_factor_);
-    ++geh_[x < kGehLow ? 0 : x < kGehHigh ? 1 : 2];
+    ++geh_[static_cast<std::size_t>(int{x >= kGehLow} + int{x >= kGehHigh})];
   }
-  if (mdd_check_.within(std::fabs(v - c) / c * 100.0, c)) ++mdd_within_;
+  mdd_within_ += mdd_check_.within(std::fabs(v - c) / c * 100.0, c);
   add_scatter(link);
   add_top(link);
 }

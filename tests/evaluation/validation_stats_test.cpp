@@ -315,6 +315,47 @@ TEST(ValidationStats, CountGroupEdgesSmallGroupsAndZeroVariance) {
   EXPECT_TRUE(flat->areawide().rmse_pct().has_value());
 }
 
+// Each link goes to the group a scan of every group gives, for every group
+// count up to the limit: groups with gaps between them or none, an open last
+// group or not, and counts on, beside and between the groups' ends.
+TEST(ValidationStats, CountGroupIsTheOneAScanFinds) {
+  std::mt19937_64 random(5);
+  for (int groups = 1; groups <= kMaxTargetLines; ++groups) {
+    Targets targets = default_targets();
+    targets.group_count = groups;
+    std::int64_t lo = static_cast<std::int64_t>(random() % 3) * 100;
+    for (int k = 0; k < groups; ++k) {
+      CountGroup& g = targets.groups[static_cast<std::size_t>(k)];
+      g.lo = lo;
+      g.hi = lo + 1 + static_cast<std::int64_t>(random() % 500);
+      g.open = k == groups - 1 && groups % 2 == 0;
+      if (g.open) g.hi = std::numeric_limits<std::int64_t>::max();
+      lo = g.hi + 1 + static_cast<std::int64_t>(random() % 2) * static_cast<std::int64_t>(random() % 300);
+    }
+    std::vector<double> counts{0.5, 1e9};
+    for (int k = 0; k < groups; ++k) {
+      const CountGroup& g = targets.groups[static_cast<std::size_t>(k)];
+      for (double c : {g.lo - 0.5, static_cast<double>(g.lo), g.lo + 0.5, g.hi - 0.5, static_cast<double>(g.hi),
+                       g.hi + 0.5}) {
+        if (c > 0 && c < 1e12) counts.push_back(c);
+      }
+    }
+    auto stats = make_stats(targets);
+    std::vector<std::int64_t> expected(static_cast<std::size_t>(groups), 0);
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+      const double c = counts[i];
+      stats->add_link(link(static_cast<std::int64_t>(i) + 1, 1, 1, c, c));
+      for (int k = 0; k < groups; ++k) {
+        const CountGroup& g = targets.groups[static_cast<std::size_t>(k)];
+        if (c >= static_cast<double>(g.lo) && c <= static_cast<double>(g.hi)) ++expected[static_cast<std::size_t>(k)];
+      }
+    }
+    for (int k = 0; k < groups; ++k) {
+      ASSERT_EQ(stats->count_group(k).n, expected[static_cast<std::size_t>(k)]) << groups << " groups, group " << k;
+    }
+  }
+}
+
 TEST(ValidationStats, TargetsFileReplacingOneKindChangesOnlyThoseRows) {
   // FT 2 gets 10 / 5; FT 1 loses its default; AT keeps 25 / 15; one RMSE
   // group with a gap below it: a count of 500 belongs to no group.
