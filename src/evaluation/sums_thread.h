@@ -48,26 +48,29 @@ class LinkSums {
   // A link handed on as its figures.
   void operator()(const LinkFigures& f) const {
     add_link_measures(*acc, *rates, f, validation);
-    add_statistics(f, f.status, [&] { return stats_link(f, nft, nat); });
+    add_statistics(f.status, stats_miles(f), stats_minutes(f), f.vol, f.count, [&] { return stats_link(f, nft, nat); });
   }
 
   // The link in `link` with the working values v, finish_link's outcome and
-  // the record number, on the link loop's own thread: the same sums, without
-  // forming its figures first.
+  // the record number, on the link loop's own thread: the same sums, with
+  // its figures formed only for a counted link's statistics.
   void operator()(const LinkRecord& link, const LinkValues& v, LinkOutcome outcome, std::int64_t record) const {
     if (outcome == LinkOutcome::kEvaluated) add_link_measures(*acc, *rates, link, v, validation);
-    add_statistics(link, outcome, [&] { return stats_link(link, v, outcome, record, nft, nat); });
+    add_statistics(outcome, stats_miles(link), stats_minutes(link), v.vol, link.count,
+                   [&] { return stats_link(link, v, outcome, record, nft, nat); });
   }
 
  private:
-  template <typename Link, typename MakeStatsLink>
-  void add_statistics(const Link& link, LinkOutcome outcome, MakeStatsLink make_stats_link) const {
+  // view() forms the link's StatsLink; it is called for a counted link only.
+  template <typename View>
+  void add_statistics(LinkOutcome outcome, double miles, double minutes, float vol, std::int32_t count,
+                      View view) const {
     if (stats == nullptr) return;
     if (validation) {
-      stats->add_link(make_stats_link());
+      stats->add_link(outcome, miles, minutes, static_cast<double>(vol), static_cast<double>(count), view);
     } else {
       // All that a run without counts takes of a link.
-      stats->add_outcome(outcome, stats_miles(link), stats_minutes(link));
+      stats->add_outcome(outcome, miles, minutes);
     }
   }
 };

@@ -304,14 +304,13 @@ bool ValidationStats::add_outcome(LinkOutcome status, double miles, double minut
   return true;
 }
 
-void ValidationStats::add_link(const StatsLink& link) {
-  if (!add_outcome(link.status, link.miles, link.minutes) || !with_counts_) return;
-  vc_.add(link.volume, link.count, link.miles);
-  if (!(link.count > 0)) {
+bool ValidationStats::add_evaluated(double volume, double count, double miles) {
+  vc_.add(volume, count, miles);
+  if (!(count > 0)) {
     ++checks_[static_cast<std::size_t>(DataCheck::kNoCount)];
-    return;
+    return false;
   }
-  add_counted(link);
+  return true;
 }
 
 int ValidationStats::count_group_of(double count) const {

@@ -197,6 +197,36 @@ TEST(LinkSums, FromTheRecordAddsWhatTheFiguresAdd) {
   }
 }
 
+// The statistics take a handed-on link's status, miles, minutes, volume and
+// count apart and form its whole view only when it is counted: the same
+// statistics as the view of every link gives.
+TEST(LinkSums, StatisticsAreThoseOfEachLinksView) {
+  Sums here(true, true);   // LinkSums, from the figures
+  Sums there(true, true);  // the measures, and the view of every link
+  const std::vector<LinkFigures> links = varied_figures(here.h.classes.nft, here.h.classes.nat, 20000);
+  for (const LinkFigures& f : links) {
+    here.sums(f);
+    add_link_measures(there.h.acc, there.h.rates, f, true);
+    there.stats->add_link(stats_link(f, there.h.classes.nft, there.h.classes.nat));
+  }
+  expect_same_sums(here, there);
+  for (int k = 0; k < kDataCheckCount; ++k) {
+    EXPECT_EQ(here.stats->check_count(static_cast<DataCheck>(k)), there.stats->check_count(static_cast<DataCheck>(k)));
+  }
+  EXPECT_EQ(here.stats->mdd_within(), there.stats->mdd_within());
+  const auto a = here.stats->scatter();
+  const auto b = there.stats->scatter();
+  ASSERT_EQ(a.size(), b.size());
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    EXPECT_EQ(a[i].key, b[i].key);
+    EXPECT_EQ(a[i].ft_class, b[i].ft_class);
+  }
+  // Counted links, links without a count and links of other outcomes.
+  EXPECT_GT(here.stats->counted_links(), 5000);
+  EXPECT_GT(here.stats->check_count(DataCheck::kNoCount), 2000);
+  EXPECT_GT(here.stats->status_count(LinkOutcome::kUnclassified), 100);
+}
+
 // Only an evaluated link's measures are added: a link of any other outcome
 // still reaches the statistics, but no table.
 TEST(SumsThread, LinksNotEvaluatedAddNoMeasure) {

@@ -335,8 +335,9 @@ TEST(ValidationStats, CountGroupIsTheOneAScanFinds) {
     std::vector<double> counts{0.5, 1e9};
     for (int k = 0; k < groups; ++k) {
       const CountGroup& g = targets.groups[static_cast<std::size_t>(k)];
-      for (double c : {g.lo - 0.5, static_cast<double>(g.lo), g.lo + 0.5, g.hi - 0.5, static_cast<double>(g.hi),
-                       g.hi + 0.5}) {
+      const auto lo = static_cast<double>(g.lo);
+      const auto hi = static_cast<double>(g.hi);
+      for (double c : {lo - 0.5, lo, lo + 0.5, hi - 0.5, hi, hi + 0.5}) {
         if (c > 0 && c < 1e12) counts.push_back(c);
       }
     }
