@@ -273,9 +273,6 @@ struct Accumulators {
   // types), and volume over capacity of every evaluated link (analysis runs).
   LosVmtTable los_vmt{};
   VcDistribution vc_capacity;
-  // Cells that the count terms of a link without a count go into, so that
-  // the adds need no branch on the count; never read.
-  std::array<float, kSlotCount> uncounted_terms{};
   // From here on what the link loop's own thread adds to.
   alignas(64) ScreenlineTables screenlines;
   NoVolumeList no_volume;

@@ -242,23 +242,17 @@ void add_cost_measures(EvalSums::Column cells, Accumulators& acc, const RateTabl
         add(Slot::VHT_REF, v.cap * v.time / 60.0f);
       }
     }
-  } else {
-    // Whether a link has a count changes from one link to the next in no
-    // pattern a processor could learn: a link without one adds the same
-    // terms into cells that are never read, rather than branching around
-    // them.
-    const EvalSums::Column counted = v.cnt != 0.0f ? cells : EvalSums::Column(acc.uncounted_terms.data());
-    auto add_counted = [&counted](Slot slot, float x) { counted[slot] += x; };
-    add_counted(Slot::LINKS_REF, v.w);
-    add_counted(Slot::VOL_REF, v.vol);
-    add_counted(Slot::REF_SUM, v.cnt);
+  } else if (v.cnt != 0.0f) {
+    add(Slot::LINKS_REF, v.w);
+    add(Slot::VOL_REF, v.vol);
+    add(Slot::REF_SUM, v.cnt);
     if (short_link) {
-      add_counted(Slot::VMT_REFVOL, v.dist * v.vol);
-      add_counted(Slot::VMT_REF, v.dist * v.cnt);
+      add(Slot::VMT_REFVOL, v.dist * v.vol);
+      add(Slot::VMT_REF, v.dist * v.cnt);
     }
     if (timed) {
-      add_counted(Slot::VHT_REFVOL, v.time / 60.0f * v.vol);
-      add_counted(Slot::VHT_REF, v.cnt * v.time / 60.0f);
+      add(Slot::VHT_REFVOL, v.time / 60.0f * v.vol);
+      add(Slot::VHT_REF, v.cnt * v.time / 60.0f);
     }
   }
 
