@@ -328,9 +328,10 @@ TEST(ValidationStats, CountGroupIsTheOneAScanFinds) {
       CountGroup& g = targets.groups[static_cast<std::size_t>(k)];
       g.lo = lo;
       g.hi = lo + 1 + static_cast<std::int64_t>(random() % 500);
+      // The next group starts right above this one or after a gap.
+      lo = g.hi + 1 + static_cast<std::int64_t>(random() % 2) * static_cast<std::int64_t>(random() % 300);
       g.open = k == groups - 1 && groups % 2 == 0;
       if (g.open) g.hi = std::numeric_limits<std::int64_t>::max();
-      lo = g.hi + 1 + static_cast<std::int64_t>(random() % 2) * static_cast<std::int64_t>(random() % 300);
     }
     std::vector<double> counts{0.5, 1e9};
     for (int k = 0; k < groups; ++k) {
