@@ -336,9 +336,9 @@ TEST(ValidationStats, CountGroupIsTheOneAScanFinds) {
     std::vector<double> counts{0.5, 1e9};
     for (int k = 0; k < groups; ++k) {
       const CountGroup& g = targets.groups[static_cast<std::size_t>(k)];
-      const auto lo = static_cast<double>(g.lo);
-      const auto hi = static_cast<double>(g.hi);
-      for (double c : {lo - 0.5, lo, lo + 0.5, hi - 0.5, hi, hi + 0.5}) {
+      const auto low = static_cast<double>(g.lo);
+      const auto high = static_cast<double>(g.hi);
+      for (double c : {low - 0.5, low, low + 0.5, high - 0.5, high, high + 0.5}) {
         if (c > 0 && c < 1e12) counts.push_back(c);
       }
     }
