@@ -378,6 +378,7 @@ bool prepare_evaluation(RunContext& ctx) {
   // names an auxiliary dBASE file.
   if (settings.aux_dbf_given || !settings.dbf_input_given) prepare_aux_source(ctx);
   set_volume_weights(e.state, settings.dbf_input_given ? nullptr : &ctx.binary.header, ctx.link.time_slot_count);
+  if (!settings.dbf_input_given) plan_link_volume(e.state, ctx.link, settings.volume_slots);
   ctx.side_files.remove_old_skip_list();
   if (!settings.aux_dbf_given && !settings.dbf_input_given) open_aux_network_file(ctx);
   read_rate_tables(rates, e.rates);

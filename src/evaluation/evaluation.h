@@ -74,6 +74,10 @@ struct EvaluationState {
   std::array<float, kMaxVolumeSlots + 1> slot_volume{};
   std::array<std::int32_t, kMaxVolumeSlots + 1> slot_volume_rounded{};
   bool slot_volumes = true;
+  // Set by plan_link_volume for a network of one period and plain sums whose
+  // slot volumes are not kept: the number of slots that make a link's
+  // volume. -1 (the default) leaves every link to link_volume.
+  std::int32_t plain_summed_slots = -1;
   std::int32_t nskipped = 0;  // NSKIPPED: links of unclassified types
   LinkCounts counts;
   // Set by the first link with a construction code of 11 or more; the

@@ -156,4 +156,12 @@ float link_volume(EvaluationState& e, const LinkRecord& link, int volume_slots, 
   return vol;
 }
 
+void plan_link_volume(EvaluationState& e, const LinkRecord& link, int volume_slots) {
+  e.plain_summed_slots = -1;
+  if (link.time_slot_count != 1 || !e.plain_sum || e.slot_volumes) return;
+  // As link_volume takes them.
+  const int slots = std::clamp<int>(link.volume_slot_count, 0, kMaxVolumeSlots);
+  e.plain_summed_slots = std::clamp<int>(volume_slots, 0, slots);
+}
+
 }  // namespace korvo

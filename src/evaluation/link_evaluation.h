@@ -37,6 +37,13 @@ void set_volume_weights(EvaluationState& state, const BinaryHeader* binary_netwo
 // beyond volume_slots keep their slot volume but add nothing.
 float link_volume(EvaluationState& state, const LinkRecord& link, int volume_slots, bool dbf_source);
 
+// Plans the binary path's link volumes once the link record's slot counts
+// (the header's, the same for every link), the weighting (set_volume_weights)
+// and whether slot volumes are kept are set: where link_volume would only add
+// up whole words, begin_link adds them itself, without link_volume's setting
+// up for every link.
+void plan_link_volume(EvaluationState& state, const LinkRecord& link, int volume_slots);
+
 // The first half of a link: the generalised-cost swap, its volume and
 // capacity, and its facility-type code and lanes (swapped without a
 // profile). Throws std::logic_error for a link record whose congested-time
@@ -107,8 +114,15 @@ inline LinkValues begin_link(EvaluationState& state, LinkRecord& link, const Run
   }
   LinkValues v;
   // A dBASE link carries its volume as it is; the binary path sums slots.
-  v.vol = settings.dbf_input_given ? static_cast<float>(link.volume(1, 1))
-                                   : link_volume(state, link, settings.volume_slots, false);
+  if (settings.dbf_input_given) {
+    v.vol = static_cast<float>(link.volume(1, 1));
+  } else if (state.plain_summed_slots >= 0) {
+    std::int64_t total = 0;
+    for (int s = 1; s <= state.plain_summed_slots; ++s) total += link.volume(1, s);
+    v.vol = static_cast<float>(total);
+  } else {
+    v.vol = link_volume(state, link, settings.volume_slots, false);
+  }
   v.cap = static_cast<float>(link.capacity);
   // Without a profile the network is taken for one that has the
   // facility-type and lanes fields in each other's place.

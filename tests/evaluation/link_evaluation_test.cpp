@@ -387,6 +387,53 @@ TEST_F(BinaryVolumeTest, TheVolumeIsTheSameWithoutTheSlotVolumes) {
   }
 }
 
+// A run plans the link volumes once: where the plan sums the words itself,
+// begin_link must give link_volume's volume, bit for bit, and elsewhere
+// leave the link to link_volume.
+TEST_F(BinaryVolumeTest, APlannedVolumeIsLinkVolumes) {
+  std::mt19937 random(31);
+  std::uniform_int_distribution<int> word(-2'000'000'000, 2'000'000'000);
+  int planned = 0;
+  for (const bool weighted : {false, true}) {
+    for (const bool keep_slots : {false, true}) {
+      for (int periods = 1; periods <= 3; ++periods) {
+        for (const int slots : {0, 1, 2, 5, kMaxVolumeSlots}) {
+          // From below 0 to beyond the slots: the plan clamps as link_volume does.
+          for (const int volume_slots : {-1, 0, 1, slots - 1, slots, slots + 1, kMaxVolumeSlots + 5}) {
+            // Words beyond the network's slots are not the link's.
+            for (int p = 1; p <= 3; ++p) {
+              for (int s = 1; s <= kMaxVolumeSlots; ++s) h.link.volume(p, s) = word(random);
+            }
+            std::vector<std::vector<int>> volumes(static_cast<std::size_t>(slots));
+            for (auto& slot : volumes) {
+              for (int p = 0; p < periods; ++p) slot.push_back(word(random) % 4 == 0 ? 0 : word(random));
+            }
+            set_word(54, weighted ? 1 : 0);
+            set_word(23, 15000);
+            set_word(24, 0);
+            h.settings.volume_slots = volume_slots;
+            set_link(periods, slots, volumes);
+            set_weights();
+            h.eval.slot_volumes = keep_slots;
+            h.eval.plain_summed_slots = -1;
+            const float expected = volume();
+
+            plan_link_volume(h.eval, h.link, h.settings.volume_slots);
+            const bool plain_words = periods == 1 && !weighted && !keep_slots;
+            ASSERT_EQ(h.eval.plain_summed_slots >= 0, plain_words);
+            planned += plain_words ? 1 : 0;
+            const float got = begin_link(h.eval, h.link, h.settings).vol;
+            ASSERT_EQ(std::bit_cast<std::uint32_t>(got), std::bit_cast<std::uint32_t>(expected))
+                << "weighted " << weighted << ", slot volumes " << keep_slots << ", " << periods << " period(s), "
+                << slots << " slot(s), volume_slots " << volume_slots;
+          }
+        }
+      }
+    }
+  }
+  EXPECT_EQ(planned, 35);
+}
+
 TEST_F(BinaryVolumeTest, DbasePathUsesTheModelVolume) {
   h.settings.dbf_input_given = true;
   header.words[54] = 1;  // no header on this path
