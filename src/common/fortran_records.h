@@ -37,8 +37,10 @@ class FortranRecordReader {
   // valid until the next read). A file that ends exactly between records
   // gives kEndOfFile; anything else that does not frame a record of at most
   // max_length bytes throws FileError naming the file, the record number and
-  // the byte offset.
-  Status next(std::string_view& record, std::size_t max_length) {
+  // the byte offset. Always inline: the auxiliary network file gives one
+  // record per link, and a call of its own cost a binary run's link loop
+  // about 5 instructions a link.
+  [[gnu::always_inline]] Status next(std::string_view& record, std::size_t max_length) {
     // A record the buffer holds whole, between markers that agree, is taken
     // here; everything else (a refill, the end of the file, a marker to
     // report) goes through next_checked, which decides it.
