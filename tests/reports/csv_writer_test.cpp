@@ -49,6 +49,30 @@ TEST(CsvWriter, TextIsQuotedOnlyWhereItMustBe) {
   for (const Case& c : cases) EXPECT_EQ(one_field(c.text), c.field) << c.text;
 }
 
+// The scan goes sixteen bytes at a time and then byte by byte: a character
+// that needs quotes must be found wherever it falls, in texts of every length
+// around those steps, and bytes with the high bit set must not pass for one.
+TEST(CsvWriter, QuotesAreNeededWhereverTheCharacterFalls) {
+  const auto reference = [](std::string_view text) {
+    if (text.empty()) return false;
+    if (text.front() == ' ' || text.front() == '\t' || text.back() == ' ' || text.back() == '\t') return true;
+    return text.find_first_of(",\"\r\n") != std::string_view::npos;
+  };
+  for (std::size_t length = 0; length <= 50; ++length) {
+    std::string text(length, 'x');
+    for (std::size_t k = 0; k < length; ++k) text[k] = static_cast<char>(k % 3 == 0 ? '\xAC' : 'a' + k % 26);
+    ASSERT_EQ(csv_needs_quotes(text), reference(text)) << "length " << length;
+    for (std::size_t at = 0; at < length; ++at) {
+      for (const char c : {',', '"', '\r', '\n', ' ', '\t', '\xA2', '\x8D'}) {
+        std::string changed = text;
+        changed[at] = c;
+        ASSERT_EQ(csv_needs_quotes(changed), reference(changed))
+            << "length " << length << ", byte " << static_cast<int>(static_cast<unsigned char>(c)) << " at " << at;
+      }
+    }
+  }
+}
+
 TEST(CsvWriter, NumbersAreShortestRoundTripInPlainNotation) {
   struct DoubleCase {
     double value;
