@@ -165,5 +165,9 @@ double text_width(std::string_view text);
 // std::to_chars(fixed, 1) rounds (the exact value, ties to even), and never
 // "-0.0".
 void append_px(std::string& out, double v);
+// The same written from out on, which has room for kPxRoom characters (the
+// largest double takes 312); returns the end of what it wrote.
+inline constexpr std::size_t kPxRoom = 320;
+char* put_px(char* out, double v);
 
 }  // namespace korvo::html

@@ -47,6 +47,10 @@ TEST(Coordinates, AreWrittenAsToCharsWritesThem) {
                                 1e12, -1e12, 1e20, 123.45, 720.0,    -3.75, 0.95, 9.95,  99.95, 0.15, 1234.55};
   values.push_back(std::numeric_limits<double>::infinity());
   values.push_back(std::numeric_limits<double>::quiet_NaN());
+  // The largest doubles take hundreds of characters in plain notation.
+  values.push_back(std::numeric_limits<double>::max());
+  values.push_back(-std::numeric_limits<double>::max());
+  values.push_back(1e300);
   // Every half tenth up to 100,000 and its neighbours: where the product by
   // ten lands on a half although the value is not one.
   for (int k = 0; k < 1'000'000; ++k) {
