@@ -1,10 +1,15 @@
 #include "reports/html/html_writer.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <stdexcept>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace korvo::html {
 namespace {
@@ -63,6 +68,37 @@ void shortest_digits(double value, std::string& digits, int& point) {
   point = exponent + 1;
 }
 
+// The end of the run of printable ASCII from i on that needs no entity: the
+// first byte below 0x20 or from 0x7F up, or one of & < > " ', or the end.
+// Sixteen bytes at a time where the machine can: a chart's path data is
+// hundreds of thousands of such bytes.
+std::size_t plain_run_end(std::string_view text, std::size_t i) {
+#if defined(__SSE2__)
+  // As signed bytes, those from 0x80 up are below 0x20 too.
+  const __m128i space = _mm_set1_epi8(0x20);
+  const __m128i del = _mm_set1_epi8(0x7F);
+  const __m128i amp = _mm_set1_epi8('&');
+  const __m128i lt = _mm_set1_epi8('<');
+  const __m128i gt = _mm_set1_epi8('>');
+  const __m128i quot = _mm_set1_epi8('"');
+  const __m128i apos = _mm_set1_epi8('\'');
+  for (; i + 16 <= text.size(); i += 16) {
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+    const __m128i odd = _mm_or_si128(_mm_or_si128(_mm_cmplt_epi8(b, space), _mm_cmpeq_epi8(b, del)),
+                                     _mm_or_si128(_mm_cmpeq_epi8(b, amp), _mm_cmpeq_epi8(b, lt)));
+    const __m128i marked = _mm_or_si128(
+        odd, _mm_or_si128(_mm_cmpeq_epi8(b, gt), _mm_or_si128(_mm_cmpeq_epi8(b, quot), _mm_cmpeq_epi8(b, apos))));
+    const int mask = _mm_movemask_epi8(marked);
+    if (mask != 0) return i + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(mask)));
+  }
+#endif
+  for (; i < text.size(); ++i) {
+    const auto p = static_cast<unsigned char>(text[i]);
+    if (p < 0x20 || p >= 0x7F || p == '&' || p == '<' || p == '>' || p == '"' || p == '\'') break;
+  }
+  return i;
+}
+
 }  // namespace
 
 void append_escaped(std::string& out, std::string_view text) {
@@ -70,12 +106,7 @@ void append_escaped(std::string& out, std::string_view text) {
   while (i < text.size()) {
     // A run of printable ASCII that needs no entity is copied at once (a
     // chart's path data is thousands of such bytes).
-    std::size_t plain = i;
-    while (plain < text.size()) {
-      const auto p = static_cast<unsigned char>(text[plain]);
-      if (p < 0x20 || p >= 0x7F || p == '&' || p == '<' || p == '>' || p == '"' || p == '\'') break;
-      ++plain;
-    }
+    const std::size_t plain = plain_run_end(text, i);
     if (plain > i) {
       out.append(text.substr(i, plain - i));
       i = plain;

@@ -40,6 +40,28 @@ TEST(HtmlEscape, EscapesMarkupAndReplacesWhatIsNotText) {
   for (const Case& c : cases) EXPECT_EQ(escape(c.text), c.escaped) << c.name;
 }
 
+// Runs of plain text are found sixteen bytes at a time, then byte by byte: a
+// byte that must be escaped or replaced is caught wherever it falls, in texts
+// of every length around those steps, and only that byte changes.
+TEST(HtmlEscape, CatchesEachByteWhereverItFalls) {
+  for (std::size_t length = 1; length <= 40; ++length) {
+    // Printable ASCII that needs no entity, the tab among it.
+    constexpr std::string_view kPlainBytes = "Main St 12.5-7_=+()[]{}!?#$%*/:;@^`|~\tabcxyz";
+    std::string plain(length, ' ');
+    for (std::size_t k = 0; k < length; ++k) plain[k] = kPlainBytes[k % kPlainBytes.size()];
+    ASSERT_EQ(escape(plain), plain) << "length " << length;
+    for (std::size_t at = 0; at < length; ++at) {
+      for (const char c : {'&', '<', '>', '"', '\'', '\n', '\x1F', '\x7F', '\x80', '\xFF'}) {
+        std::string text = plain;
+        text[at] = c;
+        const std::string expected = plain.substr(0, at) + escape(std::string(1, c)) + plain.substr(at + 1);
+        ASSERT_EQ(escape(text), expected)
+            << "length " << length << ", byte " << static_cast<int>(static_cast<unsigned char>(c)) << " at " << at;
+      }
+    }
+  }
+}
+
 TEST(FormatNumber, RoundsGroupsAndSigns) {
   struct Case {
     double value;
