@@ -95,7 +95,7 @@ void CsvWriter::number(std::int64_t value) {
   separate();
   char buf[24];
   const auto r = std::to_chars(buf, buf + sizeof buf, value);
-  row_.append(buf, r.ptr);
+  row_.append(buf, static_cast<std::size_t>(r.ptr - buf));
 }
 
 void CsvWriter::empty() { separate(); }
@@ -104,6 +104,18 @@ void CsvWriter::end_row() {
   out_.write_record(row_);
   row_.clear();
   row_started_ = false;
+}
+
+std::string CsvWriter::take_fields() {
+  std::string taken = row_;
+  row_.clear();
+  row_started_ = false;
+  return taken;
+}
+
+void CsvWriter::fields(std::string_view taken) {
+  separate();
+  row_ += taken;
 }
 
 std::string CsvWriter::format(double value) {

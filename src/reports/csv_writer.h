@@ -44,6 +44,12 @@ class CsvWriter {
   // Writes the fields given since the last row as one record.
   void end_row();
 
+  // For rows that begin with the same fields: take_fields() returns the
+  // fields given since the last row, as end_row would write them, and starts
+  // the row again; fields() then gives them to each row, as they were given.
+  std::string take_fields();
+  void fields(std::string_view taken);
+
   // The number texts alone, for tests and other writers.
   static std::string format(double value);
   static std::string format(float value);

@@ -30,10 +30,16 @@ class TablesCsv {
   // One row; a class of 0 and an empty lanes text are written as empty fields.
   void row(std::string_view table, std::string_view measure, int area_class, int ft_class, std::string_view lanes,
            float value) {
-    csv_.text(table);
-    csv_.text(measure);
-    class_fields(area_class, area_class > 0 ? area_label(area_class) : std::string_view{});
-    class_fields(ft_class, ft_class > 0 ? ft_label(ft_class) : std::string_view{});
+    // A lane table gives ten rows that differ only from the lanes on: their
+    // first fields are formed once (most of the time the file took).
+    if (!head_.matches(table, measure, area_class, ft_class)) {
+      csv_.text(table);
+      csv_.text(measure);
+      class_fields(area_class, area_class > 0 ? area_label(area_class) : std::string_view{});
+      class_fields(ft_class, ft_class > 0 ? ft_label(ft_class) : std::string_view{});
+      head_ = {std::string(table), std::string(measure), area_class, ft_class, csv_.take_fields()};
+    }
+    csv_.fields(head_.fields);
     csv_.text(lanes);
     csv_.number(value);
     csv_.end_row();
@@ -74,8 +80,21 @@ class TablesCsv {
   std::string_view area_label(int cls) const { return cls == classes_.nat ? "Total" : trimmed(classes_.at_label(cls)); }
   std::string_view ft_label(int cls) const { return cls == classes_.nft ? "Total" : trimmed(classes_.ft_label(cls)); }
 
+  // The first fields of the last row, and what they were formed from.
+  struct Head {
+    std::string table;
+    std::string measure;
+    int area_class = -1;
+    int ft_class = -1;
+    std::string fields;
+    bool matches(std::string_view t, std::string_view m, int area, int ft) const {
+      return area == area_class && ft == ft_class && t == table && m == measure;
+    }
+  };
+
   CsvWriter csv_;
   const ClassTables& classes_;
+  Head head_;
 };
 
 void write_lane_tables(TablesCsv& out, const EvalSums& sums) {

@@ -146,6 +146,40 @@ TEST(CsvWriter, RowsJoinFieldsWithCommas) {
   EXPECT_EQ(sink.records[1], ",");
 }
 
+// Fields taken once and given to several rows write what giving them to
+// each row would: quoted labels and empty fields included, with nothing
+// left over for the next row.
+TEST(CsvWriter, TakenFieldsStartEachRowAsGivenOnes) {
+  const auto first_fields = [](CsvWriter& csv) {
+    csv.empty();
+    csv.text("Fringe, \"inner\"");
+    csv.number(std::int64_t{3});
+    csv.empty();
+  };
+  StringSink direct_sink;
+  CsvWriter direct(direct_sink);
+  StringSink taken_sink;
+  CsvWriter taken(taken_sink);
+  first_fields(taken);
+  const std::string head = taken.take_fields();
+  for (const std::string_view lanes : {"1", "9+", ""}) {
+    first_fields(direct);
+    direct.text(lanes);
+    direct.number(0.25f);
+    direct.end_row();
+    taken.fields(head);
+    taken.text(lanes);
+    taken.number(0.25f);
+    taken.end_row();
+  }
+  taken.text("next");
+  taken.end_row();
+  ASSERT_EQ(taken_sink.records.size(), 4u);
+  for (std::size_t k = 0; k < 3; ++k) EXPECT_EQ(taken_sink.records[k], direct_sink.records[k]) << k;
+  EXPECT_EQ(taken_sink.records[0], ",\"Fringe, \"\"inner\"\"\",3,,1,0.25");
+  EXPECT_EQ(taken_sink.records[3], "next");
+}
+
 TEST(CsvWriter, AWriteFailureStopsNamingTheFileAndOffset) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   TextWriter file;
