@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -19,10 +21,24 @@ constexpr double kPlainMax = 1e21;
 // point, 17 significant after 6 zeros) or in exponent notation.
 constexpr std::size_t kNumberBuffer = 64;
 
+// Below this magnitude every whole number of type T is exact, so its
+// shortest text is its digits.
+template <typename T>
+constexpr T kExactWholeLimit = T(1) / std::numeric_limits<T>::epsilon() * 2;
+
 template <typename T>
 std::size_t format_number(T value, char* buf) {
   if (!std::isfinite(value)) return 0;
   if (value == 0) value = 0;  // -0 prints as 0
+  // Most figures of the tables file are whole (counts of links, and the
+  // zeros of empty cells): they go through the integer conversion, with the
+  // same digits and several times quicker than the shortest-text search.
+  if (std::fabs(value) < kExactWholeLimit<T>) {
+    const auto whole = static_cast<std::int64_t>(value);
+    if (static_cast<T>(whole) == value) {
+      return static_cast<std::size_t>(std::to_chars(buf, buf + kNumberBuffer, whole).ptr - buf);
+    }
+  }
   const double magnitude = std::fabs(static_cast<double>(value));
   const bool plain = magnitude == 0 || (magnitude >= kPlainMin && magnitude < kPlainMax);
   std::to_chars_result r = plain ? std::to_chars(buf, buf + kNumberBuffer, value, std::chars_format::fixed)

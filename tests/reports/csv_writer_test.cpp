@@ -8,6 +8,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "common/errors.h"
 #include "common/text_file.h"
@@ -104,6 +105,35 @@ TEST(CsvWriter, NumbersAreShortestRoundTripInPlainNotation) {
       {1.1f, "1.1"}, {16777216.0f, "16777216"}, {12345.5f, "12345.5"}, {3.4e38f, "3.4e+38"},
   };
   for (const FloatCase& c : floats) EXPECT_EQ(CsvWriter::format(c.value), c.text) << c.value;
+}
+
+// Whole numbers take the integer conversion up to where a float or a double
+// still holds every whole number; their text must be the shortest text, as
+// std::to_chars gives it, on both sides of that limit and of 0.
+TEST(CsvWriter, WholeNumbersAreWrittenAsTheShortestText) {
+  const auto shortest = [](auto value) {
+    char buf[64];
+    return std::string(buf, std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed).ptr);
+  };
+  std::vector<double> wholes;
+  for (int k = -70000; k <= 70000; ++k) wholes.push_back(k);
+  for (const double limit : {16777216.0, 9007199254740992.0}) {
+    for (int k = -40; k <= 40; ++k) {
+      wholes.push_back(limit + 2 * k);
+      wholes.push_back(limit + k);
+      wholes.push_back(-(limit + k));
+    }
+  }
+  // And whole numbers of every magnitude up to where exponents begin.
+  for (double v = 1; v < 1e21; v *= 3.7) wholes.push_back(std::floor(v));
+  for (const double v : wholes) {
+    const auto f = static_cast<float>(v);
+    ASSERT_EQ(CsvWriter::format(f), shortest(f == 0 ? 0.0f : f)) << v;
+    ASSERT_EQ(CsvWriter::format(v), shortest(v == 0 ? 0.0 : v)) << v;
+  }
+  // Beside a whole number, a fraction still takes the shortest-text search.
+  EXPECT_EQ(CsvWriter::format(std::nextafter(3.0f, 4.0f)), "3.0000002");
+  EXPECT_EQ(CsvWriter::format(std::nextafter(3.0, 4.0)), "3.0000000000000004");
 }
 
 TEST(CsvWriter, EveryFiniteNumberReadsBackToItself) {
