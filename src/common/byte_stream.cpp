@@ -40,7 +40,7 @@ ByteStream ByteStream::open_file(const std::filesystem::path& path, std::string 
   if (s.fd_ < 0) {
     throw FileError(s.name_, FilePlace{}, "", std::string("cannot be opened for reading: ") + std::strerror(errno));
   }
-  s.buffer_ = std::make_unique<char[]>(kFrontRoom + kBufferSize);
+  s.buffer_ = std::make_unique_for_overwrite<char[]>(kFrontRoom + kBufferSize);
   std::memset(s.buffer_.get(), ' ', kFrontRoom);
   s.data_ = s.buffer_.get() + kFrontRoom;
   return s;

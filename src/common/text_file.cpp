@@ -54,7 +54,7 @@ void TextWriter::create(const std::filesystem::path& path, std::string display_n
   if (fd_ < 0) {
     throw WriteError(name_, std::nullopt, std::string("cannot be created: ") + std::strerror(errno));
   }
-  if (!buffer_) buffer_ = std::make_unique<char[]>(kBufferSize);
+  if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
   used_ = 0;
   written_ = 0;
 }
