@@ -44,7 +44,11 @@ class ReadAheadRing {
   // Fills one block; returns false when there is nothing after it.
   using Fill = std::function<bool(Block&)>;
 
-  explicit ReadAheadRing(Fill fill) : fill_(std::move(fill)), slots_(std::make_unique<std::array<Slot, kBlocks>>()) {
+  // The blocks are not zeroed (default-initialised): the filling thread
+  // writes what the reader reads, and zeroing would touch every page of the
+  // ring however few records a file has.
+  explicit ReadAheadRing(Fill fill)
+      : fill_(std::move(fill)), slots_(std::make_unique_for_overwrite<std::array<Slot, kBlocks>>()) {
     thread_ = std::thread([this] { fill_blocks(); });
   }
   ~ReadAheadRing() {
