@@ -197,12 +197,14 @@ struct StatsSums {
 
 // VcDistribution (volume over count here) is in evaluation/accumulators.h.
 
-// A counted link kept for the scatter chart.
+// A counted link kept for the scatter chart. No member initialisers: the
+// sample's buffer of 40,000 points is left unwritten until points arrive,
+// rather than a megabyte zeroed for every run (ScatterPoint p{} is all 0).
 struct ScatterPoint {
-  std::uint64_t key = 0;  // sample hash of (anode, bnode, record)
-  float volume = 0;
-  float count = 0;
-  std::int16_t ft_class = 0;
+  std::uint64_t key;  // sample hash of (anode, bnode, record)
+  float volume;
+  float count;
+  std::int16_t ft_class;
 };
 
 // The points with the smallest keys seen, at most kLimit of them (a bottom-k
@@ -243,7 +245,7 @@ class ScatterSample {
 
   // Mutable so that points() can settle the buffer; the sample's content
   // is the same before and after.
-  mutable std::array<ScatterPoint, 2 * kLimit> buffer_{};
+  mutable std::array<ScatterPoint, 2 * kLimit> buffer_;  // points [0, size_)
   mutable std::size_t size_ = 0;
   mutable bool ordered_ = false;  // the points are in the order points() gives
   // Once the buffer was cut to kLimit points, a candidate's key is below

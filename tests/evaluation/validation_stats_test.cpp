@@ -552,7 +552,7 @@ TEST(ValidationStats, ScatterSampleKeepsTheSmallestKeys) {
     for (std::size_t i = 0; i < c.n; ++i) {
       if (c.look_midway && i == c.n / 2) (void)sample->points();
       if (!sample->wants(keys[i])) continue;
-      ScatterPoint p;
+      ScatterPoint p{};
       p.key = keys[i];
       p.volume = static_cast<float>(i);  // which point it is
       sample->add(p);
