@@ -215,25 +215,29 @@ inline constexpr int kScreenlineListLimit = 200;
 inline constexpr int kScreenline99Limit = 3000;
 inline constexpr int kNoVolumeLimit = 5000;
 
+// The entries of the screenlines' link lists have no member initialisers:
+// an entry is written whole (from ScreenlineEntry{}) as its link is added,
+// and only entries 1..count are read, so the lists (600 KB) are neither
+// zeroed nor touched beyond the links a run has.
 struct ScreenlineEntry {
-  std::int32_t anode = 0;
-  std::int32_t bnode = 0;
-  float volume = 0;           // SLLVOL
-  float reference = 0;        // SLLREF
-  float ratio = 0;            // SLLRATIO
-  bool no_reference = false;  // SLLNOREF
-  std::int16_t ft = 0;        // FT code as coded
-  std::int16_t at = 0;        // area-type code as coded
+  std::int32_t anode;
+  std::int32_t bnode;
+  float volume;       // SLLVOL
+  float reference;    // SLLREF
+  float ratio;        // SLLRATIO
+  bool no_reference;  // SLLNOREF
+  std::int16_t ft;    // FT code as coded
+  std::int16_t at;    // area-type code as coded
 };
 
 struct Screenline99Entry {
-  std::int32_t anode = 0;
-  std::int32_t bnode = 0;
-  float volume = 0;
-  float count = 0;
-  float ratio = 0;
-  std::int16_t ft = 0;
-  std::int16_t at = 0;
+  std::int32_t anode;
+  std::int32_t bnode;
+  float volume;
+  float count;
+  float ratio;
+  std::int16_t ft;
+  std::int16_t at;
 };
 
 struct ScreenlineTables {
@@ -243,10 +247,10 @@ struct ScreenlineTables {
   std::array<float, 100> ratio{};      // SLRATIO
   // Link lists of screenlines 1..98 (index 0 unused), entries 1..200.
   std::array<std::int16_t, kListedScreenlines + 1> nlinks{};  // SLNLINKS
-  std::array<std::array<ScreenlineEntry, kScreenlineListLimit + 1>, kListedScreenlines + 1> links{};
+  std::array<std::array<ScreenlineEntry, kScreenlineListLimit + 1>, kListedScreenlines + 1> links;
   // The individual count links (screenline 99), entries 1..3000.
   std::int16_t sl99_count = 0;  // SL99N
-  std::array<Screenline99Entry, kScreenline99Limit + 1> sl99{};
+  std::array<Screenline99Entry, kScreenline99Limit + 1> sl99;
 };
 
 struct NoVolumeList {

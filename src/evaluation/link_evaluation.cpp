@@ -96,10 +96,8 @@ void reset_accumulators(Accumulators& acc, const ClassTables& classes) {
   sl.volume.fill(0.0f);
   sl.reference.fill(0.0f);
   sl.ratio.fill(0.0f);
-  sl.nlinks.fill(0);
-  for (auto& list : sl.links) list.fill(ScreenlineEntry{});
+  sl.nlinks.fill(0);  // the lists' entries are written whole as links join them
   sl.sl99_count = 0;
-  sl.sl99.fill(Screenline99Entry{});
   acc.no_volume.count = 0;
   acc.no_volume.anode.fill(0);
   acc.no_volume.bnode.fill(0);
