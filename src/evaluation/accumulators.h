@@ -217,7 +217,7 @@ inline constexpr int kNoVolumeLimit = 5000;
 
 // The entries of the screenlines' link lists have no member initialisers:
 // an entry is written whole (from ScreenlineEntry{}) as its link is added,
-// and only entries 1..count are read, so the lists (600 KB) are neither
+// and only entries 1..count are read, so the lists (550 KB) are neither
 // zeroed nor touched beyond the links a run has.
 struct ScreenlineEntry {
   std::int32_t anode;

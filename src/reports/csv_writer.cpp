@@ -31,8 +31,8 @@ std::size_t format_number(T value, char* buf) {
   if (!std::isfinite(value)) return 0;
   if (value == 0) value = 0;  // -0 prints as 0
   // Most figures of the tables file are whole (counts of links, and the
-  // zeros of empty cells): they go through the integer conversion, with the
-  // same digits and several times quicker than the shortest-text search.
+  // zeros of empty cells): they go through the integer conversion, which
+  // gives the same digits with less work than the shortest-text search.
   if (std::fabs(value) < kExactWholeLimit<T>) {
     const auto whole = static_cast<std::int64_t>(value);
     if (static_cast<T>(whole) == value) {
