@@ -134,7 +134,10 @@ class HandOffRing {
       // The slot is this thread's own until it is handed back.
       if (!error_) {
         try {
-          for (std::size_t i = 0; i < slot.count; ++i) drain_(slot.entries[i]);
+          // Taken once: drain_ could otherwise be taken to change them.
+          const Item* const entries = slot.entries;
+          const std::size_t count = slot.count;
+          for (std::size_t i = 0; i < count; ++i) drain_(entries[i]);
         } catch (...) {
           error_ = std::current_exception();
         }
