@@ -37,6 +37,14 @@ void set_volume_weights(EvaluationState& state, const BinaryHeader* binary_netwo
 // beyond volume_slots keep their slot volume but add nothing.
 float link_volume(EvaluationState& state, const LinkRecord& link, int volume_slots, bool dbf_source);
 
+// A link volume of one period's plain sums: the words of slots 1..summed
+// added up as whole numbers, which add alike in any order.
+inline float plain_word_sum(const LinkRecord& link, int summed) {
+  std::int64_t total = 0;
+  for (int s = 1; s <= summed; ++s) total += link.volume(1, s);
+  return static_cast<float>(total);
+}
+
 // Plans the binary path's link volumes once the link record's slot counts
 // (the header's, the same for every link), the weighting (set_volume_weights)
 // and whether slot volumes are kept are set: where link_volume would only add
@@ -117,9 +125,7 @@ inline LinkValues begin_link(EvaluationState& state, LinkRecord& link, const Run
   if (settings.dbf_input_given) {
     v.vol = static_cast<float>(link.volume(1, 1));
   } else if (state.plain_summed_slots >= 0) {
-    std::int64_t total = 0;
-    for (int s = 1; s <= state.plain_summed_slots; ++s) total += link.volume(1, s);
-    v.vol = static_cast<float>(total);
+    v.vol = plain_word_sum(link, state.plain_summed_slots);
   } else {
     v.vol = link_volume(state, link, settings.volume_slots, false);
   }
