@@ -1,5 +1,7 @@
 #include "common/wide_fields.h"
 
+#include <algorithm>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -25,6 +27,8 @@ void FieldGather::set_field(std::size_t k, std::size_t end, int width) {
     index_row[lane + j] = kept ? static_cast<std::uint8_t>(end - 8 + j) : 0;
     keep_row[lane + j] = kept ? 0xFF : 0;
   }
+  this->end[k] = width > 0 ? static_cast<std::uint8_t>(end) : 0;
+  if (width > 0) reach = std::max(reach, end);
 }
 
 namespace {
@@ -65,13 +69,104 @@ void mark_and_convert_plain(const char* record, std::size_t n, const FieldGather
 
 #if KORVO_WIDE_FIELDS
 
-bool available() {
-  static const bool wide = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                           __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi");
-  return wide;
+bool has(Registers kind) {
+  static const bool avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                             __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi");
+  static const bool avx2 = __builtin_cpu_supports("avx2");
+  switch (kind) {
+    case Registers::kNone: return true;
+    case Registers::kAvx2: return avx2;
+    case Registers::kAvx512Vbmi: return avx512;
+  }
+  return false;
 }
 
-__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))) void mark_and_convert(
+namespace {
+
+Registers widest() {
+  static const Registers kind = has(Registers::kAvx512Vbmi) ? Registers::kAvx512Vbmi
+                                : has(Registers::kAvx2)     ? Registers::kAvx2
+                                                            : Registers::kNone;
+  return kind;
+}
+
+// The AVX2 steps, each inlined into mark_and_convert_avx2.
+#define KORVO_AVX2 __attribute__((target("avx2"), always_inline)) inline
+
+// Marks 32 bytes into marks at byte `at` (a multiple of 32, so a step never
+// straddles two words), dropping the marks of the first `drop` bytes.
+KORVO_AVX2 void mark_32(const char* bytes, std::size_t at, unsigned drop, ByteClasses& marks) {
+  const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes));
+  // A digit is a byte whose distance above '0', taken unsigned, is at most 9.
+  const __m256i above_zero = _mm256_sub_epi8(v, _mm256_set1_epi8('0'));
+  const __m256i digit = _mm256_cmpeq_epi8(_mm256_min_epu8(above_zero, _mm256_set1_epi8(9)), above_zero);
+  const __m256i blank = _mm256_cmpeq_epi8(v, _mm256_set1_epi8(' '));
+  const std::uint64_t blanks = static_cast<std::uint32_t>(_mm256_movemask_epi8(blank)) >> drop;
+  const std::uint64_t digits = static_cast<std::uint32_t>(_mm256_movemask_epi8(digit)) >> drop;
+  marks.blank[at / 64] |= blanks << (at % 64);
+  marks.digit[at / 64] |= digits << (at % 64);
+}
+
+// Lanes k to k + 3, each the 8 bytes that end at its field's end, loaded
+// whole from `before`, 8 bytes before the record.
+KORVO_AVX2 __m256i load_4_lanes(const char* before, const FieldGather& gather, std::size_t k) {
+  std::uint64_t x[4];
+  for (std::size_t j = 0; j < 4; ++j) std::memcpy(&x[j], before + gather.end[k + j], 8);
+  return _mm256_set_epi64x(static_cast<long long>(x[3]), static_cast<long long>(x[2]), static_cast<long long>(x[1]),
+                           static_cast<long long>(x[0]));
+}
+
+// The value of each of four lanes, in the low 32 bits of its 64: the bytes
+// that `keep` drops (those before the field) are 0, and the rest are the
+// steps of the 64-byte registers below.
+KORVO_AVX2 __m256i lane_values_4(__m256i x, const std::uint8_t* keep) {
+  x = _mm256_and_si256(x, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(keep)));
+  x = _mm256_subs_epu8(x, _mm256_set1_epi8('0'));
+  __m256i v = _mm256_maddubs_epi16(x, _mm256_set1_epi16(0x010A));
+  v = _mm256_madd_epi16(v, _mm256_set1_epi32(0x0001'0064));
+  return _mm256_add_epi64(_mm256_mul_epu32(v, _mm256_set1_epi64x(10'000)), _mm256_srli_epi64(v, 32));
+}
+
+#undef KORVO_AVX2
+
+__attribute__((target("avx2"))) void mark_and_convert_avx2(const char* record, std::size_t n, const FieldGather& gather,
+                                                           ByteClasses& marks,
+                                                           std::array<std::int32_t, kFields>& values) {
+  if (n > kBytes) n = kBytes;
+  // A lane that keeps a byte from n on would load it.
+  if (gather.reach > n) {
+    mark_and_convert_plain(record, n, gather, marks, values);
+    return;
+  }
+  // Thirty-two bytes per step; the last, partial step loads the 32 bytes
+  // that end at byte n, of which only those from `at` on are new.
+  marks = ByteClasses{};
+  std::size_t at = 0;
+  for (; at + 32 <= n; at += 32) mark_32(record + at, at, 0, marks);
+  if (at < n) {
+    if (n >= 32) {
+      mark_32(record + n - 32, at, static_cast<unsigned>(at + 32 - n), marks);
+    } else {
+      // Fewer than 32 bytes in all: a copy padded with NUL bytes, which are
+      // neither blank nor digit.
+      char copy[32] = {};
+      std::memcpy(copy, record, n);
+      mark_32(copy, 0, 0, marks);
+    }
+  }
+  const char* before = record - 8;
+  for (std::size_t r = 0; r < kFields / 8; ++r) {
+    const __m256i first = lane_values_4(load_4_lanes(before, gather, 8 * r), gather.keep[r].data());
+    const __m256i second = lane_values_4(load_4_lanes(before, gather, 8 * r + 4), gather.keep[r].data() + 32);
+    // The low 32 bits of each of the eight lanes, in order: the shuffle
+    // takes them as first 0 1, second 0 1 | first 2 3, second 2 3.
+    const __m256i low =
+        _mm256_castps_si256(_mm256_shuffle_ps(_mm256_castsi256_ps(first), _mm256_castsi256_ps(second), 0x88));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(values.data() + 8 * r), _mm256_permute4x64_epi64(low, 0xD8));
+  }
+}
+
+__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))) void mark_and_convert_avx512(
     const char* record, std::size_t n, const FieldGather& gather, ByteClasses& marks,
     std::array<std::int32_t, kFields>& values) {
   if (n > kBytes) n = kBytes;
@@ -114,9 +209,35 @@ __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))) void mark_and_co
   }
 }
 
+}  // namespace
+
+bool available() { return widest() != Registers::kNone; }
+
+void mark_and_convert_with(Registers kind, const char* record, std::size_t n, const FieldGather& gather,
+                           ByteClasses& marks, std::array<std::int32_t, kFields>& values) {
+  switch (kind) {
+    case Registers::kAvx512Vbmi: mark_and_convert_avx512(record, n, gather, marks, values); return;
+    case Registers::kAvx2: mark_and_convert_avx2(record, n, gather, marks, values); return;
+    case Registers::kNone: break;
+  }
+  mark_and_convert_plain(record, n, gather, marks, values);
+}
+
+void mark_and_convert(const char* record, std::size_t n, const FieldGather& gather, ByteClasses& marks,
+                      std::array<std::int32_t, kFields>& values) {
+  mark_and_convert_with(widest(), record, n, gather, marks, values);
+}
+
 #else
 
+bool has(Registers kind) { return kind == Registers::kNone; }
+
 bool available() { return false; }
+
+void mark_and_convert_with(Registers /*kind*/, const char* record, std::size_t n, const FieldGather& gather,
+                           ByteClasses& marks, std::array<std::int32_t, kFields>& values) {
+  mark_and_convert_plain(record, n, gather, marks, values);
+}
 
 void mark_and_convert(const char* record, std::size_t n, const FieldGather& gather, ByteClasses& marks,
                       std::array<std::int32_t, kFields>& values) {

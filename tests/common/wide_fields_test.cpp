@@ -9,6 +9,7 @@
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "common/fixed_read.h"
 
@@ -68,35 +69,54 @@ TEST(WideFields, AFieldMustLieWithinTheBytesOneCallReads) {
   EXPECT_NO_THROW(gather.set_field(0, wide::kBytes, 8));
 }
 
+// The kinds of registers this processor has.
+std::vector<wide::Registers> registers_here() {
+  std::vector<wide::Registers> kinds;
+  for (const wide::Registers kind : {wide::Registers::kAvx2, wide::Registers::kAvx512Vbmi}) {
+    if (wide::has(kind)) kinds.push_back(kind);
+  }
+  return kinds;
+}
+
+const char* name(wide::Registers kind) { return kind == wide::Registers::kAvx2 ? "AVX2" : "AVX-512 VBMI"; }
+
 // The registers against the plain conversion: every record length up to the
 // limit, random fields, and bytes of every kind (digits, blanks, signs,
 // letters, bytes above 127), so that the saturating steps and the last
-// partial load meet every case. Only where the processor has the
-// instructions.
+// partial load meet every case. Some gathers keep a byte past the record's
+// end (which reads 0). Each kind of registers the processor has.
 TEST(WideFields, TheRegistersGiveThePlainConversion) {
-  if (!wide::available()) GTEST_SKIP() << "this processor has no AVX-512 VBMI";
+  const std::vector<wide::Registers> kinds = registers_here();
+  if (kinds.empty()) GTEST_SKIP() << "this processor has neither AVX2 nor AVX-512 VBMI";
   std::string alphabet = " 0123456789 0123456789.-+Az\x7f\x80\xff/:";
   alphabet.push_back('\0');
-  std::mt19937 random(77);
-  for (int trial = 0; trial < 20000; ++trial) {
-    const std::size_t n = static_cast<std::size_t>(trial) % (wide::kBytes + 1);
-    std::string bytes(wide::kBytes + 8, '7');  // the bytes from n on must not count
-    for (std::size_t i = 0; i < n; ++i) bytes[i] = alphabet[random() % alphabet.size()];
-    const wide::FieldGather gather = random_gather(random, n);
-    ByteClasses fast, plain;
-    std::array<std::int32_t, wide::kFields> fast_values{}, plain_values{};
-    wide::mark_and_convert(bytes.data(), n, gather, fast, fast_values);
-    wide::mark_and_convert_plain(bytes.data(), n, gather, plain, plain_values);
-    ASSERT_EQ(fast.blank, plain.blank) << "trial " << trial << ", length " << n;
-    ASSERT_EQ(fast.digit, plain.digit) << "trial " << trial << ", length " << n;
-    ASSERT_EQ(fast_values, plain_values) << "trial " << trial << ", length " << n;
+  for (const wide::Registers kind : kinds) {
+    std::mt19937 random(77);
+    for (int trial = 0; trial < 20000; ++trial) {
+      const std::size_t n = static_cast<std::size_t>(trial) % (wide::kBytes + 1);
+      // Eight bytes before the record, which a load may cover; the bytes
+      // from n on must not count.
+      std::string bytes(8 + wide::kBytes + 8, '7');
+      const char* record = bytes.data() + 8;
+      for (std::size_t i = 0; i < n; ++i) bytes[8 + i] = alphabet[random() % alphabet.size()];
+      wide::FieldGather gather = random_gather(random, n);
+      if (trial % 10 == 0 && n < wide::kBytes) gather.set_field(random() % wide::kFields, n + 1, 1 + n % 8);
+      ByteClasses fast, plain;
+      std::array<std::int32_t, wide::kFields> fast_values{}, plain_values{};
+      wide::mark_and_convert_with(kind, record, n, gather, fast, fast_values);
+      wide::mark_and_convert_plain(record, n, gather, plain, plain_values);
+      ASSERT_EQ(fast.blank, plain.blank) << name(kind) << ", trial " << trial << ", length " << n;
+      ASSERT_EQ(fast.digit, plain.digit) << name(kind) << ", trial " << trial << ", length " << n;
+      ASSERT_EQ(fast_values, plain_values) << name(kind) << ", trial " << trial << ", length " << n;
+    }
   }
 }
 
 // A record that ends where the readable memory ends: the registers load
 // the record's bytes and not one beyond (a byte beyond would fault).
 TEST(WideFields, TheRegistersReadNoByteBeyondTheRecord) {
-  if (!wide::available()) GTEST_SKIP() << "this processor has no AVX-512 VBMI";
+  const std::vector<wide::Registers> kinds = registers_here();
+  if (kinds.empty()) GTEST_SKIP() << "this processor has neither AVX2 nor AVX-512 VBMI";
   const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
   void* area = mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   ASSERT_NE(area, MAP_FAILED);
@@ -108,10 +128,13 @@ TEST(WideFields, TheRegistersReadNoByteBeyondTheRecord) {
     std::memset(record, '5', n);
     wide::FieldGather gather;
     if (n >= 4) gather.set_field(0, n, 4);
-    ByteClasses marks;
-    std::array<std::int32_t, wide::kFields> values{};
-    wide::mark_and_convert(record, n, gather, marks, values);
-    EXPECT_EQ(values[0], n >= 4 ? 5555 : 0) << n;
+    for (const wide::Registers kind : kinds) {
+      ByteClasses marks;
+      std::array<std::int32_t, wide::kFields> values{};
+      wide::mark_and_convert_with(kind, record, n, gather, marks, values);
+      EXPECT_EQ(values[0], n >= 4 ? 5555 : 0) << name(kind) << ", length " << n;
+      EXPECT_EQ(marks.digit[0], n >= 64 ? ~0ULL : (1ULL << n) - 1) << name(kind) << ", length " << n;
+    }
   }
   munmap(area, 2 * page);
 }
