@@ -51,12 +51,12 @@ bool stronger(const TopLink& a, const TopLink& b) {
 void fill_sums(StatsRow& row, const StatsSums& s) {
   row.links = Figure::whole(s.n);
   if (s.n == 0) return;
-  row.count_sum = Figure::real(s.sum_c);
-  row.volume_sum = Figure::real(s.sum_v);
+  row.count_sum = Figure::real(s.sum_c());
+  row.volume_sum = Figure::real(s.sum_v());
   row.ratio = Figure::real(s.ratio());
   row.rmse_pct = Figure::real(s.rmse_pct());
-  row.vmt_count = Figure::real(s.sum_cd);
-  row.vmt_volume = Figure::real(s.sum_vd);
+  row.vmt_count = Figure::real(s.sum_cd());
+  row.vmt_volume = Figure::real(s.sum_vd());
   row.vmt_ratio = Figure::real(s.vmt_ratio());
   row.r2 = Figure::real(s.r2());
 }
@@ -68,7 +68,7 @@ void fill_targets(StatsRow& row, const TargetPair& t) {
 }
 
 Verdict vmt_verdict(const StatsSums& s, const TargetPair& t) {
-  return s.n > 0 ? ratio_verdict(s.sum_vd, s.sum_cd, t) : Verdict::kNone;
+  return s.n > 0 ? ratio_verdict(s.sum_vd(), s.sum_cd(), t) : Verdict::kNone;
 }
 
 std::optional<double> share(std::int64_t part, std::int64_t whole) {
@@ -207,13 +207,13 @@ Verdict rmse_verdict(std::optional<double> rmse_pct, const TargetPair& target) {
 }
 
 std::optional<double> StatsSums::ratio() const {
-  if (sum_c == 0) return std::nullopt;
-  return sum_v / sum_c;
+  if (sum_c() == 0) return std::nullopt;
+  return sum_v() / sum_c();
 }
 
 std::optional<double> StatsSums::vmt_ratio() const {
-  if (sum_cd == 0) return std::nullopt;
-  return sum_vd / sum_cd;
+  if (sum_cd() == 0) return std::nullopt;
+  return sum_vd() / sum_cd();
 }
 
 std::string_view data_check_name(DataCheck check) {

@@ -158,41 +158,42 @@ Verdict rmse_verdict(std::optional<double> rmse_pct, const TargetPair& target);
 // ---------------------------------------------------------------------------
 // Streaming state.
 
+// A V figure and a C figure, [0] and [1], worked on as one: each operation
+// is the IEEE operation of each element, as two separate doubles give it.
+using VcPair __attribute__((vector_size(16))) = double;
+
 // The sums of one group of counted links. R² comes from a Welford-style
 // co-moment, stable where the textbook sums (Σxy - Σx Σy / n) cancel.
 struct StatsSums {
   std::int64_t n = 0;
-  double sum_v = 0;
-  double sum_c = 0;
   double sum_sq_dev = 0;  // Σ(V - C)²
-  double sum_vd = 0;
-  double sum_cd = 0;
-  double mean_v = 0;
-  double mean_c = 0;
-  double m2_v = 0;  // Σ(V - mean V)²
-  double m2_c = 0;
-  double co_moment = 0;  // Σ(V - mean V)(C - mean C)
+  double co_moment = 0;   // Σ(V - mean V)(C - mean C)
+  VcPair sum{};           // ΣV, ΣC
+  VcPair sum_d{};         // ΣVd, ΣCd
+  VcPair mean{};          // mean V, mean C
+  VcPair m2{};            // Σ(V - mean V)², Σ(C - mean C)²
 
   void add(double v, double c, double d) {
     ++n;
-    sum_v += v;
-    sum_c += c;
+    const VcPair x = {v, c};
     sum_sq_dev += (v - c) * (v - c);
-    sum_vd += v * d;
-    sum_cd += c * d;
+    sum += x;
+    sum_d += x * d;
     const double inv = 1.0 / static_cast<double>(n);
-    const double dv = v - mean_v;
-    const double dc = c - mean_c;
-    mean_v += dv * inv;
-    mean_c += dc * inv;
-    m2_v += dv * (v - mean_v);
-    m2_c += dc * (c - mean_c);
-    co_moment += dv * (c - mean_c);
+    const VcPair dx = x - mean;
+    mean += dx * inv;
+    const VcPair after = x - mean;
+    m2 += dx * after;
+    co_moment += dx[0] * after[1];
   }
+  double sum_v() const { return sum[0]; }
+  double sum_c() const { return sum[1]; }
+  double sum_vd() const { return sum_d[0]; }
+  double sum_cd() const { return sum_d[1]; }
   std::optional<double> ratio() const;      // ΣV / ΣC
   std::optional<double> vmt_ratio() const;  // ΣVd / ΣCd
-  std::optional<double> rmse_pct() const { return rmse_percent(n, sum_sq_dev, sum_c); }
-  std::optional<double> r2() const { return r_squared(n, m2_v, m2_c, co_moment); }
+  std::optional<double> rmse_pct() const { return rmse_percent(n, sum_sq_dev, sum_c()); }
+  std::optional<double> r2() const { return r_squared(n, m2[0], m2[1], co_moment); }
 };
 
 // VcDistribution (volume over count here) is in evaluation/accumulators.h.
