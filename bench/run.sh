@@ -64,9 +64,9 @@ if grep -qw avx512vbmi /proc/cpuinfo 2>/dev/null; then
 elif grep -qw avx2 /proc/cpuinfo 2>/dev/null; then
   wide=AVX2
 else
-  wide="16 bytes"
+  wide="16 bytes at a time"
 fi
-echo "(machine: $(nproc) cores; $(uname -r); dBASE records in registers of: $wide)"
+echo "(machine: $(nproc) cores; $(uname -r); dBASE records converted with: $wide)"
 for size in "${sizes[@]}"; do
   for source in dbf binary; do
     for type in validation analysis; do
