@@ -432,27 +432,29 @@ void process_link(RunContext& ctx) {
 void run_link_loop(RunContext& ctx) {
   if (ctx.settings.link_csv) ctx.links_csv.open(ctx.work, ctx.settings.analysis_mode);
   const bool dbf = ctx.settings.dbf_input_given;
-  if (dbf && ctx.threads > 1) {
-    // The records' text is converted on a second thread, ahead of the
-    // evaluation; the links arrive here in file order as they do below.
-    DbfReadAhead ahead(ctx.dbf);
-    while (ahead.next(ctx.link) == LinkStatus::kLink) process_link(ctx);
-    return;
-  }
-  // A binary network is read on this thread (its links need too little work
-  // for a second thread to pay for handing them over); the second thread
-  // adds up the links' measures and statistics.
+  // With a second thread, a dBASE file's records are converted on it, ahead
+  // of the evaluation, and the links arrive here in file order as they do
+  // below. A binary network is read on this thread (its links need too
+  // little work for a second thread to pay for handing them over), and the
+  // second thread adds up the links' measures and statistics; a dBASE run
+  // does that on a third.
+  const bool read_ahead = dbf && ctx.threads > 1;
   std::optional<SumsThread> sums_thread;
-  if (!dbf && ctx.threads > 1) sums_thread.emplace(link_sums(ctx));
+  if (ctx.threads > (read_ahead ? 2 : 1)) sums_thread.emplace(link_sums(ctx));
   ctx.sums_thread = sums_thread ? &*sums_thread : nullptr;
   struct Forget {
     RunContext& ctx;
     ~Forget() { ctx.sums_thread = nullptr; }
   } forget{ctx};
-  for (;;) {
-    const LinkStatus status = dbf ? read_next_dbf_link(ctx.dbf, ctx.link) : read_binary_link(ctx.binary, ctx.link);
-    if (status == LinkStatus::kEndOfLinks) break;
-    process_link(ctx);
+  if (read_ahead) {
+    DbfReadAhead ahead(ctx.dbf);
+    while (ahead.next(ctx.link) == LinkStatus::kLink) process_link(ctx);
+  } else {
+    for (;;) {
+      const LinkStatus status = dbf ? read_next_dbf_link(ctx.dbf, ctx.link) : read_binary_link(ctx.binary, ctx.link);
+      if (status == LinkStatus::kEndOfLinks) break;
+      process_link(ctx);
+    }
   }
   if (sums_thread) sums_thread->finish();
 }

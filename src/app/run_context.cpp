@@ -1,5 +1,6 @@
 #include "app/run_context.h"
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <thread>
@@ -13,9 +14,13 @@ LocalTime system_local_time() {
   return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
-int threads_setting(const char* value) {
-  if (value != nullptr && std::strcmp(value, "1") == 0) return 1;
-  return std::thread::hardware_concurrency() > 1 ? 2 : 1;
+int threads_setting(const char* value, unsigned cores) {
+  for (const char* given : {"1", "2", "3"}) {
+    if (value != nullptr && std::strcmp(value, given) == 0) return given[0] - '0';
+  }
+  return static_cast<int>(std::clamp(cores, 1U, 3U));
 }
+
+int threads_setting(const char* value) { return threads_setting(value, std::thread::hardware_concurrency()); }
 
 }  // namespace korvo

@@ -44,10 +44,17 @@ inline constexpr const char* kDatabaseControlFile = "DATABASE.CTL";
 LocalTime system_local_time();
 
 // The threads a run uses, from the value of the environment variable
-// KORVO_THREADS (null when it is not set): "1" does everything on the link
-// loop's thread; unset, empty or any other value uses a second thread when
-// the machine has more than one core (to convert a dBASE file's records, or
-// to add up the measures and statistics of a binary network's links).
+// KORVO_THREADS (null when it is not set) and the machine's cores (0 when
+// unknown). "1", "2" or "3" is that many threads. Unset, empty or any other
+// value takes one thread per core, up to three.
+//
+// One thread does everything on the link loop's thread. A second one
+// converts a dBASE file's records ahead of the loop, or, on a binary
+// network, adds up the links' measures and statistics behind it. A third
+// adds up a dBASE run's measures and statistics; a binary run has no use for
+// it. On two cores three threads make a dBASE run slower, not faster: they
+// take turns on the cores.
+int threads_setting(const char* value, unsigned cores);
 int threads_setting(const char* value);
 
 class SumsThread;

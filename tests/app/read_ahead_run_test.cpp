@@ -1,8 +1,8 @@
-// Whole runs on one thread and on two leave the same files, console and exit
-// status, byte for byte: a dBASE link file read on one thread and with the
-// read-ahead thread, a binary network's statistics gathered on the loop's
-// thread and on their own; normal runs of both run types, and runs on
-// damaged files.
+// Whole runs on one, two and three threads leave the same files, console and
+// exit status, byte for byte: a dBASE link file read on one thread, with the
+// read-ahead thread, and with its sums on a third; a binary network's
+// statistics gathered on the loop's thread and on their own; normal runs of
+// both run types, and runs on damaged files.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include <map>
 #include <string>
 
+#include "app/run_context.h"
 #include "scenario_generator.h"
 #include "support/temp_dir.h"
 
@@ -76,9 +77,9 @@ TEST(ReadAheadRun, LeavesTheFilesOfARunOnOneThread) {
     options.run_type = c.type;
     options.source = c.source;
     options.seed = 5;
-    std::map<std::string, std::string> outputs[2];
-    testing::RunResult results[2];
-    for (int threads : {1, 2}) {
+    std::map<std::string, std::string> outputs[3];
+    testing::RunResult results[3];
+    for (int threads : {1, 2, 3}) {
       testing::TempDir dir;
       const auto summary = fixtures::write_scenario(options, dir.path());
       damage(dir.path(), summary.network_file, c.damage);
@@ -88,17 +89,37 @@ TEST(ReadAheadRun, LeavesTheFilesOfARunOnOneThread) {
     const std::string label = std::string(c.source == ScenarioSource::kDbf ? "dBASE " : "binary ") +
                               (c.type == ScenarioRunType::kValidation ? "validation " : "analysis ") + "damage " +
                               std::to_string(static_cast<int>(c.damage));
-    EXPECT_EQ(results[0].status, results[1].status) << label;
-    EXPECT_EQ(results[0].console, results[1].console) << label;
     EXPECT_EQ(results[0].status == 0, c.completes) << label << "\n" << results[0].console;
-    ASSERT_EQ(outputs[0].size(), outputs[1].size()) << label;
-    for (const auto& [name, bytes] : outputs[0]) {
-      EXPECT_TRUE(outputs[1].count(name) == 1 && outputs[1].at(name) == bytes) << label << ": " << name;
+    for (int t = 1; t < 3; ++t) {
+      const std::string run = label + ", " + std::to_string(t + 1) + " threads";
+      EXPECT_EQ(results[0].status, results[t].status) << run;
+      EXPECT_EQ(results[0].console, results[t].console) << run;
+      ASSERT_EQ(outputs[0].size(), outputs[t].size()) << run;
+      for (const auto& [name, bytes] : outputs[0]) {
+        EXPECT_TRUE(outputs[t].count(name) == 1 && outputs[t].at(name) == bytes) << run << ": " << name;
+      }
     }
     if (c.completes && c.type == ScenarioRunType::kValidation) {
       // The statistics were gathered: the counted links' rows are there.
-      EXPECT_NE(outputs[1]["KVSTATS.CSV"].find("All counted links"), std::string::npos) << label;
+      EXPECT_NE(outputs[2]["KVSTATS.CSV"].find("All counted links"), std::string::npos) << label;
     }
+  }
+}
+
+TEST(ReadAheadRun, ThreadsFollowTheSettingThenTheCores) {
+  struct Case {
+    const char* value;  // KORVO_THREADS; null when unset
+    unsigned cores;     // 0: the machine does not say
+    int threads;
+  };
+  const Case cases[] = {
+      {nullptr, 0, 1}, {nullptr, 1, 1}, {nullptr, 2, 2}, {nullptr, 3, 3}, {nullptr, 64, 3},
+      {"1", 64, 1},    {"2", 64, 2},    {"3", 1, 3},     {"2", 1, 2},     {"", 4, 3},
+      {"4", 2, 2},     {"0", 2, 2},     {"1 ", 8, 3},    {"one", 1, 1},   {"12", 8, 3},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(threads_setting(c.value, c.cores), c.threads)
+        << (c.value != nullptr ? c.value : "(unset)") << " on " << c.cores << " cores";
   }
 }
 

@@ -37,7 +37,7 @@ struct RunResult {
 LocalTime fixed_clock();
 
 // Runs the program in dir with console input and a fixed clock. A
-// threads of 1 or 2 overrides the run's own choice (KORVO_THREADS).
+// threads of 1 to 3 overrides the run's own choice (KORVO_THREADS).
 RunResult run_korvo(const TempDir& dir, std::string_view console_input = {});
 // ... in any directory.
 RunResult run_korvo(const std::filesystem::path& dir, std::string_view console_input = {}, int threads = 0);
