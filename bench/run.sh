@@ -66,7 +66,13 @@ elif grep -qw avx2 /proc/cpuinfo 2>/dev/null; then
 else
   wide="16 bytes at a time"
 fi
-echo "(machine: $(nproc) cores; $(uname -r); dBASE records converted with: $wide)"
+# KORVO takes KORVO_THREADS when it is 1, 2 or 3, else one thread per core up
+# to three (a binary run uses two at most).
+case "${KORVO_THREADS:-}" in
+  1 | 2 | 3) threads=$KORVO_THREADS ;;
+  *) threads=$(($(nproc) < 3 ? $(nproc) : 3)) ;;
+esac
+echo "(machine: $(nproc) cores; $(uname -r); dBASE records converted with: $wide; threads of a dBASE run: $threads)"
 for size in "${sizes[@]}"; do
   for source in dbf binary; do
     for type in validation analysis; do
