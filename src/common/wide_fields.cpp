@@ -213,19 +213,29 @@ __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))) void mark_and_co
 
 bool available() { return widest() != Registers::kNone; }
 
-void mark_and_convert_with(Registers kind, const char* record, std::size_t n, const FieldGather& gather,
-                           ByteClasses& marks, std::array<std::int32_t, kFields>& values) {
+namespace {
+
+Conversion conversion(Registers kind) {
   switch (kind) {
-    case Registers::kAvx512Vbmi: mark_and_convert_avx512(record, n, gather, marks, values); return;
-    case Registers::kAvx2: mark_and_convert_avx2(record, n, gather, marks, values); return;
+    case Registers::kAvx512Vbmi: return mark_and_convert_avx512;
+    case Registers::kAvx2: return mark_and_convert_avx2;
     case Registers::kNone: break;
   }
-  mark_and_convert_plain(record, n, gather, marks, values);
+  return mark_and_convert_plain;
+}
+
+}  // namespace
+
+Conversion widest_conversion() { return conversion(widest()); }
+
+void mark_and_convert_with(Registers kind, const char* record, std::size_t n, const FieldGather& gather,
+                           ByteClasses& marks, std::array<std::int32_t, kFields>& values) {
+  conversion(kind)(record, n, gather, marks, values);
 }
 
 void mark_and_convert(const char* record, std::size_t n, const FieldGather& gather, ByteClasses& marks,
                       std::array<std::int32_t, kFields>& values) {
-  mark_and_convert_with(widest(), record, n, gather, marks, values);
+  widest_conversion()(record, n, gather, marks, values);
 }
 
 #else
@@ -233,6 +243,8 @@ void mark_and_convert(const char* record, std::size_t n, const FieldGather& gath
 bool has(Registers kind) { return kind == Registers::kNone; }
 
 bool available() { return false; }
+
+Conversion widest_conversion() { return mark_and_convert_plain; }
 
 void mark_and_convert_with(Registers /*kind*/, const char* record, std::size_t n, const FieldGather& gather,
                            ByteClasses& marks, std::array<std::int32_t, kFields>& values) {

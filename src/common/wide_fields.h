@@ -71,6 +71,12 @@ bool available();
 void mark_and_convert(const char* record, std::size_t n, const FieldGather& gather, ByteClasses& marks,
                       std::array<std::int32_t, kFields>& values);
 
+// mark_and_convert with the registers it would use, picked once: a reader
+// that converts record after record keeps it and calls it directly.
+using Conversion = void (*)(const char* record, std::size_t n, const FieldGather& gather, ByteClasses& marks,
+                            std::array<std::int32_t, kFields>& values);
+Conversion widest_conversion();
+
 // The same with the given registers, where has(kind): for tests, which hold
 // each kind the processor has to the plain conversion.
 void mark_and_convert_with(Registers kind, const char* record, std::size_t n, const FieldGather& gather,

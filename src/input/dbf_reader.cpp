@@ -233,6 +233,7 @@ DbfRecordPlan make_record_plan(const DbfLinkSource& source) {
   static_assert(kLinkKeywordCount <= wide::kFields);
   if (wide::available() && rp.scan_bytes <= wide::kBytes) {
     rp.wide = true;
+    rp.wide_conversion = wide::widest_conversion();
     for (int k = 0; k < rp.integer_count; ++k) {
       const DbfRecordPlan::IntegerField& field = rp.integer_fields[static_cast<std::size_t>(k)];
       rp.gather.set_field(field.slot - 1u, field.end, source.plan[field.slot].width);
@@ -277,7 +278,7 @@ bool convert_record_at_once(const DbfLinkSource& source, const char* record, Slo
   ByteClasses marks;
   std::array<std::int32_t, wide::kFields> wide_values;
   if (rp.wide) {
-    wide::mark_and_convert(record, rp.scan_bytes, rp.gather, marks, wide_values);
+    rp.wide_conversion(record, rp.scan_bytes, rp.gather, marks, wide_values);
   } else {
     classify_bytes(record, rp.scan_bytes, marks);
   }

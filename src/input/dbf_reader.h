@@ -159,12 +159,14 @@ struct DbfRecordPlan {
   // an integer field reads 0 there); then come the whole part and the
   // fraction of the first kWidePointed pointed reals, the others take the
   // eight-byte conversion. A test clears wide to take all of them as
-  // elsewhere.
+  // elsewhere. wide_conversion is wide::mark_and_convert's choice of
+  // registers, made once for the file rather than once a record.
   static constexpr int kWidePointed = (wide::kFields - kLinkKeywordCount) / 2;
   // The gather's field of pointed real k's whole part; its fraction's is
   // the next one.
   static constexpr std::size_t wide_pointed_field(int k) { return kLinkKeywordCount + 2 * static_cast<std::size_t>(k); }
   bool wide = false;
+  wide::Conversion wide_conversion = nullptr;
   wide::FieldGather gather;
 };
 

@@ -491,6 +491,7 @@ PathResult read_with_plan(const std::string& bytes, const LinkFieldMap& map, Pat
     plan_usable = f.source->record_plan.usable;
     if (plan_usable) {
       EXPECT_EQ(f.source->record_plan.wide, wide::available()) << "a record plan within 128 bytes";
+      EXPECT_EQ(f.source->record_plan.wide_conversion != nullptr, f.source->record_plan.wide);
     }
     if (path != Path::kPlan) f.source->record_plan.wide = false;
     if (path == Path::kFieldByField) f.source->record_plan.usable = false;
