@@ -48,11 +48,11 @@ LocalTime system_local_time();
 // unknown). "1", "2" or "3" is that many threads. Unset, empty or any other
 // value takes one thread per core, up to three.
 //
-// One thread does everything on the link loop's thread. A second one
+// With one thread, everything runs on the link loop's thread. A second one
 // converts a dBASE file's records ahead of the loop, or, on a binary
 // network, adds up the links' measures and statistics behind it. A third
 // adds up a dBASE run's measures and statistics; a binary run has no use for
-// it. On two cores three threads make a dBASE run slower, not faster: they
+// it. On two cores, three threads make a dBASE run slower, not faster: they
 // take turns on the cores.
 int threads_setting(const char* value, unsigned cores);
 int threads_setting(const char* value);
