@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 #include <tuple>
 
 #include "support/fortran_oracle.h"
@@ -274,6 +275,93 @@ TEST(LayoutTest, RoundHalfUpInSinglePrecision) {
   const std::vector<std::pair<float, std::int64_t>> cases = {
       {0.5f, 1}, {2.49f, 2}, {2.5f, 3}, {-0.4f, 0}, {-0.6f, 0}, {-1.6f, -1}, {1.499f, 1}, {16777216.0f, 16777216}};
   for (auto [x, expected] : cases) EXPECT_EQ(round_half_up(x), expected) << x;
+}
+
+// edit_integer against its reference, byte for byte: every width up to past
+// the quick way's limit, no minimum, m = 0 and m > 0, values around each
+// power of ten, both signs, and the extremes of 64 bits.
+TEST(LayoutTest, IntegersAreEditedAsTheReferenceEditsThem) {
+  std::vector<std::int64_t> values = {0, std::numeric_limits<std::int64_t>::max(),
+                                      std::numeric_limits<std::int64_t>::min()};
+  for (std::int64_t p = 1; p <= std::numeric_limits<std::int64_t>::max() / 10; p *= 10) {
+    for (const std::int64_t v : {p - 1, p, p + 1, 7 * p}) {
+      values.push_back(v);
+      values.push_back(-v);
+    }
+  }
+  int compared = 0;
+  for (int width = 0; width <= 40; ++width) {
+    for (const int min_digits : {-1, 0, 1, 3, 25}) {
+      for (const std::int64_t v : values) {
+        std::string ours(static_cast<std::size_t>(width) + 2, '#');
+        std::string reference = ours;
+        edit_integer(v, width, min_digits, ours.data() + 1);
+        layout_detail::edit_integer_reference(v, width, min_digits, reference.data() + 1);
+        ASSERT_EQ(ours, reference) << "I" << width << "." << min_digits << " of " << v;
+        ++compared;
+      }
+    }
+  }
+  EXPECT_GT(compared, 10000);
+}
+
+// An IntegerRecord is the layout writer's record of the same I descriptors,
+// byte for byte: values that fit, values too wide (asterisks), negatives,
+// the extremes of 64 bits, every width; random records of random widths.
+TEST(LayoutTest, AnIntegerRecordWritesAsTheLayoutDoes) {
+  struct Field {
+    std::int64_t value;
+    int width;
+  };
+  const std::int64_t big = std::numeric_limits<std::int64_t>::max();
+  const std::int64_t small = std::numeric_limits<std::int64_t>::min();
+  std::vector<std::vector<Field>> records = {
+      {{5, 1}, {-5, 1}, {0, 1}, {10, 1}},
+      {{123456, 6}, {1234567, 6}, {-99999, 6}, {-100000, 6}, {0, 6}},
+      {{big, 19}, {big, 20}, {small, 20}, {small, 19}, {-1, 20}},
+      {{42, 3}, {-7, 3}, {999, 3}, {1000, 3}, {-99, 3}, {-100, 3}},
+  };
+  std::mt19937_64 random(11);
+  for (int r = 0; r < 2000; ++r) {
+    std::vector<Field> fields(1 + random() % 48);
+    for (Field& f : fields) {
+      f.width = 1 + static_cast<int>(random() % IntegerRecord::kMaxIntegerWidth);
+      const int digits = static_cast<int>(random() % 20);
+      std::int64_t v = static_cast<std::int64_t>(random() % 10'000'000'000'000'000'000ULL);
+      for (int d = digits; d < 19; ++d) v /= 10;
+      f.value = random() % 3 == 0 ? -v : v;
+    }
+    records.push_back(fields);
+  }
+  IntegerRecord record;
+  int overflowed = 0;
+  for (const std::vector<Field>& fields : records) {
+    std::string layout = "(";
+    std::vector<FieldValue> values;
+    record.clear();
+    std::size_t columns = 0;
+    bool fits = true;
+    for (const Field& f : fields) {
+      columns += static_cast<std::size_t>(f.width);
+      if (columns > IntegerRecord::kMaxLength) {
+        EXPECT_THROW(record.put(f.value, f.width), LayoutError);
+        fits = false;
+        ++overflowed;
+        break;
+      }
+      record.put(f.value, f.width);
+      layout += (values.empty() ? "I" : ",I") + std::to_string(f.width);
+      values.emplace_back(f.value);
+    }
+    if (!fits) continue;
+    StringSink sink;
+    write_record(sink, Layout::parse(layout + ")"), values);
+    ASSERT_EQ(sink.records.size(), 1u) << layout;
+    EXPECT_EQ(record.view(), sink.records[0]) << layout;
+  }
+  EXPECT_GT(overflowed, 0);
+  EXPECT_THROW(record.put(1, 0), LayoutError);
+  EXPECT_THROW(record.put(1, IntegerRecord::kMaxIntegerWidth + 1), LayoutError);
 }
 
 }  // namespace
