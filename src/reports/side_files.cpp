@@ -17,14 +17,30 @@ namespace {
 // kMaxVolumeSlots slot volumes; every value is written, however many.
 constexpr std::size_t kAsciiWideFields = 2 + 1 + kMaxVolumeSlots;  // 7-column fields
 constexpr std::size_t kAsciiMaxValues = 9 + kAsciiWideFields;
+constexpr auto kAsciiRecord = "(2I6,4I3,3I5,53I7)"_layout;
 
-template <std::size_t... I>
-std::array<FieldValue, sizeof...(I)> zero_values(std::index_sequence<I...>) {
-  return {((void)I, FieldValue(0))...};
+// The columns of the record's i-th value (0-based), as kAsciiRecord gives them.
+constexpr auto kAsciiColumns = [] {
+  std::array<int, kAsciiMaxValues> columns{};
+  for (std::size_t i = 0; i < kAsciiMaxValues; ++i) columns[i] = i < 2 ? 6 : i < 6 ? 3 : i < 9 ? 5 : 7;
+  return columns;
+}();
+
+// The record is built field by field (IntegerRecord) rather than through
+// the layout's walk, which took most of a run's time with ASCII on: the
+// columns must be the layout's, and its descriptors plain Iw.
+constexpr bool columns_follow_layout() {
+  std::size_t i = 0;
+  for (const EditItem& item : kAsciiRecord.parsed.items) {
+    if (item.op != EditOp::kInteger) continue;
+    if (item.decimals != -1) return false;
+    for (std::int32_t r = 0; r < item.repeat; ++r) {
+      if (i >= kAsciiMaxValues || kAsciiColumns[i++] != item.width) return false;
+    }
+  }
+  return i == kAsciiMaxValues;
 }
-
-// The columns of the record's i-th value (0-based), as kRecord gives them.
-int ascii_field_columns(std::size_t i) { return i < 2 ? 6 : i < 6 ? 3 : i < 9 ? 5 : 7; }
+static_assert(columns_follow_layout());
 
 std::string ascii_field_name(std::size_t i, bool use_counts) {
   static constexpr const char* kFixed[] = {"ANODE",    "BNODE", "FT",        "AT",     "LANES",   "LOCATION",
@@ -48,9 +64,7 @@ void SideFiles::create_ascii_network() {
 
 void SideFiles::write_ascii_record(const LinkRecord& link, const LinkValues& v, const EvaluationState& state,
                                    bool use_counts) {
-  static constexpr auto kRecord = "(2I6,4I3,3I5,53I7)"_layout;
-  static_assert(kRecord.parsed.items[3].repeat == kAsciiWideFields, "one 7-column field for each wide value");
-  std::array<FieldValue, kAsciiMaxValues> values = zero_values(std::make_index_sequence<kAsciiMaxValues>{});
+  std::array<std::int64_t, kAsciiMaxValues> values;
   std::size_t n = 0;
   values[n++] = link.anode;
   values[n++] = link.bnode;
@@ -69,16 +83,18 @@ void SideFiles::write_ascii_record(const LinkRecord& link, const LinkValues& v, 
     for (int s = 1; s <= slots; ++s) values[n++] = state.slot_volume_rounded[static_cast<std::size_t>(s)];
   }
   for (std::size_t i = 0; i < n; ++i) {
-    const int columns = ascii_field_columns(i);
-    if (!fits_columns(values[i].integer(), columns)) {
+    const int columns = kAsciiColumns[i];
+    if (!fits_columns(values[i], columns)) {
       data_field_overflow(
           kAsciiNetworkFile, link_record_name(link.anode, link.bnode), ascii_field_name(i, use_counts), columns,
-          std::to_string(values[i].integer()),
+          std::to_string(values[i]),
           i < 2 ? "turn \"ASCII\" off in PROFILE.MAS, or renumber the nodes below " + first_too_wide(columns)
                 : std::string("turn \"ASCII\" off in PROFILE.MAS, or correct the link's value"));
     }
   }
-  ascii_.write(kRecord, std::span<const FieldValue>(values.data(), n));
+  ascii_record_.clear();
+  for (std::size_t i = 0; i < n; ++i) ascii_record_.put(values[i], kAsciiColumns[i]);
+  ascii_.write_record(ascii_record_.view());
 }
 
 void SideFiles::flush_ascii_network() {

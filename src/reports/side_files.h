@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+#include "common/layout.h"
 #include "common/text_file.h"
 #include "common/work_dir.h"
 #include "evaluation/evaluation.h"
@@ -59,6 +60,7 @@ class SideFiles {
  private:
   WorkDir work_;
   TextWriter ascii_;
+  IntegerRecord ascii_record_;  // HRLDXY.ASC's record, built anew for each link
   TextWriter skip_;
 };
 

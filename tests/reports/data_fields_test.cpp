@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include "common/errors.h"
@@ -34,6 +35,16 @@ TEST(DataFields, AWholeNumberFitsItsColumnsUpToTheLastDigit) {
       {-32'768, 4, false},
       {2'147'483'647, 10, true},
       {-2'147'483'648, 10, false},
+      {0, 0, true},
+      {-1, 0, false},
+      {999'999'999'999'999'999, 18, true},
+      {999'999'999'999'999'999, 25, true},
+      {1'000'000'000'000'000'000, 25, false},
+      {-99'999'999'999'999'999, 18, true},
+      {-99'999'999'999'999'999, 19, true},
+      {-100'000'000'000'000'000, 25, false},
+      {std::numeric_limits<std::int64_t>::max(), 30, false},
+      {std::numeric_limits<std::int64_t>::min(), 30, false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(fits_columns(c.value, c.columns), c.fits) << c.value << " in " << c.columns;
