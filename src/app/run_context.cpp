@@ -5,6 +5,10 @@
 #include <ctime>
 #include <thread>
 
+#if defined(__linux__)
+#include <sched.h>
+#endif
+
 namespace korvo {
 
 LocalTime system_local_time() {
@@ -21,6 +25,20 @@ int threads_setting(const char* value, unsigned cores) {
   return static_cast<int>(std::clamp(cores, 1U, 3U));
 }
 
-int threads_setting(const char* value) { return threads_setting(value, std::thread::hardware_concurrency()); }
+unsigned usable_cores() {
+#if defined(__linux__)
+  // The processors this process may run on: fewer than the machine has
+  // under taskset, or a container's cpuset.
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (sched_getaffinity(0, sizeof set, &set) == 0) {
+    const int count = CPU_COUNT(&set);
+    if (count > 0) return static_cast<unsigned>(count);
+  }
+#endif
+  return std::thread::hardware_concurrency();
+}
+
+int threads_setting(const char* value) { return threads_setting(value, usable_cores()); }
 
 }  // namespace korvo

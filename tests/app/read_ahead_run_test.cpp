@@ -12,6 +12,10 @@
 #include <string>
 
 #include "app/run_context.h"
+
+#if defined(__linux__)
+#include <sched.h>
+#endif
 #include "scenario_generator.h"
 #include "support/temp_dir.h"
 
@@ -122,6 +126,56 @@ TEST(ReadAheadRun, ThreadsFollowTheSettingThenTheCores) {
         << (c.value != nullptr ? c.value : "(unset)") << " on " << c.cores << " cores";
   }
 }
+
+#if defined(__linux__)
+// Pins the calling thread to the first n processors it may run on, and gives
+// it back its processors when it goes.
+class PinnedTo {
+ public:
+  explicit PinnedTo(int n) {
+    if (sched_getaffinity(0, sizeof saved_, &saved_) != 0) return;
+    cpu_set_t narrow;
+    CPU_ZERO(&narrow);
+    int kept = 0;
+    for (int cpu = 0; cpu < CPU_SETSIZE && kept < n; ++cpu) {
+      if (CPU_ISSET(cpu, &saved_)) {
+        CPU_SET(cpu, &narrow);
+        ++kept;
+      }
+    }
+    pinned_ = kept == n && sched_setaffinity(0, sizeof narrow, &narrow) == 0;
+  }
+  ~PinnedTo() {
+    if (pinned_) sched_setaffinity(0, sizeof saved_, &saved_);
+  }
+  PinnedTo(const PinnedTo&) = delete;
+  PinnedTo& operator=(const PinnedTo&) = delete;
+  bool pinned() const { return pinned_; }
+
+ private:
+  cpu_set_t saved_{};
+  bool pinned_ = false;
+};
+
+TEST(ReadAheadRun, CountsOnlyTheCoresTheRunMayUse) {
+  const unsigned all = usable_cores();
+  ASSERT_GE(all, 1U);
+  {
+    PinnedTo one(1);
+    ASSERT_TRUE(one.pinned());
+    EXPECT_EQ(usable_cores(), 1U);
+    EXPECT_EQ(threads_setting(nullptr), 1);
+    EXPECT_EQ(threads_setting("2"), 2);  // a setting still holds
+  }
+  EXPECT_EQ(usable_cores(), all);
+  if (all >= 2) {
+    PinnedTo two(2);
+    ASSERT_TRUE(two.pinned());
+    EXPECT_EQ(usable_cores(), 2U);
+    EXPECT_EQ(threads_setting(nullptr), 2);
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace korvo
