@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -19,28 +20,22 @@ constexpr std::size_t kAsciiWideFields = 2 + 1 + kMaxVolumeSlots;  // 7-column f
 constexpr std::size_t kAsciiMaxValues = 9 + kAsciiWideFields;
 constexpr auto kAsciiRecord = "(2I6,4I3,3I5,53I7)"_layout;
 
-// The columns of the record's i-th value (0-based), as kAsciiRecord gives them.
+// The columns of the record's i-th value (0-based), from kAsciiRecord. The
+// record is built field by field (IntegerRecord) rather than through the
+// layout's walk, which cost about a twelfth of a run's instructions with
+// ASCII on; so the layout must be plain Iw descriptors, kAsciiMaxValues
+// columns in all. A layout that is not stops the build here (a throw is not
+// a constant expression).
 constexpr auto kAsciiColumns = [] {
   std::array<int, kAsciiMaxValues> columns{};
-  for (std::size_t i = 0; i < kAsciiMaxValues; ++i) columns[i] = i < 2 ? 6 : i < 6 ? 3 : i < 9 ? 5 : 7;
-  return columns;
-}();
-
-// The record is built field by field (IntegerRecord) rather than through
-// the layout's walk, which cost about a twelfth of a run's instructions with
-// ASCII on: the columns must be the layout's, and its descriptors plain Iw.
-constexpr bool columns_follow_layout() {
   std::size_t i = 0;
   for (const EditItem& item : kAsciiRecord.parsed.items) {
-    if (item.op != EditOp::kInteger) continue;
-    if (item.decimals != -1) return false;
-    for (std::int32_t r = 0; r < item.repeat; ++r) {
-      if (i >= kAsciiMaxValues || kAsciiColumns[i++] != item.width) return false;
-    }
+    if (item.op != EditOp::kInteger || item.decimals != -1) throw std::logic_error("HRLDXY.ASC: not a plain Iw");
+    for (std::int32_t r = 0; r < item.repeat; ++r) columns.at(i++) = item.width;
   }
-  return i == kAsciiMaxValues;
-}
-static_assert(columns_follow_layout());
+  if (i != kAsciiMaxValues) throw std::logic_error("HRLDXY.ASC: the layout has too few columns");
+  return columns;
+}();
 
 std::string ascii_field_name(std::size_t i, bool use_counts) {
   static constexpr const char* kFixed[] = {"ANODE",    "BNODE", "FT",        "AT",     "LANES",   "LOCATION",
