@@ -8,6 +8,7 @@
 // The parse functions report failure through their result; read_integer and
 // read_real add the file, the place and the field and throw FileError.
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -90,6 +91,14 @@ inline ParseStatus parse_integer_field(std::string_view field, std::int64_t& out
 // correctly rounded division, the same value the general path gives.
 inline constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                           1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The same as whole numbers, 10^0 to 10^19 (the last that 64 bits hold).
+inline constexpr auto kWholePowersOfTen = [] {
+  std::array<std::uint64_t, 20> powers{};
+  powers[0] = 1;
+  for (std::size_t k = 1; k < powers.size(); ++k) powers[k] = powers[k - 1] * 10;
+  return powers;
+}();
 
 inline ParseStatus parse_real_field(std::string_view field, int decimals, double& out) {
   if (field.size() > 18 || decimals < 0 || decimals > 18) return parse_real_field_general(field, decimals, out);

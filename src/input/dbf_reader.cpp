@@ -108,13 +108,6 @@ bool scaled_value(double x, double scale, std::int32_t& out) {
   return true;
 }
 
-namespace {
-
-constexpr std::uint64_t kWholePowers[] = {1,       10,        100,        1'000,       10'000,
-                                          100'000, 1'000'000, 10'000'000, 100'000'000, 1'000'000'000};
-
-}  // namespace
-
 bool fast_scaled_field(const char* field_end, const DbfSlotPlan& plan, std::int32_t& out) {
   std::uint64_t digits = 0;
   int fraction_digits = 0;
@@ -124,7 +117,7 @@ bool fast_scaled_field(const char* field_end, const DbfSlotPlan& plan, std::int3
     // and a half below 2^31, and truncates it; its two roundings (the
     // division, the product) move it by less than 2^-20, so the truncation
     // is this whole number.
-    const std::uint64_t v = digits * kWholePowers[plan.scale_power - fraction_digits];
+    const std::uint64_t v = digits * kWholePowersOfTen[plan.scale_power - fraction_digits];
     if (v <= static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max())) {
       out = static_cast<std::int32_t>(v);
       return true;
@@ -223,8 +216,8 @@ DbfRecordPlan make_record_plan(const DbfLinkSource& source) {
                                                                   whole_width == 0 ? 0 : swar::field_mask(whole_width),
                                                                   static_cast<std::uint16_t>(end),
                                                                   swar::field_mask(plan.decimals),
-                                                                  kWholePowers[plan.scale_power],
-                                                                  kWholePowers[plan.scale_power - plan.decimals]};
+                                                                  kWholePowersOfTen[plan.scale_power],
+                                                                  kWholePowersOfTen[plan.scale_power - plan.decimals]};
     } else {
       rp.real_slots[static_cast<std::size_t>(rp.real_count++)] = static_cast<std::uint8_t>(s);
     }

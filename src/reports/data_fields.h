@@ -7,11 +7,12 @@
 // way out, and the records before it stay written.
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "common/fixed_read.h"
 
 namespace korvo {
 
@@ -22,20 +23,10 @@ struct DataField {
   std::int64_t value = 0;
 };
 
-namespace data_fields_detail {
-// The first whole number too wide for 0 to 18 columns: 10^columns.
-inline constexpr auto kColumnLimits = [] {
-  std::array<std::int64_t, 19> limits{};
-  limits[0] = 1;
-  for (std::size_t c = 1; c < limits.size(); ++c) limits[c] = limits[c - 1] * 10;
-  return limits;
-}();
-}  // namespace data_fields_detail
-
 // True when the value's digits, and its minus sign, fit the columns (taken
 // as 18 from 18 columns on, the most whose 10^columns has 64 bits).
 constexpr bool fits_columns(std::int64_t value, int columns) {
-  const std::int64_t limit = data_fields_detail::kColumnLimits[static_cast<std::size_t>(std::clamp(columns, 0, 18))];
+  const auto limit = static_cast<std::int64_t>(kWholePowersOfTen[static_cast<std::size_t>(std::clamp(columns, 0, 18))]);
   return value >= 0 ? value < limit : value > -(limit / 10);
 }
 
