@@ -12,12 +12,12 @@
 #include <string>
 
 #include "app/run_context.h"
+#include "scenario_generator.h"
+#include "support/temp_dir.h"
 
 #if defined(__linux__)
 #include <sched.h>
 #endif
-#include "scenario_generator.h"
-#include "support/temp_dir.h"
 
 namespace korvo {
 namespace {
