@@ -198,7 +198,10 @@ void print_codes(Printout& p, const CodeSurvey& ft, const CodeSurvey& at, std::s
 
 std::string code_list(const std::vector<int>& codes) {
   std::string text;
-  for (int c : codes) text += (text.empty() ? "" : ", ") + std::to_string(c);
+  for (int c : codes) {
+    if (!text.empty()) text += ", ";
+    text += std::to_string(c);
+  }
   return text;
 }
 

@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "city_model.h"
 #include "dbf_writer.h"
@@ -337,6 +339,45 @@ TEST(KorvoInit, ThePrintoutNamesWhatItCouldNotMap) {
   EXPECT_TRUE(init_text_has(report, "FIELD NAME > SCREENLINE  NOT FOUND"));
   EXPECT_TRUE(init_text_has(report, "FIELD NAME > COST        NOT FOUND"));
   EXPECT_FALSE(init_text_has(report, "FIELD NAME > DIR"));
+}
+
+TEST(KorvoInit, ListsTheConnectorCodesItFinds) {
+  struct Case {
+    std::vector<int> facility_types;
+    const char* line;  // empty: no connector line
+  };
+  const Case cases[] = {
+      {{11, 21}, ""},
+      {{11, 51}, "  facility type 51 is a centroid connector (50-59): never evaluated."},
+      {{55, 11, 51, 59, 51}, "  facility types 51, 55, 59 are centroid connectors (50-59): never evaluated."},
+  };
+  for (const Case& c : cases) {
+    fixtures::DbfTable t({{"ANODE", 'N', 7},
+                          {"BNODE", 'N', 7},
+                          {"DISTANCE", 'N', 5},
+                          {"ATYPE", 'N', 3},
+                          {"FTYPE", 'N', 3},
+                          {"LANES", 'N', 2},
+                          {"TIME", 'N', 6},
+                          {"CAPACITY", 'N', 7},
+                          {"COUNT", 'N', 7},
+                          {"CONG_TIME", 'N', 6},
+                          {"MODELVOL", 'N', 7}});
+    int node = 1;
+    for (int ft : c.facility_types) {
+      t.add({node, node + 1, 1, 1, ft, 1, 150, 900, 0, 160, 300});
+      ++node;
+    }
+    TempDir dir;
+    t.write_file(dir.file("NET26A.DBF"));
+    const InitOutcome o = init(dir.path(), InitSource::kDbf, dir.file("NET26A.DBF"));
+    ASSERT_EQ(o.status, 0) << o.err;
+    if (*c.line == '\0') {
+      EXPECT_FALSE(init_text_has(o.out, "centroid connector")) << o.out;
+    } else {
+      EXPECT_TRUE(init_text_has(o.out, std::string(c.line) + "\n")) << c.line << "\n" << o.out;
+    }
+  }
 }
 
 TEST(KorvoInit, StopsWithStatus2WhenItCannotDoWhatIsAsked) {
