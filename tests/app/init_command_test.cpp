@@ -177,6 +177,15 @@ TEST(KorvoInit, AGeneratedBinaryCityRunsAsFromAHandWrittenScenario) {
   expect_same_run(dir, hand, city_sums(options));
 }
 
+// A link table's fields: ANODE to CAPACITY, then `more`.
+std::vector<fixtures::DbfFieldDef> link_fields(const std::vector<fixtures::DbfFieldDef>& more) {
+  std::vector<fixtures::DbfFieldDef> fields = {{"ANODE", 'N', 7}, {"BNODE", 'N', 7},   {"DISTANCE", 'N', 5},
+                                               {"ATYPE", 'N', 3}, {"FTYPE", 'N', 3},   {"LANES", 'N', 2},
+                                               {"TIME", 'N', 6},  {"CAPACITY", 'N', 7}};
+  fields.insert(fields.end(), more.begin(), more.end());
+  return fields;
+}
+
 bool ogr2ogr_present() { return ::access("/usr/bin/ogr2ogr", X_OK) == 0; }
 
 // The city as a planner's table from another package: other field names,
@@ -292,22 +301,14 @@ TEST(KorvoInit, NeverOverwritesAndSaysWhatItKept) {
 TEST(KorvoInit, ThePrintoutNamesWhatItCouldNotMap) {
   // No SCREENLINE, COST, DIR or ZONE; a text in the count field; codes that
   // have no class; miles as whole numbers.
-  fixtures::DbfTable t({{"ANODE", 'N', 7},
-                        {"BNODE", 'N', 7},
-                        {"DISTANCE", 'N', 5},
-                        {"ATYPE", 'N', 3},
-                        {"FTYPE", 'N', 3},
-                        {"LANES", 'N', 2},
-                        {"TIME", 'N', 6},
-                        {"CAPACITY", 'N', 7},
-                        {"COUNT", 'C', 7},
-                        {"USE", 'N', 1},
-                        {"LOCATION", 'N', 3},
-                        {"LANDUSE", 'N', 3},
-                        {"CONSTRUCT", 'N', 2},
-                        {"CONG_TIME", 'N', 6},
-                        {"MODELVOL", 'N', 7},
-                        {"TWFLAG", 'N', 1}});
+  fixtures::DbfTable t(link_fields({{"COUNT", 'C', 7},
+                                    {"USE", 'N', 1},
+                                    {"LOCATION", 'N', 3},
+                                    {"LANDUSE", 'N', 3},
+                                    {"CONSTRUCT", 'N', 2},
+                                    {"CONG_TIME", 'N', 6},
+                                    {"MODELVOL", 'N', 7},
+                                    {"TWFLAG", 'N', 1}}));
   t.add({1, 2, 1, 1, 11, 2, 150, 1800, "1200", 0, 0, 0, 0, 160, 1100, 0});
   t.add({2, 3, 2, 67, 72, 1, 250, 900, "n/a", 0, 0, 0, 0, 260, 700, 0});
   t.add({3, 4, 1, 2, 120, 1, 150, 900, "", 0, 0, 0, 0, 160, 300, 0});
@@ -352,17 +353,7 @@ TEST(KorvoInit, ListsTheConnectorCodesItFinds) {
       {{55, 11, 51, 59, 51}, "  facility types 51, 55, 59 are centroid connectors (50-59): never evaluated."},
   };
   for (const Case& c : cases) {
-    fixtures::DbfTable t({{"ANODE", 'N', 7},
-                          {"BNODE", 'N', 7},
-                          {"DISTANCE", 'N', 5},
-                          {"ATYPE", 'N', 3},
-                          {"FTYPE", 'N', 3},
-                          {"LANES", 'N', 2},
-                          {"TIME", 'N', 6},
-                          {"CAPACITY", 'N', 7},
-                          {"COUNT", 'N', 7},
-                          {"CONG_TIME", 'N', 6},
-                          {"MODELVOL", 'N', 7}});
+    fixtures::DbfTable t(link_fields({{"COUNT", 'N', 7}, {"CONG_TIME", 'N', 6}, {"MODELVOL", 'N', 7}}));
     int node = 1;
     for (int ft : c.facility_types) {
       t.add({node, node + 1, 1, 1, ft, 1, 150, 900, 0, 160, 300});
