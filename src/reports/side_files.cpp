@@ -77,6 +77,8 @@ void SideFiles::write_ascii_record(const LinkRecord& link, const LinkValues& v, 
     const int slots = std::clamp<int>(link.volume_slot_count, 0, kMaxVolumeSlots);
     for (int s = 1; s <= slots; ++s) values[n++] = state.slot_volume_rounded[static_cast<std::size_t>(s)];
   }
+  // A value that does not fit stops the run before its record is written.
+  ascii_record_.clear();
   for (std::size_t i = 0; i < n; ++i) {
     const int columns = kAsciiColumns[i];
     if (!fits_columns(values[i], columns)) {
@@ -86,9 +88,8 @@ void SideFiles::write_ascii_record(const LinkRecord& link, const LinkValues& v, 
           i < 2 ? "turn \"ASCII\" off in PROFILE.MAS, or renumber the nodes below " + first_too_wide(columns)
                 : std::string("turn \"ASCII\" off in PROFILE.MAS, or correct the link's value"));
     }
+    ascii_record_.put(values[i], columns);
   }
-  ascii_record_.clear();
-  for (std::size_t i = 0; i < n; ++i) ascii_record_.put(values[i], kAsciiColumns[i]);
   ascii_.write_record(ascii_record_.view());
 }
 
