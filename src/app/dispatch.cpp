@@ -1,5 +1,6 @@
 #include "app/dispatch.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <ostream>
 #include <system_error>
@@ -16,7 +17,8 @@ int usage_error(std::ostream& err, const std::string& what) {
   return 2;
 }
 
-int run_in(WorkDir dir, std::ostream& out, std::istream& in, std::function<LocalTime()> clock) {
+int run_in(WorkDir dir, std::ostream& out, std::ostream& err, std::istream& in, std::function<LocalTime()> clock) {
+  err << threads_notice(std::getenv("KORVO_THREADS"), usable_cores());
   auto ctx = RunContext::create(std::move(dir), Console(out, in), std::move(clock));
   return run_program(*ctx);
 }
@@ -26,13 +28,13 @@ int run_in(WorkDir dir, std::ostream& out, std::istream& in, std::function<Local
 int run_command(const CommandLine& command, std::ostream& out, std::ostream& err, std::istream& in,
                 std::function<LocalTime()> clock) {
   switch (command.kind) {
-    case CommandKind::kRun: return run_in(WorkDir{}, out, in, std::move(clock));
+    case CommandKind::kRun: return run_in(WorkDir{}, out, err, in, std::move(clock));
     case CommandKind::kRunIn: {
       std::error_code ec;
       if (!std::filesystem::is_directory(command.directory, ec)) {
         return usage_error(err, "\"" + command.directory + "\" is not a directory");
       }
-      return run_in(WorkDir(command.directory), out, in, std::move(clock));
+      return run_in(WorkDir(command.directory), out, err, in, std::move(clock));
     }
     case CommandKind::kHelp: out << usage_text(); return 0;
     case CommandKind::kVersion: out << version_text(); return 0;

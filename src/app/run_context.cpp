@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <string>
 #include <thread>
 
 #if defined(__linux__)
@@ -18,11 +19,28 @@ LocalTime system_local_time() {
   return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
-int threads_setting(const char* value, unsigned cores) {
+namespace {
+
+// 1, 2 or 3 for those values; 0 for any other.
+int threads_given(const char* value) {
   for (const char* given : {"1", "2", "3"}) {
     if (value != nullptr && std::strcmp(value, given) == 0) return given[0] - '0';
   }
-  return static_cast<int>(std::clamp(cores, 1U, 3U));
+  return 0;
+}
+
+}  // namespace
+
+int threads_setting(const char* value, unsigned cores) {
+  const int given = threads_given(value);
+  return given != 0 ? given : static_cast<int>(std::clamp(cores, 1U, 3U));
+}
+
+std::string threads_notice(const char* value, unsigned cores) {
+  if (value == nullptr || *value == '\0' || threads_given(value) != 0) return {};
+  const int threads = threads_setting(nullptr, cores);
+  return "korvo: KORVO_THREADS=\"" + console_safe(value) + "\" is not 1, 2 or 3: this run takes " +
+         std::to_string(threads) + (threads == 1 ? " thread" : " threads") + ", one per core up to three\n";
 }
 
 unsigned usable_cores() {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "common/console.h"
@@ -46,7 +47,8 @@ LocalTime system_local_time();
 // The threads a run uses, from the value of the environment variable
 // KORVO_THREADS (null when it is not set) and the machine's cores (0 when
 // unknown). "1", "2" or "3" is that many threads. Unset, empty or any other
-// value takes one thread per core, up to three.
+// value takes one thread per core, up to three (any other value is named on
+// the error output: threads_notice).
 //
 // With one thread, everything runs on the link loop's thread. A second one
 // converts a dBASE file's records ahead of the loop, or, on a binary
@@ -56,6 +58,12 @@ LocalTime system_local_time();
 // take turns on the cores.
 int threads_setting(const char* value, unsigned cores);
 int threads_setting(const char* value);  // with usable_cores()
+
+// What the error output says of a KORVO_THREADS that threads_setting does
+// not take (a typing slip in a batch script would otherwise go unseen): one
+// line with the value and the threads the run takes instead. Empty when the
+// variable is unset, empty, or 1, 2 or 3.
+std::string threads_notice(const char* value, unsigned cores);
 
 // The cores this thread may run on: on Linux its affinity, which taskset and
 // a container's cpuset narrow (the machine's count does not: under

@@ -156,8 +156,9 @@ TEST(CommandLine, ADirectoryRunsThereAndAnythingElseIsAUsageError) {
 TEST(CommandLine, TheProgramReturnsTheStatusOfEachCommand) {
   testing::TempDir dir;
   const std::string korvo = KORVO_EXE;
-  auto status = [&](const std::string& args) {
-    const std::string line = "cd '" + dir.path().string() + "' && '" + korvo + "' " + args + " >out.txt 2>err.txt";
+  auto status = [&](const std::string& args, const std::string& env = "") {
+    const std::string line =
+        "cd '" + dir.path().string() + "' && " + env + " '" + korvo + "' " + args + " >out.txt 2>err.txt";
     const int rc = std::system(line.c_str());
     return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
   };
@@ -168,7 +169,16 @@ TEST(CommandLine, TheProgramReturnsTheStatusOfEachCommand) {
   EXPECT_EQ(dir.read("out.txt"), "");
   EXPECT_NE(dir.read("err.txt").find("Usage"), std::string::npos);
   EXPECT_EQ(status(""), 2);  // the batch run: no profile here
-  EXPECT_NE(dir.read("out.txt").find("PROFILE.MAS: not found"), std::string::npos);
+  const std::string console = dir.read("out.txt");
+  EXPECT_NE(console.find("PROFILE.MAS: not found"), std::string::npos);
+  EXPECT_EQ(dir.read("err.txt"), "");
+  // A KORVO_THREADS that the run does not take is named on the error output;
+  // the console and the status are those of the same run without it.
+  EXPECT_EQ(status("", "KORVO_THREADS=four"), 2);
+  EXPECT_EQ(dir.read("out.txt"), console);
+  EXPECT_NE(dir.read("err.txt").find("KORVO_THREADS=\"four\" is not 1, 2 or 3"), std::string::npos);
+  EXPECT_EQ(status("", "KORVO_THREADS=1"), 2);
+  EXPECT_EQ(dir.read("err.txt"), "");
   EXPECT_EQ(status("no-such-dir"), 2);
 }
 
