@@ -18,8 +18,8 @@ int usage_error(std::ostream& err, const std::string& what) {
 }
 
 int run_in(WorkDir dir, std::ostream& out, std::ostream& err, std::istream& in, std::function<LocalTime()> clock) {
-  err << threads_notice(std::getenv("KORVO_THREADS"), usable_cores());
   auto ctx = RunContext::create(std::move(dir), Console(out, in), std::move(clock));
+  err << threads_notice(std::getenv("KORVO_THREADS"), ctx->threads);
   return run_program(*ctx);
 }
 

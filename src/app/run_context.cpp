@@ -36,9 +36,8 @@ int threads_setting(const char* value, unsigned cores) {
   return given != 0 ? given : static_cast<int>(std::clamp(cores, 1U, 3U));
 }
 
-std::string threads_notice(const char* value, unsigned cores) {
+std::string threads_notice(const char* value, int threads) {
   if (value == nullptr || *value == '\0' || threads_given(value) != 0) return {};
-  const int threads = threads_setting(nullptr, cores);
   return "korvo: KORVO_THREADS=\"" + console_safe(value) + "\" is not 1, 2 or 3: this run takes " +
          std::to_string(threads) + (threads == 1 ? " thread" : " threads") + ", one per core up to three\n";
 }

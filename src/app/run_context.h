@@ -61,9 +61,9 @@ int threads_setting(const char* value);  // with usable_cores()
 
 // What the error output says of a KORVO_THREADS that threads_setting does
 // not take (a typing slip in a batch script would otherwise go unseen): one
-// line with the value and the threads the run takes instead. Empty when the
-// variable is unset, empty, or 1, 2 or 3.
-std::string threads_notice(const char* value, unsigned cores);
+// line with the value and `threads`, those the run takes instead. Empty when
+// the variable is unset, empty, or 1, 2 or 3.
+std::string threads_notice(const char* value, int threads);
 
 // The cores this thread may run on: on Linux its affinity, which taskset and
 // a container's cpuset narrow (the machine's count does not: under

@@ -130,7 +130,7 @@ TEST(ReadAheadRun, ThreadsFollowTheSettingThenTheCores) {
 TEST(ReadAheadRun, AValueNotTakenIsNamedWithTheThreadsUsedInstead) {
   struct Case {
     const char* value;  // KORVO_THREADS; null when unset
-    unsigned cores;
+    int threads;        // those the run takes
     std::string notice;
   };
   const Case cases[] = {
@@ -140,14 +140,14 @@ TEST(ReadAheadRun, AValueNotTakenIsNamedWithTheThreadsUsedInstead) {
       {"3", 1, ""},
       {"4", 2, "korvo: KORVO_THREADS=\"4\" is not 1, 2 or 3: this run takes 2 threads, one per core up to three\n"},
       {"1 ", 1, "korvo: KORVO_THREADS=\"1 \" is not 1, 2 or 3: this run takes 1 thread, one per core up to three\n"},
-      {"0", 8, "korvo: KORVO_THREADS=\"0\" is not 1, 2 or 3: this run takes 3 threads, one per core up to three\n"},
+      {"0", 3, "korvo: KORVO_THREADS=\"0\" is not 1, 2 or 3: this run takes 3 threads, one per core up to three\n"},
       // The value is shown as the console shows a file's name: a control
       // byte as \xNN, never a line break.
       {"2\n", 2,
        "korvo: KORVO_THREADS=\"2\\x0A\" is not 1, 2 or 3: this run takes 2 threads, one per core up to three\n"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(threads_notice(c.value, c.cores), c.notice) << (c.value != nullptr ? c.value : "(unset)");
+    EXPECT_EQ(threads_notice(c.value, c.threads), c.notice) << (c.value != nullptr ? c.value : "(unset)");
   }
 }
 
